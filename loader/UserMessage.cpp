@@ -1,0 +1,33 @@
+#include "UserMessage.h"
+
+#include <QDebug>
+
+namespace UserMessage {
+namespace {
+Handler &current()
+{
+    static Handler handler;
+    return handler;
+}
+} // namespace
+
+void Show(const QString &text, const QString &detail)
+{
+    if (current()) {
+        current()(text, detail);
+        return;
+    }
+    if (detail.isEmpty())
+        qWarning().noquote() << text;
+    else
+        qWarning().noquote() << text << "-" << detail;
+}
+
+Handler SetHandler(Handler handler)
+{
+    Handler previous = std::move(current());
+    current() = std::move(handler);
+    return previous;
+}
+
+} // namespace UserMessage

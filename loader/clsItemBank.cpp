@@ -1,0 +1,315 @@
+#include "clsItemBank.h"
+
+#include "UserMessage.h"
+#include "modHash.h"
+#include "modItemHandler.h"
+
+#include <QDateTime>
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+using namespace modItemHandler;
+
+namespace {
+
+const char *const kStoreFile = "items.xml";
+
+// Channel details reported while walking a channel, by lower-case element name.
+qint16 DetailIndex(const QString &name)
+{
+    static const char *const names[] = {"title",        "link",          "description",
+                                        "language",     "copyright",     "managingeditor",
+                                        "webmaster",    "pubdate",       "lastbuilddate",
+                                        "category",     "generator",     "docs",
+                                        "ttl",          "rating"};
+    for (qint16 i = 0; i < 14; ++i) {
+        if (name == QLatin1String(names[i]))
+            return static_cast<qint16>(i + 1);
+    }
+    return 0;
+}
+
+// The leading number of a text ("1.5abc" gives 1.5, "abc" gives 0).
+double LeadingNumber(const QString &text)
+{
+    static const QRegularExpression number(QStringLiteral("^\\s*([+-]?(\\d+\\.?\\d*|\\.\\d+))"));
+    const auto match = number.match(text);
+    return match.hasMatch() ? match.captured(1).toDouble() : 0.0;
+}
+
+void AppendTextChild(xml::Node item, const char *name, const QString &text)
+{
+    xml::NodeHandle child(
+        xmlNewDocNode(item.raw()->doc, nullptr, reinterpret_cast<const xmlChar *>(name), nullptr));
+    xml::Node added = item.appendChild(std::move(child));
+    added.setText(text);
+}
+
+} // namespace
+
+clsItemBank::clsItemBank(QObject *parent) : QObject(parent) {}
+
+clsItemBank::~clsItemBank() = default;
+
+void clsItemBank::Init(const QString &sUsername, const QString &sXSLfile)
+{
+    m_Folder = sUsername;
+    m_XSLFile = sXSLfile;
+    LoadXML();
+}
+
+QString clsItemBank::StorePath() const
+{
+    return QDir(m_Folder).filePath(QLatin1String(kStoreFile));
+}
+
+void clsItemBank::LoadXML()
+{
+    m_NewItems = std::make_unique<xml::Document>();
+    m_NewItems->setDocumentElement(m_NewItems->createElement("itembank"));
+
+    XMLDoc = std::make_unique<xml::Document>();
+    XMLDoc->setAsync(true);
+    m_Index.clear();
+    m_StoreReady = false;
+    m_KeepExistingFile = false;
+
+    const QString path = StorePath();
+    QFile probe(path);
+    if (!probe.open(QIODevice::ReadOnly)) {
+        if (QFileInfo::exists(path))
+            SetAsideUnusableStore(probe.errorString());
+        StartEmpty();
+        m_StoreReady = true;
+        return;
+    }
+    probe.close();
+    connect(XMLDoc.get(), &xml::Document::readyStateChange, this,
+            &clsItemBank::XMLDoc_onreadystatechange);
+    XMLDoc->load(path);
+}
+
+void clsItemBank::StartEmpty()
+{
+    XMLDoc->setDocumentElement(XMLDoc->createElement("itembank"));
+    m_Index.clear();
+}
+
+void clsItemBank::SetAsideUnusableStore(const QString &why)
+{
+    // A store that could not be read is kept under a dated name, so the empty store that
+    // replaces it can never be saved over the user's items.
+    const QString path = StorePath();
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString aside = QStringLiteral("%1.damaged-%2").arg(path, stamp);
+    for (int n = 2; QFileInfo::exists(aside); ++n)
+        aside = QStringLiteral("%1.damaged-%2-%3").arg(path, stamp).arg(n);
+    if (QFile::rename(path, aside)) {
+        qWarning().noquote() << "item store" << path << "could not be used (" << why
+                             << "); kept as" << aside;
+        m_SetAsidePath = aside;
+    } else {
+        qWarning().noquote() << "item store" << path << "could not be used (" << why
+                             << ") nor moved aside; it will not be written over";
+        m_KeepExistingFile = true;
+        m_SetAsidePath.clear();
+    }
+}
+
+void clsItemBank::XMLDoc_onreadystatechange(int state)
+{
+    if (state != xml::Document::Complete || !XMLDoc)
+        return;
+    const bool parsed = XMLDoc->parseError() == 0;
+    if (parsed) {
+        UpgradeStore();
+        m_Index.rebuild(XMLDoc->documentElement());
+    } else {
+        SetAsideUnusableStore(XMLDoc->parseErrorReason());
+        StartEmpty();
+    }
+    m_StoreReady = true;
+    if (!parsed) {
+        const QString detail =
+            m_KeepExistingFile
+                ? QStringLiteral("The file was left as it is and will not be written over.")
+                : QStringLiteral("The file was kept as %1; the profile starts with an empty "
+                                 "item store.")
+                      .arg(QFileInfo(m_SetAsidePath).fileName());
+        UserMessage::Show(QStringLiteral("Error parsing items.xml"), detail);
+    }
+    emit StoreReady(parsed);
+}
+
+void clsItemBank::UpgradeStore()
+{
+    xml::Node root = XMLDoc ? XMLDoc->documentElement() : xml::Node();
+    if (root.isNull())
+        return;
+    if (LeadingNumber(root.attribute("version")) < 1) {
+        for (xml::Node item = root.firstChild(); item; item = item.nextSibling()) {
+            if (!item.isElement() || item.nodeName() != QLatin1String("item"))
+                continue;
+            if (!GetItemHash(item).isEmpty())
+                continue;
+            AppendTextChild(item, "hash",
+                            modHash::ItemHash(GetItemChannel(item), GetItemTitle(item),
+                                              GetItemDescription(item), GetItemCategoryText(item)));
+        }
+    }
+    root.setAttribute("version", QStringLiteral("1"));
+}
+
+void clsItemBank::SaveIt()
+{
+    if (!XMLDoc || XMLDoc->isEmpty() || !m_StoreReady || m_KeepExistingFile)
+        return;
+    if (!XMLDoc->save(StorePath()))
+        qWarning().noquote() << "could not save" << StorePath() << "; trying again at the next save";
+}
+
+qint32 clsItemBank::Count() const
+{
+    return XMLDoc ? XMLDoc->documentElement().childCount() : 0;
+}
+
+qint32 clsItemBank::NewItemsCount() const
+{
+    return m_NewItems ? m_NewItems->documentElement().childCount() : 0;
+}
+
+void clsItemBank::UnloadMe()
+{
+    SaveIt();
+    XMLDoc.reset();
+    m_NewItems.reset();
+    m_Index.clear();
+    m_StoreReady = false;
+}
+
+// ---- Merge -------------------------------------------------------------------------------
+
+void clsItemBank::MergeDelivered(QueueSlot &slot, const QByteArray &text, const QString &sNewMod)
+{
+    xml::Document channel;
+    if (!channel.loadXML(text)) {
+        emit ChannelTimeOut(slot.sURL);
+        return;
+    }
+    MergeChannelNode(channel.documentElement(), slot);
+    emit ChannelLoaded(slot.sURL, slot.bNewItems, sNewMod);
+}
+
+void clsItemBank::MergeChannelNode(xml::Node node, QueueSlot &slot)
+{
+    if (!node.hasChildNodes())
+        return;
+    const QString value = node.firstChild().text();
+    const QString name = node.nodeName().toLower();
+    const qint16 index = DetailIndex(name);
+    if (index == 1)
+        slot.sTitle = value;
+    else if (index == 8)
+        slot.sPubDate = value;
+    else if (index == 0 && name == QLatin1String("item"))
+        StoreItem(node, slot);
+    else if (index == 0 && name != QLatin1String("image")) {
+        for (xml::Node child = node.firstChild(); child; child = child.nextSibling())
+            MergeChannelNode(child, slot);
+    }
+    if (index)
+        emit ChannelDetails(slot.sURL, index, value);
+}
+
+void clsItemBank::StoreItem(xml::Node item, QueueSlot &slot)
+{
+    SetItemAttr(item, "channel", slot.sURL);
+    const ItemMoment moment = ResolveItemDate(GetItemPubDate(item), slot.sPubDate);
+    SetItemAttr(item, "date", FormatItemDate(moment));
+    SetItemAttr(item, "time", FormatItemTime(moment));
+    if (!IsItemRead(item))
+        AppendTextChild(item, "read", QStringLiteral("false"));
+    if (!IsItemFlagged(item))
+        AppendTextChild(item, "flag", QStringLiteral("false"));
+    if (!IsItemDeleted(item))
+        AppendTextChild(item, "delete", QStringLiteral("false"));
+    AppendTextChild(item, "channeltitle", slot.sTitle);
+    AppendTextChild(item, "hash",
+                    modHash::ItemHash(slot.sURL, GetItemTitle(item), GetItemDescription(item),
+                                      GetItemCategoryText(item)));
+    if (slot.lExpire != 0) {
+        const auto age = ItemAgeDays(item);
+        if (!age || *age >= slot.lExpire)
+            return; // too old to keep
+    }
+    const bool stored = StoreIfNew(item);
+    slot.bNewItems = slot.bNewItems || stored;
+}
+
+bool clsItemBank::StoreIfNew(xml::Node item)
+{
+    if (!XMLDoc || XMLDoc->documentElement().isNull())
+        return false;
+    if (m_Index.containsHash(GetItemHash(item).toUtf8()))
+        return false; // already stored; its marks stay
+    const QByteArray guid = GetItemGuid(item).toUtf8();
+    if (!guid.isEmpty()) {
+        const std::vector<xml::Node> matches = m_Index.withGuid(guid);
+        if (matches.size() == 1) {
+            if (SameItemContent(matches.front(), item))
+                return false;
+            // A changed version of a stored item replaces it, unmarked.
+            RemoveStoredItem(matches.front());
+        }
+    }
+    InsertByTime(item);
+    AddToNewItems(item);
+    return true;
+}
+
+void clsItemBank::RemoveStoredItem(xml::Node item)
+{
+    if (XMLDoc)
+        m_Index.remove(XMLDoc->documentElement(), item);
+}
+
+void clsItemBank::InsertByTime(xml::Node item)
+{
+    if (!XMLDoc)
+        return;
+    xml::Node root = XMLDoc->documentElement();
+    if (root.isNull())
+        return;
+    m_Index.insertByTime(root, item.cloneInto(*XMLDoc));
+}
+
+void clsItemBank::AddToNewItems(xml::Node item)
+{
+    if (!m_NewItems)
+        return;
+    m_NewItems->documentElement().appendChild(item.cloneInto(*m_NewItems));
+}
+
+bool clsItemBank::SameItemContent(xml::Node stored, xml::Node fresh)
+{
+    for (xml::Node c = stored.firstChild(); c; c = c.nextSibling()) {
+        const QString name = c.nodeName();
+        if (!IsContentField(name.toLower()))
+            continue;
+        const QString text = c.text();
+        bool found = false;
+        for (xml::Node f = fresh.firstChild(); f && !found; f = f.nextSibling())
+            found = f.nodeName() == name && f.text() == text;
+        if (!found)
+            return false;
+    }
+    return true;
+}
+
+bool clsItemBank::IsContentField(const QString &name)
+{
+    return QStringLiteral("title|description|link|author|category").contains(name);
+}

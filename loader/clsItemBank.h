@@ -1,0 +1,86 @@
+#pragma once
+
+#include "ItemStoreIndex.h"
+#include "QueueSlot.h"
+#include "XmlDocument.h"
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+// One profile's item bank: the item store ("items.xml" in the profile folder), the
+// new-items document, and the merge of fetched channels into the store.
+//
+// Events are plain signals with value arguments (text, 16- and 32-bit integers, Booleans) so
+// the server can carry them to the main program as they are. They are raised synchronously;
+// a handler may call back into the bank, and every operation tolerates being entered from
+// within its own events.
+class clsItemBank : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit clsItemBank(QObject *parent = nullptr);
+    ~clsItemBank() override;
+
+    // sUsername: the profile folder; sXSLfile: the stylesheet fetched channels go through.
+    void Init(const QString &sUsername, const QString &sXSLfile);
+    // Builds both documents and starts reading the store file.
+    void LoadXML();
+    // Writes the store to its file through a temporary file. Never fails; a failed save is
+    // tried again at the next save moment.
+    void SaveIt();
+    // Items in the store, read, tagged and deleted ones included.
+    qint32 Count() const;
+    qint32 NewItemsCount() const;
+    // Saves the store and drops everything.
+    void UnloadMe();
+
+    // Merges a fetched, transformed channel document into the store and reports it:
+    // ChannelDetails while walking, then ChannelLoaded; ChannelTimeOut when text does not parse.
+    void MergeDelivered(QueueSlot &slot, const QByteArray &text, const QString &sNewMod);
+
+    // Parts of the merge, exposed for the fetch queue and for checks.
+    void MergeChannelNode(xml::Node node, QueueSlot &slot);
+    bool StoreIfNew(xml::Node item);
+    void InsertByTime(xml::Node item);
+    void AddToNewItems(xml::Node item);
+    static bool SameItemContent(xml::Node stored, xml::Node fresh);
+    static bool IsContentField(const QString &name);
+
+    QString StorePath() const;
+    // True once the store file has been read (or found missing) and the store can take items.
+    bool IsStoreReady() const { return m_StoreReady; }
+    xml::Document *StoreDocument() const { return XMLDoc.get(); }
+    xml::Document *NewItemsDocument() const { return m_NewItems.get(); }
+
+signals:
+    void ChannelLoaded(const QString &sURL, bool bNewItems, const QString &sNewMod);
+    void ChannelCounts(const QString &sURL, qint32 lCount, qint32 lUnread);
+    void ChannelTimeOut(const QString &sURL);
+    void ChannelNodeList(const QString &sURL, const QString &sNL);
+    void ChannelDetails(const QString &sURL, qint16 lIndex, const QString &sValue);
+
+    // In-process only (not carried to the main program): the store file has been read.
+    void StoreReady(bool parsed);
+
+private:
+    void XMLDoc_onreadystatechange(int state);
+    void UpgradeStore();
+    void StoreItem(xml::Node item, QueueSlot &slot);
+    void StartEmpty();
+    void SetAsideUnusableStore(const QString &why);
+    void RemoveStoredItem(xml::Node item);
+
+    std::unique_ptr<xml::Document> XMLDoc;
+    std::unique_ptr<xml::Document> m_NewItems;
+    ItemStoreIndex m_Index;
+    QString m_Folder;
+    QString m_XSLFile;
+    bool m_StoreReady = false;
+    // Set when a store file that could not be used could not be moved aside either: saving
+    // then leaves that file alone rather than write over it.
+    bool m_KeepExistingFile = false;
+    QString m_SetAsidePath;
+};
