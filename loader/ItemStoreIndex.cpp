@@ -105,6 +105,24 @@ std::vector<xml::Node> ItemStoreIndex::withGuid(const QByteArray &guid) const
     return out;
 }
 
+bool ItemStoreIndex::goesFirst(xml::Node root, Moment m)
+{
+    xmlNode *first = root.raw()->children;
+    return first && m > 0 && !momentOf(first);
+}
+
+xml::Node ItemStoreIndex::placeFor(xml::Node root, Moment m) const
+{
+    if (root.isNull())
+        return xml::Node();
+    if (goesFirst(root, m))
+        return root.firstChild();
+    // The first readable item strictly earlier than m is the record low with the largest
+    // moment below m.
+    auto it = m_Records.lower_bound(m);
+    return it == m_Records.begin() ? xml::Node() : xml::Node(std::prev(it)->second);
+}
+
 xml::Node ItemStoreIndex::insertByTime(xml::Node root, xml::NodeHandle item)
 {
     if (root.isNull() || !item)
@@ -113,28 +131,13 @@ xml::Node ItemStoreIndex::insertByTime(xml::Node root, xml::NodeHandle item)
     if (!moment)
         return xml::Node();
     const Moment m = *moment;
-
-    xmlNode *first = root.raw()->children;
-    xml::Node inserted;
-    if (first && !momentOf(first) && m > 0) {
-        // The store begins with an item without a readable moment: it counts as moment 0,
-        // so anything later goes in front of everything.
-        inserted = root.insertBefore(std::move(item), xml::Node(first));
+    const bool first = goesFirst(root, m);
+    const xml::Node inserted = root.insertBefore(std::move(item), placeFor(root, m));
+    if (first) // ahead of everything: record lows as late as m or later no longer are
         m_Records.erase(m_Records.lower_bound(m), m_Records.end());
-        m_Records.emplace(m, inserted.raw());
-    } else {
-        // The first readable item strictly earlier than m is the record low with the largest
-        // moment below m.
-        auto it = m_Records.lower_bound(m);
-        xmlNode *before = nullptr;
-        if (it != m_Records.begin())
-            before = std::prev(it)->second;
-        inserted = root.insertBefore(std::move(item), xml::Node(before));
-        // Every readable item ahead of it is at least m; it is a new record low unless one of
-        // them is exactly m.
-        if (!m_Records.count(m))
-            m_Records.emplace(m, inserted.raw());
-    }
+    // Every readable item ahead of it is at least m, so it is a record low unless one of them
+    // is exactly m; emplace keeps that one then.
+    m_Records.emplace(m, inserted.raw());
     addKeys(inserted.raw());
     return inserted;
 }

@@ -37,6 +37,8 @@ public:
     // Every item with a guid child of that text (each item once), in no particular order.
     std::vector<xml::Node> withGuid(const QByteArray &guid) const;
 
+    // The stored item a new item of moment m goes before; null when it goes at the end.
+    xml::Node placeFor(xml::Node root, Moment m) const;
     // Places item (a node of root's document, not in the tree) at its moment's place: before
     // the first stored item with a strictly earlier moment, else at the end. Equal moments
     // keep the items already stored ahead. Returns the inserted node.
@@ -44,10 +46,10 @@ public:
     // Removes item from root's children and frees it.
     void remove(xml::Node root, xml::Node item);
 
-    // For checks: the number of record lows kept.
-    std::size_t recordCount() const { return m_Records.size(); }
-
 private:
+    // True when the store starts with something without a readable moment (moment 0) that a
+    // moment m is later than: then m goes in front of everything.
+    static bool goesFirst(xml::Node root, Moment m);
     void addKeys(xmlNode *item);
     void removeKeys(xmlNode *item);
 

@@ -71,8 +71,6 @@ void TestSpanClock::intervalAndEnabledProperties()
     clock.setInterval(-500);
     QCOMPARE(clock.Interval(), 500);
     QVERIFY(!clock.Enabled()); // setting the interval does not start it
-    clock.setInterval(std::numeric_limits<qint32>::min());
-    QCOMPARE(clock.Interval(), std::numeric_limits<qint32>::max());
 
     clock.setInterval(0);
     clock.setEnabled(true);
