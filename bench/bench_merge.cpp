@@ -28,7 +28,7 @@ constexpr int kFeedItems = 50;
 
 double cpuMs()
 {
-    timespec ts{};
+    timespec ts {};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
     return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
 }
@@ -44,9 +44,9 @@ const ItemMoment kNewest = MomentOf(QDate(2026, 11, 30), 12 * 3600);
 QByteArray description(int n)
 {
     return QByteArray("&lt;p&gt;Report ") + QByteArray::number(n)
-           + " from the valley desk. The council met on Tuesday to discuss the harbour works, "
-             "the ferry timetable and the new cycle lane along the river; residents asked "
-             "questions about parking and the market hall.&lt;/p&gt;";
+        + " from the valley desk. The council met on Tuesday to discuss the harbour works, "
+          "the ferry timetable and the new cycle lane along the river; residents asked "
+          "questions about parking and the market hall.&lt;/p&gt;";
 }
 
 // A store of kStoreItems items, newest first, 20 channels, one item every 7 minutes.
@@ -62,11 +62,10 @@ void writeStore(const QString &path)
         const QString title = QStringLiteral("Stored story number %1").arg(n);
         const QByteArray desc = description(n);
         const QString hash = modHash::ItemHash(channel, title,
-                                               QString::fromUtf8(desc).replace("&lt;", "<")
-                                                   .replace("&gt;", ">"), QString());
+            QString::fromUtf8(desc).replace("&lt;", "<").replace("&gt;", ">"), QString());
         QByteArray item;
         item += "  <item channel=\"" + channel.toUtf8() + "\" date=\"" + FormatItemDate(m).toUtf8()
-                + "\" time=\"" + FormatItemTime(m).toUtf8() + "\">\n";
+            + "\" time=\"" + FormatItemTime(m).toUtf8() + "\">\n";
         item += "    <title>" + title.toUtf8() + "</title>\n";
         item += "    <link>http://127.0.0.1/story/" + QByteArray::number(n) + ".html</link>\n";
         item += "    <description>" + desc + "</description>\n";
@@ -91,11 +90,11 @@ QByteArray feed(int feedNo)
         const ItemMoment m = kNewest - ItemMoment(slot) * 420 - 13;
         const QDate d = DateOfMoment(m);
         const QByteArray pub = QLocale::c().toString(d, "ddd, dd MMM yyyy ").toLatin1()
-                               + FormatItemTime(m).toLatin1() + " GMT";
+            + FormatItemTime(m).toLatin1() + " GMT";
         const QByteArray id = QByteArray::number(feedNo) + "-" + QByteArray::number(i);
         out += "<item><title>Fresh story " + id + "</title><link>http://127.0.0.1/fresh/" + id
-               + "</link><description>" + description(i) + "</description><pubDate>" + pub
-               + "</pubDate><guid>fresh-" + id + "</guid></item>";
+            + "</link><description>" + description(i) + "</description><pubDate>" + pub
+            + "</pubDate><guid>fresh-" + id + "</guid></item>";
     }
     out += "</channel></rss>";
     return out;
@@ -165,7 +164,7 @@ int main(int argc, char *argv[])
     print("save_101k_items", wall.elapsed(), "ms");
     print("save_101k_items_cpu", cpuMs() - cpu0, "ms");
 
-    rusage usage{};
+    rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
     print("peak_memory", usage.ru_maxrss / 1024.0, "MiB");
     return 0;

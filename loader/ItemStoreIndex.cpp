@@ -9,19 +9,16 @@ namespace {
 bool isItem(const xmlNode *node)
 {
     return node->type == XML_ELEMENT_NODE && !node->ns
-           && xmlStrEqual(node->name, reinterpret_cast<const xmlChar *>("item"));
+        && xmlStrEqual(node->name, reinterpret_cast<const xmlChar *>("item"));
 }
 
 // Texts of the item's children with the given name (no namespace).
-template <typename F>
-void forEachChildText(xmlNode *item, const char *name, F &&f)
+template<typename F> void forEachChildText(xmlNode *item, const char *name, F &&f)
 {
     for (xmlNode *c = item->children; c; c = c->next) {
         if (c->type == XML_ELEMENT_NODE && !c->ns
             && xmlStrEqual(c->name, reinterpret_cast<const xmlChar *>(name))) {
-            xmlChar *text = xmlNodeGetContent(c);
-            f(QByteArray(text ? reinterpret_cast<const char *>(text) : ""));
-            xmlFree(text);
+            f(xml::Node(c).textUtf8());
         }
     }
 }
@@ -154,8 +151,8 @@ void ItemStoreIndex::remove(xml::Node root, xml::Node item)
             // Items between this record low and the next one were at least as late as it;
             // those earlier than everything ahead of them become record lows now.
             const auto later = std::next(it);
-            Moment lowestAhead = later == m_Records.end() ? std::numeric_limits<Moment>::max()
-                                                          : later->first;
+            Moment lowestAhead =
+                later == m_Records.end() ? std::numeric_limits<Moment>::max() : later->first;
             xmlNode *nextRecord = it == m_Records.begin() ? nullptr : std::prev(it)->second;
             m_Records.erase(it);
             for (xmlNode *c = node->next; c && c != nextRecord; c = c->next) {

@@ -6,9 +6,9 @@
 // channel while it walks it.
 struct QueueSlot
 {
-    QString sURL;     // channel address; "" while the slot is free
+    QString sURL; // channel address; "" while the slot is free
     QString sLastMod; // "Last-modified" stamp of the previous fetch
-    QString sTitle;   // channel title; replaced by the channel's own while merging
+    QString sTitle; // channel title; replaced by the channel's own while merging
     qint32 lExpire = 0; // age limit in days for fetched items; 0: none
     QString sPubDate; // channel publication date; replaced by the channel's own while merging
     bool bNewItems = false;

@@ -20,11 +20,9 @@ const char *const kStoreFile = "items.xml";
 // Channel details reported while walking a channel, by lower-case element name.
 qint16 DetailIndex(const QString &name)
 {
-    static const char *const names[] = {"title",        "link",          "description",
-                                        "language",     "copyright",     "managingeditor",
-                                        "webmaster",    "pubdate",       "lastbuilddate",
-                                        "category",     "generator",     "docs",
-                                        "ttl",          "rating"};
+    static const char *const names[] = {"title", "link", "description", "language", "copyright",
+        "managingeditor", "webmaster", "pubdate", "lastbuilddate", "category", "generator", "docs",
+        "ttl", "rating"};
     for (qint16 i = 0; i < 14; ++i) {
         if (name == QLatin1String(names[i]))
             return static_cast<qint16>(i + 1);
@@ -50,7 +48,8 @@ void AppendTextChild(xml::Node item, const char *name, const QString &text)
 
 } // namespace
 
-clsItemBank::clsItemBank(QObject *parent) : QObject(parent) {}
+clsItemBank::clsItemBank(QObject *parent) : QObject(parent)
+{ }
 
 clsItemBank::~clsItemBank() = default;
 
@@ -88,7 +87,7 @@ void clsItemBank::LoadXML()
     }
     probe.close();
     connect(XMLDoc.get(), &xml::Document::readyStateChange, this,
-            &clsItemBank::XMLDoc_onreadystatechange);
+        &clsItemBank::XMLDoc_onreadystatechange);
     XMLDoc->load(path);
 }
 
@@ -108,8 +107,8 @@ void clsItemBank::SetAsideUnusableStore(const QString &why)
     for (int n = 2; QFileInfo::exists(aside); ++n)
         aside = QStringLiteral("%1.damaged-%2-%3").arg(path, stamp).arg(n);
     if (QFile::rename(path, aside)) {
-        qWarning().noquote() << "item store" << path << "could not be used (" << why
-                             << "); kept as" << aside;
+        qWarning().noquote() << "item store" << path << "could not be used (" << why << "); kept as"
+                             << aside;
         m_SetAsidePath = aside;
     } else {
         qWarning().noquote() << "item store" << path << "could not be used (" << why
@@ -133,12 +132,11 @@ void clsItemBank::XMLDoc_onreadystatechange(int state)
     }
     m_StoreReady = true;
     if (!parsed) {
-        const QString detail =
-            m_KeepExistingFile
-                ? QStringLiteral("The file was left as it is and will not be written over.")
-                : QStringLiteral("The file was kept as %1; the profile starts with an empty "
-                                 "item store.")
-                      .arg(QFileInfo(m_SetAsidePath).fileName());
+        const QString detail = m_KeepExistingFile
+            ? QStringLiteral("The file was left as it is and will not be written over.")
+            : QStringLiteral("The file was kept as %1; the profile starts with an empty "
+                             "item store.")
+                  .arg(QFileInfo(m_SetAsidePath).fileName());
         UserMessage::Show(QStringLiteral("Error parsing items.xml"), detail);
     }
     emit StoreReady(parsed);
@@ -156,8 +154,8 @@ void clsItemBank::UpgradeStore()
             if (!GetItemHash(item).isEmpty())
                 continue;
             AppendTextChild(item, "hash",
-                            modHash::ItemHash(GetItemChannel(item), GetItemTitle(item),
-                                              GetItemDescription(item), GetItemCategoryText(item)));
+                modHash::ItemHash(GetItemChannel(item), GetItemTitle(item),
+                    GetItemDescription(item), GetItemCategoryText(item)));
         }
     }
     root.setAttribute("version", QStringLiteral("1"));
@@ -168,7 +166,8 @@ void clsItemBank::SaveIt()
     if (!XMLDoc || XMLDoc->isEmpty() || !m_StoreReady || m_KeepExistingFile)
         return;
     if (!XMLDoc->save(StorePath()))
-        qWarning().noquote() << "could not save" << StorePath() << "; trying again at the next save";
+        qWarning().noquote() << "could not save" << StorePath()
+                             << "; trying again at the next save";
 }
 
 qint32 clsItemBank::Count() const
@@ -238,8 +237,8 @@ void clsItemBank::StoreItem(xml::Node item, QueueSlot &slot)
         AppendTextChild(item, "delete", QStringLiteral("false"));
     AppendTextChild(item, "channeltitle", slot.sTitle);
     AppendTextChild(item, "hash",
-                    modHash::ItemHash(slot.sURL, GetItemTitle(item), GetItemDescription(item),
-                                      GetItemCategoryText(item)));
+        modHash::ItemHash(
+            slot.sURL, GetItemTitle(item), GetItemDescription(item), GetItemCategoryText(item)));
     if (slot.lExpire != 0) {
         const auto age = ItemAgeDays(item);
         if (!age || *age >= slot.lExpire)

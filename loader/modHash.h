@@ -19,6 +19,6 @@ QString HashString(const QString &text, int algorithm = kAlgorithmMd5);
 QByteArray ToWindows1252(const QString &text);
 
 QString ItemHash(const QString &channel, const QString &title, const QString &description,
-                 const QString &category);
+    const QString &category);
 
 } // namespace modHash

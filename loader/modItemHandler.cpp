@@ -7,11 +7,10 @@
 namespace modItemHandler {
 namespace {
 
-constexpr std::array<const char *, 12> kMonths = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                                  "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-constexpr std::array<const char *, 12> kMonthNames = {
-    "january", "february", "march",     "april",   "may",      "june",
-    "july",    "august",   "september", "october", "november", "december"};
+constexpr std::array<const char *, 12> kMonths = {
+    "Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+constexpr std::array<const char *, 12> kMonthNames = {"january", "february", "march", "april",
+    "may", "june", "july", "august", "september", "october", "november", "december"};
 
 const qint64 kMomentEpochDay = QDate(1899, 12, 30).toJulianDay();
 
@@ -69,8 +68,8 @@ void SetItemText(xml::Node item, const char *name, const QString &value)
         return;
     xml::Node child = item.firstChildElement(name);
     if (child.isNull()) {
-        xml::NodeHandle created(xmlNewDocNode(item.raw()->doc, nullptr,
-                                              reinterpret_cast<const xmlChar *>(name), nullptr));
+        xml::NodeHandle created(xmlNewDocNode(
+            item.raw()->doc, nullptr, reinterpret_cast<const xmlChar *>(name), nullptr));
         child = item.appendChild(std::move(created));
     }
     child.setText(value);
@@ -86,29 +85,77 @@ void SetItemAttr(xml::Node item, const char *name, const QString &value)
     item.setAttribute(name, value);
 }
 
-QString GetItemDate(xml::Node item) { return GetItemAttr(item, "date"); }
-QString GetItemTime(xml::Node item) { return GetItemAttr(item, "time"); }
-QString GetItemChannel(xml::Node item) { return GetItemAttr(item, "channel"); }
-QString GetItemTitle(xml::Node item) { return GetItemText(item, "title"); }
-QString GetItemDescription(xml::Node item) { return GetItemText(item, "description"); }
-QString GetItemPubDate(xml::Node item) { return GetItemText(item, "pubDate"); }
-QString GetItemGuid(xml::Node item) { return GetItemText(item, "guid"); }
-QString GetItemHash(xml::Node item) { return GetItemText(item, "hash"); }
-QString GetItemLink(xml::Node item) { return GetItemText(item, "link"); }
-QString GetItemCategoryText(xml::Node item) { return GetItemText(item, "catergory"); }
+QString GetItemDate(xml::Node item)
+{
+    return GetItemAttr(item, "date");
+}
+QString GetItemTime(xml::Node item)
+{
+    return GetItemAttr(item, "time");
+}
+QString GetItemChannel(xml::Node item)
+{
+    return GetItemAttr(item, "channel");
+}
+QString GetItemTitle(xml::Node item)
+{
+    return GetItemText(item, "title");
+}
+QString GetItemDescription(xml::Node item)
+{
+    return GetItemText(item, "description");
+}
+QString GetItemPubDate(xml::Node item)
+{
+    return GetItemText(item, "pubDate");
+}
+QString GetItemGuid(xml::Node item)
+{
+    return GetItemText(item, "guid");
+}
+QString GetItemHash(xml::Node item)
+{
+    return GetItemText(item, "hash");
+}
+QString GetItemLink(xml::Node item)
+{
+    return GetItemText(item, "link");
+}
+QString GetItemCategoryText(xml::Node item)
+{
+    return GetItemText(item, "catergory");
+}
 
-bool IsItemRead(xml::Node item) { return GetItemText(item, "read") == QLatin1String("true"); }
-bool IsItemFlagged(xml::Node item) { return GetItemText(item, "flag") == QLatin1String("true"); }
-bool IsItemDeleted(xml::Node item) { return GetItemText(item, "delete") == QLatin1String("true"); }
+bool IsItemRead(xml::Node item)
+{
+    return GetItemText(item, "read") == QLatin1String("true");
+}
+bool IsItemFlagged(xml::Node item)
+{
+    return GetItemText(item, "flag") == QLatin1String("true");
+}
+bool IsItemDeleted(xml::Node item)
+{
+    return GetItemText(item, "delete") == QLatin1String("true");
+}
 
 static QString markText(bool on)
 {
     return on ? QStringLiteral("true") : QStringLiteral("false");
 }
 
-void SetItemRead(xml::Node item, bool on) { SetItemText(item, "read", markText(on)); }
-void SetItemFlag(xml::Node item, bool on) { SetItemText(item, "flag", markText(on)); }
-void SetItemDeleted(xml::Node item, bool on) { SetItemText(item, "delete", markText(on)); }
+void SetItemRead(xml::Node item, bool on)
+{
+    SetItemText(item, "read", markText(on));
+}
+void SetItemFlag(xml::Node item, bool on)
+{
+    SetItemText(item, "flag", markText(on));
+}
+void SetItemDeleted(xml::Node item, bool on)
+{
+    SetItemText(item, "delete", markText(on));
+}
 
 std::optional<int> ItemAgeDays(xml::Node item, QDate today)
 {
@@ -223,7 +270,7 @@ static Clock takeClock(QList<QStringView> &tokens)
 {
     auto isAmPm = [](QStringView t) {
         return t.compare(QLatin1String("AM"), Qt::CaseInsensitive) == 0
-               || t.compare(QLatin1String("PM"), Qt::CaseInsensitive) == 0;
+            || t.compare(QLatin1String("PM"), Qt::CaseInsensitive) == 0;
     };
     for (bool fromBack : {true, false}) {
         if (tokens.isEmpty())
@@ -344,13 +391,15 @@ std::optional<ItemMoment> ReadItemMoment(xml::Node item)
     const QByteArray date = item.attributeUtf8("date");
     const QByteArray time = item.attributeUtf8("time");
     // The usual "dd Mmm yyyy" and "hh:mm:ss" without building strings.
-    if (date.size() == 11 && time.size() == 8 && date[2] == ' ' && date[6] == ' '
-        && time[2] == ':' && time[5] == ':') {
-        auto digit = [](char c) { return c >= '0' && c <= '9' ? c - '0' : -1; };
+    if (date.size() == 11 && time.size() == 8 && date[2] == ' ' && date[6] == ' ' && time[2] == ':'
+        && time[5] == ':') {
+        auto digit = [](char c) {
+            return c >= '0' && c <= '9' ? c - '0' : -1;
+        };
         const int d0 = digit(date[0]), d1 = digit(date[1]);
         const int y[4] = {digit(date[7]), digit(date[8]), digit(date[9]), digit(date[10])};
-        const int t[6] = {digit(time[0]), digit(time[1]), digit(time[3]),
-                          digit(time[4]), digit(time[6]), digit(time[7])};
+        const int t[6] = {digit(time[0]), digit(time[1]), digit(time[3]), digit(time[4]),
+            digit(time[6]), digit(time[7])};
         int month = 0;
         for (int m = 0; m < 12; ++m) {
             if (date.mid(3, 3) == kMonths[m])

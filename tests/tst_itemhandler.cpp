@@ -86,20 +86,48 @@ void TestItemHandler::parseFeedDate_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("date"); // "" when the parse must fail
     QTest::addColumn<QString>("time");
-    QTest::newRow("rfc 822") << "Mon, 02 Oct 2006 13:00:00 GMT" << "02 Oct 2006" << "13:00:00";
-    QTest::newRow("zone ignored") << "Mon, 02 Oct 2006 23:30:00 -0800" << "02 Oct 2006" << "23:30:00";
-    QTest::newRow("one-digit day") << "Mon, 2 Oct 2006 13:00:00 GMT" << "02 Oct 2006" << "13:00:00";
-    QTest::newRow("no seconds") << "Mon, 02 Oct 2006 13:00 GMT" << "02 Oct 2006" << "13:00:00";
-    QTest::newRow("no zone") << "Mon, 02 Oct 2006 13:00:00" << "02 Oct 2006" << "13:00:00";
-    QTest::newRow("long month") << "Sun, 01 January 2006 08:00:00 GMT" << "01 Jan 2006" << "08:00:00";
-    QTest::newRow("iso") << "2006-10-02T13:00:00Z" << "" << "";
-    QTest::newRow("no weekday") << "02 Oct 2006 13:00:00 GMT" << "" << "";
-    QTest::newRow("weekday spelt out") << "Monday, 02 Oct 2006 13:00:00 GMT" << "" << "";
-    QTest::newRow("empty") << "" << "" << "";
-    QTest::newRow("short") << "Mon, 2" << "" << "";
-    QTest::newRow("no such day") << "Thu, 31 Feb 2006 10:00:00 GMT" << "" << "";
-    QTest::newRow("bad clock") << "Mon, 02 Oct 2006 25:00:00 GMT" << "" << "";
-    QTest::newRow("words") << "Posted yesterday afternoon" << "" << "";
+    QTest::newRow("rfc 822") << "Mon, 02 Oct 2006 13:00:00 GMT"
+                             << "02 Oct 2006"
+                             << "13:00:00";
+    QTest::newRow("zone ignored") << "Mon, 02 Oct 2006 23:30:00 -0800"
+                                  << "02 Oct 2006"
+                                  << "23:30:00";
+    QTest::newRow("one-digit day") << "Mon, 2 Oct 2006 13:00:00 GMT"
+                                   << "02 Oct 2006"
+                                   << "13:00:00";
+    QTest::newRow("no seconds") << "Mon, 02 Oct 2006 13:00 GMT"
+                                << "02 Oct 2006"
+                                << "13:00:00";
+    QTest::newRow("no zone") << "Mon, 02 Oct 2006 13:00:00"
+                             << "02 Oct 2006"
+                             << "13:00:00";
+    QTest::newRow("long month") << "Sun, 01 January 2006 08:00:00 GMT"
+                                << "01 Jan 2006"
+                                << "08:00:00";
+    QTest::newRow("iso") << "2006-10-02T13:00:00Z"
+                         << ""
+                         << "";
+    QTest::newRow("no weekday") << "02 Oct 2006 13:00:00 GMT"
+                                << ""
+                                << "";
+    QTest::newRow("weekday spelt out") << "Monday, 02 Oct 2006 13:00:00 GMT"
+                                       << ""
+                                       << "";
+    QTest::newRow("empty") << ""
+                           << ""
+                           << "";
+    QTest::newRow("short") << "Mon, 2"
+                           << ""
+                           << "";
+    QTest::newRow("no such day") << "Thu, 31 Feb 2006 10:00:00 GMT"
+                                 << ""
+                                 << "";
+    QTest::newRow("bad clock") << "Mon, 02 Oct 2006 25:00:00 GMT"
+                               << ""
+                               << "";
+    QTest::newRow("words") << "Posted yesterday afternoon"
+                           << ""
+                           << "";
 }
 
 void TestItemHandler::parseFeedDate()
@@ -121,20 +149,34 @@ void TestItemHandler::readDateTimeForms_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("expected"); // "dd mmm yyyy hh:mm:ss", or "" for failure
-    QTest::newRow("date only") << "02 Oct 2006" << "02 Oct 2006 00:00:00";
-    QTest::newRow("month first") << "Oct 2 2006" << "02 Oct 2006 00:00:00";
-    QTest::newRow("year first") << "2006 Oct 02" << "02 Oct 2006 00:00:00";
-    QTest::newRow("time first") << "13:05:09 02 Oct 2006" << "02 Oct 2006 13:05:09";
-    QTest::newRow("commas, blanks") << "  Oct 2, 2006, 13:05 " << "02 Oct 2006 13:05:00";
-    QTest::newRow("pm") << "02 Oct 2006 1:05 PM" << "02 Oct 2006 13:05:00";
-    QTest::newRow("glued am") << "02 Oct 2006 12:30AM" << "02 Oct 2006 00:30:00";
-    QTest::newRow("two-digit year") << "02 Oct 06" << "02 Oct 2006 00:00:00";
-    QTest::newRow("two-digit year, last century") << "02 Oct 95" << "02 Oct 1995 00:00:00";
-    QTest::newRow("no day") << "Oct 2006 13:00:00" << "";
-    QTest::newRow("extra word") << "02 Oct 2006 13:00:00 GMT" << "";
-    QTest::newRow("numeric month") << "02/10/2006" << "";
-    QTest::newRow("pm out of range") << "02 Oct 2006 13:05 PM" << "";
-    QTest::newRow("not leap") << "29 Feb 2023" << "";
+    QTest::newRow("date only") << "02 Oct 2006"
+                               << "02 Oct 2006 00:00:00";
+    QTest::newRow("month first") << "Oct 2 2006"
+                                 << "02 Oct 2006 00:00:00";
+    QTest::newRow("year first") << "2006 Oct 02"
+                                << "02 Oct 2006 00:00:00";
+    QTest::newRow("time first") << "13:05:09 02 Oct 2006"
+                                << "02 Oct 2006 13:05:09";
+    QTest::newRow("commas, blanks") << "  Oct 2, 2006, 13:05 "
+                                    << "02 Oct 2006 13:05:00";
+    QTest::newRow("pm") << "02 Oct 2006 1:05 PM"
+                        << "02 Oct 2006 13:05:00";
+    QTest::newRow("glued am") << "02 Oct 2006 12:30AM"
+                              << "02 Oct 2006 00:30:00";
+    QTest::newRow("two-digit year") << "02 Oct 06"
+                                    << "02 Oct 2006 00:00:00";
+    QTest::newRow("two-digit year, last century") << "02 Oct 95"
+                                                  << "02 Oct 1995 00:00:00";
+    QTest::newRow("no day") << "Oct 2006 13:00:00"
+                            << "";
+    QTest::newRow("extra word") << "02 Oct 2006 13:00:00 GMT"
+                                << "";
+    QTest::newRow("numeric month") << "02/10/2006"
+                                   << "";
+    QTest::newRow("pm out of range") << "02 Oct 2006 13:05 PM"
+                                     << "";
+    QTest::newRow("not leap") << "29 Feb 2023"
+                              << "";
 }
 
 void TestItemHandler::readDateTimeForms()
@@ -152,12 +194,13 @@ void TestItemHandler::readDateTimeForms()
 
 void TestItemHandler::resolveFallsBackToChannelThenNow()
 {
-    const ItemMoment own = ResolveItemDate("Mon, 02 Oct 2006 13:00:00 GMT",
-                                           "Tue, 03 Oct 2006 09:00:00 GMT");
+    const ItemMoment own =
+        ResolveItemDate("Mon, 02 Oct 2006 13:00:00 GMT", "Tue, 03 Oct 2006 09:00:00 GMT");
     QCOMPARE(FormatItemDate(own), QStringLiteral("02 Oct 2006"));
-    const ItemMoment channel = ResolveItemDate("2006-10-02T13:00:00Z", "Tue, 03 Oct 2006 09:00:00 GMT");
+    const ItemMoment channel =
+        ResolveItemDate("2006-10-02T13:00:00Z", "Tue, 03 Oct 2006 09:00:00 GMT");
     QCOMPARE(FormatItemDate(channel) + " " + FormatItemTime(channel),
-             QStringLiteral("03 Oct 2006 09:00:00"));
+        QStringLiteral("03 Oct 2006 09:00:00"));
     const ItemMoment before = CurrentMoment();
     const ItemMoment now = ResolveItemDate("", "garbage");
     const ItemMoment after = CurrentMoment();
@@ -188,7 +231,8 @@ void TestItemHandler::momentFormatting()
     // Before moment 0 the day and clock still come out right.
     const ItemMoment old = MomentOf(QDate(1850, 1, 1), 59);
     QVERIFY(old < 0);
-    QCOMPARE(FormatItemDate(old) + " " + FormatItemTime(old), QStringLiteral("01 Jan 1850 00:00:59"));
+    QCOMPARE(
+        FormatItemDate(old) + " " + FormatItemTime(old), QStringLiteral("01 Jan 1850 00:00:59"));
 
     xml::Document doc;
     doc.setDocumentElement(doc.createElement("item"));

@@ -9,7 +9,8 @@ using namespace modHash;
 namespace {
 QString md5Of(const QByteArray &bytes)
 {
-    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex().toUpper());
+    return QString::fromLatin1(
+        QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex().toUpper());
 }
 } // namespace
 
@@ -52,7 +53,8 @@ void TestItemHash::windows1252Bytes()
 {
     // Latin-1 letters and the code page's own 0x80-0x9F characters are single bytes.
     QCOMPARE(ToWindows1252(QStringLiteral("Café €5 “q” Œ")),
-             QByteArray("Caf\xE9 \x80" "5 \x93q\x94 \x8C"));
+        QByteArray("Caf\xE9 \x80"
+                   "5 \x93q\x94 \x8C"));
     QCOMPARE(HashString(QStringLiteral("€")), md5Of(QByteArray("\x80")));
     // Characters without a code hash as "?", so titles differing only there hash alike.
     QCOMPARE(HashString(QStringLiteral("Привет")), HashString(QStringLiteral("Здравс")));
@@ -67,8 +69,8 @@ void TestItemHash::windows1252Bytes()
 void TestItemHash::unsupportedAlgorithmShowsHashError()
 {
     QStringList shown;
-    const auto previous = UserMessage::SetHandler(
-        [&](const QString &text, const QString &) { shown << text; });
+    const auto previous =
+        UserMessage::SetHandler([&](const QString &text, const QString &) { shown << text; });
     QCOMPARE(HashString("abc", 1), QString());
     UserMessage::SetHandler(previous);
     QCOMPARE(shown.size(), 1);

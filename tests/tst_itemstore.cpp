@@ -83,7 +83,7 @@ void TestItemStore::missingStoreStartsEmptyAndRoundTrips()
     QCOMPARE(saved.documentElement().nodeName(), QStringLiteral("itembank"));
     QVERIFY(!saved.documentElement().hasAttribute("version"));
     QCOMPARE(saved.documentElement().childCount(), 0);
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"items.xml"});
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList {"items.xml"});
 
     clsItemBank again;
     QVERIFY(startBank(again, dir.path()));
@@ -109,24 +109,24 @@ void TestItemStore::oldStoreGainsHashesOnce()
         return out;
     };
     auto expected = [](xml::Node item) {
-        return modHash::ItemHash(GetItemChannel(item), GetItemTitle(item),
-                                 GetItemDescription(item), GetItemCategoryText(item));
+        return modHash::ItemHash(GetItemChannel(item), GetItemTitle(item), GetItemDescription(item),
+            GetItemCategoryText(item));
     };
     // No hash: one appended, last.
-    QCOMPARE(hashesOf(items[0]), QStringList{expected(items[0])});
+    QCOMPARE(hashesOf(items[0]), QStringList {expected(items[0])});
     QCOMPARE(items[0].lastChild().nodeName(), QStringLiteral("hash"));
     // An empty hash element stays first; the computed one follows it.
-    QCOMPARE(hashesOf(items[1]), (QStringList{"", expected(items[1])}));
+    QCOMPARE(hashesOf(items[1]), (QStringList {"", expected(items[1])}));
     QCOMPARE(GetItemHash(items[1]), QString());
     // Text outside ASCII and the "catergory" child both enter the hash.
-    QCOMPARE(hashesOf(items[2]), QStringList{expected(items[2])});
+    QCOMPARE(hashesOf(items[2]), QStringList {expected(items[2])});
     QCOMPARE(hashesOf(items[2]).first(),
-             modHash::HashString(QStringLiteral("http://127.0.0.1/other/rss.xml"
-                                                "Café review €5 menu"
-                                                "Prices in € and a “quoted” nameFood")));
+        modHash::HashString(QStringLiteral("http://127.0.0.1/other/rss.xml"
+                                           "Café review €5 menu"
+                                           "Prices in € and a “quoted” nameFood")));
     QVERIFY(!IsItemRead(items[2])); // "True" is not "true"
     // An item with a hash keeps it.
-    QCOMPARE(hashesOf(items[3]), QStringList{"0123456789ABCDEF0123456789ABCDEF"});
+    QCOMPARE(hashesOf(items[3]), QStringList {"0123456789ABCDEF0123456789ABCDEF"});
 
     // Saved and read again, nothing more is added.
     bank.UnloadMe();
@@ -154,7 +154,8 @@ void TestItemStore::versionDecidesUpgrade()
     QFETCH(QString, version);
     QFETCH(bool, upgrades);
     QTemporaryDir dir;
-    const QByteArray attr = version.isNull() ? QByteArray() : " version=\"" + version.toUtf8() + "\"";
+    const QByteArray attr =
+        version.isNull() ? QByteArray() : " version=\"" + version.toUtf8() + "\"";
     QFile f(dir.filePath("items.xml"));
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write("<itembank" + attr + "><item channel=\"c\"><title>t</title></item></itembank>");
@@ -180,7 +181,7 @@ void TestItemStore::unparsableStoreIsKeptAside()
     bank.Init(dir.path(), QString());
     QVERIFY(ready.wait(5000));
     QCOMPARE(ready.first().first().toBool(), false);
-    QCOMPARE(messages.texts, QStringList{"Error parsing items.xml"});
+    QCOMPARE(messages.texts, QStringList {"Error parsing items.xml"});
 
     const QStringList aside = QDir(dir.path()).entryList({"items.xml.damaged-*"}, QDir::Files);
     QCOMPARE(aside.size(), 1);
@@ -191,7 +192,8 @@ void TestItemStore::unparsableStoreIsKeptAside()
     QCOMPARE(bank.Count(), 0);
     QueueSlot slot;
     slot.sURL = "http://127.0.0.1/feed.xml";
-    bank.MergeDelivered(slot, "<rss><channel><item><title>Fresh</title></item></channel></rss>", "");
+    bank.MergeDelivered(
+        slot, "<rss><channel><item><title>Fresh</title></item></channel></rss>", "");
     QCOMPARE(bank.Count(), 1);
     bank.SaveIt();
     QCOMPARE(readFile(dir.filePath(aside.first())), original);

@@ -30,8 +30,8 @@ QByteArray channel(const QByteArrayList &items, const QByteArray &head = "<title
 QByteArray item(const QByteArray &title, const QByteArray &pubDate, const QByteArray &more = {})
 {
     return "<item><title>" + title + "</title><description>about " + title + "</description>"
-           + (pubDate.isEmpty() ? QByteArray() : "<pubDate>" + pubDate + "</pubDate>") + more
-           + "</item>";
+        + (pubDate.isEmpty() ? QByteArray() : "<pubDate>" + pubDate + "</pubDate>") + more
+        + "</item>";
 }
 
 QByteArray rfc822(const QDate &d, const QByteArray &clock = "10:00:00")
@@ -110,7 +110,7 @@ void TestMerge::realFeedStoresDatedNewestFirst()
     slot.sURL = kUrl;
     b.bank.MergeDelivered(slot, feedFile(), "Fri, 20 Nov 2026 09:31:00 GMT");
     QCOMPARE(loaded.size(), 1);
-    QCOMPARE(loaded[0], (QVariantList{kUrl, true, "Fri, 20 Nov 2026 09:31:00 GMT"}));
+    QCOMPARE(loaded[0], (QVariantList {kUrl, true, "Fri, 20 Nov 2026 09:31:00 GMT"}));
     QCOMPARE(b.bank.Count(), 30);
     QCOMPARE(b.bank.NewItemsCount(), 30);
 
@@ -130,9 +130,10 @@ void TestMerge::realFeedStoresDatedNewestFirst()
         QStringList tail;
         for (size_t k = kids.size() - 5; k < kids.size(); ++k)
             tail << kids[k].nodeName();
-        QCOMPARE(tail, (QStringList{"read", "flag", "delete", "channeltitle", "hash"}));
+        QCOMPARE(tail, (QStringList {"read", "flag", "delete", "channeltitle", "hash"}));
         QCOMPARE(GetItemText(i, "channeltitle"), QStringLiteral("Tarn Valley News"));
-        QCOMPARE(GetItemHash(i), modHash::ItemHash(kUrl, GetItemTitle(i), GetItemDescription(i), ""));
+        QCOMPARE(
+            GetItemHash(i), modHash::ItemHash(kUrl, GetItemTitle(i), GetItemDescription(i), ""));
     }
     // The newest item first, the oldest last (report 0 is the newest in the feed).
     QCOMPARE(b.titles().first(), QStringLiteral("Harbour works reopen (0)"));
@@ -149,8 +150,11 @@ void TestMerge::channelDetailsInDocumentOrder()
                     "<PUBDATE>Mon, 02 Oct 2006 13:00:00 GMT</PUBDATE>"
                     "<image><title>Logo</title><url>u</url></image>"
                     "<dc:date xmlns:dc=\"http://purl.org/dc/elements/1.1/\">2006</dc:date>"
-                    "<ttl>60</ttl><empty/>" + item("A", "") + "<textInput><title>Search</title>"
-                    "</textInput>" + item("B", "") + "</channel></rss>"));
+                    "<ttl>60</ttl><empty/>"
+        + item("A", "")
+        + "<textInput><title>Search</title>"
+          "</textInput>"
+        + item("B", "") + "</channel></rss>"));
     QList<QPair<int, QString>> seen;
     for (const auto &d : details) {
         QCOMPARE(d[0].toString(), kUrl);
@@ -158,11 +162,8 @@ void TestMerge::channelDetailsInDocumentOrder()
     }
     // The image's title is skipped, the dc: prefix matches nothing, the text input's title
     // counts; "empty" has no children and is not reported.
-    const QList<QPair<int, QString>> expected = {{1, "First"},
-                                                 {2, "http://127.0.0.1/"},
-                                                 {8, "Mon, 02 Oct 2006 13:00:00 GMT"},
-                                                 {13, "60"},
-                                                 {1, "Search"}};
+    const QList<QPair<int, QString>> expected = {{1, "First"}, {2, "http://127.0.0.1/"},
+        {8, "Mon, 02 Oct 2006 13:00:00 GMT"}, {13, "60"}, {1, "Search"}};
     QCOMPARE(seen, expected);
     // The item saw the channel title and date met before it.
     xml::Node a = b.find("A");
@@ -192,12 +193,13 @@ void TestMerge::changedContentByGuid()
 {
     Bank b;
     const QByteArray date = "Mon, 02 Oct 2006 13:00:00 GMT";
-    QVERIFY(b.merge(channel({item("Story", date, "<guid>g-1</guid><link>l1</link>"),
-                             item("Loose", date)})));
+    QVERIFY(b.merge(
+        channel({item("Story", date, "<guid>g-1</guid><link>l1</link>"), item("Loose", date)})));
     SetItemRead(b.find("Story"), true);
 
     // Same guid, same content fields: the stored version stands.
-    QVERIFY(!b.merge(channel({item("Story", date, "<guid>g-1</guid><link>l1</link><extra>x</extra>")})));
+    QVERIFY(!b.merge(
+        channel({item("Story", date, "<guid>g-1</guid><link>l1</link><extra>x</extra>")})));
     QVERIFY(IsItemRead(b.find("Story")));
 
     // A changed link alone leaves the hash as it was: still the stored item.
@@ -206,14 +208,16 @@ void TestMerge::changedContentByGuid()
 
     // Same guid, changed description: replaces the stored item, unmarked, and counts as new.
     QVERIFY(b.merge(channel({"<item><title>Story</title><description>corrected</description>"
-                             "<pubDate>" + date + "</pubDate><guid>g-1</guid><link>l2</link></item>"})));
+                             "<pubDate>"
+        + date + "</pubDate><guid>g-1</guid><link>l2</link></item>"})));
     QCOMPARE(b.titles().count("Story"), 1);
     QCOMPARE(GetItemDescription(b.find("Story")), QStringLiteral("corrected"));
     QVERIFY(!IsItemRead(b.find("Story")));
 
     // Without a guid a changed description is simply another item.
     QVERIFY(b.merge(channel({"<item><title>Loose</title><description>changed</description>"
-                             "<pubDate>" + date + "</pubDate></item>"})));
+                             "<pubDate>"
+        + date + "</pubDate></item>"})));
     QCOMPARE(b.titles().count("Loose"), 2);
     QCOMPARE(b.bank.Count(), 3);
     QCOMPARE(b.bank.NewItemsCount(), 4);
@@ -223,12 +227,11 @@ void TestMerge::sameArticleFromSecondChannel()
 {
     Bank b;
     const QByteArray story = item("Shared", "Mon, 02 Oct 2006 13:00:00 GMT",
-                                  "<guid>tag:127.0.0.1,2006:shared</guid><author>A</author>");
+        "<guid>tag:127.0.0.1,2006:shared</guid><author>A</author>");
     QVERIFY(b.merge(channel({story})));
     QVERIFY(!b.merge(channel({story}), "http://127.0.0.1/mirror.xml"));
     QCOMPARE(b.bank.Count(), 1);
     QCOMPARE(GetItemChannel(b.root().firstChild()), kUrl);
-
 
     // Two stored items share a guid (a hand-made store): the guid no longer decides, so an
     // item like one of them but from another channel is added.
@@ -254,19 +257,18 @@ void TestMerge::guidsAndHashesWithQuotes()
     // ...and by guid when the content changed.
     QVERIFY(b.merge(channel({item("Quote's \"title\" v2", "", odd)}), "http://127.0.0.1/it's.xml"));
     QCOMPARE(b.bank.Count(), 1);
-    QCOMPARE(b.titles(), QStringList{"Quote's \"title\" v2"});
+    QCOMPARE(b.titles(), QStringList {"Quote's \"title\" v2"});
 }
 
 void TestMerge::expiryAtMergeTime()
 {
     const QDate today = QDate::currentDate();
     const QByteArrayList items = {item("Today", rfc822(today)),
-                                  item("Six days", rfc822(today.addDays(-6))),
-                                  item("Seven days", rfc822(today.addDays(-7))),
-                                  item("Old", rfc822(today.addDays(-400)))};
+        item("Six days", rfc822(today.addDays(-6))), item("Seven days", rfc822(today.addDays(-7))),
+        item("Old", rfc822(today.addDays(-400)))};
     Bank limited;
     QVERIFY(limited.merge(channel(items), kUrl, 7));
-    QCOMPARE(limited.titles(), (QStringList{"Today", "Six days"}));
+    QCOMPARE(limited.titles(), (QStringList {"Today", "Six days"}));
 
     Bank unlimited;
     QVERIFY(unlimited.merge(channel(items), kUrl, 0));
@@ -283,17 +285,17 @@ void TestMerge::itemDatesAndChannelDates()
     Bank b;
     const QByteArray head = "<title>C</title><pubDate>Tue, 03 Oct 2006 09:00:00 GMT</pubDate>";
     const ItemMoment before = CurrentMoment();
-    QVERIFY(b.merge(channel({item("Own", "Mon, 02 Oct 2006 13:00:00 GMT"),
-                             item("Iso", "2006-10-02T13:00:00Z"),
-                             "<item><title>Lower</title><pubdate>Mon, 02 Oct 2006 13:00:00 GMT"
-                             "</pubdate></item>",
-                             "<item/>"},
-                            head)));
+    QVERIFY(b.merge(
+        channel({item("Own", "Mon, 02 Oct 2006 13:00:00 GMT"), item("Iso", "2006-10-02T13:00:00Z"),
+                    "<item><title>Lower</title><pubdate>Mon, 02 Oct 2006 13:00:00 GMT"
+                    "</pubdate></item>",
+                    "<item/>"},
+            head)));
     QCOMPARE(b.bank.Count(), 3); // the empty item is ignored
     QCOMPARE(GetItemDate(b.find("Own")) + " " + GetItemTime(b.find("Own")),
-             QStringLiteral("02 Oct 2006 13:00:00"));
+        QStringLiteral("02 Oct 2006 13:00:00"));
     QCOMPARE(GetItemDate(b.find("Iso")) + " " + GetItemTime(b.find("Iso")),
-             QStringLiteral("03 Oct 2006 09:00:00"));
+        QStringLiteral("03 Oct 2006 09:00:00"));
     QCOMPARE(GetItemDate(b.find("Lower")), QStringLiteral("03 Oct 2006"));
 
     // No dates at all: the moment of the merge.
@@ -309,10 +311,10 @@ void TestMerge::equalMomentsLandAfter()
     Bank b;
     const QByteArray date = "Mon, 02 Oct 2006 13:00:00 GMT";
     QVERIFY(b.merge(channel({item("Earlier", "Mon, 02 Oct 2006 12:59:59 GMT"), item("First", date),
-                             item("Later", "Mon, 02 Oct 2006 13:00:01 GMT")})));
+        item("Later", "Mon, 02 Oct 2006 13:00:01 GMT")})));
     QVERIFY(b.merge(channel({item("Second", date)})));
     QVERIFY(b.merge(channel({item("Third", date)})));
-    QCOMPARE(b.titles(), (QStringList{"Later", "First", "Second", "Third", "Earlier"}));
+    QCOMPARE(b.titles(), (QStringList {"Later", "First", "Second", "Third", "Earlier"}));
 }
 
 void TestMerge::unparsableDeliveryIsATimeOut()
@@ -327,7 +329,7 @@ void TestMerge::unparsableDeliveryIsATimeOut()
     QCOMPARE(timeOut.size(), 1);
     QCOMPARE(timeOut[0][0].toString(), kUrl);
     QVERIFY(loaded.isEmpty());
-    QCOMPARE(b.titles(), QStringList{"Kept"});
+    QCOMPARE(b.titles(), QStringList {"Kept"});
 }
 
 void TestMerge::handlersMayReenterTheBank()
@@ -338,20 +340,20 @@ void TestMerge::handlersMayReenterTheBank()
     int nestedMerges = 0;
     QList<int> counts;
     connect(&b.bank, &clsItemBank::ChannelDetails, &b.bank,
-            [&](const QString &url, qint16 index, const QString &value) {
-                counts << b.bank.Count();
-                if (url == kUrl && index == 1 && value == "Outer" && nestedMerges++ == 0)
-                    b.merge(channel({item("Nested", "")}), "http://127.0.0.1/nested.xml");
-                if (value == "Stop")
-                    b.bank.UnloadMe();
-            });
+        [&](const QString &url, qint16 index, const QString &value) {
+            counts << b.bank.Count();
+            if (url == kUrl && index == 1 && value == "Outer" && nestedMerges++ == 0)
+                b.merge(channel({item("Nested", "")}), "http://127.0.0.1/nested.xml");
+            if (value == "Stop")
+                b.bank.UnloadMe();
+        });
     QSignalSpy loaded(&b.bank, &clsItemBank::ChannelLoaded);
     QueueSlot slot;
     slot.sURL = kUrl;
     b.bank.MergeDelivered(slot,
-                          channel({item("One", ""), "<copyright>Stop</copyright>", item("Two", "")},
-                                  "<title>Outer</title>"),
-                          "m");
+        channel({item("One", ""), "<copyright>Stop</copyright>", item("Two", "")},
+            "<title>Outer</title>"),
+        "m");
     QCOMPARE(nestedMerges, 1);
     QCOMPARE(loaded.size(), 2); // the nested one and ours
     QCOMPARE(loaded.last()[0].toString(), kUrl);

@@ -123,7 +123,7 @@ void TestSpanClock::periodRestartsFromFiringTick()
     clock.tick();
     clock.now = 2200;
     clock.tick();
-    QCOMPARE(elapsed, (QList<int>{1200, 1000}));
+    QCOMPARE(elapsed, (QList<int> {1200, 1000}));
 
     // Writing Enabled = true to a running clock restarts its period.
     clock.now = 2900;

@@ -106,7 +106,7 @@ void TestStoreIndex::placementMatchesScan()
     }
     if (leadingOddity) {
         s.root().insertBefore(xml::NodeHandle(xmlNewDocComment(s.doc.raw(), BAD_CAST "edited")),
-                              s.root().firstChild());
+            s.root().firstChild());
         for (int i = 0; i < 3; ++i) {
             xml::NodeHandle odd = s.doc.createElement("item");
             xml::Node(odd.get()).setAttribute("date", QStringLiteral("someday"));
@@ -183,8 +183,7 @@ void TestStoreIndex::lookupsMatchXPath()
             const auto byHash = s.root().selectNodes("item[hash=" + lit + "]");
             QVERIFY(byHash);
             QCOMPARE(s.index.containsHash(key), !byHash->empty());
-            QCOMPARE(s.index.firstWithHash(key),
-                     byHash->empty() ? xml::Node() : byHash->front());
+            QCOMPARE(s.index.firstWithHash(key), byHash->empty() ? xml::Node() : byHash->front());
             const auto byGuid = s.root().selectNodes("item[guid=" + lit + "]");
             QCOMPARE(s.index.withGuid(key).size(), byGuid->size());
         }

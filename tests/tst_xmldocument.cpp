@@ -59,7 +59,7 @@ void TestXmlDocument::asyncLoadCompletesAfterCallerCode()
     // The caller still runs: nothing has been reported and the document is still loading.
     QVERIFY(seen.isEmpty());
     QCOMPARE(doc.readyState(), int(Document::Loading));
-    QTRY_COMPARE(seen, QList<int>{Document::Complete});
+    QTRY_COMPARE(seen, QList<int> {Document::Complete});
     QCOMPARE(doc.parseError(), 0);
     QCOMPARE(doc.documentElement().nodeName(), QStringLiteral("itembank"));
 }
@@ -95,7 +95,7 @@ void TestXmlDocument::saveReplacesWholeFileAndLeavesNoTemporary()
     Document doc;
     QVERIFY(doc.loadXML(QStringLiteral("<itembank version=\"1\"><item>é</item></itembank>")));
     QVERIFY(doc.save(path));
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"items.xml"});
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList {"items.xml"});
 
     Document again;
     QVERIFY(again.load(path));
@@ -168,8 +168,8 @@ void TestXmlDocument::xpathRelativeToNode()
     QCOMPARE(root.selectNodes("item")->size(), size_t(3));
     QCOMPARE(doc.selectNodes("itembank/item")->size(), size_t(3));
     QVERIFY(root.selectSingleNode("item[@channel='C']")->isNull());
-    QVERIFY(!root.selectNodes("item[@channel='A]"));  // malformed
-    QVERIFY(!root.selectNodes("count(item)"));        // not a node set
+    QVERIFY(!root.selectNodes("item[@channel='A]")); // malformed
+    QVERIFY(!root.selectNodes("count(item)")); // not a node set
     // Names compare as written.
     QCOMPARE(root.selectNodes("ITEM")->size(), size_t(0));
 }
@@ -211,7 +211,8 @@ void TestXmlDocument::externalEntitiesAreNeverRead()
 
     const QList<QByteArray> feeds = {
         "<!DOCTYPE rss [<!ENTITY x SYSTEM \"" + url + "\">]><rss><title>&x;</title></rss>",
-        "<!DOCTYPE rss [<!ENTITY x SYSTEM \"" + secret.toUtf8() + "\">]><rss><title>&x;</title></rss>",
+        "<!DOCTYPE rss [<!ENTITY x SYSTEM \"" + secret.toUtf8()
+            + "\">]><rss><title>&x;</title></rss>",
         "<!DOCTYPE rss SYSTEM \"" + QUrl::fromLocalFile(dir.filePath("ext.dtd")).toEncoded()
             + "\"><rss><title>&leak;</title></rss>",
         "<!DOCTYPE rss [<!ENTITY % p SYSTEM \"" + url + "\"> %p;]><rss><title>t</title></rss>",
@@ -235,7 +236,7 @@ void TestXmlDocument::entityExpansionIsBounded()
     QByteArray lol = "<!DOCTYPE lolz [<!ENTITY lol0 \"lollollollollollollollollollol\">";
     for (int i = 1; i < 10; ++i)
         lol += "<!ENTITY lol" + QByteArray::number(i) + " \""
-               + ("&lol" + QByteArray::number(i - 1) + ";").repeated(10) + "\">";
+            + ("&lol" + QByteArray::number(i - 1) + ";").repeated(10) + "\">";
     lol += "]><lolz><t>&lol9;</t></lolz>";
     Document doc;
     const bool parsed = doc.loadXML(lol);
@@ -251,18 +252,22 @@ void TestXmlDocument::stylesheetIncludesOnlyBesideItself()
     QTemporaryDir dir;
     QDir(dir.path()).mkpath("skin/parts");
     writeFile(dir.filePath("skin/parts/common.xsl"),
-              "<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">"
-              "<xsl:template name=\"hello\">included</xsl:template></xsl:stylesheet>");
+        "<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">"
+        "<xsl:template name=\"hello\">included</xsl:template></xsl:stylesheet>");
     writeFile(dir.filePath("outside.xsl"),
-              "<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">"
-              "<xsl:template name=\"hello\">outside</xsl:template></xsl:stylesheet>");
+        "<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">"
+        "<xsl:template name=\"hello\">outside</xsl:template></xsl:stylesheet>");
     const QByteArray head =
         "<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">"
         "<xsl:output method=\"text\"/>";
-    writeFile(dir.filePath("skin/view.xsl"), head + "<xsl:include href=\"parts/common.xsl\"/>"
+    writeFile(dir.filePath("skin/view.xsl"),
+        head
+            + "<xsl:include href=\"parts/common.xsl\"/>"
               "<xsl:template match=\"/\"><xsl:call-template name=\"hello\"/></xsl:template>"
               "</xsl:stylesheet>");
-    writeFile(dir.filePath("skin/escape.xsl"), head + "<xsl:include href=\"../outside.xsl\"/>"
+    writeFile(dir.filePath("skin/escape.xsl"),
+        head
+            + "<xsl:include href=\"../outside.xsl\"/>"
               "<xsl:template match=\"/\"><xsl:call-template name=\"hello\"/></xsl:template>"
               "</xsl:stylesheet>");
 
@@ -288,16 +293,16 @@ void TestXmlDocument::transformationReadsNothing()
     QTemporaryDir dir;
     writeFile(dir.filePath("secret.xml"), "<s>TOP-SECRET</s>");
     writeFile(dir.filePath("peek.xsl"),
-              "<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">"
-              "<xsl:output method=\"text\"/>"
-              "<xsl:template match=\"/\">[<xsl:value-of select=\"document(string(/f/@src))\"/>]"
-              "</xsl:template></xsl:stylesheet>");
+        "<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">"
+        "<xsl:output method=\"text\"/>"
+        "<xsl:template match=\"/\">[<xsl:value-of select=\"document(string(/f/@src))\"/>]"
+        "</xsl:template></xsl:stylesheet>");
     auto style = xml::Stylesheet::fromFile(dir.filePath("peek.xsl"));
     QVERIFY(style);
     // The address comes from the transformed (untrusted) document.
     Document feed;
-    QVERIFY(feed.loadXML("<f src=\"" + QUrl::fromLocalFile(dir.filePath("secret.xml")).toEncoded()
-                         + "\"/>"));
+    QVERIFY(feed.loadXML(
+        "<f src=\"" + QUrl::fromLocalFile(dir.filePath("secret.xml")).toEncoded() + "\"/>"));
     const auto out = style->transformToText(feed);
     QVERIFY(!out.value_or(QByteArray()).contains("TOP-SECRET"));
 }
@@ -306,10 +311,10 @@ void TestXmlDocument::transformToTextAndDocument()
 {
     QTemporaryDir dir;
     writeFile(dir.filePath("list.xsl"),
-              "<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">"
-              "<xsl:template match=\"/rss\"><channel><xsl:for-each select=\"item\">"
-              "<item><title><xsl:value-of select=\"t\"/></title></item>"
-              "</xsl:for-each></channel></xsl:template></xsl:stylesheet>");
+        "<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">"
+        "<xsl:template match=\"/rss\"><channel><xsl:for-each select=\"item\">"
+        "<item><title><xsl:value-of select=\"t\"/></title></item>"
+        "</xsl:for-each></channel></xsl:template></xsl:stylesheet>");
     auto style = xml::Stylesheet::fromFile(dir.filePath("list.xsl"));
     QVERIFY(style);
     Document feed;

@@ -1,6 +1,7 @@
 #include "XmlDocument.h"
 
 #include "XmlGuard.h"
+#include "XmlHandles.h"
 
 #include <QFile>
 #include <QPointer>
@@ -12,12 +13,6 @@
 
 namespace xml {
 namespace {
-
-struct ParserCtxtDeleter
-{
-    void operator()(xmlParserCtxt *c) const { xmlFreeParserCtxt(c); }
-};
-using ParserCtxtPtr = std::unique_ptr<xmlParserCtxt, ParserCtxtDeleter>;
 
 int readFromQFile(void *context, char *buffer, int len)
 {
@@ -95,15 +90,19 @@ void Document::parseFile(const QString &path)
         return;
     }
     const QByteArray url = local.toUtf8();
-    xmlDoc *doc = xmlCtxtReadIO(ctxt.get(), readFromQFile, closeNothing, &file, url.constData(),
-                                nullptr, parseOptions());
-    if (!doc || !ctxt->wellFormed || !xmlDocGetRootElement(doc)) {
-        if (doc)
-            xmlFreeDoc(doc);
-        setParsed(nullptr, lastErrorCode(ctxt.get()), lastErrorText(ctxt.get()));
-        return;
+    DocPtr doc(xmlCtxtReadIO(
+        ctxt.get(), readFromQFile, closeNothing, &file, url.constData(), nullptr, parseOptions()));
+    takeParsed(std::move(doc), ctxt.get());
+}
+
+bool Document::takeParsed(DocPtr doc, xmlParserCtxt *ctxt)
+{
+    if (!doc || !ctxt->wellFormed || !xmlDocGetRootElement(doc.get())) {
+        setParsed(nullptr, lastErrorCode(ctxt), lastErrorText(ctxt));
+        return false;
     }
-    setParsed(doc, 0, QString());
+    setParsed(doc.release(), 0, QString());
+    return true;
 }
 
 bool Document::load(const QString &path)
@@ -141,16 +140,9 @@ bool Document::loadXML(const QByteArray &utf8)
         setParsed(nullptr, XML_ERR_NO_MEMORY, QStringLiteral("out of memory"));
         return false;
     }
-    xmlDoc *doc = xmlCtxtReadMemory(ctxt.get(), utf8.constData(), utf8.size(), nullptr, nullptr,
-                                    parseOptions());
-    if (!doc || !ctxt->wellFormed || !xmlDocGetRootElement(doc)) {
-        if (doc)
-            xmlFreeDoc(doc);
-        setParsed(nullptr, lastErrorCode(ctxt.get()), lastErrorText(ctxt.get()));
-        return false;
-    }
-    setParsed(doc, 0, QString());
-    return true;
+    DocPtr doc(xmlCtxtReadMemory(
+        ctxt.get(), utf8.constData(), utf8.size(), nullptr, nullptr, parseOptions()));
+    return takeParsed(std::move(doc), ctxt.get());
 }
 
 bool Document::save(const QString &path) const
@@ -160,8 +152,8 @@ bool Document::save(const QString &path) const
     QSaveFile file(toLocalPath(path));
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    xmlSaveCtxtPtr save = xmlSaveToIO(writeToQSaveFile, closeNothing, &file, "UTF-8",
-                                      XML_SAVE_FORMAT);
+    xmlSaveCtxtPtr save =
+        xmlSaveToIO(writeToQSaveFile, closeNothing, &file, "UTF-8", XML_SAVE_FORMAT);
     if (!save)
         return false;
     const long written = xmlSaveDoc(save, m_Doc.get());
@@ -175,19 +167,7 @@ bool Document::save(const QString &path) const
 
 QByteArray Document::xmlUtf8() const
 {
-    if (!m_Doc)
-        return {};
-    xmlBuffer *buffer = xmlBufferCreate();
-    xmlSaveCtxtPtr save = xmlSaveToBuffer(buffer, "UTF-8", XML_SAVE_NO_DECL);
-    QByteArray out;
-    if (save) {
-        xmlSaveDoc(save, m_Doc.get());
-        xmlSaveClose(save);
-        out = QByteArray(reinterpret_cast<const char *>(xmlBufferContent(buffer)),
-                         xmlBufferLength(buffer));
-    }
-    xmlBufferFree(buffer);
-    return out;
+    return m_Doc ? documentNode().xmlUtf8() : QByteArray();
 }
 
 QString Document::xml() const
@@ -226,8 +206,8 @@ Node Document::setDocumentElement(NodeHandle node)
 
 NodeHandle Document::createElement(const char *name)
 {
-    return NodeHandle(xmlNewDocNode(ensureDoc(), nullptr, reinterpret_cast<const xmlChar *>(name),
-                                    nullptr));
+    return NodeHandle(
+        xmlNewDocNode(ensureDoc(), nullptr, reinterpret_cast<const xmlChar *>(name), nullptr));
 }
 
 NodeHandle Document::createElement(const QString &name)
@@ -240,9 +220,8 @@ NodeHandle Document::createTextElement(const char *name, const QByteArray &utf8T
     NodeHandle element = createElement(name);
     if (element)
         xmlAddChild(element.get(),
-                    xmlNewDocTextLen(element->doc,
-                                     reinterpret_cast<const xmlChar *>(utf8Text.constData()),
-                                     utf8Text.size()));
+            xmlNewDocTextLen(element->doc, reinterpret_cast<const xmlChar *>(utf8Text.constData()),
+                utf8Text.size()));
     return element;
 }
 

@@ -90,6 +90,8 @@ signals:
 
 private:
     void parseFile(const QString &path);
+    // Keeps a parser's result when it is a well-formed document with a root element.
+    bool takeParsed(DocPtr doc, struct _xmlParserCtxt *ctxt);
     void setParsed(xmlDoc *doc, int error, const QString &reason);
 
     DocPtr m_Doc;

@@ -17,8 +17,10 @@ namespace {
 thread_local QString t_AllowedFolder;
 xmlExternalEntityLoader s_DefaultLoader = nullptr;
 
-void silentGeneric(void *, const char *, ...) {}
-void silentStructured(void *, xmlErrorPtr) {}
+void silentGeneric(void *, const char *, ...)
+{ }
+void silentStructured(void *, xmlErrorPtr)
+{ }
 
 QString localPathOf(const char *url)
 {

@@ -2,23 +2,13 @@
 
 #include "XmlDocument.h"
 #include "XmlGuard.h"
+#include "XmlHandles.h"
 
 #include <libxml/xmlsave.h>
 #include <libxml/xpath.h>
 
 namespace xml {
 namespace {
-
-struct XmlCharDeleter
-{
-    void operator()(xmlChar *p) const { xmlFree(p); }
-};
-
-QByteArray takeXmlString(xmlChar *s)
-{
-    std::unique_ptr<xmlChar, XmlCharDeleter> owned(s);
-    return owned ? QByteArray(reinterpret_cast<const char *>(owned.get())) : QByteArray();
-}
 
 const xmlChar *bytes(const QByteArray &a)
 {
@@ -30,7 +20,8 @@ const xmlChar *bytes(const char *s)
     return reinterpret_cast<const xmlChar *>(s);
 }
 
-void silentXPathError(void *, xmlErrorPtr) {}
+void silentXPathError(void *, xmlErrorPtr)
+{ }
 
 struct XPathContextDeleter
 {
@@ -39,10 +30,6 @@ struct XPathContextDeleter
 struct XPathObjectDeleter
 {
     void operator()(xmlXPathObject *o) const { xmlXPathFreeObject(o); }
-};
-struct BufferDeleter
-{
-    void operator()(xmlBuffer *b) const { xmlBufferFree(b); }
 };
 
 // A node handle for doc: the node itself if it already belongs there, otherwise a deep copy.
@@ -82,7 +69,7 @@ QString Node::nodeName() const
     if ((m_Node->type == XML_ELEMENT_NODE || m_Node->type == XML_ATTRIBUTE_NODE) && m_Node->ns
         && m_Node->ns->prefix)
         return QString::fromUtf8(reinterpret_cast<const char *>(m_Node->ns->prefix))
-               + QLatin1Char(':') + local;
+            + QLatin1Char(':') + local;
     return local;
 }
 
@@ -99,7 +86,7 @@ QByteArray Node::textUtf8() const
 {
     if (!m_Node)
         return {};
-    return takeXmlString(xmlNodeGetContent(m_Node));
+    return takeString(xmlNodeGetContent(m_Node));
 }
 
 QString Node::text() const
@@ -122,22 +109,23 @@ void Node::setText(const QString &value)
     }
 }
 
-QString Node::xml() const
+QByteArray Node::xmlUtf8() const
 {
     if (!m_Node)
         return {};
-    if (m_Node->type == XML_DOCUMENT_NODE) {
-        if (Document *d = ownerDocument())
-            return d->xml();
-    }
-    std::unique_ptr<xmlBuffer, BufferDeleter> buffer(xmlBufferCreate());
+    BufferPtr buffer(xmlBufferCreate());
     xmlSaveCtxtPtr save = xmlSaveToBuffer(buffer.get(), "UTF-8", XML_SAVE_NO_DECL);
     if (!save)
         return {};
-    xmlSaveTree(save, m_Node);
+    xmlSaveTree(save, m_Node); // a document node serializes as the whole document
     xmlSaveClose(save);
-    return QString::fromUtf8(reinterpret_cast<const char *>(xmlBufferContent(buffer.get())),
-                             xmlBufferLength(buffer.get()));
+    return QByteArray(reinterpret_cast<const char *>(xmlBufferContent(buffer.get())),
+        xmlBufferLength(buffer.get()));
+}
+
+QString Node::xml() const
+{
+    return QString::fromUtf8(xmlUtf8());
 }
 
 Node Node::parentNode() const
@@ -177,9 +165,8 @@ Node Node::firstChildElement(const char *name) const
                 if (xmlStrEqual(c->name, bytes(name)))
                     return Node(c);
             }
-        } else if (c->ns && c->ns->prefix
-                   && xmlStrEqual(c->ns->prefix, bytes(wanted.left(colon)))
-                   && xmlStrEqual(c->name, bytes(wanted.mid(colon + 1)))) {
+        } else if (c->ns && c->ns->prefix && xmlStrEqual(c->ns->prefix, bytes(wanted.left(colon)))
+            && xmlStrEqual(c->name, bytes(wanted.mid(colon + 1)))) {
             return Node(c);
         }
     }
@@ -195,7 +182,7 @@ QByteArray Node::attributeUtf8(const char *name) const
 {
     if (!isElement())
         return {};
-    return takeXmlString(xmlGetNoNsProp(m_Node, bytes(name)));
+    return takeString(xmlGetNoNsProp(m_Node, bytes(name)));
 }
 
 QString Node::attribute(const char *name) const

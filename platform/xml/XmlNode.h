@@ -28,7 +28,7 @@ class Node
 {
 public:
     Node() = default;
-    explicit Node(xmlNode *node) : m_Node(node) {}
+    explicit Node(xmlNode *node) : m_Node(node) { }
 
     bool isNull() const { return m_Node == nullptr; }
     explicit operator bool() const { return m_Node != nullptr; }
@@ -48,8 +48,9 @@ public:
     // Replaces all children with one text node.
     void setText(const QString &value);
 
-    // Serialized form, no XML declaration.
+    // Serialized form, UTF-8, no XML declaration.
     QString xml() const;
+    QByteArray xmlUtf8() const;
 
     bool hasChildNodes() const { return m_Node && m_Node->children; }
     Node firstChild() const { return Node(m_Node ? m_Node->children : nullptr); }

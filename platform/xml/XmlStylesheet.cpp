@@ -2,6 +2,7 @@
 
 #include "XmlDocument.h"
 #include "XmlGuard.h"
+#include "XmlHandles.h"
 
 #include <libxslt/security.h>
 #include <libxslt/transform.h>
@@ -42,7 +43,7 @@ struct TransformContextDeleter
     void operator()(xsltTransformContext *c) const { xsltFreeTransformContext(c); }
 };
 
-xmlDoc *applyStylesheet(xsltStylesheet *style, const Document &source)
+DocPtr applyStylesheet(xsltStylesheet *style, const Document &source)
 {
     if (!style || !source.raw())
         return nullptr;
@@ -52,12 +53,10 @@ xmlDoc *applyStylesheet(xsltStylesheet *style, const Document &source)
     if (!ctxt)
         return nullptr;
     xsltSetCtxtSecurityPrefs(xsltGetDefaultSecurityPrefs(), ctxt.get());
-    xmlDoc *result = xsltApplyStylesheetUser(style, source.raw(), nullptr, nullptr, nullptr,
-                                             ctxt.get());
-    if (result && ctxt->state != XSLT_STATE_OK) {
-        xmlFreeDoc(result);
-        result = nullptr;
-    }
+    DocPtr result(
+        xsltApplyStylesheetUser(style, source.raw(), nullptr, nullptr, nullptr, ctxt.get()));
+    if (ctxt->state != XSLT_STATE_OK)
+        result.reset();
     return result;
 }
 
@@ -87,20 +86,21 @@ std::unique_ptr<Stylesheet> Stylesheet::fromDocument(const Document &doc, QStrin
             *error = QStringLiteral("empty stylesheet document");
         return nullptr;
     }
-    xmlDoc *copy = xmlCopyDoc(doc.raw(), 1);
+    DocPtr copy(xmlCopyDoc(doc.raw(), 1));
     if (!copy)
         return nullptr;
     copy->_private = nullptr;
     ErrorCapture capture;
     StylesheetLoadScope scope(doc.url());
-    xsltStylesheet *style = xsltParseStylesheetDoc(copy);
+    xsltStylesheet *style = xsltParseStylesheetDoc(copy.get());
+    if (style && !style->errors)
+        copy.release(); // the stylesheet owns it now
     if (!style || style->errors) {
         // On failure libxslt leaves the document with the caller.
         if (style) {
             style->doc = nullptr;
             xsltFreeStylesheet(style);
         }
-        xmlFreeDoc(copy);
         if (error)
             *error = capture.text().isEmpty() ? QStringLiteral("not a stylesheet") : capture.text();
         return nullptr;
@@ -110,28 +110,24 @@ std::unique_ptr<Stylesheet> Stylesheet::fromDocument(const Document &doc, QStrin
 
 std::optional<QByteArray> Stylesheet::transformToText(const Document &source) const
 {
-    xmlDoc *result = applyStylesheet(m_Style, source);
+    const DocPtr result = applyStylesheet(m_Style, source);
     if (!result)
         return std::nullopt;
-    xmlChar *text = nullptr;
+    xmlChar *raw = nullptr;
     int length = 0;
-    const int rc = xsltSaveResultToString(&text, &length, result, m_Style);
-    xmlFreeDoc(result);
-    if (rc < 0) {
-        xmlFree(text);
+    const int rc = xsltSaveResultToString(&raw, &length, result.get(), m_Style);
+    const XmlString text(raw);
+    if (rc < 0)
         return std::nullopt;
-    }
-    QByteArray out(reinterpret_cast<const char *>(text), length);
-    xmlFree(text);
-    return out;
+    return QByteArray(reinterpret_cast<const char *>(text.get()), length);
 }
 
 bool Stylesheet::transformToDocument(const Document &source, Document &target) const
 {
-    xmlDoc *result = applyStylesheet(m_Style, source);
+    DocPtr result = applyStylesheet(m_Style, source);
     if (!result)
         return false;
-    target.adopt(DocPtr(result));
+    target.adopt(std::move(result));
     return true;
 }
 

@@ -32,7 +32,7 @@ public:
     bool transformToDocument(const Document &source, Document &target) const;
 
 private:
-    explicit Stylesheet(_xsltStylesheet *style) : m_Style(style) {}
+    explicit Stylesheet(_xsltStylesheet *style) : m_Style(style) { }
     _xsltStylesheet *m_Style;
 };
 
