@@ -93,10 +93,8 @@ std::unique_ptr<Stylesheet> Stylesheet::fromDocument(const Document &doc, QStrin
     ErrorCapture capture;
     StylesheetLoadScope scope(doc.url());
     xsltStylesheet *style = xsltParseStylesheetDoc(copy.get());
-    if (style && !style->errors)
-        copy.release(); // the stylesheet owns it now
     if (!style || style->errors) {
-        // On failure libxslt leaves the document with the caller.
+        // On failure libxslt leaves the document with the caller (copy frees it).
         if (style) {
             style->doc = nullptr;
             xsltFreeStylesheet(style);
@@ -105,6 +103,7 @@ std::unique_ptr<Stylesheet> Stylesheet::fromDocument(const Document &doc, QStrin
             *error = capture.text().isEmpty() ? QStringLiteral("not a stylesheet") : capture.text();
         return nullptr;
     }
+    [[maybe_unused]] xmlDoc *owned = copy.release(); // the stylesheet owns it now
     return std::unique_ptr<Stylesheet>(new Stylesheet(style));
 }
 
