@@ -57,6 +57,7 @@ void clsItemBank::Init(const QString &sUsername, const QString &sXSLfile)
 {
     m_Folder = sUsername;
     m_XSLFile = sXSLfile;
+    m_Slots.assign(1, QueueSlot());
     LoadXML();
 }
 

@@ -4,10 +4,13 @@
 #include "QueueSlot.h"
 #include "XmlDocument.h"
 
+#include <QDate>
 #include <QObject>
 #include <QString>
 
 #include <memory>
+#include <optional>
+#include <vector>
 
 // One profile's item bank: the item store ("items.xml" in the profile folder), the
 // new-items document, and the merge of fetched channels into the store.
@@ -34,6 +37,28 @@ public:
     // Items in the store, read, tagged and deleted ones included.
     qint32 Count() const;
     qint32 NewItemsCount() const;
+
+    // Lists and counts: answered by ChannelNodeList and ChannelCounts.
+    void SubChannelList(const QString &sURL, const QString &FilterCHL = QString(),
+                        const QString &sSearch = QString(), const QString &Filter2 = QString());
+    void UpdateChannel(const QString &sURL);
+    // The items stored since the last call, then an empty new-items list.
+    void NewItemsList();
+
+    // Marks, by item hash; an unknown hash is ignored.
+    void MarkItemRead(const QString &sHash, bool bRead = true);
+    void MarkItemTagged(const QString &sHash, bool bTag = true);
+    void MarkItemDeleted(const QString &sHash, bool bDel = true);
+    void MarkAllRead(const QString &sChl);
+    // Removes the channel's untagged items older than Days days.
+    void RemoveExpired(const QString &Channel, qint32 Days);
+    // Removes the channel's undeleted items; false while the channel is queued or fetched.
+    bool KillChannel(const QString &sURL);
+
+    // The serialized item list of nodes: root "items", deep copies in the given order.
+    static QString ItemListXml(const std::vector<xml::Node> &list);
+    // The day the date filters count from; tests set it.
+    void SetToday(QDate today) { m_Today = today; }
     // Saves the store and drops everything.
     void UnloadMe();
 
@@ -72,6 +97,11 @@ private:
     void StartEmpty();
     void SetAsideUnusableStore(const QString &why);
     void RemoveStoredItem(xml::Node item);
+    // Items matched by an expression over the store; nullopt when there is no store or the
+    // expression fails.
+    std::optional<std::vector<xml::Node>> SelectItems(const QString &expression) const;
+    QDate Today() const { return m_Today.isValid() ? m_Today : QDate::currentDate(); }
+    xml::Node ItemByHash(const QString &sHash) const;
 
     std::unique_ptr<xml::Document> XMLDoc;
     std::unique_ptr<xml::Document> m_NewItems;
@@ -83,4 +113,6 @@ private:
     // then leaves that file alone rather than write over it.
     bool m_KeepExistingFile = false;
     QString m_SetAsidePath;
+    QDate m_Today;
+    std::vector<QueueSlot> m_Slots;
 };

@@ -100,12 +100,13 @@ int parseOptions()
     return XML_PARSE_NONET | XML_PARSE_NOBLANKS | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
 }
 
-QByteArray xpathLiteral(const QByteArray &utf8)
+QByteArray xpathLiteral(const QByteArray &utf8, char preferred)
 {
-    if (!utf8.contains('"'))
-        return '"' + utf8 + '"';
-    if (!utf8.contains('\''))
-        return '\'' + utf8 + '\'';
+    const char other = preferred == '"' ? '\'' : '"';
+    if (!utf8.contains(preferred))
+        return preferred + utf8 + preferred;
+    if (!utf8.contains(other))
+        return other + utf8 + other;
     QByteArray out = "concat(";
     const QList<QByteArray> pieces = utf8.split('"');
     for (int i = 0; i < pieces.size(); ++i) {
@@ -117,9 +118,9 @@ QByteArray xpathLiteral(const QByteArray &utf8)
     return out;
 }
 
-QString xpathLiteral(const QString &text)
+QString xpathLiteral(const QString &text, char preferred)
 {
-    return QString::fromUtf8(xpathLiteral(text.toUtf8()));
+    return QString::fromUtf8(xpathLiteral(text.toUtf8(), preferred));
 }
 
 StylesheetLoadScope::StylesheetLoadScope(const QString &stylesheetPath)

@@ -21,8 +21,9 @@ int parseOptions();
 // An XPath 1.0 string literal for any text: '...' or "..." where one quote kind is absent,
 // otherwise concat() of pieces. Lets callers put arbitrary guid, hash or address text into an
 // expression without making it malformed.
-QByteArray xpathLiteral(const QByteArray &utf8);
-QString xpathLiteral(const QString &text);
+// preferred is the quote used when the text does not contain it.
+QByteArray xpathLiteral(const QByteArray &utf8, char preferred = '"');
+QString xpathLiteral(const QString &text, char preferred = '"');
 
 class StylesheetLoadScope
 {
