@@ -1,5 +1,6 @@
 // Merging into a large item store: load, merge and save times and peak memory.
 // Prints one figure a line as "name: value unit".
+#include "BenchStore.h"
 #include "clsItemBank.h"
 #include "modHash.h"
 #include "modItemHandler.h"
@@ -19,65 +20,13 @@
 #include <cstdio>
 
 using namespace modItemHandler;
+using namespace bench;
 
 namespace {
 
 constexpr int kStoreItems = 100000;
 constexpr int kFeeds = 20;
 constexpr int kFeedItems = 50;
-
-double cpuMs()
-{
-    timespec ts {};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
-}
-
-void print(const char *name, double value, const char *unit)
-{
-    std::printf("%s: %.2f %s\n", name, value, unit);
-    std::fflush(stdout);
-}
-
-const ItemMoment kNewest = MomentOf(QDate(2026, 11, 30), 12 * 3600);
-
-QByteArray description(int n)
-{
-    return QByteArray("&lt;p&gt;Report ") + QByteArray::number(n)
-        + " from the valley desk. The council met on Tuesday to discuss the harbour works, "
-          "the ferry timetable and the new cycle lane along the river; residents asked "
-          "questions about parking and the market hall.&lt;/p&gt;";
-}
-
-// A store of kStoreItems items, newest first, 20 channels, one item every 7 minutes.
-void writeStore(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        qFatal("cannot write %s", qPrintable(path));
-    f.write("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<itembank version=\"1\">\n");
-    for (int n = 0; n < kStoreItems; ++n) {
-        const ItemMoment m = kNewest - ItemMoment(n) * 420;
-        const QString channel = QStringLiteral("http://127.0.0.1/feeds/%1.xml").arg(n % 20);
-        const QString title = QStringLiteral("Stored story number %1").arg(n);
-        const QByteArray desc = description(n);
-        const QString hash = modHash::ItemHash(channel, title,
-            QString::fromUtf8(desc).replace("&lt;", "<").replace("&gt;", ">"), QString());
-        QByteArray item;
-        item += "  <item channel=\"" + channel.toUtf8() + "\" date=\"" + FormatItemDate(m).toUtf8()
-            + "\" time=\"" + FormatItemTime(m).toUtf8() + "\">\n";
-        item += "    <title>" + title.toUtf8() + "</title>\n";
-        item += "    <link>http://127.0.0.1/story/" + QByteArray::number(n) + ".html</link>\n";
-        item += "    <description>" + desc + "</description>\n";
-        item += "    <guid>tag:127.0.0.1,2026:" + QByteArray::number(n) + "</guid>\n";
-        item += "    <read>" + QByteArray(n % 3 ? "true" : "false") + "</read>\n";
-        item += "    <flag>false</flag>\n    <delete>false</delete>\n";
-        item += "    <channeltitle>Feed " + QByteArray::number(n % 20) + "</channeltitle>\n";
-        item += "    <hash>" + hash.toUtf8() + "</hash>\n  </item>\n";
-        f.write(item);
-    }
-    f.write("</itembank>\n");
-}
 
 // A feed of kFeedItems items whose dates fall among the stored ones, so each lands inside the
 // store rather than at its front.
@@ -107,7 +56,7 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
     const QString path = dir.filePath("items.xml");
-    writeStore(path);
+    writeStore(path, kStoreItems, 20);
     print("store_file_size", QFileInfo(path).size() / 1048576.0, "MiB");
 
     clsItemBank bank;

@@ -1,19 +1,63 @@
 // Item lists, counts, marks and removals of the item bank.
 #include "clsItemBank.h"
-#include "XmlGuard.h"
 #include "modItemHandler.h"
-#include "modItemQuery.h"
 
 using namespace modItemHandler;
+using modItemQuery::ItemQuery;
 
-std::optional<std::vector<xml::Node>> clsItemBank::SelectItems(const QString &expression) const
+modItemQuery::ItemQuery clsItemBank::Query(const QString &sURL, const QString &FilterCHL,
+                                           const QString &sSearch, const QString &Filter2) const
+{
+    return modItemQuery::MakeItemQuery(sURL, FilterCHL, sSearch, Filter2, Today());
+}
+
+std::optional<std::vector<xml::Node>> clsItemBank::SelectItems(const ItemQuery &query,
+                                                               bool ordered) const
 {
     if (!XMLDoc)
         return std::nullopt;
     const xml::Node root = XMLDoc->documentElement();
     if (root.isNull())
         return std::nullopt;
-    return root.selectNodes(expression);
+    std::vector<xml::Node> out;
+    if (!query.channel && !ordered) {
+        for (auto it = m_Index.facts().cbegin(); it != m_Index.facts().cend(); ++it) {
+            if (query.matches(it.key(), it.value()))
+                out.emplace_back(it.key());
+        }
+        return out;
+    }
+    if (!query.channel) {
+        for (xmlNode *c = root.raw()->children; c; c = c->next) {
+            const auto *facts = m_Index.factsOf(c);
+            if (facts && query.matches(c, *facts))
+                out.emplace_back(c);
+        }
+        return out;
+    }
+    // A channel's items come from the index; only a list needs them in store order.
+    const QSet<xmlNode *> *candidates = m_Index.itemsOfChannel(query.channel->toUtf8());
+    if (!candidates)
+        return out;
+    QSet<xmlNode *> selected;
+    for (xmlNode *item : *candidates) {
+        const auto *facts = m_Index.factsOf(item);
+        if (facts && query.matches(item, *facts, true)) {
+            if (ordered)
+                selected.insert(item);
+            else
+                out.emplace_back(item);
+        }
+    }
+    if (ordered && !selected.isEmpty()) {
+        out.reserve(selected.size());
+        for (xmlNode *c = root.raw()->children; c && out.size() < size_t(selected.size());
+             c = c->next) {
+            if (selected.contains(c))
+                out.emplace_back(c);
+        }
+    }
+    return out;
 }
 
 QString clsItemBank::ItemListXml(const std::vector<xml::Node> &list)
@@ -28,18 +72,15 @@ QString clsItemBank::ItemListXml(const std::vector<xml::Node> &list)
 void clsItemBank::SubChannelList(const QString &sURL, const QString &FilterCHL,
                                  const QString &sSearch, const QString &Filter2)
 {
-    const auto items
-        = SelectItems(modItemQuery::BuildItemQuery(sURL, FilterCHL, sSearch, Filter2, Today()));
+    const auto items = SelectItems(Query(sURL, FilterCHL, sSearch, Filter2), true);
     if (items)
         emit ChannelNodeList(sURL, ItemListXml(*items));
 }
 
 void clsItemBank::UpdateChannel(const QString &sURL)
 {
-    const QDate today = Today();
-    const auto all = SelectItems(modItemQuery::BuildItemQuery(sURL, {}, {}, {}, today));
-    const auto unread = SelectItems(
-        modItemQuery::BuildItemQuery(sURL, QStringLiteral("_tarnwick/unread"), {}, {}, today));
+    const auto all = SelectItems(Query(sURL), false);
+    const auto unread = SelectItems(Query(sURL, QStringLiteral("_tarnwick/unread")), false);
     if (all && unread)
         emit ChannelCounts(sURL, qint32(all->size()), qint32(unread->size()));
 }
@@ -65,46 +106,61 @@ xml::Node clsItemBank::ItemByHash(const QString &sHash) const
 
 void clsItemBank::MarkItemRead(const QString &sHash, bool bRead)
 {
-    if (const xml::Node item = ItemByHash(sHash))
+    if (const xml::Node item = ItemByHash(sHash)) {
         SetItemRead(item, bRead);
+        m_Index.refresh(item);
+    }
 }
 
 void clsItemBank::MarkItemTagged(const QString &sHash, bool bTag)
 {
-    if (const xml::Node item = ItemByHash(sHash))
+    if (const xml::Node item = ItemByHash(sHash)) {
         SetItemFlag(item, bTag);
+        m_Index.refresh(item);
+    }
 }
 
 void clsItemBank::MarkItemDeleted(const QString &sHash, bool bDel)
 {
-    if (const xml::Node item = ItemByHash(sHash))
+    if (const xml::Node item = ItemByHash(sHash)) {
         SetItemDeleted(item, bDel);
+        m_Index.refresh(item);
+    }
 }
 
 void clsItemBank::MarkAllRead(const QString &sChl)
 {
-    const auto items = SelectItems(modItemQuery::BuildItemQuery(sChl, {}, {}, {}, Today()));
-    if (!items)
-        return;
-    for (auto it = items->rbegin(); it != items->rend(); ++it)
-        SetItemRead(*it, true);
+    if (const auto items = SelectItems(Query(sChl), false)) {
+        for (const xml::Node &item : *items) {
+            SetItemRead(item, true);
+            m_Index.refresh(item);
+        }
+    }
 }
 
 void clsItemBank::RemoveExpired(const QString &Channel, qint32 Days)
 {
-    // Untagged means a flag child that says exactly "false": items without one never expire.
-    const auto items = SelectItems(QLatin1String("item[@channel=") + xml::xpathLiteral(Channel)
-                                   + QLatin1String(" and flag=\"false\"]"));
+    if (!XMLDoc || XMLDoc->documentElement().isNull())
+        return;
+    const QSet<xmlNode *> *items = m_Index.itemsOfChannel(Channel.toUtf8());
     if (!items)
         return;
     const QDate today = Today();
-    for (const xml::Node &item : *items) {
-        // An item whose date cannot be read has no age: it stays, and the rest are still
-        // looked at.
-        const auto age = ItemAgeDays(item, today);
+    std::vector<xml::Node> expired;
+    for (xmlNode *raw : *items) {
+        const xml::Node item(raw);
+        // Untagged means a flag child that says exactly "false": items without one never
+        // expire. An item whose date cannot be read has no age and stays too.
+        bool untagged = false;
+        for (xml::Node c = item.firstChild(); c && !untagged; c = c.nextSibling())
+            untagged = c.isElement() && c.nodeName() == QLatin1String("flag")
+                && c.text() == QLatin1String("false");
+        const auto age = untagged ? ItemAgeDays(item, today) : std::nullopt;
         if (age && *age > Days)
-            RemoveStoredItem(item);
+            expired.push_back(item);
     }
+    for (const xml::Node &item : expired)
+        RemoveStoredItem(item);
 }
 
 bool clsItemBank::KillChannel(const QString &sURL)
@@ -113,7 +169,7 @@ bool clsItemBank::KillChannel(const QString &sURL)
         if (slot.sURL == sURL)
             return false; // waiting for or in a fetch
     }
-    const auto items = SelectItems(modItemQuery::BuildItemQuery(sURL, {}, {}, {}, Today()));
+    const auto items = SelectItems(Query(sURL), true);
     if (!items)
         return false;
     for (auto it = items->rbegin(); it != items->rend(); ++it)

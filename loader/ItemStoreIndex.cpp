@@ -44,6 +44,8 @@ void ItemStoreIndex::clear()
 {
     m_ByHash.clear();
     m_ByGuid.clear();
+    m_ByChannel.clear();
+    m_Facts.clear();
     m_Records.clear();
 }
 
@@ -66,6 +68,10 @@ void ItemStoreIndex::addKeys(xmlNode *item)
 {
     if (!isItem(item))
         return;
+    const xml::Node node(item);
+    if (node.hasAttribute("channel"))
+        m_ByChannel[node.attributeUtf8("channel")].insert(item);
+    m_Facts.insert(item, modItemQuery::ItemFacts::of(item));
     forEachChildText(item, "hash", [&](const QByteArray &text) {
         if (!m_ByHash.contains(text, item))
             m_ByHash.insert(text, item);
@@ -80,6 +86,17 @@ void ItemStoreIndex::removeKeys(xmlNode *item)
 {
     if (!isItem(item))
         return;
+    m_Facts.remove(item);
+    const xml::Node node(item);
+    if (node.hasAttribute("channel")) {
+        const QByteArray channel = node.attributeUtf8("channel");
+        auto it = m_ByChannel.find(channel);
+        if (it != m_ByChannel.end()) {
+            it->remove(item);
+            if (it->isEmpty())
+                m_ByChannel.erase(it);
+        }
+    }
     forEachChildText(item, "hash", [&](const QByteArray &text) { m_ByHash.remove(text, item); });
     forEachChildText(item, "guid", [&](const QByteArray &text) { m_ByGuid.remove(text, item); });
 }
@@ -100,6 +117,25 @@ std::vector<xml::Node> ItemStoreIndex::withGuid(const QByteArray &guid) const
     for (auto it = m_ByGuid.constFind(guid); it != m_ByGuid.cend() && it.key() == guid; ++it)
         out.emplace_back(it.value());
     return out;
+}
+
+const QSet<xmlNode *> *ItemStoreIndex::itemsOfChannel(const QByteArray &channel) const
+{
+    const auto it = m_ByChannel.constFind(channel);
+    return it == m_ByChannel.cend() ? nullptr : &*it;
+}
+
+const modItemQuery::ItemFacts *ItemStoreIndex::factsOf(xmlNode *item) const
+{
+    const auto it = m_Facts.constFind(item);
+    return it == m_Facts.cend() ? nullptr : &*it;
+}
+
+void ItemStoreIndex::refresh(xml::Node item)
+{
+    auto it = m_Facts.find(item.raw());
+    if (it != m_Facts.end())
+        *it = modItemQuery::ItemFacts::of(item.raw());
 }
 
 bool ItemStoreIndex::goesFirst(xml::Node root, Moment m)

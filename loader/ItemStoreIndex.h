@@ -2,15 +2,20 @@
 
 #include "XmlNode.h"
 #include "modItemHandler.h"
+#include "modItemQuery.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QMultiHash>
+#include <QSet>
 
 #include <map>
 #include <vector>
 
-// Lookups beside the item store's tree, so that a merge never scans the store:
+// Lookups beside the item store's tree, so that merges and channel queries never scan the
+// store:
 //  - items by the text of any "hash" child, and by the text of any "guid" child;
+//  - items by their channel attribute, and each item's marks and date, for the filters;
 //  - the place a new item goes by its moment.
 // Every insertion and removal of a stored item goes through this class, which keeps the
 // lookups in step with the tree. Results equal those of a scan in document order.
@@ -36,6 +41,14 @@ public:
     xml::Node firstWithHash(const QByteArray &hash) const;
     // Every item with a guid child of that text (each item once), in no particular order.
     std::vector<xml::Node> withGuid(const QByteArray &guid) const;
+    // The items whose channel attribute is exactly channel, in no particular order; null when
+    // there are none.
+    const QSet<xmlNode *> *itemsOfChannel(const QByteArray &channel) const;
+    // The mark and date facts of every item, and of one (null for what is not an item).
+    const QHash<xmlNode *, modItemQuery::ItemFacts> &facts() const { return m_Facts; }
+    const modItemQuery::ItemFacts *factsOf(xmlNode *item) const;
+    // Reads an item's facts again after its marks changed.
+    void refresh(xml::Node item);
 
     // The stored item a new item of moment m goes before; null when it goes at the end.
     xml::Node placeFor(xml::Node root, Moment m) const;
@@ -55,5 +68,7 @@ private:
 
     QMultiHash<QByteArray, xmlNode *> m_ByHash;
     QMultiHash<QByteArray, xmlNode *> m_ByGuid;
+    QHash<QByteArray, QSet<xmlNode *>> m_ByChannel;
+    QHash<xmlNode *, modItemQuery::ItemFacts> m_Facts;
     std::map<Moment, xmlNode *> m_Records;
 };

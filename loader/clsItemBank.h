@@ -3,6 +3,7 @@
 #include "ItemStoreIndex.h"
 #include "QueueSlot.h"
 #include "XmlDocument.h"
+#include "modItemQuery.h"
 
 #include <QDate>
 #include <QObject>
@@ -97,9 +98,12 @@ private:
     void StartEmpty();
     void SetAsideUnusableStore(const QString &why);
     void RemoveStoredItem(xml::Node item);
-    // Items matched by an expression over the store; nullopt when there is no store or the
-    // expression fails.
-    std::optional<std::vector<xml::Node>> SelectItems(const QString &expression) const;
+    // Items a query selects; in store order when ordered. nullopt when there is no store.
+    std::optional<std::vector<xml::Node>> SelectItems(const modItemQuery::ItemQuery &query,
+                                                      bool ordered) const;
+    modItemQuery::ItemQuery Query(const QString &sURL, const QString &FilterCHL = QString(),
+                                  const QString &sSearch = QString(),
+                                  const QString &Filter2 = QString()) const;
     QDate Today() const { return m_Today.isValid() ? m_Today : QDate::currentDate(); }
     xml::Node ItemByHash(const QString &sHash) const;
 

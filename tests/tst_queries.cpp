@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QRandomGenerator>
 #include <QTest>
 
 using namespace modItemHandler;
@@ -114,6 +115,8 @@ private slots:
     void newItemsListEmptiesItself();
     void marks();
     void expiryAndRemoval();
+    void directEvaluationEqualsXPath_data();
+    void directEvaluationEqualsXPath();
 };
 
 void TestQueries::expressions_data()
@@ -306,6 +309,92 @@ void TestQueries::expiryAndRemoval()
     b.bank.MergeDelivered(slot, "<rss><item><title>back</title></item></rss>", {});
     QVERIFY(slot.bNewItems);
     QCOMPARE(GetItemHash(b.bank.StoreDocument()->documentElement().firstChild()), hash);
+}
+
+void TestQueries::directEvaluationEqualsXPath_data()
+{
+    QTest::addColumn<quint32>("seed");
+    for (quint32 seed = 1; seed <= 6; ++seed)
+        QTest::addRow("seed %u", seed) << seed;
+}
+
+// The bank answers lists and counts without running the XPath expression; whatever the
+// store holds, its answers must be those of the expression.
+void TestQueries::directEvaluationEqualsXPath()
+{
+    QFETCH(quint32, seed);
+    QRandomGenerator rng(seed);
+    auto pick = [&](const QStringList &from) { return from[rng.bounded(int(from.size()))]; };
+    const QStringList channels = {A, B, "say \"it's\"", ""};
+    const QStringList markTexts = {"true", "false", "True", " false", "", "<b>fal</b>se"};
+    const QStringList dates = {"06 Dec 2026", "05 Dec 2026", "01 Dec 2026", "30 Nov 2026",
+                               "29 Nov 2026", "06 Dez 2026", ""};
+
+    QByteArray store = "<!DOCTYPE itembank [<!ENTITY ent \"Entity Text\">]>"
+                       "<itembank version=\"1\" xmlns:x=\"urn:x\">";
+    for (int n = 0; n < 150; ++n) {
+        const int shape = rng.bounded(30);
+        if (shape == 0) {
+            store += "<!-- a comment --><other channel=\"" + A.toUtf8() + "\"><delete>false</delete></other>";
+            continue;
+        }
+        const QByteArray tag = shape == 1 ? "x:item" : "item";
+        store += "<" + tag;
+        if (const QString c = pick(channels); !c.isEmpty() || rng.bounded(2))
+            store += " channel=\"" + c.toHtmlEscaped().toUtf8() + "\"";
+        if (const QString d = pick(dates); !d.isEmpty())
+            store += " date=\"" + d.toUtf8() + "\"";
+        store += "><title>Item " + QByteArray::number(n) + (rng.bounded(4) ? "" : " &ent;")
+                 + (rng.bounded(3) ? " News" : " sports") + "</title>";
+        for (const char *mark : {"read", "flag", "delete"}) {
+            for (int k = rng.bounded(5) == 0 ? 2 : (rng.bounded(8) ? 1 : 0); k > 0; --k)
+                store += QByteArray("<") + mark + ">" + pick(markTexts).toUtf8() + "</" + mark + ">";
+        }
+        store += "<hash>H" + QByteArray::number(n) + "</hash></" + tag + ">";
+    }
+    store += "</itembank>";
+
+    Bank b(store);
+    QVERIFY(b.bank.Count() > 100);
+    const xml::Node root = b.bank.StoreDocument()->documentElement();
+    const QStringList addresses = {A, B, "say \"it's\"", "http://127.0.0.1/none",
+                                   "_tarnwick/all", "_tarnwick/read", "_tarnwick/unread",
+                                   "_tarnwick/flagged", "_tarnwick/deleted", "_tarnwick/today",
+                                   "_tarnwick/yesterday", "_tarnwick/week", "_tarnwick/old"};
+    const QStringList filters = addresses.mid(4) + QStringList{"", "", ""};
+    const QStringList searches = {"", "", "news", " NEWS ", "entity text", "it's", "item 1",
+                                  "false"};
+    for (int round = 0; round < 150; ++round) {
+        const QString url = pick(addresses), f1 = pick(filters), f2 = pick(filters),
+                      search = pick(searches);
+        const QString expr = BuildItemQuery(url, f1, search, f2, kToday);
+        const auto expected = root.selectNodes(expr);
+        QVERIFY2(expected, qPrintable(expr));
+
+        QSignalSpy listSpy(&b.bank, &clsItemBank::ChannelNodeList);
+        b.bank.SubChannelList(url, f1, search, f2);
+        QCOMPARE(listSpy.size(), 1);
+        QVERIFY2(listSpy[0][1].toString() == clsItemBank::ItemListXml(*expected), qPrintable(expr));
+
+        QSignalSpy countSpy(&b.bank, &clsItemBank::ChannelCounts);
+        b.bank.UpdateChannel(url);
+        const auto unread = root.selectNodes(BuildItemQuery(url, "_tarnwick/unread", {}, {}, kToday));
+        const auto all = root.selectNodes(BuildItemQuery(url, {}, {}, {}, kToday));
+        QCOMPARE(countSpy.size(), 1);
+        QCOMPARE(countSpy[0][1].toInt(), int(all->size()));
+        QCOMPARE(countSpy[0][2].toInt(), int(unread->size()));
+
+        // Marks change what the filters see; the bank must keep up.
+        if (round % 10 == 0) {
+            const QString hash = "H" + QString::number(rng.bounded(150));
+            switch (rng.bounded(4)) {
+            case 0: b.bank.MarkItemRead(hash, rng.bounded(2)); break;
+            case 1: b.bank.MarkItemTagged(hash, rng.bounded(2)); break;
+            case 2: b.bank.MarkItemDeleted(hash, rng.bounded(2)); break;
+            default: b.bank.MarkAllRead(pick(addresses)); break;
+            }
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(TestQueries)
