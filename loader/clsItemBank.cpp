@@ -55,6 +55,13 @@ clsItemBank::~clsItemBank() = default;
 
 void clsItemBank::Init(const QString &sUsername, const QString &sXSLfile)
 {
+    // Stopped, interval 0, in this order: the three fetch time-outs, then the pacing timer.
+    for (int k = 0; k < kLoaders; ++k) {
+        m_TimeOut[k] = new CSpanClock(this);
+        connect(m_TimeOut[k], &CSpanClock::OnTimer, this, [this, k] { m_TimeOut_OnTimer(k); });
+    }
+    m_Queue = new CSpanClock(this);
+    connect(m_Queue, &CSpanClock::OnTimer, this, &clsItemBank::m_Queue_OnTimer);
     m_Folder = sUsername;
     m_XSLFile = sXSLfile;
     m_Slots.assign(1, QueueSlot());
@@ -184,6 +191,18 @@ qint32 clsItemBank::NewItemsCount() const
 void clsItemBank::UnloadMe()
 {
     SaveIt();
+    // Timers and loaders may be the ones reporting right now: stop them, let them go later.
+    if (m_Queue) {
+        m_Queue->setEnabled(false);
+        m_Queue->deleteLater();
+    }
+    DropLoaders();
+    for (auto &timeOut : m_TimeOut) {
+        if (timeOut) {
+            timeOut->setEnabled(false);
+            timeOut->deleteLater();
+        }
+    }
     XMLDoc.reset();
     m_NewItems.reset();
     m_Index.clear();

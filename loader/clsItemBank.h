@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CSpanClock.h"
+#include "CTarnLoader.h"
 #include "ItemStoreIndex.h"
 #include "QueueSlot.h"
 #include "XmlDocument.h"
@@ -7,8 +9,11 @@
 
 #include <QDate>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
+#include <array>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -62,6 +67,20 @@ public:
     void SetToday(QDate today) { m_Today = today; }
     // Saves the store and drops everything.
     void UnloadMe();
+
+    // Queues a fetch of the channel, or refreshes the request already queued or running for
+    // it. Fetches start one per pacing tick (500 ms), at most three at once, each ended by its
+    // report or by the fetch time-out; the store is saved when the queue has run empty.
+    void LoadChannel(const QString &sURL, const QString &sLastMod, const QString &sTitle,
+                     qint32 lExpire, const QString &sPubDate);
+    void PauseQueue();
+    void ResumeQueue();
+
+    static constexpr int kLoaders = 3;
+    static constexpr qint32 kPacingMs = 500;
+    static constexpr qint32 kFetchTimeOutMs = 15000;
+    // Tests shorten the fetch time-out.
+    void SetFetchTimeOut(qint32 ms) { m_FetchTimeOut = ms; }
 
     // Merges a fetched, transformed channel document into the store and reports it:
     // ChannelDetails while walking, then ChannelLoaded; ChannelTimeOut when text does not parse.
@@ -118,5 +137,23 @@ private:
     bool m_KeepExistingFile = false;
     QString m_SetAsidePath;
     QDate m_Today;
-    std::vector<QueueSlot> m_Slots;
+
+    // The fetch queue. Slots keep their place (a deque), so a slot being merged stays valid
+    // when a handler queues another channel meanwhile.
+    void m_Queue_OnTimer();
+    void StartFetch(int k, int slot);
+    void URLLoader_XMLReadyStateChange(int k, const QByteArray &XDoc, const QString &sNewMod);
+    void URLLoader_NoFileChange(int k);
+    void m_TimeOut_OnTimer(int k);
+    void EndFetch(int k);
+    void DropLoaders();
+
+    std::deque<QueueSlot> m_Slots;
+    std::array<QPointer<CTarnLoader>, kLoaders> m_URLLoader;
+    std::array<QPointer<CSpanClock>, kLoaders> m_TimeOut;
+    std::array<bool, kLoaders> m_Busy {};
+    std::array<int, kLoaders> m_SlotOf {};
+    QPointer<CSpanClock> m_Queue;
+    bool m_Paused = false;
+    qint32 m_FetchTimeOut = kFetchTimeOutMs;
 };

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "XmlStylesheet.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <memory>
+
+class QNetworkAccessManager;
+class QNetworkReply;
+
+// One fetch of one channel document. It asks the server for "Last-modified" with a HEAD
+// request first; when that equals the stamp the caller knows, it reports NoFileChange and
+// stops. Otherwise it loads the document, transforms it with the stylesheet and delivers the
+// transformed text.
+//
+// Failures (the address cannot be fetched, the document does not parse, no stylesheet) are
+// delivered as an empty text, which the bank reports as a time-out at once instead of waiting
+// for its fetch time-out. Redirects, HTTPS, gzip and the system proxy are the HTTP client's.
+class CTarnLoader : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Documents larger than this are not read.
+    static constexpr qint64 kMaxDocumentBytes = 32 * 1024 * 1024;
+
+    explicit CTarnLoader(QObject *parent = nullptr);
+    ~CTarnLoader() override;
+
+    // Returns at once; the outcome arrives as NoFileChange, or as DownloadComplete followed by
+    // XMLReadyStateChange. sLastMod "" or "-1" means no stamp is known.
+    void LoadURL(const QString &sURL, const QString &sLastMod, const QString &sXTFM);
+
+signals:
+    void DownloadComplete(const QString &sNewMod);
+    void NoFileChange();
+    void XMLReadyStateChange(const QByteArray &XDoc, const QString &sNewMod);
+
+private:
+    // 11: the HEAD request failed; 12: it was answered.
+    void objInet_StateChange(int State);
+    void StartDocumentLoad();
+    void DocumentArrived(const QByteArray &bytes, bool ok);
+    void Deliver(const QByteArray &text);
+    static QNetworkAccessManager *Network();
+
+    std::unique_ptr<xml::Stylesheet> m_XSL;
+    QString m_URL;
+    QString m_LastMod;
+    QString m_NewMod;
+    QPointer<QNetworkReply> m_Reply;
+};

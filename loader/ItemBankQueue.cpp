@@ -1,0 +1,156 @@
+// The fetch queue: slots, three loaders, pacing and time-outs.
+#include "clsItemBank.h"
+
+void clsItemBank::LoadChannel(const QString &sURL, const QString &sLastMod, const QString &sTitle,
+                              qint32 lExpire, const QString &sPubDate)
+{
+    auto fill = [&](QueueSlot &slot) {
+        slot.sLastMod = sLastMod;
+        slot.sURL = sURL;
+        slot.lExpire = lExpire;
+        slot.sTitle = sTitle;
+        slot.sPubDate = sPubDate;
+        slot.bNewItems = false;
+    };
+    for (QueueSlot &slot : m_Slots) {
+        if (slot.sURL == sURL) {
+            fill(slot); // waiting or in fetch: refreshed, nothing restarted
+            return;
+        }
+    }
+    auto free = std::find_if(m_Slots.begin(), m_Slots.end(),
+                             [](const QueueSlot &s) { return s.sURL.isEmpty(); });
+    if (free == m_Slots.end()) {
+        m_Slots.emplace_back();
+        free = std::prev(m_Slots.end());
+    }
+    fill(*free);
+    if (!m_Paused && m_Queue) {
+        m_Queue->setInterval(kPacingMs);
+        m_Queue->setEnabled(true);
+    }
+}
+
+void clsItemBank::PauseQueue()
+{
+    if (m_Queue)
+        m_Queue->setEnabled(false);
+    m_Paused = true;
+}
+
+void clsItemBank::ResumeQueue()
+{
+    // Requests made while paused never set the pacing interval; without it they would wait
+    // until some later request came.
+    const bool waiting = std::any_of(m_Slots.begin(), m_Slots.end(),
+                                     [](const QueueSlot &s) { return !s.sURL.isEmpty(); });
+    if (m_Queue && waiting && m_Queue->Interval() == 0)
+        m_Queue->setInterval(kPacingMs);
+    if (m_Queue)
+        m_Queue->setEnabled(true);
+    m_Paused = false;
+}
+
+void clsItemBank::m_Queue_OnTimer()
+{
+    // Only the first idle loader, in the order 0, 1, 2, looks for work; slots are served by
+    // index.
+    const auto idle = std::find(m_Busy.begin(), m_Busy.end(), false);
+    if (idle != m_Busy.end()) {
+        const int k = int(idle - m_Busy.begin());
+        if (m_TimeOut[k])
+            m_TimeOut[k]->setEnabled(false);
+        for (int i = 0; i < int(m_Slots.size()); ++i) {
+            if (m_Slots[i].sURL.isEmpty())
+                continue;
+            bool held = false;
+            for (int other = 0; other < kLoaders; ++other)
+                held = held || (other != k && m_Busy[other] && m_SlotOf[other] == i);
+            if (!held) {
+                StartFetch(k, i);
+                return;
+            }
+        }
+    }
+    if (std::none_of(m_Busy.begin(), m_Busy.end(), [](bool b) { return b; })) {
+        // Nothing to start and nothing running: the queue has run empty.
+        if (m_Queue)
+            m_Queue->setEnabled(false);
+        SaveIt();
+    }
+}
+
+void clsItemBank::StartFetch(int k, int slot)
+{
+    m_Busy[k] = true;
+    m_SlotOf[k] = slot;
+    // A fresh loader for every fetch; the old one's late reports go nowhere.
+    if (m_URLLoader[k])
+        m_URLLoader[k]->deleteLater();
+    CTarnLoader *loader = new CTarnLoader(this);
+    m_URLLoader[k] = loader;
+    connect(loader, &CTarnLoader::XMLReadyStateChange, this,
+            [this, k, loader](const QByteArray &XDoc, const QString &sNewMod) {
+                if (m_URLLoader[k] == loader)
+                    URLLoader_XMLReadyStateChange(k, XDoc, sNewMod);
+            });
+    connect(loader, &CTarnLoader::NoFileChange, this, [this, k, loader] {
+        if (m_URLLoader[k] == loader)
+            URLLoader_NoFileChange(k);
+    });
+    const QueueSlot &s = m_Slots[slot];
+    loader->LoadURL(s.sURL, s.sLastMod, m_XSLFile);
+    if (m_TimeOut[k]) {
+        m_TimeOut[k]->setInterval(m_FetchTimeOut);
+        m_TimeOut[k]->setEnabled(true);
+    }
+}
+
+void clsItemBank::EndFetch(int k)
+{
+    m_Busy[k] = false;
+    m_Slots[m_SlotOf[k]].sURL.clear();
+}
+
+void clsItemBank::URLLoader_XMLReadyStateChange(int k, const QByteArray &XDoc,
+                                                const QString &sNewMod)
+{
+    if (m_TimeOut[k])
+        m_TimeOut[k]->setEnabled(false);
+    if (!m_Busy[k])
+        return; // the fetch already timed out
+    MergeDelivered(m_Slots[m_SlotOf[k]], XDoc, sNewMod);
+    EndFetch(k);
+}
+
+void clsItemBank::URLLoader_NoFileChange(int k)
+{
+    if (m_TimeOut[k])
+        m_TimeOut[k]->setEnabled(false);
+    if (!m_Busy[k])
+        return;
+    const QueueSlot &slot = m_Slots[m_SlotOf[k]];
+    emit ChannelLoaded(slot.sURL, false, slot.sLastMod);
+    EndFetch(k);
+}
+
+void clsItemBank::m_TimeOut_OnTimer(int k)
+{
+    if (m_TimeOut[k])
+        m_TimeOut[k]->setEnabled(false);
+    if (!m_Busy[k])
+        return;
+    emit ChannelTimeOut(m_Slots[m_SlotOf[k]].sURL);
+    EndFetch(k);
+}
+
+void clsItemBank::DropLoaders()
+{
+    for (auto &loader : m_URLLoader) {
+        if (loader) {
+            loader->disconnect(this);
+            loader->deleteLater();
+        }
+        loader.clear();
+    }
+}

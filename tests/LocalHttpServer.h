@@ -1,0 +1,85 @@
+#pragma once
+
+// A small HTTP/1.1 server on 127.0.0.1 for tests: fixed answers per path, a log of requests.
+#include <QHash>
+#include <QList>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include <memory>
+
+class LocalHttpServer : public QObject
+{
+public:
+    struct Route
+    {
+        int status = 200;
+        QByteArray body;
+        QList<QPair<QByteArray, QByteArray>> headers;
+        bool silent = false; // reads the request, never answers
+    };
+    struct Request
+    {
+        QByteArray method;
+        QByteArray path;
+    };
+
+    LocalHttpServer()
+    {
+        m_Server.listen(QHostAddress::LocalHost, 0);
+        connect(&m_Server, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *socket = m_Server.nextPendingConnection()) {
+                connect(socket, &QTcpSocket::readyRead, this, [this, socket] { serve(socket); });
+                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            }
+        });
+    }
+
+    QString url(const QByteArray &path) const
+    {
+        return QStringLiteral("http://127.0.0.1:%1%2").arg(m_Server.serverPort()).arg(QString::fromLatin1(path));
+    }
+    Route &route(const QByteArray &path) { return m_Routes[path]; }
+    const QList<Request> &log() const { return m_Log; }
+    int count(const QByteArray &method, const QByteArray &path) const
+    {
+        int n = 0;
+        for (const Request &r : m_Log)
+            n += r.method == method && r.path == path;
+        return n;
+    }
+
+private:
+    void serve(QTcpSocket *socket)
+    {
+        QByteArray &buffer = m_Pending[socket];
+        buffer += socket->readAll();
+        const int end = buffer.indexOf("\r\n\r\n");
+        if (end < 0)
+            return;
+        const QList<QByteArray> first = buffer.left(buffer.indexOf("\r\n")).split(' ');
+        m_Pending.remove(socket);
+        if (first.size() < 2)
+            return;
+        m_Log.append({first[0], first[1]});
+        const auto it = m_Routes.constFind(first[1]);
+        const Route route = it == m_Routes.cend() ? Route{404, "not here", {}, false} : *it;
+        if (route.silent)
+            return;
+        QByteArray response = "HTTP/1.1 " + QByteArray::number(route.status) + " X\r\n";
+        response += "Content-Length: " + QByteArray::number(route.body.size()) + "\r\n";
+        response += "Connection: close\r\n";
+        for (const auto &h : route.headers)
+            response += h.first + ": " + h.second + "\r\n";
+        response += "\r\n";
+        if (first[0] != "HEAD")
+            response += route.body;
+        socket->write(response);
+        socket->disconnectFromHost();
+    }
+
+    QTcpServer m_Server;
+    QHash<QByteArray, Route> m_Routes;
+    QHash<QTcpSocket *, QByteArray> m_Pending;
+    QList<Request> m_Log;
+};

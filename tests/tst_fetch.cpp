@@ -1,0 +1,242 @@
+#include "CTarnLoader.h"
+#include "LocalHttpServer.h"
+#include "clsItemBank.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+namespace {
+
+const QString kXsl = QStringLiteral(TARNWICK_TEST_DATA "/passthrough.xsl");
+const QByteArray kStamp = "Fri, 20 Nov 2026 09:31:00 GMT";
+
+QByteArray feedFile()
+{
+    QFile f(QStringLiteral(TARNWICK_TEST_DATA "/feed30.xml"));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QByteArray smallFeed(const QByteArray &title)
+{
+    return "<rss version=\"2.0\"><channel><title>" + title + "</title><item><title>" + title
+        + " item</title><description>d</description></item></channel></rss>";
+}
+
+// What one loader reports: "nochange", "doc:<bytes>" or nothing.
+struct LoaderRun
+{
+    CTarnLoader loader;
+    QSignalSpy noChange {&loader, &CTarnLoader::NoFileChange};
+    QSignalSpy document {&loader, &CTarnLoader::XMLReadyStateChange};
+    bool run(const QString &url, const QString &lastMod, const QString &xsl = kXsl)
+    {
+        loader.LoadURL(url, lastMod, xsl);
+        return QTest::qWaitFor([&] { return !noChange.isEmpty() || !document.isEmpty(); }, 10000);
+    }
+    QByteArray text() const { return document.isEmpty() ? QByteArray() : document[0][0].toByteArray(); }
+    QString newMod() const { return document.isEmpty() ? QString() : document[0][1].toString(); }
+};
+
+struct Bank
+{
+    QTemporaryDir dir;
+    clsItemBank bank;
+    QSignalSpy loaded {&bank, &clsItemBank::ChannelLoaded};
+    QSignalSpy timedOut {&bank, &clsItemBank::ChannelTimeOut};
+    explicit Bank(const QString &xsl = kXsl) { bank.Init(dir.path(), xsl); }
+    int reports() const { return int(loaded.size() + timedOut.size()); }
+    bool waitReports(int n, int ms = 15000)
+    {
+        return QTest::qWaitFor([&] { return reports() >= n; }, ms);
+    }
+};
+
+} // namespace
+
+class TestFetch : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void lastModifiedDecidesTheDocumentLoad();
+    void documentsThatCannotBeUsed();
+    void fileAddressesAreReadDirectly();
+    void queueFetchesReportsAndSavesOnce();
+    void refreshPauseAndKill();
+    void badDocumentsLeaveTheStoreAlone();
+    void silentServerTimesOut();
+};
+
+void TestFetch::lastModifiedDecidesTheDocumentLoad()
+{
+    LocalHttpServer server;
+    server.route("/feed.xml") = {200, feedFile(), {{"Last-Modified", kStamp}}};
+    server.route("/bare.xml") = {200, smallFeed("bare"), {}};
+    server.route("/moved") = {301, "", {{"Location", server.url("/bare.xml").toLatin1()}}};
+
+    LoaderRun same;
+    QVERIFY(same.run(server.url("/feed.xml"), kStamp));
+    QCOMPARE(same.noChange.size(), 1);
+    QCOMPARE(server.count("GET", "/feed.xml"), 0); // answered by HEAD alone
+
+    for (const QString &known : {QString(), QStringLiteral("-1"), QString(kStamp).toUpper()}) {
+        LoaderRun load;
+        QVERIFY(load.run(server.url("/feed.xml"), known));
+        QVERIFY(load.noChange.isEmpty());
+        QVERIFY(load.text().contains("Tarn Valley News"));
+        QCOMPARE(load.newMod(), QString(kStamp));
+    }
+    QCOMPARE(server.count("GET", "/feed.xml"), 3);
+
+    // No header: always loaded, stamp "".
+    LoaderRun bare;
+    QVERIFY(bare.run(server.url("/bare.xml"), QString()));
+    QVERIFY(bare.text().contains("bare item"));
+    QCOMPARE(bare.newMod(), QString());
+
+    // Redirects are followed.
+    LoaderRun moved;
+    QVERIFY(moved.run(server.url("/moved"), QString()));
+    QVERIFY(moved.text().contains("bare item"));
+}
+
+void TestFetch::documentsThatCannotBeUsed()
+{
+    LocalHttpServer server;
+    server.route("/html") = {200, "<html><body><p>Not a feed<br></body></html>", {}};
+    server.route("/feed.xml") = {200, feedFile(), {}};
+    // Each ends promptly with an empty delivery: missing page, not XML, no stylesheet.
+    for (const auto &[url, xsl] : {qMakePair(server.url("/gone.xml"), kXsl),
+                                   qMakePair(server.url("/html"), kXsl),
+                                   qMakePair(server.url("/feed.xml"), QStringLiteral("/nonexistent.xsl")),
+                                   qMakePair(QStringLiteral("gopher://127.0.0.1/x"), kXsl)}) {
+        LoaderRun run;
+        QVERIFY2(run.run(url, QString(), xsl), qPrintable(url));
+        QCOMPARE(run.document.size(), 1);
+        QVERIFY(run.text().isEmpty());
+    }
+}
+
+void TestFetch::fileAddressesAreReadDirectly()
+{
+    QTemporaryDir dir;
+    QFile f(dir.filePath("local.xml"));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(smallFeed("local"));
+    f.close();
+    LoaderRun run;
+    QVERIFY(run.run(QUrl::fromLocalFile(f.fileName()).toString(), QStringLiteral("whatever")));
+    QVERIFY(run.text().contains("local item"));
+    QCOMPARE(run.newMod(), QString());
+}
+
+void TestFetch::queueFetchesReportsAndSavesOnce()
+{
+    LocalHttpServer server;
+    for (int i = 0; i < 5; ++i)
+        server.route("/f" + QByteArray::number(i)) = {200, smallFeed("feed" + QByteArray::number(i)), {}};
+    server.route("/same") = {200, feedFile(), {{"Last-Modified", kStamp}}};
+
+    Bank b;
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 0; i < 5; ++i)
+        b.bank.LoadChannel(server.url("/f" + QByteArray::number(i)), {}, "T", 0, {});
+    b.bank.LoadChannel(server.url("/same"), kStamp, "Same", 0, {});
+    // Nothing starts before the pacing period that the last request began.
+    QVERIFY(server.log().isEmpty());
+    QVERIFY(b.waitReports(6));
+    QVERIFY(clock.elapsed() >= 500);
+    QCOMPARE(b.timedOut.size(), 0);
+    QCOMPARE(b.bank.Count(), 5);
+    QStringList unchanged;
+    for (const auto &report : b.loaded)
+        if (!report[1].toBool())
+            unchanged << report[0].toString() + " " + report[2].toString();
+    QCOMPARE(unchanged, QStringList{server.url("/same") + " " + kStamp});
+
+    // The store is written once, when the queue has run empty.
+    const QString store = b.dir.filePath("items.xml");
+    QVERIFY(QTest::qWaitFor([&] { return QFile::exists(store); }, 3000));
+    xml::Document saved;
+    QVERIFY(saved.load(store));
+    QCOMPARE(saved.documentElement().childCount(), 5);
+}
+
+void TestFetch::refreshPauseAndKill()
+{
+    LocalHttpServer server;
+    server.route("/a") = {200, smallFeed("a"), {}};
+    server.route("/b") = {200, smallFeed("b"), {}};
+    Bank b;
+    b.bank.PauseQueue();
+    b.bank.LoadChannel(server.url("/a"), {}, "old title", 0, {});
+    b.bank.LoadChannel(server.url("/a"), {}, "new title", 0, {}); // refreshes, no second fetch
+    b.bank.LoadChannel(server.url("/b"), {}, "b", 0, {});
+    QVERIFY(!b.bank.KillChannel(server.url("/a"))); // queued: not removed
+    QTest::qWait(1200);
+    QVERIFY(server.log().isEmpty()); // paused
+    b.bank.ResumeQueue();
+    QVERIFY(b.waitReports(2));
+    QTest::qWait(700); // a second fetch of /a would have started by now
+    QCOMPARE(server.count("HEAD", "/a"), 1);
+    QCOMPARE(b.reports(), 2);
+    QVERIFY(b.bank.KillChannel(server.url("/a")));
+    QCOMPARE(b.bank.Count(), 1);
+}
+
+void TestFetch::badDocumentsLeaveTheStoreAlone()
+{
+    QByteArray laughs = "<!DOCTYPE rss [<!ENTITY l0 \"lollollollollollollollollollol\">";
+    for (int i = 1; i < 10; ++i)
+        laughs += "<!ENTITY l" + QByteArray::number(i) + " \""
+            + ("&l" + QByteArray::number(i - 1) + ";").repeated(10) + "\">";
+    laughs += "]><rss><channel><title>&l9;</title><item><title>&l9;</title></item></channel></rss>";
+    QByteArray huge = "<rss><channel><title>big</title>";
+    const QByteArray one = "<item><title>x</title><description>" + QByteArray(1000, 'y') + "</description></item>";
+    while (huge.size() < 50 * 1024 * 1024)
+        huge += one;
+    huge += "</channel></rss>";
+
+    LocalHttpServer server;
+    server.route("/ok") = {200, smallFeed("kept"), {}};
+    server.route("/cut") = {200, feedFile().left(3000), {}};
+    server.route("/laughs") = {200, laughs, {}};
+    server.route("/huge") = {200, huge, {}};
+    server.route("/html") = {200, "<html><p>Just a page</html>", {}};
+
+    Bank b;
+    b.bank.LoadChannel(server.url("/ok"), {}, "", 0, {});
+    QVERIFY(b.waitReports(1));
+    const QString before = b.bank.StoreDocument()->xml();
+    for (const QByteArray path : {"/cut", "/laughs", "/huge", "/html"})
+        b.bank.LoadChannel(server.url(path), {}, "", 0, {});
+    QVERIFY(b.waitReports(5, 30000));
+    QCOMPARE(b.timedOut.size(), 4);
+    QCOMPARE(b.bank.StoreDocument()->xml(), before);
+    QCOMPARE(b.bank.Count(), 1);
+}
+
+// The one test that waits for the real fetch time-out.
+void TestFetch::silentServerTimesOut()
+{
+    LocalHttpServer server;
+    server.route("/silent").silent = true;
+    Bank b;
+    QElapsedTimer clock;
+    clock.start();
+    b.bank.LoadChannel(server.url("/silent"), {}, "", 0, {});
+    QVERIFY(b.waitReports(1, 25000));
+    QCOMPARE(b.timedOut.size(), 1);
+    QCOMPARE(b.timedOut[0][0].toString(), server.url("/silent"));
+    // 500 ms pacing, then 15 s (one control tick of precision).
+    QVERIFY2(clock.elapsed() >= 15000, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY(b.loaded.isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestFetch)
+#include "tst_fetch.moc"
