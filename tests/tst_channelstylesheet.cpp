@@ -1,0 +1,117 @@
+#include "XmlDocument.h"
+#include "XmlStylesheet.h"
+#include "clsItemBank.h"
+#include "modItemHandler.h"
+
+#include <QFile>
+#include <QLocale>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace modItemHandler;
+
+namespace {
+
+const QString kStylesheet = QStringLiteral(TARNWICK_DATA "/tarnns.xsl");
+
+struct Expected
+{
+    QString title, link, descriptionPart, author, guid, category, moment; // moment "" = merge time
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(QList<Expected>)
+
+class TestChannelStylesheet : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void feedsOfEveryFormat_data();
+    void feedsOfEveryFormat();
+};
+
+void TestChannelStylesheet::feedsOfEveryFormat_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("channelTitle");
+    QTest::addColumn<QList<Expected>>("items");
+    QTest::newRow("rss 0.91") << "rss091.xml" << "Fell Walkers' Bulletin"
+        << QList<Expected>{{"Sty Head path reopened", "http://127.0.0.1/fell/styhead.html",
+                            "open again", "", "", "", ""},
+                           {"Café at the hut", "http://127.0.0.1/fell/hut.html", "Soup", "", "", "", ""}};
+    QTest::newRow("rss 2.0, content and dc") << "rss20-content.xml" << "Lakeside Almanac"
+        << QList<Expected>{{"Water level rising", "http://127.0.0.1/almanac/level",
+                            "<b>40 cm</b>", "Ann Marsh", "almanac-2026-311", "Water",
+                            "02 Nov 2026 18:45:00"}};
+    QTest::newRow("rss 1.0") << "rss10.rdf" << "Moss Society Notes"
+        << QList<Expected>{{"Sphagnum survey", "http://127.0.0.1/moss/1", "north bog", "R. Fern",
+                            "http://127.0.0.1/moss/1", "Survey", "29 Oct 2026 16:20:05"},
+                           {"Winter walk", "http://127.0.0.1/moss/2", "car park", "",
+                            "http://127.0.0.1/moss/2", "", "01 Mar 2026 00:00:00"}};
+    QTest::newRow("atom 1.0") << "atom10.xml" << "Quarry Lane Makers"
+        << QList<Expected>{{"New lathe arrives", "http://127.0.0.1/quarry/lathe",
+                            "<em>new</em> lathe", "Jo Turner", "tag:127.0.0.1,2026:quarry/lathe",
+                            "tools", "04 Dec 2026 10:30:00"},
+                           {"Open day &amp; tea", "http://127.0.0.1/quarry/open", "see the shop",
+                            "Workshop Team", "tag:127.0.0.1,2026:quarry/open", "",
+                            "28 Nov 2026 14:00:00"}};
+    QTest::newRow("atom 0.3") << "atom03.xml" << "Old Mill Log"
+        << QList<Expected>{{"Wheel repaired", "http://127.0.0.1/mill/wheel", "turns again", "Miller",
+                            "tag:127.0.0.1,2005:mill/wheel", "", "31 Jul 2005 12:29:29"}};
+}
+
+void TestChannelStylesheet::feedsOfEveryFormat()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, channelTitle);
+    QFETCH(QList<Expected>, items);
+
+    QString error;
+    auto style = xml::Stylesheet::fromFile(kStylesheet, &error);
+    QVERIFY2(style, qPrintable(error));
+    xml::Document feed;
+    QVERIFY(feed.load(QStringLiteral(TARNWICK_TEST_DATA "/feeds/") + file));
+    xml::Document plain;
+    QVERIFY(style->transformToDocument(feed, plain));
+
+    // Every converted date carries its real weekday.
+    const auto dates = plain.selectNodes("//pubDate");
+    QVERIFY(dates);
+    for (const xml::Node &d : *dates) {
+        const auto m = ParseFeedDate(d.text());
+        QVERIFY2(m, qPrintable(d.text()));
+        QCOMPARE(d.text().left(3), QLocale::c().dayName(DateOfMoment(*m).dayOfWeek(), QLocale::ShortFormat));
+    }
+
+    QTemporaryDir dir;
+    clsItemBank bank;
+    bank.Init(dir.path(), QString());
+    QueueSlot slot;
+    slot.sURL = "http://127.0.0.1/" + file;
+    bank.MergeDelivered(slot, plain.xmlUtf8(), {});
+    QCOMPARE(slot.sTitle, channelTitle);
+    QCOMPARE(bank.Count(), int(items.size()));
+
+    for (const Expected &e : items) {
+        xml::Node stored;
+        for (xml::Node i = bank.StoreDocument()->documentElement().firstChild(); i; i = i.nextSibling())
+            if (GetItemTitle(i) == e.title)
+                stored = i;
+        QVERIFY2(!stored.isNull(), qPrintable(e.title));
+        QCOMPARE(GetItemLink(stored), e.link);
+        QVERIFY2(GetItemDescription(stored).contains(e.descriptionPart),
+                 qPrintable(GetItemDescription(stored)));
+        QCOMPARE(GetItemText(stored, "author"), e.author);
+        QCOMPARE(GetItemGuid(stored), e.guid);
+        QCOMPARE(GetItemText(stored, "category"), e.category);
+        if (e.moment.isEmpty())
+            QCOMPARE(GetItemDate(stored), FormatItemDate(CurrentMoment()));
+        else
+            QCOMPARE(GetItemDate(stored) + " " + GetItemTime(stored), e.moment);
+    }
+}
+
+QTEST_GUILESS_MAIN(TestChannelStylesheet)
+#include "tst_channelstylesheet.moc"
