@@ -1,5 +1,6 @@
 #include "CTarnLoader.h"
 #include "LocalHttpServer.h"
+#include "TestSupport.h"
 #include "clsItemBank.h"
 
 #include <QElapsedTimer>
@@ -16,8 +17,7 @@ const QByteArray kStamp = "Fri, 20 Nov 2026 09:31:00 GMT";
 
 QByteArray feedFile()
 {
-    QFile f(QStringLiteral(TARNWICK_TEST_DATA "/feed30.xml"));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    return testsupport::dataFile("feed30.xml");
 }
 
 QByteArray smallFeed(const QByteArray &title)
@@ -191,11 +191,8 @@ void TestFetch::refreshPauseAndKill()
 
 void TestFetch::badDocumentsLeaveTheStoreAlone()
 {
-    QByteArray laughs = "<!DOCTYPE rss [<!ENTITY l0 \"lollollollollollollollollollol\">";
-    for (int i = 1; i < 10; ++i)
-        laughs += "<!ENTITY l" + QByteArray::number(i) + " \""
-            + ("&l" + QByteArray::number(i - 1) + ";").repeated(10) + "\">";
-    laughs += "]><rss><channel><title>&l9;</title><item><title>&l9;</title></item></channel></rss>";
+    const QByteArray laughs = testsupport::billionLaughs(
+        "<rss><channel><title>&l9;</title><item><title>&l9;</title></item></channel></rss>");
     QByteArray huge = "<rss><channel><title>big</title>";
     const QByteArray one = "<item><title>x</title><description>" + QByteArray(1000, 'y') + "</description></item>";
     while (huge.size() < 50 * 1024 * 1024)

@@ -1,3 +1,4 @@
+#include "TestSupport.h"
 #include "UserMessage.h"
 #include "clsItemBank.h"
 #include "modHash.h"
@@ -13,11 +14,7 @@ using namespace modItemHandler;
 
 namespace {
 
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+using testsupport::readFile;
 
 void copyData(const QString &name, const QString &to)
 {

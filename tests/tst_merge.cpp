@@ -1,3 +1,4 @@
+#include "StoreBank.h"
 #include "UserMessage.h"
 #include "clsItemBank.h"
 #include "modHash.h"
@@ -17,8 +18,7 @@ const QString kUrl = QStringLiteral("http://127.0.0.1/news/rss.xml");
 
 QByteArray feedFile()
 {
-    QFile f(QStringLiteral(TARNWICK_TEST_DATA "/feed30.xml"));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    return testsupport::dataFile("feed30.xml");
 }
 
 // A channel document as the stylesheet delivers it; items are raw element text.
@@ -39,23 +39,9 @@ QByteArray rfc822(const QDate &d, const QByteArray &clock = "10:00:00")
     return QLocale::c().toString(d, "ddd, dd MMM yyyy ").toLatin1() + clock + " GMT";
 }
 
-struct Bank
+struct Bank : testsupport::StoreBank
 {
-    QTemporaryDir dir;
-    clsItemBank bank;
-    Bank() { bank.Init(dir.path(), QString()); }
-    // A bank whose store file already holds storeText.
-    explicit Bank(const QByteArray &storeText)
-    {
-        QFile f(dir.filePath("items.xml"));
-        if (f.open(QIODevice::WriteOnly))
-            f.write(storeText);
-        f.close();
-        QSignalSpy ready(&bank, &clsItemBank::StoreReady);
-        bank.Init(dir.path(), QString());
-        ready.wait(5000);
-    }
-    xml::Node root() const { return bank.StoreDocument()->documentElement(); }
+    using StoreBank::StoreBank;
     QStringList titles() const
     {
         QStringList out;

@@ -1,3 +1,4 @@
+#include "StoreBank.h"
 #include "clsItemBank.h"
 #include "modItemHandler.h"
 #include "modItemQuery.h"
@@ -49,22 +50,10 @@ QByteArray storeOf(const QList<Spec> &specs)
     return doc.xmlUtf8();
 }
 
-struct Bank
+struct Bank : testsupport::StoreBank
 {
-    QTemporaryDir dir;
-    clsItemBank bank;
     explicit Bank(const QList<Spec> &specs) : Bank(storeOf(specs)) {}
-    explicit Bank(const QByteArray &storeText)
-    {
-        QFile f(dir.filePath("items.xml"));
-        if (f.open(QIODevice::WriteOnly))
-            f.write(storeText);
-        f.close();
-        QSignalSpy ready(&bank, &clsItemBank::StoreReady);
-        bank.Init(dir.path(), QString());
-        ready.wait(5000);
-        bank.SetToday(kToday);
-    }
+    explicit Bank(const QByteArray &storeText) : StoreBank(storeText) { bank.SetToday(kToday); }
     // Titles listed for a request, in list order.
     QStringList list(const QString &url, const QString &f1 = {}, const QString &search = {},
                      const QString &f2 = {})
