@@ -1,5 +1,9 @@
 // tarnloader: the server that keeps each active profile's item bank.
+#include "BankServer.h"
+#include "IpcPaths.h"
+
 #include <QCoreApplication>
+#include <QLockFile>
 #include <QTextStream>
 
 int main(int argc, char *argv[])
@@ -7,9 +11,24 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tarnloader"));
     QCoreApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION_TEXT));
-    // The main program starts this server on demand; started by hand it has no client to
-    // serve yet.
-    QTextStream(stdout) << "tarnloader " << QCoreApplication::applicationVersion()
-                        << ": item bank server for Tarnwick; started by Tarnwick itself.\n";
-    return 0;
+
+    // One server per user session: a second one leaves the socket to the first.
+    const QString lockPath = IpcPaths::ServerLock();
+    if (lockPath.isEmpty()) {
+        QTextStream(stderr) << "tarnloader: no private runtime folder\n";
+        return 1;
+    }
+    QLockFile lock(lockPath);
+    lock.setStaleLockTime(0);
+    if (!lock.tryLock(0))
+        return 0;
+
+    BankServer server;
+    QString error;
+    if (!server.listen(IpcPaths::ServerSocket(), &error)) {
+        QTextStream(stderr) << "tarnloader: cannot listen: " << error << '\n';
+        return 1;
+    }
+    QObject::connect(&server, &BankServer::finished, &app, &QCoreApplication::quit);
+    return app.exec();
 }

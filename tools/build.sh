@@ -32,7 +32,7 @@ cmake --build "$build" -j "$(nproc)"
 
 case "$mode" in
 start)
-    exec "$build/app/tarnwick"
+    exec "$build/bin/tarnwick"
     ;;
 test)
     # Windows under a private X server; each test sets its own platform and sandbox flags.

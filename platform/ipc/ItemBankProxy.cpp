@@ -1,0 +1,235 @@
+#include "ItemBankProxy.h"
+
+#include "IpcConnection.h"
+#include "IpcPaths.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFileInfo>
+#include <QHash>
+#include <QLocalSocket>
+#include <QPointer>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QThread>
+
+// The process's one connection to the server, shared by its bank proxies and closed with the
+// last of them.
+class ServerLink : public QObject
+{
+public:
+    static std::shared_ptr<ServerLink> Get(QString *error);
+
+    IpcConnection *connection() const { return m_Connection; }
+    void attach(quint32 bank, ItemBankProxy *proxy) { m_Proxies.insert(bank, proxy); }
+    void detach(quint32 bank) { m_Proxies.remove(bank); }
+
+private:
+    explicit ServerLink(QLocalSocket *socket);
+
+    IpcConnection *m_Connection;
+    QHash<quint32, QPointer<ItemBankProxy>> m_Proxies;
+};
+
+namespace {
+
+std::weak_ptr<ServerLink> &current()
+{
+    static std::weak_ptr<ServerLink> link;
+    return link;
+}
+
+QLocalSocket *connectTo(const QString &path)
+{
+    auto *socket = new QLocalSocket;
+    socket->connectToServer(path);
+    if (socket->waitForConnected(1000))
+        return socket;
+    delete socket;
+    return nullptr;
+}
+
+} // namespace
+
+ServerLink::ServerLink(QLocalSocket *socket) : m_Connection(new IpcConnection(socket, this))
+{
+    connect(m_Connection, &IpcConnection::received, this, [this](const IpcMessage &m) {
+        if (m.kind != IpcMessage::Event) {
+            m_Connection->answer(m, IpcMessage()); // the main program serves no calls
+            return;
+        }
+        if (ItemBankProxy *proxy = m_Proxies.value(m.bank))
+            proxy->RaiseEvent(m);
+        m_Connection->answer(m); // the handlers have returned
+    });
+    connect(m_Connection, &IpcConnection::disconnected, this, [this] {
+        const auto proxies = m_Proxies;
+        for (const QPointer<ItemBankProxy> &proxy : proxies) {
+            if (proxy)
+                emit proxy->ServerLost();
+        }
+    });
+}
+
+std::shared_ptr<ServerLink> ServerLink::Get(QString *error)
+{
+    if (auto link = current().lock(); link && link->m_Connection->isConnected())
+        return link;
+    const QString path = IpcPaths::ServerSocket();
+    if (path.isEmpty()) {
+        *error = QStringLiteral("no private runtime folder for the item bank server");
+        return nullptr;
+    }
+    QLocalSocket *socket = connectTo(path);
+    if (!socket) {
+        // None runs: start one and give it a few seconds to listen.
+        const QString program = ItemBankProxy::ServerProgram();
+        if (!QProcess::startDetached(program, {})) {
+            *error = QStringLiteral("cannot start the item bank server %1").arg(program);
+            return nullptr;
+        }
+        const QDeadlineTimer deadline(10000);
+        while (!socket && !deadline.hasExpired()) {
+            QThread::msleep(20);
+            socket = connectTo(path);
+        }
+        if (!socket) {
+            *error = QStringLiteral("the item bank server %1 does not answer").arg(program);
+            return nullptr;
+        }
+    }
+    std::shared_ptr<ServerLink> link(new ServerLink(socket));
+    current() = link;
+    return link;
+}
+
+QString ItemBankProxy::ServerProgram()
+{
+    const QString configured = qEnvironmentVariable("TARNLOADER_PATH");
+    if (!configured.isEmpty())
+        return configured;
+    const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/tarnloader");
+    if (QFileInfo(beside).isExecutable())
+        return beside;
+    const QString found = QStandardPaths::findExecutable(QStringLiteral("tarnloader"));
+    return found.isEmpty() ? QStringLiteral("tarnloader") : found;
+}
+
+std::unique_ptr<ItemBankProxy> ItemBankProxy::Create(QString *error)
+{
+    QString why;
+    // A server that is just dying may still take a connection and then drop it: try again,
+    // which finds no server and starts a fresh one.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        std::shared_ptr<ServerLink> link = ServerLink::Get(&why);
+        if (!link)
+            break;
+        IpcMessage call;
+        call.name = QStringLiteral("CreateBank");
+        const auto reply = link->connection()->request(call);
+        if (reply && reply->ok && reply->result.typeId() == QMetaType::Int)
+            return std::unique_ptr<ItemBankProxy>(
+                new ItemBankProxy(link, quint32(reply->result.toInt())));
+        why = reply ? reply->error : QStringLiteral("the item bank server went away");
+        if (reply)
+            break; // it answered, and said no
+    }
+    if (error)
+        *error = why;
+    return nullptr;
+}
+
+ItemBankProxy::ItemBankProxy(std::shared_ptr<ServerLink> link, quint32 bank)
+    : m_Link(std::move(link)), m_Bank(bank)
+{
+    m_Link->attach(m_Bank, this);
+}
+
+ItemBankProxy::~ItemBankProxy()
+{
+    m_Link->detach(m_Bank);
+    if (m_Link->connection()->isConnected()) {
+        IpcMessage call;
+        call.name = QStringLiteral("ReleaseBank");
+        call.args = {qint32(m_Bank)};
+        m_Link->connection()->request(call);
+    }
+}
+
+bool ItemBankProxy::isAlive() const
+{
+    return m_Link->connection()->isConnected();
+}
+
+std::optional<QVariant> ItemBankProxy::Call(const char *name, QVariantList args)
+{
+    IpcMessage call;
+    call.bank = m_Bank;
+    call.name = QLatin1String(name);
+    call.args = std::move(args);
+    const auto reply = m_Link->connection()->request(call);
+    if (!reply || !reply->ok)
+        return std::nullopt;
+    return reply->result;
+}
+
+void ItemBankProxy::RaiseEvent(const IpcMessage &e)
+{
+    const QVariantList &a = e.args;
+    auto s = [&](int i) { return i < a.size() ? a[i].toString() : QString(); };
+    if (e.name == QLatin1String("ChannelLoaded") && a.size() == 3)
+        emit ChannelLoaded(s(0), a[1].toBool(), s(2));
+    else if (e.name == QLatin1String("ChannelCounts") && a.size() == 3)
+        emit ChannelCounts(s(0), a[1].toInt(), a[2].toInt());
+    else if (e.name == QLatin1String("ChannelTimeOut") && a.size() == 1)
+        emit ChannelTimeOut(s(0));
+    else if (e.name == QLatin1String("ChannelNodeList") && a.size() == 2)
+        emit ChannelNodeList(s(0), s(1));
+    else if (e.name == QLatin1String("ChannelDetails") && a.size() == 3)
+        emit ChannelDetails(s(0), a[1].value<qint16>(), s(2));
+}
+
+bool ItemBankProxy::LoadXML() { return Done("LoadXML", {}); }
+bool ItemBankProxy::RemoveExpired(const QString &Channel, qint32 Days)
+{
+    return Done("RemoveExpired", {Channel, Days});
+}
+bool ItemBankProxy::Init(const QString &sUsername, const QString &sXSLfile)
+{
+    return Done("Init", {sUsername, sXSLfile});
+}
+bool ItemBankProxy::KillChannel(const QString &sURL)
+{
+    return Call("KillChannel", {sURL}).value_or(false).toBool();
+}
+bool ItemBankProxy::SubChannelList(const QString &sURL, const QString &FilterCHL,
+                                   const QString &sSearch, const QString &Filter2)
+{
+    return Done("SubChannelList", {sURL, FilterCHL, sSearch, Filter2});
+}
+qint32 ItemBankProxy::Count() { return Call("Count", {}).value_or(0).toInt(); }
+bool ItemBankProxy::MarkAllRead(const QString &sChl) { return Done("MarkAllRead", {sChl}); }
+bool ItemBankProxy::UpdateChannel(const QString &sURL) { return Done("UpdateChannel", {sURL}); }
+bool ItemBankProxy::LoadChannel(const QString &sURL, const QString &sLastMod,
+                                const QString &sTitle, qint32 lExpire, const QString &sPubDate)
+{
+    return Done("LoadChannel", {sURL, sLastMod, sTitle, lExpire, sPubDate});
+}
+bool ItemBankProxy::NewItemsList() { return Done("NewItemsList", {}); }
+qint32 ItemBankProxy::NewItemsCount() { return Call("NewItemsCount", {}).value_or(0).toInt(); }
+bool ItemBankProxy::MarkItemRead(const QString &sHash, bool bRead)
+{
+    return Done("MarkItemRead", {sHash, bRead});
+}
+bool ItemBankProxy::MarkItemDeleted(const QString &sHash, bool bDel)
+{
+    return Done("MarkItemDeleted", {sHash, bDel});
+}
+bool ItemBankProxy::MarkItemTagged(const QString &sHash, bool bTag)
+{
+    return Done("MarkItemTagged", {sHash, bTag});
+}
+bool ItemBankProxy::SaveIt() { return Done("SaveIt", {}); }
+bool ItemBankProxy::UnloadMe() { return Done("UnloadMe", {}); }
+bool ItemBankProxy::PauseQueue() { return Done("PauseQueue", {}); }
+bool ItemBankProxy::ResumeQueue() { return Done("ResumeQueue", {}); }

@@ -1,0 +1,237 @@
+#include "IpcConnection.h"
+#include "IpcPaths.h"
+#include "ItemBankProxy.h"
+#include "LocalHttpServer.h"
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLocalSocket>
+#include <QLockFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <signal.h>
+
+namespace {
+
+const QString kXsl = QStringLiteral(TARNWICK_TEST_DATA "/passthrough.xsl");
+
+QByteArray feed(const QByteArray &title, int items = 1)
+{
+    QByteArray out = "<rss><channel><title>" + title + "</title>";
+    for (int i = 0; i < items; ++i)
+        out += "<item><title>" + title + " " + QByteArray::number(i) + "</title></item>";
+    return out + "</channel></rss>";
+}
+
+// The running server's process id, from its lock file; 0 when none runs.
+qint64 serverPid()
+{
+    QLockFile lock(IpcPaths::ServerLock());
+    qint64 pid = 0;
+    QString host, app;
+    return lock.getLockInfo(&pid, &host, &app) && ::kill(pid_t(pid), 0) == 0 ? pid : 0;
+}
+
+bool waitServerGone()
+{
+    return QTest::qWaitFor([] { return serverPid() == 0; }, 10000);
+}
+
+} // namespace
+
+class TestBankServer : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanup();
+    void callsAndReentrantEvents();
+    void socketIsPrivateAndSurvivesBadPeers();
+    void releaseSavesAndServerEnds();
+    void serverDeathFailsCallsAtOnce();
+
+private:
+    QTemporaryDir m_Runtime;
+};
+
+void TestBankServer::initTestCase()
+{
+    QVERIFY(m_Runtime.isValid());
+    QFile::setPermissions(m_Runtime.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                                | QFileDevice::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", m_Runtime.path().toUtf8());
+    QVERIFY(QFileInfo(ItemBankProxy::ServerProgram()).isExecutable());
+}
+
+void TestBankServer::cleanup()
+{
+    QVERIFY(waitServerGone()); // every test leaves no server behind
+}
+
+void TestBankServer::callsAndReentrantEvents()
+{
+    LocalHttpServer http;
+    http.route("/a") = {200, feed("alpha", 3), {{"Last-Modified", "stamp-1"}}};
+    QTemporaryDir profile;
+    QString error;
+    auto bank = ItemBankProxy::Create(&error);
+    QVERIFY2(bank, qPrintable(error));
+    QVERIFY(bank->Init(profile.path(), kXsl));
+    QCOMPARE(bank->Count(), 0);
+
+    // A handler of ChannelLoaded asks for counts: they arrive before its call returns.
+    QStringList order;
+    connect(bank.get(), &ItemBankProxy::ChannelDetails, this,
+            [&](const QString &, qint16 index, const QString &value) {
+                order << QStringLiteral("details %1 %2").arg(index).arg(value);
+            });
+    connect(bank.get(), &ItemBankProxy::ChannelCounts, this,
+            [&](const QString &, qint32 count, qint32 unread) {
+                order << QStringLiteral("counts %1 %2").arg(count).arg(unread);
+            });
+    connect(bank.get(), &ItemBankProxy::ChannelLoaded, this,
+            [&](const QString &url, bool fresh, const QString &mod) {
+                order << QStringLiteral("loaded %1 %2").arg(fresh).arg(mod);
+                bank->UpdateChannel(url);
+                order << QStringLiteral("update returned");
+                bank->SubChannelList(url);
+            });
+    QSignalSpy lists(bank.get(), &ItemBankProxy::ChannelNodeList);
+    QVERIFY(bank->LoadChannel(http.url("/a"), {}, "A", 0, {}));
+    QVERIFY(QTest::qWaitFor([&] { return !lists.isEmpty(); }, 10000));
+    QCOMPARE(order, (QStringList{"details 1 alpha", "loaded 1 stamp-1", "counts 3 3", "update returned"}));
+    QVERIFY(lists[0][1].toString().contains("alpha 2"));
+
+    QCOMPARE(bank->Count(), 3);
+    QCOMPARE(bank->NewItemsCount(), 3);
+    QVERIFY(bank->MarkAllRead(http.url("/a")));
+    QSignalSpy counts(bank.get(), &ItemBankProxy::ChannelCounts);
+    QVERIFY(bank->UpdateChannel(http.url("/a")));
+    QCOMPARE(counts.size(), 1); // synchronous: already here
+    QCOMPARE(counts[0][2].toInt(), 0);
+    QVERIFY(bank->KillChannel(http.url("/a")));
+    QCOMPARE(bank->Count(), 0);
+    QVERIFY(bank->UnloadMe());
+}
+
+void TestBankServer::socketIsPrivateAndSurvivesBadPeers()
+{
+    QTemporaryDir profile;
+    auto bank = ItemBankProxy::Create();
+    QVERIFY(bank);
+    QVERIFY(bank->Init(profile.path(), kXsl));
+
+    const QFileInfo folder(IpcPaths::RuntimeFolder());
+    const auto everyone = QFileDevice::Permissions(0x7077); // owner, group, others
+    QCOMPARE(folder.permissions() & everyone,
+             QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    const QFileInfo socket(IpcPaths::ServerSocket());
+    QVERIFY(socket.exists());
+    QVERIFY(!(socket.permissions() & (QFileDevice::ReadGroup | QFileDevice::WriteGroup
+                                      | QFileDevice::ReadOther | QFileDevice::WriteOther)));
+
+    // Garbage, an absurd frame length, and a call with wrong arguments: each peer is dealt with
+    // on its own; the server and the proxy's bank go on.
+    for (const QByteArray &junk : {QByteArray("\x00\x00\x00\x05hello", 9),
+                                   QByteArray("\xff\xff\xff\xff", 4),
+                                   QByteArray("\x00\x00\x00\x02\x09\x00", 6)}) {
+        QLocalSocket peer;
+        peer.connectToServer(IpcPaths::ServerSocket());
+        QVERIFY(peer.waitForConnected(2000));
+        peer.write(junk);
+        peer.flush();
+        QVERIFY(peer.state() == QLocalSocket::UnconnectedState || peer.waitForDisconnected(3000));
+    }
+    auto *raw = new QLocalSocket;
+    raw->connectToServer(IpcPaths::ServerSocket());
+    QVERIFY(raw->waitForConnected(2000));
+    IpcConnection other(raw);
+    IpcMessage create;
+    create.name = "CreateBank";
+    const auto created = other.request(create);
+    QVERIFY(created && created->ok);
+    IpcMessage wrong;
+    wrong.bank = quint32(created->result.toInt());
+    wrong.name = "LoadChannel";
+    wrong.args = {1, 2};
+    const auto refused = other.request(wrong);
+    QVERIFY(refused && !refused->ok);
+    IpcMessage unknown = wrong;
+    unknown.name = "FormatDisk";
+    QVERIFY(!other.request(unknown)->ok);
+    other.close();
+
+    QCOMPARE(bank->Count(), 0);
+    QVERIFY(bank->isAlive());
+}
+
+void TestBankServer::releaseSavesAndServerEnds()
+{
+    LocalHttpServer http;
+    http.route("/b") = {200, feed("beta", 2), {}};
+    QTemporaryDir profile;
+    {
+        auto bank = ItemBankProxy::Create();
+        QVERIFY(bank);
+        QVERIFY(bank->Init(profile.path(), kXsl));
+        QVERIFY(bank->PauseQueue());
+        QVERIFY(bank->LoadChannel(http.url("/b"), {}, "B", 0, {}));
+        QVERIFY(bank->ResumeQueue());
+        QSignalSpy loaded(bank.get(), &ItemBankProxy::ChannelLoaded);
+        QVERIFY(loaded.wait(10000));
+        QVERIFY(bank->MarkItemTagged(QStringLiteral("no such hash")));
+        QVERIFY(serverPid() != 0);
+        // Released without UnloadMe: the server still saves what the bank held.
+    }
+    QVERIFY(waitServerGone());
+    QVERIFY(QFile::exists(profile.filePath("items.xml")));
+    QVERIFY(testsupport::readFile(profile.filePath("items.xml")).contains("beta 1"));
+}
+
+void TestBankServer::serverDeathFailsCallsAtOnce()
+{
+    LocalHttpServer http;
+    http.route("/c") = {200, feed("gamma", 2), {}};
+    http.route("/silent").silent = true;
+    QTemporaryDir profile;
+    auto bank = ItemBankProxy::Create();
+    QVERIFY(bank);
+    QVERIFY(bank->Init(profile.path(), kXsl));
+    QSignalSpy loaded(bank.get(), &ItemBankProxy::ChannelLoaded);
+    QVERIFY(bank->LoadChannel(http.url("/c"), {}, "C", 0, {}));
+    QVERIFY(loaded.wait(10000));
+    // The queue ran empty: the store is on disk. Now a fetch that hangs, and the server dies.
+    const QString store = profile.filePath("items.xml");
+    QVERIFY(QTest::qWaitFor([&] { return QFile::exists(store); }, 3000));
+    const QByteArray before = testsupport::readFile(store);
+    QVERIFY(bank->LoadChannel(http.url("/silent"), {}, "S", 0, {}));
+    QVERIFY(QTest::qWaitFor([&] { return http.count("HEAD", "/silent") == 1; }, 5000));
+
+    QSignalSpy lost(bank.get(), &ItemBankProxy::ServerLost);
+    const qint64 pid = serverPid();
+    QVERIFY(pid != 0);
+    ::kill(pid_t(pid), SIGKILL);
+    QVERIFY(lost.wait(5000));
+    QVERIFY(!bank->isAlive());
+    QCOMPARE(bank->Count(), 0);
+    QVERIFY(!bank->UnloadMe());
+    QCOMPARE(testsupport::readFile(store), before);
+
+    // A new bank starts a fresh server, which reads the store as it was.
+    QString error;
+    auto again = ItemBankProxy::Create(&error);
+    QVERIFY2(again, qPrintable(error));
+    QVERIFY(serverPid() != pid);
+    QVERIFY(again->Init(profile.path(), kXsl));
+    QVERIFY(QTest::qWaitFor([&] { return again->Count() == 2; }, 5000));
+    QVERIFY(again->UnloadMe());
+    bank.reset();
+    again.reset();
+}
+
+QTEST_GUILESS_MAIN(TestBankServer)
+#include "tst_bankserver.moc"
