@@ -1,0 +1,114 @@
+#include "LocalHttpServer.h"
+#include "TestSupport.h"
+#include "XmlDocument.h"
+
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QByteArray kStamp = "Fri, 20 Nov 2026 09:31:00 GMT";
+
+struct Run
+{
+    int code = -1;
+    QStringList lines;
+    QByteArray err;
+};
+
+} // namespace
+
+class TestTarnbank : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void fetchListCountMark();
+    void usageErrors();
+
+private:
+    // Runs tarnbank while this process keeps serving HTTP.
+    Run tarnbank(const QStringList &args)
+    {
+        QProcess p;
+        QSignalSpy done(&p, &QProcess::finished);
+        p.start(QStringLiteral(TARNBANK_PATH), args);
+        Run r;
+        if (!done.wait(60000))
+            return r;
+        r.code = p.exitCode();
+        r.lines = QString::fromUtf8(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+        r.err = p.readAllStandardError();
+        return r;
+    }
+    QTemporaryDir m_Runtime;
+};
+
+void TestTarnbank::initTestCase()
+{
+    QFile::setPermissions(m_Runtime.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                                | QFileDevice::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", m_Runtime.path().toUtf8());
+}
+
+void TestTarnbank::fetchListCountMark()
+{
+    LocalHttpServer http;
+    http.route("/news.xml") = {200, testsupport::dataFile("feed30.xml"), {{"Last-Modified", kStamp}}};
+    http.route("/atom.xml") = {200, testsupport::dataFile("feeds/atom10.xml"), {}};
+    QTemporaryDir profile;
+    const QString news = http.url("/news.xml");
+    const QString atom = http.url("/atom.xml");
+
+    Run first = tarnbank({"fetch", "--profile", profile.path(), news, atom});
+    QCOMPARE(first.code, 0);
+    QVERIFY(first.lines.contains("details " + news + " 1 Tarn Valley News"));
+    QVERIFY(first.lines.contains("loaded " + news + " true " + kStamp));
+    QVERIFY(first.lines.contains("loaded " + atom + " true "));
+    QCOMPARE(http.count("GET", "/news.xml"), 1);
+
+    // The stamp of the first fetch comes back: the unchanged feed is answered by HEAD alone.
+    Run second = tarnbank({"fetch", "--profile", profile.path(), news});
+    QCOMPARE(second.code, 0);
+    QCOMPARE(second.lines, QStringList{"loaded " + news + " false " + kStamp});
+    QCOMPARE(http.count("GET", "/news.xml"), 1);
+
+    Run count = tarnbank({"count", "--profile", profile.path(), "_tarnwick/all"});
+    QCOMPARE(count.lines, QStringList{"32 32"});
+
+    Run listed = tarnbank({"list", "--profile", profile.path(), atom, "", "LATHE"});
+    QCOMPARE(listed.code, 0);
+    xml::Document doc;
+    QVERIFY(doc.loadXML(listed.lines.join('\n').toUtf8()));
+    QCOMPARE(doc.documentElement().childCount(), 1);
+    const QString hash = doc.documentElement().firstChild().firstChildElement("hash").text();
+    QCOMPARE(hash.size(), 32);
+
+    QCOMPARE(tarnbank({"mark", "--profile", profile.path(), hash, "read"}).code, 0);
+    QCOMPARE(tarnbank({"count", "--profile", profile.path(), atom}).lines, QStringList{"2 1"});
+    QCOMPARE(tarnbank({"mark", "--profile", profile.path(), hash, "delete"}).code, 0);
+    QCOMPARE(tarnbank({"count", "--profile", profile.path(), "_tarnwick/deleted"}).lines,
+             QStringList{"1 0"});
+    QVERIFY(testsupport::readFile(profile.filePath("items.xml")).contains("<delete>true</delete>"));
+}
+
+void TestTarnbank::usageErrors()
+{
+    QTemporaryDir profile;
+    for (const QStringList &args :
+         {QStringList{}, QStringList{"fetch", "--profile", profile.path()},
+          QStringList{"fetch", "http://127.0.0.1/x"}, QStringList{"count", "--profile"},
+          QStringList{"mark", "--profile", profile.path(), "HASH", "burn"},
+          QStringList{"fetch", "--profile", profile.path(), "--expire", "soon", "u"},
+          QStringList{"explode", "--profile", profile.path()}}) {
+        const Run r = tarnbank(args);
+        QCOMPARE(r.code, 2);
+        QVERIFY(r.err.contains("usage:"));
+    }
+}
+
+QTEST_GUILESS_MAIN(TestTarnbank)
+#include "tst_tarnbank.moc"
