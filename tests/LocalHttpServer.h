@@ -4,7 +4,9 @@
 #include <QHash>
 #include <QList>
 #include <QTcpServer>
+#include <QPointer>
 #include <QTcpSocket>
+#include <QTimer>
 
 #include <memory>
 
@@ -17,6 +19,7 @@ public:
         QByteArray body;
         QList<QPair<QByteArray, QByteArray>> headers;
         bool silent = false; // reads the request, never answers
+        int delayMs = 0;     // answers the GET this late (HEAD at once)
     };
     struct Request
     {
@@ -63,7 +66,7 @@ private:
             return;
         m_Log.append({first[0], first[1]});
         const auto it = m_Routes.constFind(first[1]);
-        const Route route = it == m_Routes.cend() ? Route{404, "not here", {}, false} : *it;
+        const Route route = it == m_Routes.cend() ? Route{404, "not here", {}, false, 0} : *it;
         if (route.silent)
             return;
         QByteArray response = "HTTP/1.1 " + QByteArray::number(route.status) + " X\r\n";
@@ -74,8 +77,17 @@ private:
         response += "\r\n";
         if (first[0] != "HEAD")
             response += route.body;
-        socket->write(response);
-        socket->disconnectFromHost();
+        const QPointer<QTcpSocket> target(socket);
+        auto reply = [target, response] {
+            if (!target)
+                return;
+            target->write(response);
+            target->disconnectFromHost();
+        };
+        if (route.delayMs > 0 && first[0] != "HEAD")
+            QTimer::singleShot(route.delayMs, this, reply);
+        else
+            reply();
     }
 
     QTcpServer m_Server;

@@ -5,6 +5,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -68,6 +69,8 @@ private slots:
     void queueFetchesReportsAndSavesOnce();
     void refreshPauseAndKill();
     void badDocumentsLeaveTheStoreAlone();
+    void lateDocumentAfterTimeOutIsIgnored();
+    void gzipBodies();
     void silentServerTimesOut();
 };
 
@@ -216,6 +219,39 @@ void TestFetch::badDocumentsLeaveTheStoreAlone()
     QCOMPARE(b.timedOut.size(), 4);
     QCOMPARE(b.bank.StoreDocument()->xml(), before);
     QCOMPARE(b.bank.Count(), 1);
+}
+
+void TestFetch::lateDocumentAfterTimeOutIsIgnored()
+{
+    LocalHttpServer server;
+    server.route("/slow") = {200, smallFeed("late"), {}};
+    server.route("/slow").delayMs = 2500;
+    Bank b;
+    b.bank.SetFetchTimeOut(1000);
+    b.bank.LoadChannel(server.url("/slow"), {}, "", 0, {});
+    QVERIFY(b.waitReports(1, 5000));
+    QCOMPARE(b.timedOut.size(), 1);
+    // The document still arrives, two seconds later: nothing is merged or reported.
+    QVERIFY(QTest::qWaitFor([&] { return server.count("GET", "/slow") == 1; }, 3000));
+    QTest::qWait(3000);
+    QCOMPARE(b.reports(), 1);
+    QCOMPARE(b.bank.Count(), 0);
+}
+
+void TestFetch::gzipBodies()
+{
+    QProcess gzip;
+    gzip.start("gzip", {"-c"});
+    gzip.write(feedFile());
+    gzip.closeWriteChannel();
+    QVERIFY(gzip.waitForFinished(10000));
+    const QByteArray packed = gzip.readAllStandardOutput();
+    QVERIFY(packed.startsWith("\x1f\x8b"));
+    LocalHttpServer server;
+    server.route("/z") = {200, packed, {{"Content-Encoding", "gzip"}}};
+    LoaderRun run;
+    QVERIFY(run.run(server.url("/z"), QString()));
+    QVERIFY(run.text().contains("Tarn Valley News"));
 }
 
 // The one test that waits for the real fetch time-out.
