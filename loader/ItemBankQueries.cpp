@@ -148,16 +148,14 @@ void clsItemBank::RemoveExpired(const QString &Channel, qint32 Days)
     const QDate today = Today();
     std::vector<xml::Node> expired;
     for (xmlNode *raw : *items) {
-        const xml::Node item(raw);
         // Untagged means a flag child that says exactly "false": items without one never
         // expire. An item whose date cannot be read has no age and stays too.
-        bool untagged = false;
-        for (xml::Node c = item.firstChild(); c && !untagged; c = c.nextSibling())
-            untagged = c.isElement() && c.nodeName() == QLatin1String("flag")
-                && c.text() == QLatin1String("false");
-        const auto age = untagged ? ItemAgeDays(item, today) : std::nullopt;
+        const auto *facts = m_Index.factsOf(raw);
+        if (!facts || !facts->has(modItemQuery::ItemFacts::FlagFalse))
+            continue;
+        const auto age = ItemAgeDays(xml::Node(raw), today);
         if (age && *age > Days)
-            expired.push_back(item);
+            expired.emplace_back(raw);
     }
     for (const xml::Node &item : expired)
         RemoveStoredItem(item);
