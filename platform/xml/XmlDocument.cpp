@@ -145,7 +145,7 @@ bool Document::loadXML(const QByteArray &utf8)
     return takeParsed(std::move(doc), ctxt.get());
 }
 
-bool Document::save(const QString &path) const
+bool Document::save(const QString &path, bool declaration) const
 {
     if (!m_Doc)
         return false;
@@ -153,7 +153,8 @@ bool Document::save(const QString &path) const
     if (!file.open(QIODevice::WriteOnly))
         return false;
     xmlSaveCtxtPtr save =
-        xmlSaveToIO(writeToQSaveFile, closeNothing, &file, "UTF-8", XML_SAVE_FORMAT);
+        xmlSaveToIO(writeToQSaveFile, closeNothing, &file, "UTF-8",
+                    XML_SAVE_FORMAT | (declaration ? 0 : XML_SAVE_NO_DECL));
     if (!save)
         return false;
     const long written = xmlSaveDoc(save, m_Doc.get());

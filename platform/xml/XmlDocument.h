@@ -46,7 +46,7 @@ public:
 
     // Writes the whole document to a temporary file beside path and renames it into place,
     // so an interrupted save never leaves a half-written file. Returns success.
-    bool save(const QString &path) const;
+    bool save(const QString &path, bool declaration = true) const;
 
     // Serialized text, without XML declaration.
     QString xml() const;

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+
+class RSSChannel;
+
+// What the subscription model asks of the windows and of the active profile. The main window
+// implements it; until a host is installed (and in tests that install none) every call is
+// ignored, as calls to a missing window or profile are.
+class IModelHost
+{
+public:
+    virtual ~IModelHost() = default;
+
+    // The active profile's bank, for the channel's reload and recount requests and the channel
+    // list's expiry.
+    virtual void ReloadChannel(const QString &url) = 0;
+    virtual void UpdateChannel(const QString &url) = 0;
+    virtual void RemoveExpired(const QString &url, qint32 days) = 0;
+
+    // The main window: a channel's counts or icon changed.
+    virtual void StateChange(const QString &user, RSSChannel *channel) = 0;
+    // The channel's item viewer.
+    virtual bool IsViewerLoaded(const RSSChannel *channel) const = 0;
+    virtual void OpenViewer(RSSChannel *channel, bool minimised) = 0;
+    // The main window's one-shot request to show the help channel once it has loaded.
+    virtual bool TakeShowHelpRequest() = 0;
+    // The ticker: loaded, and opening it on the new items.
+    virtual bool IsTickerLoaded() const = 0;
+    virtual void ShowTickerNewItems() = 0;
+
+    static IModelHost *Current();
+    // Not owned; nullptr removes it.
+    static void Install(IModelHost *host);
+};

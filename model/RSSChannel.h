@@ -1,0 +1,120 @@
+#pragma once
+
+#include "RSSImage.h"
+#include "XmlDocument.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <memory>
+
+#include "CSpanClock.h"
+
+// One subscribed channel of the active profile: its address and identity, the fields of its
+// last fetched document, the user's settings for it, its counts and icon state, its viewer's
+// saved rectangle, and its own reload timer. It fetches nothing itself: its timer asks the
+// active profile to queue a reload.
+//
+// Reload timing: 5 s after it is subscribed or loaded with a reload period, then every
+// Update minutes, one hour after a time-out; never while its viewer is open (it looks again
+// every minute).
+class RSSChannel : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr qint32 kFirstReloadMs = 5000;
+    static constexpr qint32 kViewerOpenRetryMs = 60000;
+    static constexpr qint32 kAfterTimeOutMs = 3600000;
+
+    explicit RSSChannel(QObject *parent = nullptr);
+    ~RSSChannel() override;
+
+    // ---- Properties ----
+    QString URL() const { return m_URL; }
+    QString Username() const { return m_Username; }
+    void setUsername(const QString &v) { m_Username = v; }
+    QString ID() const { return m_ID; }
+    void setID(const QString &v) { m_ID = v; }
+    // The custom title, or the title when there is none.
+    QString customTitle() const { return m_CustomTitle.isEmpty() ? m_Title : m_CustomTitle; }
+    void setCustomTitle(const QString &v) { m_CustomTitle = v; }
+    QString storedCustomTitle() const { return m_CustomTitle; }
+    QString title() const { return m_Title; }
+    void setTitle(const QString &v) { m_Title = v; }
+    // Display title, two blanks and the item count: "Name  (12)".
+    QString TitleAndCount() const;
+    QString LastMod() const { return m_LastMod; }
+    qint32 ItemCount() const { return m_ItemCount; }
+    qint32 Unread() const { return m_Unread; }
+
+    QString link, Description, Language, Copyright, ManagingEditor, WebMaster, PubDate,
+        LastBuildDate, Catergory, Generator, Docs, Rating;
+    qint32 TimeToLive = 0;
+    qint32 Expire = 60;
+    qint32 Update = 60;
+    bool OpenLink = false;
+    QString SortMode;
+    bool NewItems() const { return m_NewItems; }
+    // Stores the flag and lets the tree icon follow.
+    void setNewItems(bool v);
+    QString ImageURL() const { return m_Image.URL(); }
+    RSSImage &Image() { return m_Image; }
+    QString Folder() const { return m_Folder; }
+
+    // The item viewer's saved window state and rectangle (twips).
+    qint16 WindowState = 0, WindowTop = 0, WindowLeft = 0, WindowHeight = 0, WindowWidth = 0;
+
+    bool IsReloading() const { return m_Reloading; }
+    bool HasError() const { return m_Error; }
+    CSpanClock *Reloader() const { return m_Reloader; }
+
+    // ---- Operations ----
+    // A new subscription: defaults, first reload in 5 s, a new identifier.
+    void CreateRSS(const QString &url);
+    // A built-in channel.
+    void GenerateChannel(const QString &url, const QString &title, qint32 expire, qint32 update,
+                         const QString &id, const QString &folder, const QString &userName);
+    // Asks for a reload unless the address is a filter; returns false.
+    bool ForceLoadRSS();
+    // Runs the timer's handler once now; returns true.
+    bool LoadRSS(bool flag = true);
+    // A fetch completed (the bank's ChannelLoaded).
+    void Loaded(bool newItems, const QString &newMod);
+    // A fetch timed out.
+    void TimeOut();
+    // New counts (-1: unchanged) and a state notification to the main window.
+    void SetState(qint32 count, qint32 unread);
+    // The tree icon's key.
+    QString GetImage() const;
+    // Opens or raises the item viewer; clears NewItems.
+    void CreateChannelView(bool minimised);
+
+    // channels.xml: the "channel" element, its document fields, and reading one back.
+    xml::NodeHandle SaveXML(xml::Document &doc) const;
+    void SaveChildXML(xml::Document &doc, xml::Node element) const;
+    void LoadChannel(xml::Node element);
+
+    // The reload timer's handler.
+    void m_Reloader_OnTimer();
+
+private:
+    void ReloadRequest();
+    void LoadNode(xml::Node node);
+
+    QString m_URL;
+    QString m_Username;
+    QString m_Folder;
+    QString m_ID;
+    QString m_CustomTitle;
+    QString m_Title;
+    QString m_LastMod = QStringLiteral("-1");
+    qint32 m_ItemCount = 0;
+    qint32 m_Unread = -1;
+    bool m_NewItems = false;
+    bool m_Reloading = false;
+    bool m_Error = false;
+    RSSImage m_Image;
+    QPointer<CSpanClock> m_Reloader;
+};

@@ -1,0 +1,165 @@
+#include "colChannels.h"
+
+#include "Include.h"
+#include "ModelHost.h"
+
+#include <QDir>
+
+colChannels::colChannels(QObject *parent) : QObject(parent) {}
+
+colChannels::~colChannels() = default;
+
+QString colChannels::FilePath() const
+{
+    return QDir(m_Folder).filePath(QStringLiteral("channels.xml"));
+}
+
+int colChannels::IndexOf(const QString &key) const
+{
+    for (size_t i = 0; i < m_Channels.size(); ++i) {
+        if (m_Channels[i]->URL().compare(key, Qt::CaseInsensitive) == 0)
+            return int(i);
+    }
+    return -1;
+}
+
+void colChannels::Append(std::unique_ptr<RSSChannel> channel)
+{
+    // A key already taken (another letter case of the address) leaves the list as it is.
+    if (IndexOf(channel->URL()) >= 0)
+        return;
+    channel->setParent(this);
+    m_Channels.push_back(std::move(channel));
+}
+
+void colChannels::Init(const QString &profileName)
+{
+    m_UserName = profileName;
+    m_Folder = Include::AppPath() + QStringLiteral("/profiles/") + profileName;
+    struct BuiltIn
+    {
+        const char *id;
+        QString url;
+        const char *title;
+        qint32 expire, update;
+    };
+    const BuiltIn builtIns[] = {
+        {"F0", QStringLiteral("_tarnwick/today"), "Today", 0, 0},
+        {"F1", QStringLiteral("_tarnwick/flagged"), "Tagged", 0, 0},
+        {"F2", Include::VendorNewsURL(), "Tarnwick News", 100, 1500},
+        {"F3", Include::VendorHelpURL(), "Help", 0, 7000},
+        {"F4", QStringLiteral("_tarnwick/deleted"), "Deleted", 0, 0},
+        {"F5", QStringLiteral("_tarnwick/yesterday"), "Yesterday", 0, 0},
+        {"F6", QStringLiteral("_tarnwick/week"), "Past 7 Days", 0, 0},
+        {"F7", QStringLiteral("_tarnwick/unread"), "Unread", 0, 0},
+        {"F8", QStringLiteral("_tarnwick/read"), "Read", 0, 0},
+    };
+    for (const BuiltIn &b : builtIns) {
+        auto channel = std::make_unique<RSSChannel>();
+        channel->GenerateChannel(b.url, QLatin1String(b.title), b.expire, b.update,
+                                 QLatin1String(b.id), m_Folder + QLatin1Char('/'), profileName);
+        Append(std::move(channel));
+    }
+    LoadXML();
+}
+
+void colChannels::LoadXML()
+{
+    m_Document = std::make_unique<xml::Document>();
+    m_Document->setAsync(true);
+    connect(m_Document.get(), &xml::Document::readyStateChange, this,
+            &colChannels::Document_onreadystatechange);
+    m_Document->load(FilePath());
+}
+
+void colChannels::Document_onreadystatechange(int state)
+{
+    if (state != xml::Document::Complete || !m_Document)
+        return;
+    if (m_Document->parseError() == 0)
+        Walk(m_Document->documentElement());
+    m_Document.reset();
+    emit ChannelsLoaded();
+}
+
+void colChannels::Walk(xml::Node node)
+{
+    if (!node.hasChildNodes())
+        return;
+    if (node.nodeName().toLower() != QLatin1String("channel")) {
+        for (xml::Node child = node.firstChild(); child; child = child.nextSibling())
+            Walk(child);
+        return;
+    }
+    auto channel = std::make_unique<RSSChannel>();
+    channel->LoadChannel(node);
+    if (channel->Expire > 0 && !Include::IsVirtualURL(channel->URL())) {
+        if (IModelHost *host = IModelHost::Current())
+            host->RemoveExpired(channel->URL(), channel->Expire);
+    }
+    for (auto it = m_Channels.begin(); it != m_Channels.end(); ++it) {
+        if ((*it)->URL() == channel->URL()) {
+            // A built-in (or an earlier entry) keeps its reload period and expiry.
+            channel->Update = (*it)->Update;
+            channel->Expire = (*it)->Expire;
+            m_Channels.erase(it);
+            break;
+        }
+    }
+    channel->setUsername(m_UserName);
+    Append(std::move(channel));
+}
+
+bool colChannels::SaveChannelXML()
+{
+    xml::Document doc;
+    xml::Node root = doc.setDocumentElement(doc.createElement("tarnwickchannels"));
+    for (const auto &channel : m_Channels)
+        root.appendChild(channel->SaveXML(doc));
+    QDir().mkpath(m_Folder);
+    return doc.save(FilePath(), false);
+}
+
+void colChannels::RequestAllStatus()
+{
+    for (const auto &channel : m_Channels)
+        channel->SetState(-1, -1);
+}
+
+RSSChannel *colChannels::AddChannel(const QString &url)
+{
+    for (const auto &channel : m_Channels) {
+        if (channel->URL() == url)
+            return channel.get();
+    }
+    auto channel = std::make_unique<RSSChannel>();
+    channel->CreateRSS(url);
+    channel->setUsername(m_UserName);
+    Append(std::move(channel));
+    return GetChannel(url);
+}
+
+void colChannels::DelChannel(const QString &key)
+{
+    const int i = IndexOf(key);
+    if (i >= 0)
+        m_Channels.erase(m_Channels.begin() + i);
+}
+
+void colChannels::DelChannel(int position)
+{
+    if (position >= 1 && position <= ChannelCount())
+        m_Channels.erase(m_Channels.begin() + (position - 1));
+}
+
+RSSChannel *colChannels::GetChannel(const QString &key) const
+{
+    const int i = IndexOf(key);
+    return i >= 0 ? m_Channels[size_t(i)].get() : nullptr;
+}
+
+RSSChannel *colChannels::GetChannel(int position) const
+{
+    return position >= 1 && position <= ChannelCount() ? m_Channels[size_t(position - 1)].get()
+                                                       : nullptr;
+}

@@ -1,0 +1,304 @@
+#include "DesktopServices.h"
+#include "Include.h"
+#include "ModelHost.h"
+#include "TestSupport.h"
+#include "colChannels.h"
+
+#include <QDir>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct FakeHost : IModelHost
+{
+    QStringList reloads, recounts, expired, states;
+    QSet<const RSSChannel *> openViewers;
+    bool helpRequest = false;
+    int tickerShown = 0;
+    void ReloadChannel(const QString &url) override { reloads << url; }
+    void UpdateChannel(const QString &url) override { recounts << url; }
+    void RemoveExpired(const QString &url, qint32 days) override
+    {
+        expired << url + " " + QString::number(days);
+    }
+    void StateChange(const QString &user, RSSChannel *c) override { states << user + " " + c->GetImage(); }
+    bool IsViewerLoaded(const RSSChannel *c) const override { return openViewers.contains(c); }
+    void OpenViewer(RSSChannel *c, bool) override { openViewers.insert(c); }
+    bool TakeShowHelpRequest() override { return std::exchange(helpRequest, false); }
+    bool IsTickerLoaded() const override { return false; }
+    void ShowTickerNewItems() override { ++tickerShown; }
+};
+
+struct Sounds : DesktopServices
+{
+    int alerts = 0;
+    void PlaySound(const QString &path) override { alerts += path.endsWith("alert.wav"); }
+    bool OpenUrl(const QString &) override { return true; }
+};
+
+// A channel list of profile "anna", loaded.
+std::unique_ptr<colChannels> loadedList()
+{
+    auto list = std::make_unique<colChannels>();
+    QSignalSpy loaded(list.get(), &colChannels::ChannelsLoaded);
+    list->Init("anna");
+    loaded.wait(5000);
+    return list;
+}
+
+} // namespace
+
+class TestChannels : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void freshProfileHasTheBuiltIns();
+    void reloadTimerSequence();
+    void loadedTimeOutAndIcons();
+    void titles();
+    void channelsXmlRoundTrip();
+    void storedEntriesMergeOverBuiltIns();
+
+private:
+    QTemporaryDir m_Home;
+    QTemporaryDir m_Config;
+    FakeHost m_Host;
+    Sounds m_Sounds;
+};
+
+void TestChannels::init()
+{
+    QDir(m_Home.path()).removeRecursively();
+    QDir(m_Config.path()).removeRecursively();
+    QDir().mkpath(m_Home.path());
+    qputenv("TARNWICK_HOME", m_Home.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", m_Config.path().toUtf8());
+    m_Host = FakeHost();
+    IModelHost::Install(&m_Host);
+    DesktopServices::Install(&m_Sounds);
+}
+
+void TestChannels::cleanup()
+{
+    IModelHost::Install(nullptr);
+    DesktopServices::Install(nullptr);
+}
+
+void TestChannels::freshProfileHasTheBuiltIns()
+{
+    auto list = loadedList();
+    QCOMPARE(list->ChannelCount(), 9);
+    QStringList ids;
+    for (int i = 1; i <= 9; ++i)
+        ids << list->GetChannel(i)->ID();
+    QCOMPARE(ids, (QStringList{"F0", "F1", "F2", "F3", "F4", "F5", "F6", "F7", "F8"}));
+    QCOMPARE(list->GetChannel("_TARNWICK/TODAY")->title(), QStringLiteral("Today"));
+    QCOMPARE(list->GetChannel(Include::VendorNewsURL())->Update, 1500);
+    QVERIFY(!list->GetChannel(10) && !list->GetChannel("http://127.0.0.1/none"));
+    list->DelChannel("http://127.0.0.1/none"); // nothing happens
+    QCOMPARE(list->ChannelCount(), 9);
+}
+
+void TestChannels::reloadTimerSequence()
+{
+    auto list = loadedList();
+    RSSChannel *c = list->AddChannel("http://127.0.0.1/a.xml");
+    QCOMPARE(list->AddChannel("http://127.0.0.1/a.xml"), c);
+    QCOMPARE(c->ID(), QStringLiteral("A01"));
+    QCOMPARE(c->title(), QStringLiteral("http://127.0.0.1/a.xml"));
+    QCOMPARE(c->SortMode, QStringLiteral("_tarnwick/unread"));
+    QCOMPARE(c->Reloader()->Interval(), 5000);
+    QVERIFY(c->Reloader()->Enabled());
+
+    c->m_Reloader_OnTimer(); // the first tick, 5 s on
+    QCOMPARE(m_Host.reloads, QStringList{"http://127.0.0.1/a.xml"});
+    QCOMPARE(c->GetImage(), QStringLiteral("reload"));
+    QCOMPARE(c->Reloader()->Interval(), 60 * 60000);
+
+    // Not while its viewer is open: it looks again every minute.
+    m_Host.openViewers.insert(c);
+    c->m_Reloader_OnTimer();
+    QCOMPARE(m_Host.reloads.size(), 1);
+    QCOMPARE(c->Reloader()->Interval(), 60000);
+    m_Host.openViewers.clear();
+
+    // A time-out: the next attempt an hour later, then the Update period again.
+    c->TimeOut();
+    QCOMPARE(c->GetImage(), QStringLiteral("err"));
+    QCOMPARE(c->Reloader()->Interval(), 3600000);
+    c->Update = 15;
+    c->m_Reloader_OnTimer();
+    QCOMPARE(c->Reloader()->Interval(), 15 * 60000);
+
+    // Update 0: fetched once more at the next tick, then the timer stops.
+    c->Update = 0;
+    c->m_Reloader_OnTimer();
+    QCOMPARE(m_Host.reloads.size(), 3);
+    QVERIFY(!c->Reloader()->Enabled());
+
+    // Filters ask for nothing.
+    list->GetChannel("_tarnwick/unread")->m_Reloader_OnTimer();
+    QVERIFY(!list->GetChannel("_tarnwick/unread")->ForceLoadRSS());
+    QCOMPARE(m_Host.reloads.size(), 3);
+}
+
+void TestChannels::loadedTimeOutAndIcons()
+{
+    Include::Settings().SaveSetting("PREFS", "ALERT", "True");
+    quint32 now = 100000;
+    Include::SetTickSource([&] { return now; });
+    Include::ResetAlert();
+    auto list = loadedList();
+    RSSChannel *c = list->AddChannel("http://127.0.0.1/b.xml");
+    QCOMPARE(c->Unread(), -1);
+    c->SetState(-1, -1);
+    QVERIFY(m_Host.recounts.contains("http://127.0.0.1/b.xml")); // counts not yet known
+    c->SetState(7, 0);
+    QCOMPARE(c->GetImage(), QStringLiteral("read"));
+    c->SetState(-1, 3);
+    QCOMPARE(c->GetImage(), QStringLiteral("unread"));
+    QCOMPARE(c->ItemCount(), 7);
+
+    c->Loaded(true, "stamp-1");
+    QCOMPARE(c->LastMod(), QStringLiteral("stamp-1"));
+    QCOMPARE(c->GetImage(), QStringLiteral("newitems"));
+    QCOMPARE(m_Sounds.alerts, 1);
+    // Still flagged from before: a fetch without new items alerts again.
+    now += 6000;
+    c->Loaded(false, "");
+    QCOMPARE(c->LastMod(), QStringLiteral("stamp-1"));
+    QCOMPARE(m_Sounds.alerts, 2);
+    // Opening the viewer clears the flag.
+    c->CreateChannelView(false);
+    QVERIFY(!c->NewItems());
+    now += 6000;
+    c->Loaded(false, "");
+    QCOMPARE(m_Sounds.alerts, 2);
+
+    // OpenLink opens a minimised viewer on new items; POPUP opens the ticker.
+    RSSChannel *d = list->AddChannel("http://127.0.0.1/d.xml");
+    d->OpenLink = true;
+    Include::Settings().SaveSetting("PREFS", "POPUP", "True");
+    d->Loaded(true, "");
+    QVERIFY(m_Host.openViewers.contains(d));
+    QCOMPARE(m_Host.tickerShown, 1);
+
+    QCOMPARE(list->GetChannel(Include::VendorHelpURL())->GetImage(), QStringLiteral("help"));
+    QCOMPARE(list->GetChannel("_tarnwick/flagged")->GetImage(), QStringLiteral("flagged"));
+    Include::SetTickSource({});
+}
+
+void TestChannels::titles()
+{
+    RSSChannel c;
+    c.CreateRSS("http://127.0.0.1/c.xml");
+    c.setTitle(QString());
+    QCOMPARE(c.TitleAndCount(), QStringLiteral("http://127.0.0.1/c.xml  (0)"));
+    c.setTitle("Valley");
+    c.SetState(12, 3);
+    QCOMPARE(c.TitleAndCount(), QStringLiteral("Valley  (12)"));
+    c.setCustomTitle("Mine");
+    QCOMPARE(c.TitleAndCount(), QStringLiteral("Mine  (12)"));
+    QCOMPARE(c.customTitle(), QStringLiteral("Mine"));
+    c.setCustomTitle(QString());
+    QCOMPARE(c.customTitle(), QStringLiteral("Valley"));
+}
+
+void TestChannels::channelsXmlRoundTrip()
+{
+    auto list = loadedList();
+    RSSChannel *c = list->AddChannel("http://127.0.0.1/full.xml");
+    c->setTitle("Full & <fine>");
+    c->link = "http://127.0.0.1/";
+    c->Description = "Everything set";
+    c->ManagingEditor = "ed@127.0.0.1";
+    c->TimeToLive = 30;
+    c->Expire = 60;
+    c->Update = -5;
+    c->OpenLink = true;
+    c->setCustomTitle("Custom");
+    c->WindowTop = -120;
+    c->WindowWidth = 4800;
+    c->Loaded(false, "Mon, 02 Oct 2006 13:00:00 GMT");
+    xml::Document img;
+    QVERIFY(img.loadXML(QByteArray("<image><url>http://127.0.0.1/logo.png</url></image>")));
+    c->Image().LoadImage(img.documentElement(), c->ID(), QString());
+    RSSChannel *bare = list->AddChannel("http://127.0.0.1/bare.xml");
+    QVERIFY(list->SaveChannelXML());
+
+    const QByteArray file = testsupport::readFile(list->FilePath());
+    QVERIFY(!file.startsWith("<?xml"));
+    QVERIFY(file.contains("<expire> 60</expire>"));
+    QVERIFY(file.contains("<update>-5</update>"));
+    QVERIFY(file.contains("<windowtop>-120</windowtop>"));
+    QVERIFY(file.contains("<image>\n      <url>http://127.0.0.1/logo.png</url>\n    </image>"));
+    QCOMPARE(file.count("<customtitle>"), 1);
+    QCOMPARE(file.count("<image>"), 1);
+    Q_UNUSED(bare);
+
+    auto again = loadedList();
+    QCOMPARE(again->ChannelCount(), 11);
+    RSSChannel *r = again->GetChannel("http://127.0.0.1/full.xml");
+    QVERIFY(r);
+    QCOMPARE(r->title(), QStringLiteral("Full & <fine>"));
+    QCOMPARE(r->customTitle(), QStringLiteral("Custom"));
+    QCOMPARE(r->ManagingEditor, QStringLiteral("ed@127.0.0.1"));
+    QCOMPARE(r->TimeToLive, 30);
+    QCOMPARE(r->Expire, 60);
+    QCOMPARE(r->Update, -5);
+    QVERIFY(r->OpenLink);
+    QCOMPARE(r->LastMod(), QStringLiteral("Mon, 02 Oct 2006 13:00:00 GMT"));
+    QCOMPARE(r->ID(), c->ID());
+    QCOMPARE(r->WindowTop, qint16(-120));
+    QCOMPARE(r->WindowWidth, qint16(4800));
+    QCOMPARE(r->ImageURL(), QStringLiteral("http://127.0.0.1/logo.png"));
+    QCOMPARE(r->Username(), QStringLiteral("anna"));
+    QCOMPARE(r->Reloader()->Interval(), 5000); // read with an "update" element
+    QCOMPARE(again->GetChannel("http://127.0.0.1/bare.xml")->ImageURL(), QString());
+    // Expiry was asked for the stored channels that have one.
+    QVERIFY(m_Host.expired.contains("http://127.0.0.1/full.xml 60"));
+}
+
+void TestChannels::storedEntriesMergeOverBuiltIns()
+{
+    QDir().mkpath(m_Home.filePath("profiles/anna"));
+    testsupport::writeFile(m_Home.filePath("profiles/anna/channels.xml"),
+        "<whatever><group><channel><url>_tarnwick/today</url><update>30</update>"
+        "<customtitle>My day</customtitle><sortmode>_tarnwick/read</sortmode></channel></group>"
+        "<channel><url>http://127.0.0.1/x.xml</url><title>First</title><update> 10</update>"
+        "<expire>7</expire><OpenLink>Yes</OpenLink></channel>"
+        "<channel><url>http://127.0.0.1/y.xml</url><windowwidth>70000</windowwidth>"
+        "<ttl>12.5</ttl><expire>abc</expire></channel>"
+        "<channel><url>http://127.0.0.1/x.xml</url><title>Second</title><update>99</update>"
+        "<expire>1</expire></channel></whatever>");
+    auto list = loadedList();
+    QCOMPARE(list->ChannelCount(), 11);
+    RSSChannel *today = list->GetChannel("_tarnwick/today");
+    QCOMPARE(today->Update, 0); // a built-in keeps its reload period
+    QCOMPARE(today->customTitle(), QStringLiteral("My day"));
+    QCOMPARE(today->SortMode, QStringLiteral("_tarnwick/read"));
+    RSSChannel *x = list->GetChannel("http://127.0.0.1/x.xml");
+    QCOMPARE(x->title(), QStringLiteral("Second"));
+    QCOMPARE(x->Update, 10);
+    QCOMPARE(x->Expire, 7);
+    QVERIFY(!x->OpenLink); // "Yes" is not "yes"
+    RSSChannel *y = list->GetChannel("http://127.0.0.1/y.xml");
+    QCOMPARE(y->WindowWidth, qint16(32767));
+    QCOMPARE(y->TimeToLive, 12); // 12.5 rounds to even
+    QCOMPARE(y->Expire, 0);
+    // Built-ins the file does not mention, in seeding order, then the file's channels.
+    QStringList order;
+    for (int i = 1; i <= list->ChannelCount(); ++i)
+        order << list->GetChannel(i)->ID();
+    QCOMPARE(order.mid(0, 8), (QStringList{"F1", "F2", "F3", "F4", "F5", "F6", "F7", "F8"}));
+    QCOMPARE(list->GetChannel(9)->URL(), QStringLiteral("_tarnwick/today"));
+    QCOMPARE(list->GetChannel(11)->URL(), QStringLiteral("http://127.0.0.1/x.xml"));
+}
+
+QTEST_GUILESS_MAIN(TestChannels)
+#include "tst_channels.moc"
