@@ -1,0 +1,232 @@
+#include "colGroups.h"
+
+#include "Include.h"
+
+#include <QDir>
+
+namespace {
+bool countless(const QString &name)
+{
+    return name == QLatin1String("All Items") || name == QLatin1String("Tarnwick");
+}
+} // namespace
+
+// ---- RSSGroup --------------------------------------------------------------------------------
+
+void RSSGroup::LoadGroup(xml::Node element)
+{
+    for (xml::Node child = element.firstChild(); child; child = child.nextSibling())
+        Walk(child);
+}
+
+void RSSGroup::Walk(xml::Node node)
+{
+    if (!node.hasChildNodes())
+        return;
+    const QString name = node.nodeName().toLower();
+    const QString value = node.firstChild().text();
+    if (name == QLatin1String("title"))
+        m_Name = value;
+    else if (name == QLatin1String("expand"))
+        m_Expanded = value == QLatin1String("true");
+    else if (name == QLatin1String("channel"))
+        AddChannel(value);
+    else
+        for (xml::Node child = node.firstChild(); child; child = child.nextSibling())
+            Walk(child);
+}
+
+xml::NodeHandle RSSGroup::SaveXML(xml::Document &doc) const
+{
+    xml::NodeHandle handle = doc.createElement("group");
+    xml::Node e(handle.get());
+    e.appendChild(doc.createTextElement("title", m_Name.toUtf8()));
+    e.appendChild(doc.createTextElement("expand", m_Expanded ? "true" : "false"));
+    if (!countless(m_Name)) {
+        for (const QString &url : m_URLs)
+            e.appendChild(doc.createTextElement("channel", url.toUtf8()));
+    }
+    return handle;
+}
+
+QString RSSGroup::Name(bool withCount) const
+{
+    if (!withCount || countless(m_Name))
+        return m_Name;
+    return m_Name + QStringLiteral("  (") + QString::number(m_URLs.size()) + QLatin1Char(')');
+}
+
+bool RSSGroup::CreateGroup(const QString &name)
+{
+    m_Name = name;
+    m_Expanded = true;
+    return true;
+}
+
+bool RSSGroup::DeleteChannel(const QString &url)
+{
+    int matches = 0;
+    for (int i = 0; i < m_URLs.size(); ++i) {
+        if (m_URLs[i] == url) {
+            m_URLs[i] = m_URLs.last();
+            ++matches;
+        }
+    }
+    m_URLs.resize(m_URLs.size() - matches);
+    return matches > 0;
+}
+
+void RSSGroup::AddChannel(const QString &url)
+{
+    if (!m_URLs.contains(url))
+        m_URLs.append(url);
+}
+
+// ---- colGroups -------------------------------------------------------------------------------
+
+colGroups::colGroups(QObject *parent) : QObject(parent) {}
+
+colGroups::~colGroups() = default;
+
+QString colGroups::FilePath() const
+{
+    return QDir(m_Folder).filePath(QStringLiteral("groups.xml"));
+}
+
+int colGroups::IndexOf(const QString &key) const
+{
+    for (size_t i = 0; i < m_Groups.size(); ++i) {
+        if (m_Groups[i]->Name().compare(key, Qt::CaseInsensitive) == 0)
+            return int(i);
+    }
+    return -1;
+}
+
+void colGroups::Init(const QString &profileName)
+{
+    m_Folder = Include::AppPath() + QStringLiteral("/profiles/") + profileName;
+    AddGroup(QStringLiteral("Tarnwick"));
+    AddGroup(QStringLiteral("All Items"));
+    AddGroup(QStringLiteral("Spotlight"));
+    AssignChannel(QStringLiteral("Tarnwick"), Include::VendorNewsURL());
+    AssignChannel(QStringLiteral("Tarnwick"), Include::VendorHelpURL());
+    for (const char *filter : {"today", "yesterday", "week", "flagged", "unread", "read", "deleted"})
+        AssignChannel(QStringLiteral("All Items"), QStringLiteral("_tarnwick/") + QLatin1String(filter));
+    LoadXML();
+}
+
+void colGroups::LoadXML()
+{
+    m_Document = std::make_unique<xml::Document>();
+    m_Document->setAsync(true);
+    connect(m_Document.get(), &xml::Document::readyStateChange, this,
+            &colGroups::Document_onreadystatechange);
+    m_Document->load(FilePath());
+}
+
+void colGroups::Document_onreadystatechange(int state)
+{
+    if (state != xml::Document::Complete || !m_Document)
+        return;
+    if (m_Document->parseError() == 0)
+        Walk(m_Document->documentElement());
+    m_Document.reset();
+    emit GroupsLoaded();
+}
+
+void colGroups::Walk(xml::Node node)
+{
+    if (!node.hasChildNodes())
+        return;
+    if (node.nodeName().toLower() != QLatin1String("group")) {
+        for (xml::Node child = node.firstChild(); child; child = child.nextSibling())
+            Walk(child);
+        return;
+    }
+    auto group = std::make_unique<RSSGroup>();
+    group->LoadGroup(node);
+    for (const auto &existing : m_Groups) {
+        if (existing->Name() == group->Name()) {
+            existing->LoadGroup(node); // stored state and channels of a group already here
+            return;
+        }
+    }
+    if (IndexOf(group->Name()) >= 0)
+        return; // the same name in another letter case: the list keeps the first
+    m_Groups.push_back(std::move(group));
+    emit NewGroup(m_Groups.back().get());
+}
+
+bool colGroups::SaveGroupXML()
+{
+    xml::Document doc;
+    xml::Node root = doc.setDocumentElement(doc.createElement("tarnwickgroups"));
+    for (const auto &group : m_Groups)
+        root.appendChild(group->SaveXML(doc));
+    QDir().mkpath(m_Folder);
+    return doc.save(FilePath(), false);
+}
+
+RSSGroup *colGroups::Group(const QString &key) const
+{
+    const int i = IndexOf(key);
+    return i >= 0 ? m_Groups[size_t(i)].get() : nullptr;
+}
+
+RSSGroup *colGroups::Group(int position) const
+{
+    return position >= 1 && position <= GroupCount() ? m_Groups[size_t(position - 1)].get()
+                                                     : nullptr;
+}
+
+void colGroups::Rename(const QString &oldName, const QString &newName)
+{
+    // Renamed in place: the group keeps its position.
+    for (const auto &group : m_Groups) {
+        if (group->Name() == oldName) {
+            group->Rename(newName);
+            return;
+        }
+    }
+    if (RSSGroup *group = Group(oldName))
+        group->Rename(newName);
+}
+
+bool colGroups::AddGroup(const QString &name)
+{
+    // An existing name, in any letter case, is that group.
+    if (IndexOf(name) >= 0)
+        return true;
+    auto group = std::make_unique<RSSGroup>();
+    group->CreateGroup(name);
+    m_Groups.push_back(std::move(group));
+    emit NewGroup(m_Groups.back().get());
+    return true;
+}
+
+void colGroups::AssignChannel(const QString &groupKey, const QString &url)
+{
+    RSSGroup *group = Group(groupKey);
+    if (!group)
+        return;
+    group->AddChannel(url);
+    emit NewChannel(group, url);
+}
+
+void colGroups::Remove(const QString &key)
+{
+    const int i = IndexOf(key);
+    if (i >= 0)
+        m_Groups.erase(m_Groups.begin() + i);
+}
+
+bool colGroups::IsInGroup(const QString &url) const
+{
+    for (const auto &group : m_Groups) {
+        for (int i = 0; i < group->ChannelCount(); ++i) {
+            if (group->ChannelURL(i) == url)
+                return true;
+        }
+    }
+    return false;
+}

@@ -1,0 +1,134 @@
+#include "Include.h"
+#include "TestSupport.h"
+#include "colGroups.h"
+
+#include <QDir>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+std::unique_ptr<colGroups> loadedGroups(QStringList *events = nullptr)
+{
+    auto groups = std::make_unique<colGroups>();
+    if (events) {
+        QObject::connect(groups.get(), &colGroups::NewGroup,
+                         [events](RSSGroup *g) { *events << "group " + g->Name(); });
+        QObject::connect(groups.get(), &colGroups::NewChannel,
+                         [events](RSSGroup *g, const QString &url) { *events << g->Name() + " " + url; });
+    }
+    QSignalSpy loaded(groups.get(), &colGroups::GroupsLoaded);
+    groups->Init("anna");
+    loaded.wait(5000);
+    return groups;
+}
+
+QStringList urlsOf(const RSSGroup *g)
+{
+    QStringList out;
+    for (int i = 0; i < g->ChannelCount(); ++i)
+        out << g->ChannelURL(i);
+    return out;
+}
+
+} // namespace
+
+class TestGroups : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void builtInGroups();
+    void groupOperations();
+    void groupsXmlRoundTrip();
+
+private:
+    QTemporaryDir m_Home;
+};
+
+void TestGroups::init()
+{
+    QDir(m_Home.path()).removeRecursively();
+    QDir().mkpath(m_Home.path());
+    qputenv("TARNWICK_HOME", m_Home.path().toUtf8());
+}
+
+void TestGroups::builtInGroups()
+{
+    QStringList events;
+    auto groups = loadedGroups(&events);
+    QCOMPARE(groups->GroupCount(), 3);
+    QCOMPARE(groups->Group(1)->Name(), QStringLiteral("Tarnwick"));
+    QCOMPARE(groups->Group(2)->Name(), QStringLiteral("All Items"));
+    QCOMPARE(groups->Group(3)->Name(), QStringLiteral("Spotlight"));
+    QCOMPARE(groups->Group(1)->ChannelCount(), 2);
+    QCOMPARE(groups->Group(2)->ChannelCount(), 7);
+    QCOMPARE(groups->Group(3)->ChannelCount(), 0);
+    QVERIFY(groups->Group(1)->Expanded() && groups->Group(2)->Expanded() && groups->Group(3)->Expanded());
+    QCOMPARE(events.mid(0, 3), (QStringList{"group Tarnwick", "group All Items", "group Spotlight"}));
+    QCOMPARE(events.size(), 3 + 9);
+    QCOMPARE(events.last(), QStringLiteral("All Items _tarnwick/deleted"));
+    QVERIFY(groups->IsInGroup("_tarnwick/week") && !groups->IsInGroup("_Tarnwick/week"));
+    QCOMPARE(groups->Group("all items"), groups->Group(2));
+    QVERIFY(!groups->Group("Nope") && !groups->Group(4));
+}
+
+void TestGroups::groupOperations()
+{
+    QStringList events;
+    auto groups = loadedGroups(&events);
+    events.clear();
+    QVERIFY(groups->AddGroup("News"));
+    QVERIFY(groups->AddGroup("news")); // the same group in another letter case
+    QCOMPARE(events, QStringList{"group News"});
+    for (const char *u : {"a", "b", "c"})
+        groups->AssignChannel("News", u);
+    groups->AssignChannel("News", "a");
+    QCOMPARE(urlsOf(groups->Group("News")), (QStringList{"a", "b", "c"}));
+    QCOMPARE(events.size(), 1 + 4); // the repeated assignment is reported too
+    QCOMPARE(groups->Group("News")->Name(true), QStringLiteral("News  (3)"));
+    QCOMPARE(groups->Group("All Items")->Name(true), QStringLiteral("All Items"));
+    QVERIFY(groups->Group("News")->DeleteChannel("a"));
+    QCOMPARE(urlsOf(groups->Group("News")), (QStringList{"c", "b"}));
+    QVERIFY(!groups->Group("News")->DeleteChannel("zzz"));
+
+    groups->AddGroup("Sport");
+    groups->Rename("All Items", "Everything");
+    QCOMPARE(groups->Group(2)->Name(), QStringLiteral("Everything"));
+    groups->Rename("News", "Headlines");
+    QCOMPARE(groups->Group(4)->Name(), QStringLiteral("Headlines"));
+    QCOMPARE(groups->Group(5)->Name(), QStringLiteral("Sport"));
+    groups->Remove("Sport");
+    QCOMPARE(groups->GroupCount(), 4);
+}
+
+void TestGroups::groupsXmlRoundTrip()
+{
+    {
+        auto groups = loadedGroups();
+        groups->AddGroup("News & <more>");
+        groups->AssignChannel("News & <more>", "http://127.0.0.1/n.xml");
+        groups->AssignChannel("Spotlight", "http://127.0.0.1/featured.xml");
+        groups->Group("All Items")->setExpanded(false);
+        QVERIFY(groups->SaveGroupXML());
+        const QByteArray file = testsupport::readFile(groups->FilePath());
+        QVERIFY(!file.startsWith("<?xml"));
+        QVERIFY(!file.contains("_tarnwick/")); // built-in members are not stored
+        QVERIFY(file.contains("<channel>http://127.0.0.1/featured.xml</channel>"));
+    }
+    QStringList events;
+    auto groups = loadedGroups(&events);
+    QCOMPARE(groups->GroupCount(), 4);
+    QVERIFY(!groups->Group("All Items")->Expanded());
+    QCOMPARE(groups->Group("All Items")->ChannelCount(), 7);
+    QCOMPARE(urlsOf(groups->Group("Spotlight")), QStringList{"http://127.0.0.1/featured.xml"});
+    QCOMPARE(urlsOf(groups->Group(4)), QStringList{"http://127.0.0.1/n.xml"});
+    // The loaded group is announced; its channels are read from it, not announced.
+    QVERIFY(events.contains("group News & <more>"));
+    QVERIFY(!events.contains("News & <more> http://127.0.0.1/n.xml"));
+}
+
+QTEST_GUILESS_MAIN(TestGroups)
+#include "tst_groups.moc"
