@@ -28,6 +28,12 @@ public:
     // The ticker: loaded, and opening it on the new items.
     virtual bool IsTickerLoaded() const = 0;
     virtual void ShowTickerNewItems() = 0;
+    // Item lists for the ticker and for a channel's viewer (only when loaded).
+    virtual void TickerSetList(const QString &nodeList) = 0;
+    virtual void ViewerSetList(RSSChannel *channel, const QString &nodeList, qint32 count) = 0;
+    // The main window's information line, and a message box with an OK button.
+    virtual void PopupInfo(const QString &text) = 0;
+    virtual void ShowMessage(const QString &text) = 0;
 
     static IModelHost *Current();
     // Not owned; nullptr removes it.

@@ -1,6 +1,7 @@
 #include "DesktopServices.h"
 #include "Include.h"
 #include "ModelHost.h"
+#include "RecordingHost.h"
 #include "TestSupport.h"
 #include "colChannels.h"
 
@@ -11,25 +12,7 @@
 
 namespace {
 
-struct FakeHost : IModelHost
-{
-    QStringList reloads, recounts, expired, states;
-    QSet<const RSSChannel *> openViewers;
-    bool helpRequest = false;
-    int tickerShown = 0;
-    void ReloadChannel(const QString &url) override { reloads << url; }
-    void UpdateChannel(const QString &url) override { recounts << url; }
-    void RemoveExpired(const QString &url, qint32 days) override
-    {
-        expired << url + " " + QString::number(days);
-    }
-    void StateChange(const QString &user, RSSChannel *c) override { states << user + " " + c->GetImage(); }
-    bool IsViewerLoaded(const RSSChannel *c) const override { return openViewers.contains(c); }
-    void OpenViewer(RSSChannel *c, bool) override { openViewers.insert(c); }
-    bool TakeShowHelpRequest() override { return std::exchange(helpRequest, false); }
-    bool IsTickerLoaded() const override { return false; }
-    void ShowTickerNewItems() override { ++tickerShown; }
-};
+using FakeHost = RecordingHost;
 
 struct Sounds : DesktopServices
 {

@@ -1,0 +1,368 @@
+#include "clsProfile.h"
+
+#include "Include.h"
+#include "ModelHost.h"
+
+#include <QDir>
+#include <QFile>
+
+clsProfile::clsProfile(QObject *parent) : QObject(parent) {}
+
+clsProfile::~clsProfile()
+{
+    Deactivate();
+}
+
+QString clsProfile::Folder() const
+{
+    return Include::AppPath() + QStringLiteral("/profiles/") + m_Name;
+}
+
+bool clsProfile::ResumeQueue()
+{
+    return m_Bank && m_Bank->ResumeQueue();
+}
+
+void clsProfile::LoadUser(xml::Node node)
+{
+    for (xml::Node child = node.firstChild(); child; child = child.nextSibling())
+        LoadNode(child);
+}
+
+void clsProfile::LoadNode(xml::Node node)
+{
+    if (!node.hasChildNodes())
+        return;
+    const QString name = node.nodeName().toLower();
+    const QString text = node.firstChild().text();
+    if (name == QLatin1String("username"))
+        m_Name = text;
+    else if (name == QLatin1String("default"))
+        m_Default = text == QLatin1String("true");
+    else if (name == QLatin1String("offline"))
+        m_Offline = text == QLatin1String("true");
+    else
+        for (xml::Node child = node.firstChild(); child; child = child.nextSibling())
+            LoadNode(child);
+}
+
+xml::NodeHandle clsProfile::SaveXML(xml::Document &doc) const
+{
+    xml::NodeHandle handle = doc.createElement("user");
+    xml::Node user(handle.get());
+    user.appendChild(doc.createTextElement("username", m_Name.toUtf8()));
+    if (m_Default)
+        user.appendChild(doc.createTextElement("default", "true"));
+    if (m_Offline)
+        user.appendChild(doc.createTextElement("offline", "true"));
+    return handle;
+}
+
+bool clsProfile::SaveGroupXML()
+{
+    return m_Active && RSSGroups && RSSGroups->SaveGroupXML();
+}
+
+bool clsProfile::SaveChannelXML()
+{
+    return m_Active && m_Channels && m_Channels->SaveChannelXML();
+}
+
+bool clsProfile::SetUserActive(QString *error)
+{
+    if (m_Active)
+        return true;
+    m_Channels = std::make_unique<colChannels>();
+    m_Bank = ItemBankProxy::Create(error);
+    if (!m_Bank) {
+        m_Channels.reset();
+        return false;
+    }
+    connect(m_Bank.get(), &ItemBankProxy::ChannelLoaded, this, &clsProfile::m_Bank_ChannelLoaded);
+    connect(m_Bank.get(), &ItemBankProxy::ChannelCounts, this, &clsProfile::m_Bank_ChannelCounts);
+    connect(m_Bank.get(), &ItemBankProxy::ChannelTimeOut, this, &clsProfile::m_Bank_ChannelTimeOut);
+    connect(m_Bank.get(), &ItemBankProxy::ChannelNodeList, this, &clsProfile::m_Bank_ChannelNodeList);
+    connect(m_Bank.get(), &ItemBankProxy::ChannelDetails, this, &clsProfile::m_Bank_ChannelDetails);
+    RSSGroups = std::make_unique<colGroups>();
+    connect(RSSGroups.get(), &colGroups::NewGroup, this, &clsProfile::NewGroup);
+    connect(RSSGroups.get(), &colGroups::NewChannel, this, &clsProfile::NewChannel);
+
+    QDir().mkpath(Folder());
+    m_Bank->Init(Folder(), Include::AppPath() + QStringLiteral("/tarnns.xsl"));
+    m_Channels->Init(m_Name);
+    m_Bank->PauseQueue(); // reloads asked for while the tree is built only queue
+    RSSGroups->Init(m_Name);
+    m_Active = true;
+    return true;
+}
+
+void clsProfile::Deactivate()
+{
+    m_Channels.reset();
+    if (m_Bank)
+        m_Bank->UnloadMe(); // the bank saves its store
+    m_Bank.reset();
+    RSSGroups.reset();
+    m_Active = false;
+}
+
+void clsProfile::KillUser()
+{
+    QDir folder(Folder());
+    for (const char *file : {"items.xml", "groups.xml", "channels.xml"})
+        folder.remove(QLatin1String(file));
+    QDir().rmdir(Folder()); // only when nothing else is left in it
+}
+
+void clsProfile::UpdateChannel(const QString &url)
+{
+    if (m_Bank)
+        m_Bank->UpdateChannel(url);
+}
+
+void clsProfile::ReloadChannel(const QString &url)
+{
+    RSSChannel *channel = GetChannel(url);
+    if (!channel || !m_Bank)
+        return;
+    m_Bank->LoadChannel(url, channel->LastMod(), channel->customTitle(), channel->Expire,
+                        channel->PubDate);
+}
+
+RSSChannel *clsProfile::GetChannel(const QString &key) const
+{
+    return m_Channels ? m_Channels->GetChannel(key) : nullptr;
+}
+
+int clsProfile::GroupCount() const
+{
+    return RSSGroups ? RSSGroups->GroupCount() : 0;
+}
+
+RSSGroup *clsProfile::GetGroup(const QString &key) const
+{
+    return RSSGroups ? RSSGroups->Group(key) : nullptr;
+}
+
+RSSGroup *clsProfile::GetGroup(int position) const
+{
+    return RSSGroups ? RSSGroups->Group(position) : nullptr;
+}
+
+int clsProfile::ChannelCount() const
+{
+    return m_Channels ? m_Channels->ChannelCount() : 0;
+}
+
+void clsProfile::AddChannel(const QString &url, const QString &groupName)
+{
+    if (!m_Channels || !RSSGroups)
+        return;
+    RSSChannel *channel = m_Channels->AddChannel(url);
+    RSSGroups->AssignChannel(groupName, url);
+    if (channel)
+        channel->LoadRSS(false);
+}
+
+void clsProfile::AddGroup(const QString &name)
+{
+    if (RSSGroups)
+        RSSGroups->AddGroup(name);
+}
+
+void clsProfile::RenameGroup(const QString &oldName, const QString &newName)
+{
+    if (RSSGroups)
+        RSSGroups->Rename(oldName, newName);
+}
+
+void clsProfile::DeleteGroup(const QString &key)
+{
+    RSSGroup *group = GetGroup(key);
+    if (!group)
+        return;
+    emit DelGroup(group);
+    RSSGroups->Remove(key);
+}
+
+void clsProfile::DeleteChannel(const QString &groupKey, const QString &url)
+{
+    RSSGroup *group = GetGroup(groupKey);
+    if (!group)
+        return;
+    group->DeleteChannel(url);
+    emit DelChannel(group, url);
+}
+
+bool clsProfile::RemoveChannel(const QString &url)
+{
+    if (!url.isEmpty()) {
+        if (!KillChannel(url)) {
+            if (IModelHost *host = IModelHost::Current())
+                host->ShowMessage(
+                    QStringLiteral("Cannot Remove Channel. Please wait for Reload to finished."));
+            return false;
+        }
+        if (m_Channels)
+            m_Channels->DelChannel(url);
+    }
+    for (int i = 1; i <= GroupCount(); ++i) {
+        RSSGroup *group = GetGroup(i);
+        if (group->DeleteChannel(url))
+            emit DelChannel(group, url);
+    }
+    return true;
+}
+
+bool clsProfile::IsInGroup(const QString &url) const
+{
+    return RSSGroups && RSSGroups->IsInGroup(url);
+}
+
+qint32 clsProfile::ItemCount()
+{
+    return m_Bank ? m_Bank->Count() : 0;
+}
+
+void clsProfile::MarkItemRead(const QString &channelURL, const QString &hash, bool flag)
+{
+    if (!m_Bank)
+        return;
+    m_Bank->MarkItemRead(hash, flag);
+    for (const QString &url : {channelURL, QStringLiteral("_tarnwick/unread"),
+                               QStringLiteral("_tarnwick/read")})
+        UpdateChannel(url);
+}
+
+void clsProfile::MarkItemTag(const QString &, const QString &hash, bool flag)
+{
+    if (!m_Bank)
+        return;
+    m_Bank->MarkItemTagged(hash, flag);
+    UpdateChannel(QStringLiteral("_tarnwick/flagged"));
+}
+
+void clsProfile::MarkItemDeleted(const QString &channelURL, const QString &hash, bool flag)
+{
+    if (!m_Bank)
+        return;
+    m_Bank->MarkItemDeleted(hash, flag);
+    for (const QString &url :
+         {channelURL, QStringLiteral("_tarnwick/deleted"), QStringLiteral("_tarnwick/flagged"),
+          QStringLiteral("_tarnwick/read"), QStringLiteral("_tarnwick/unread")})
+        UpdateChannel(url);
+}
+
+void clsProfile::MarkAllRead(const QString &channelURL)
+{
+    if (!m_Bank)
+        return;
+    m_Bank->MarkAllRead(channelURL);
+    for (const QString &url : {channelURL, QStringLiteral("_tarnwick/read"),
+                               QStringLiteral("_tarnwick/unread")})
+        UpdateChannel(url);
+}
+
+qint32 clsProfile::NewItemsCount()
+{
+    return m_Bank ? m_Bank->NewItemsCount() : 0;
+}
+
+void clsProfile::NewItemList()
+{
+    m_NodeListTarget = 0;
+    if (m_Bank)
+        m_Bank->NewItemsList();
+}
+
+void clsProfile::TickerChannelList(const QString &url, const QString &filter,
+                                   const QString &filter2, const QString &search)
+{
+    m_NodeListTarget = 0;
+    if (m_Bank)
+        m_Bank->SubChannelList(url, filter, search, filter2);
+}
+
+void clsProfile::SubChannelList(const QString &url, const QString &filter, const QString &search)
+{
+    m_NodeListTarget = 1;
+    if (m_Bank)
+        m_Bank->SubChannelList(url, filter, search, QString());
+}
+
+bool clsProfile::KillChannel(const QString &url)
+{
+    return m_Bank && m_Bank->KillChannel(url);
+}
+
+void clsProfile::RemoveExpired(const QString &url, qint32 days)
+{
+    if (m_Bank)
+        m_Bank->RemoveExpired(url, days);
+}
+
+// ---- The bank's events -----------------------------------------------------------------------
+
+void clsProfile::m_Bank_ChannelCounts(const QString &url, qint32 count, qint32 unread)
+{
+    if (RSSChannel *channel = GetChannel(url))
+        channel->SetState(count, unread);
+}
+
+void clsProfile::m_Bank_ChannelDetails(const QString &url, qint16 index, const QString &value)
+{
+    RSSChannel *c = url.isEmpty() ? nullptr : GetChannel(url);
+    if (!c)
+        return;
+    switch (index) {
+    case 1: c->setTitle(value); break;
+    case 2: c->link = value; break;
+    case 3: c->Description = value; break;
+    case 4: c->Language = value; break;
+    case 5: c->Copyright = value; break;
+    case 6: c->ManagingEditor = value; break;
+    case 7: c->WebMaster = value; break;
+    case 8: c->PubDate = value; break;
+    case 9: c->LastBuildDate = value; break;
+    case 10: c->Catergory = value; break;
+    case 11: c->Generator = value; break;
+    case 12: c->Docs = value; break;
+    case 13: c->TimeToLive = value.trimmed().toInt(); break;
+    case 14: c->Rating = value; break;
+    default: break;
+    }
+}
+
+void clsProfile::m_Bank_ChannelLoaded(const QString &url, bool newItems, const QString &newMod)
+{
+    if (url.isEmpty())
+        return;
+    if (RSSChannel *channel = GetChannel(url))
+        channel->Loaded(newItems, newMod);
+    for (const QString &u :
+         {url, QStringLiteral("_tarnwick/today"), QStringLiteral("_tarnwick/yesterday"),
+          QStringLiteral("_tarnwick/read"), QStringLiteral("_tarnwick/unread"),
+          QStringLiteral("_tarnwick/week"), QStringLiteral("_tarnwick/old")})
+        UpdateChannel(u);
+}
+
+void clsProfile::m_Bank_ChannelTimeOut(const QString &url)
+{
+    if (RSSChannel *channel = GetChannel(url))
+        channel->TimeOut();
+}
+
+void clsProfile::m_Bank_ChannelNodeList(const QString &url, const QString &nodeList)
+{
+    IModelHost *host = IModelHost::Current();
+    if (!host)
+        return;
+    if (m_NodeListTarget == 0) {
+        if (host->IsTickerLoaded())
+            host->TickerSetList(nodeList);
+    } else if (!url.isEmpty()) {
+        RSSChannel *channel = GetChannel(url);
+        if (channel && host->IsViewerLoaded(channel))
+            host->ViewerSetList(channel, nodeList, channel->ItemCount());
+    }
+}

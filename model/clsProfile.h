@@ -1,0 +1,101 @@
+#pragma once
+
+#include "ItemBankProxy.h"
+#include "XmlDocument.h"
+#include "colChannels.h"
+#include "colGroups.h"
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+// One user's subscriptions: channels, groups and an item bank in the tarnloader server. It is
+// the main program's whole binding to the bank: every call goes through it, and it turns the
+// bank's events into channel fields and counts, ticker and viewer lists.
+class clsProfile : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit clsProfile(QObject *parent = nullptr);
+    ~clsProfile() override;
+
+    QString Name() const { return m_Name; }
+    void setName(const QString &v) { m_Name = v; }
+    bool Default() const { return m_Default; }
+    void setDefault(bool v) { m_Default = v; }
+    bool Offline() const { return m_Offline; }
+    void setOffline(bool v) { m_Offline = v; }
+    bool IsActive() const { return m_Active; }
+    QString Folder() const;
+
+    void PauseQueue() {}
+    bool ResumeQueue();
+    void LoadUser(xml::Node node);
+    xml::NodeHandle SaveXML(xml::Document &doc) const;
+    bool SaveGroupXML();
+    bool SaveChannelXML();
+    // Creates the channel list, the bank in the server and the group list. false (and error)
+    // when the bank cannot be had.
+    bool SetUserActive(QString *error = nullptr);
+    void Deactivate();
+    // Deletes the profile's documents and, when nothing else is left in it, its folder.
+    void KillUser();
+
+    void UpdateChannel(const QString &url);
+    void ReloadChannel(const QString &url);
+    RSSChannel *GetChannel(const QString &key) const;
+    int GroupCount() const;
+    RSSGroup *GetGroup(const QString &key) const;
+    RSSGroup *GetGroup(int position) const;
+    int ChannelCount() const;
+    void AddChannel(const QString &url, const QString &groupName);
+    void AddGroup(const QString &name);
+    void RenameGroup(const QString &oldName, const QString &newName);
+    void DeleteGroup(const QString &key);
+    void DeleteChannel(const QString &groupKey, const QString &url);
+    // Unsubscribes; refused with a message while the bank still has the channel queued.
+    bool RemoveChannel(const QString &url);
+    bool IsInGroup(const QString &url) const;
+    qint32 ItemCount();
+    void MarkItemRead(const QString &channelURL, const QString &hash, bool flag);
+    void MarkItemTag(const QString &channelURL, const QString &hash, bool flag);
+    void MarkItemDeleted(const QString &channelURL, const QString &hash, bool flag);
+    void MarkAllRead(const QString &channelURL);
+    qint32 NewItemsCount();
+    void NewItemList();
+    // The ticker's order of arguments: the search text comes last.
+    void TickerChannelList(const QString &url, const QString &filter, const QString &filter2,
+                           const QString &search);
+    void SubChannelList(const QString &url, const QString &filter, const QString &search);
+    bool KillChannel(const QString &url);
+    void RemoveExpired(const QString &url, qint32 days);
+
+    colChannels *Channels() const { return m_Channels.get(); }
+    colGroups *Groups() const { return RSSGroups.get(); }
+    ItemBankProxy *Bank() const { return m_Bank.get(); }
+
+signals:
+    void NewGroup(RSSGroup *group);
+    void NewChannel(RSSGroup *group, const QString &url);
+    void DelChannel(RSSGroup *group, const QString &url);
+    void DelGroup(RSSGroup *group);
+
+private:
+    void m_Bank_ChannelLoaded(const QString &url, bool newItems, const QString &newMod);
+    void m_Bank_ChannelCounts(const QString &url, qint32 count, qint32 unread);
+    void m_Bank_ChannelTimeOut(const QString &url);
+    void m_Bank_ChannelNodeList(const QString &url, const QString &nodeList);
+    void m_Bank_ChannelDetails(const QString &url, qint16 index, const QString &value);
+    void LoadNode(xml::Node node);
+
+    QString m_Name;
+    bool m_Default = false;
+    bool m_Offline = false;
+    bool m_Active = false;
+    qint16 m_NodeListTarget = 0; // 0 ticker, 1 item viewer
+    std::unique_ptr<colChannels> m_Channels;
+    std::unique_ptr<ItemBankProxy> m_Bank;
+    std::unique_ptr<colGroups> RSSGroups;
+};

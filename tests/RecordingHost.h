@@ -1,0 +1,51 @@
+#pragma once
+
+// An IModelHost for tests: records what the model asks of the windows and forwards the bank
+// requests to a profile, as the main window does for its current profile.
+#include "ModelHost.h"
+#include "RSSChannel.h"
+#include "clsProfile.h"
+
+#include <QPointer>
+#include <QSet>
+#include <QStringList>
+
+#include <utility>
+
+struct RecordingHost : IModelHost
+{
+    QStringList reloads, recounts, expired, states, popups, messages;
+    QSet<const RSSChannel *> openViewers;
+    bool helpRequest = false;
+    int tickerShown = 0;
+    QPointer<clsProfile> profile; // the current profile, when set
+
+    void ReloadChannel(const QString &url) override
+    {
+        reloads << url;
+        if (profile)
+            profile->ReloadChannel(url);
+    }
+    void UpdateChannel(const QString &url) override
+    {
+        recounts << url;
+        if (profile)
+            profile->UpdateChannel(url);
+    }
+    void RemoveExpired(const QString &url, qint32 days) override
+    {
+        expired << url + " " + QString::number(days);
+        if (profile)
+            profile->RemoveExpired(url, days);
+    }
+    void StateChange(const QString &user, RSSChannel *c) override { states << user + " " + c->GetImage(); }
+    bool IsViewerLoaded(const RSSChannel *c) const override { return openViewers.contains(c); }
+    void OpenViewer(RSSChannel *c, bool) override { openViewers.insert(c); }
+    bool TakeShowHelpRequest() override { return std::exchange(helpRequest, false); }
+    bool IsTickerLoaded() const override { return false; }
+    void ShowTickerNewItems() override { ++tickerShown; }
+    void TickerSetList(const QString &) override {}
+    void ViewerSetList(RSSChannel *, const QString &, qint32) override {}
+    void PopupInfo(const QString &text) override { popups << text; }
+    void ShowMessage(const QString &text) override { messages << text; }
+};

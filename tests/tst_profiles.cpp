@@ -1,0 +1,228 @@
+#include "DesktopServices.h"
+#include "Include.h"
+#include "LocalHttpServer.h"
+#include "RecordingHost.h"
+#include "TestSupport.h"
+#include "colProfiles.h"
+
+#include <QDir>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QByteArray feed(const QByteArray &title, int items)
+{
+    QByteArray out = "<rss version=\"2.0\"><channel><title>" + title + "</title>"
+        "<description>About " + title + "</description>";
+    for (int i = 0; i < items; ++i)
+        out += "<item><title>" + title + " story " + QByteArray::number(i)
+            + "</title><description>d</description><guid>" + title + "-" + QByteArray::number(i)
+            + "</guid></item>";
+    return out + "</channel></rss>";
+}
+
+struct Quiet : DesktopServices
+{
+    void PlaySound(const QString &) override {}
+    bool OpenUrl(const QString &) override { return true; }
+};
+
+} // namespace
+
+class TestProfiles : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void profileList();
+    void namesThatCannotBeFolders();
+    void endToEnd();
+
+private:
+    QTemporaryDir m_Runtime;
+    QTemporaryDir m_Config;
+    QTemporaryDir m_Home;
+    RecordingHost m_Host;
+    Quiet m_Quiet;
+};
+
+void TestProfiles::initTestCase()
+{
+    QFile::setPermissions(m_Runtime.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                                | QFileDevice::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", m_Runtime.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", m_Config.path().toUtf8());
+}
+
+void TestProfiles::init()
+{
+    QDir(m_Home.path()).removeRecursively();
+    QDir().mkpath(m_Home.path());
+    qputenv("TARNWICK_HOME", m_Home.path().toUtf8());
+    QVERIFY(Include::SeedAppFolder());
+    m_Host = RecordingHost();
+    IModelHost::Install(&m_Host);
+    DesktopServices::Install(&m_Quiet);
+}
+
+void TestProfiles::cleanup()
+{
+    IModelHost::Install(nullptr);
+    DesktopServices::Install(nullptr);
+}
+
+void TestProfiles::profileList()
+{
+    testsupport::writeFile(m_Home.filePath("profiles/profiles.xml"),
+        "<anything><user><username>anna</username><default>True</default></user>"
+        "<group><user><prefs><username>ben</username></prefs><offline>true</offline></user></group>"
+        "<user><username>anna</username><default>true</default></user>"
+        "<user><username>../escape</username></user></anything>");
+    colProfiles profiles;
+    QSignalSpy loaded(&profiles, &colProfiles::ProfilesLoaded);
+    profiles.Init();
+    QVERIFY(loaded.wait(5000));
+    QCOMPARE(profiles.UserCount(), 2); // the second "anna" and the path are not taken
+    QCOMPARE(profiles.GetUser(2)->Name(), QStringLiteral("ben"));
+    QVERIFY(profiles.GetUser(2)->Offline());
+    QVERIFY(!profiles.GetUser("anna")->Default()); // "True" is not "true"
+    QVERIFY(profiles.UserExists("ben") && !profiles.UserExists("Ben"));
+    QCOMPARE(profiles.GetUser("BEN"), profiles.GetUser(2));
+    // No default: the first becomes it, and is saved so.
+    QCOMPARE(profiles.GetDefaultUser(), profiles.GetUser(1));
+    QVERIFY(profiles.SaveAllXML());
+    const QByteArray saved = testsupport::readFile(profiles.FilePath());
+    QVERIFY(!saved.startsWith("<?xml"));
+    QCOMPARE(saved.count("<default>true</default>"), 1);
+    QCOMPARE(saved.count("<offline>"), 1);
+
+    profiles.SetDefault("ben");
+    QCOMPARE(profiles.GetDefaultUser()->Name(), QStringLiteral("ben"));
+    QVERIFY(profiles.AddUser("cara", true, false));
+    QVERIFY(!profiles.GetUser("ben")->Default());
+    QVERIFY(QFileInfo(m_Home.filePath("profiles/cara")).isDir());
+    QVERIFY(!profiles.AddUser("CARA", false, false));
+    QCOMPARE(profiles.UserCount(), 3);
+    profiles.DeleteUser("cara");
+    QCOMPARE(profiles.UserCount(), 2);
+    QVERIFY(!QFileInfo::exists(m_Home.filePath("profiles/cara")));
+
+    // No list at all: a message, no profiles, no ProfilesLoaded.
+    QFile::remove(profiles.FilePath());
+    colProfiles none;
+    QSignalSpy noneLoaded(&none, &colProfiles::ProfilesLoaded);
+    none.Init();
+    QVERIFY(QTest::qWaitFor([&] { return !m_Host.popups.isEmpty(); }, 5000));
+    QCOMPARE(m_Host.popups, QStringList{"Error Reading Profiles.XML File !!!"});
+    QVERIFY(noneLoaded.isEmpty());
+}
+
+void TestProfiles::namesThatCannotBeFolders()
+{
+    colProfiles profiles;
+    for (const QString &name : {QString(), QStringLiteral("."), QStringLiteral(".."),
+                                QStringLiteral("a/b"), QStringLiteral("..\\x"),
+                                QStringLiteral("it's"), QStringLiteral("tab\there")})
+        QVERIFY2(!profiles.AddUser(name, false, false), qPrintable(name));
+    QCOMPARE(profiles.UserCount(), 0);
+    QCOMPARE(QDir(m_Home.filePath("profiles")).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
+             QStringList{});
+    QVERIFY(profiles.AddUser("Anna Maria", false, false));
+}
+
+void TestProfiles::endToEnd()
+{
+    LocalHttpServer http;
+    http.route("/a.xml") = {200, feed("Alpha", 3), {{"Last-Modified", "stamp-a"}}};
+    http.route("/b.xml") = {200, feed("Beta", 2), {}};
+    http.route("/c.xml") = {200, feed("Gamma", 4), {}};
+    http.route("/slow.xml").silent = true;
+    const QStringList urls = {http.url("/a.xml"), http.url("/b.xml"), http.url("/c.xml")};
+    const QMap<QString, QPair<QString, int>> expected = {
+        {urls[0], {"Alpha", 3}}, {urls[1], {"Beta", 2}}, {urls[2], {"Gamma", 4}}};
+
+    {
+        colProfiles profiles;
+        QSignalSpy loaded(&profiles, &colProfiles::ProfilesLoaded);
+        profiles.Init();
+        QVERIFY(loaded.wait(5000));
+        QCOMPARE(profiles.UserCount(), 0); // the installed list is empty
+        QVERIFY(profiles.AddUser("anna", true, false));
+        clsProfile *anna = profiles.GetDefaultUser();
+        m_Host.profile = anna;
+        QStringList added;
+        connect(anna, &clsProfile::NewChannel, this,
+                [&](RSSGroup *g, const QString &url) { added << g->Name() + " " + url; });
+        QString error;
+        QVERIFY2(anna->SetUserActive(&error), qPrintable(error));
+        QVERIFY(anna->ResumeQueue());
+        anna->AddGroup("News");
+        for (const QString &url : urls)
+            anna->AddChannel(url, "News");
+        QCOMPARE(added.mid(added.size() - 3), QStringList({"News " + urls[0], "News " + urls[1], "News " + urls[2]}));
+
+        // Fetched, merged, titled and counted through the real server.
+        auto done = [&] {
+            for (const QString &url : urls) {
+                RSSChannel *c = anna->GetChannel(url);
+                if (!c || c->title() != expected[url].first || c->ItemCount() != expected[url].second)
+                    return false;
+            }
+            return true;
+        };
+        QVERIFY(QTest::qWaitFor(done, 15000));
+        QCOMPARE(anna->GetChannel(urls[0])->LastMod(), QStringLiteral("stamp-a"));
+        QCOMPARE(anna->GetChannel(urls[1])->Description, QStringLiteral("About Beta"));
+        QCOMPARE(anna->GetChannel(urls[2])->Unread(), 4);
+        QVERIFY(QTest::qWaitFor([&] { return anna->GetChannel("_tarnwick/unread")->ItemCount() == 9; }, 5000));
+
+        // A channel still in the bank's queue cannot be removed.
+        anna->AddChannel(http.url("/slow.xml"), "News");
+        QVERIFY(QTest::qWaitFor([&] { return http.count("HEAD", "/slow.xml") >= 1; }, 5000));
+        QVERIFY(!anna->RemoveChannel(http.url("/slow.xml")));
+        QCOMPARE(m_Host.messages, QStringList{"Cannot Remove Channel. Please wait for Reload to finished."});
+        QVERIFY(anna->GetChannel(http.url("/slow.xml")));
+        QCOMPARE(anna->GetGroup("News")->ChannelCount(), 4);
+
+        anna->GetChannel(urls[1])->setCustomTitle("My Beta");
+        QVERIFY(profiles.SaveAllXML());
+        for (const char *f : {"profiles/profiles.xml", "profiles/anna/channels.xml", "profiles/anna/groups.xml"})
+            QVERIFY2(QFile::exists(m_Home.filePath(f)), f);
+        anna->Deactivate(); // the bank saves items.xml
+        QVERIFY(QFile::exists(m_Home.filePath("profiles/anna/items.xml")));
+    }
+
+    // A second start reads everything back.
+    colProfiles profiles;
+    QSignalSpy loaded(&profiles, &colProfiles::ProfilesLoaded);
+    profiles.Init();
+    QVERIFY(loaded.wait(5000));
+    clsProfile *anna = profiles.GetDefaultUser();
+    QVERIFY(anna);
+    QCOMPARE(anna->Name(), QStringLiteral("anna"));
+    m_Host.profile = anna;
+    QVERIFY(anna->SetUserActive());
+    QVERIFY(QTest::qWaitFor([&] { return anna->GetChannel(urls[2]) && anna->GetGroup("News"); }, 5000));
+    QCOMPARE(anna->ChannelCount(), 9 + 4);
+    QStringList members;
+    for (int i = 0; i < anna->GetGroup("News")->ChannelCount(); ++i)
+        members << anna->GetGroup("News")->ChannelURL(i);
+    QCOMPARE(members, (QStringList{urls[0], urls[1], urls[2], http.url("/slow.xml")}));
+    QCOMPARE(anna->GetChannel(urls[0])->title(), QStringLiteral("Alpha"));
+    QCOMPARE(anna->GetChannel(urls[1])->customTitle(), QStringLiteral("My Beta"));
+    QCOMPARE(anna->GetChannel(urls[0])->LastMod(), QStringLiteral("stamp-a"));
+    // Counts come from the bank's store as it was saved.
+    anna->Channels()->RequestAllStatus();
+    for (const QString &url : urls)
+        QVERIFY(QTest::qWaitFor([&] { return anna->GetChannel(url)->ItemCount() == expected[url].second; }, 5000));
+    anna->Deactivate();
+    m_Host.profile = nullptr;
+}
+
+QTEST_GUILESS_MAIN(TestProfiles)
+#include "tst_profiles.moc"
