@@ -242,6 +242,15 @@ xml::NodeHandle RSSChannel::SaveXML(xml::Document &doc) const
     return handle;
 }
 
+xml::NodeHandle RSSChannel::SaveOPML(xml::Document &doc) const
+{
+    xml::NodeHandle handle = doc.createElement("outline");
+    xml::Node outline(handle.get());
+    outline.setAttribute("text", m_Title);
+    outline.setAttribute("xmlUrl", m_URL);
+    return handle;
+}
+
 void RSSChannel::LoadChannel(xml::Node element)
 {
     for (xml::Node child = element.firstChild(); child; child = child.nextSibling())

@@ -91,6 +91,8 @@ public:
     // Opens or raises the item viewer; clears NewItems.
     void CreateChannelView(bool minimised);
 
+    // The channel's OPML "outline" element (stored title and address), not yet attached.
+    xml::NodeHandle SaveOPML(xml::Document &doc) const;
     // channels.xml: the "channel" element, its document fields, and reading one back.
     xml::NodeHandle SaveXML(xml::Document &doc) const;
     void SaveChildXML(xml::Document &doc, xml::Node element) const;

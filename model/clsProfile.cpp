@@ -214,6 +214,11 @@ bool clsProfile::RemoveChannel(const QString &url)
     return true;
 }
 
+bool clsProfile::SaveOPML(const QString &path) const
+{
+    return m_Channels && m_Channels->SaveOPML(path);
+}
+
 bool clsProfile::IsInGroup(const QString &url) const
 {
     return RSSGroups && RSSGroups->IsInGroup(url);

@@ -58,6 +58,7 @@ public:
     // Unsubscribes; refused with a message while the bank still has the channel queued.
     bool RemoveChannel(const QString &url);
     bool IsInGroup(const QString &url) const;
+    bool SaveOPML(const QString &path) const;
     qint32 ItemCount();
     void MarkItemRead(const QString &channelURL, const QString &hash, bool flag);
     void MarkItemTag(const QString &channelURL, const QString &hash, bool flag);

@@ -120,6 +120,18 @@ bool colChannels::SaveChannelXML()
     return doc.save(FilePath(), false);
 }
 
+bool colChannels::SaveOPML(const QString &path) const
+{
+    xml::Document doc;
+    xml::Node opml = doc.setDocumentElement(doc.createElement("opml"));
+    xml::Node body = opml.appendChild(doc.createElement("body"));
+    for (const auto &channel : m_Channels) {
+        if (!Include::IsSpecialURL(channel->URL()))
+            body.appendChild(channel->SaveOPML(doc));
+    }
+    return doc.save(path, false);
+}
+
 void colChannels::RequestAllStatus()
 {
     for (const auto &channel : m_Channels)

@@ -25,6 +25,8 @@ public:
     void LoadXML();
     // Writes channels.xml (through a temporary file); false when it could not be written.
     bool SaveChannelXML();
+    // Writes the subscribed channels (not the filters or the vendor's) as OPML to path.
+    bool SaveOPML(const QString &path) const;
     void RequestAllStatus();
     int ChannelCount() const { return int(m_Channels.size()); }
     // The channel with exactly that address, else a new subscription to it.

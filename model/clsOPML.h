@@ -1,0 +1,53 @@
+#pragma once
+
+#include "XmlDocument.h"
+
+#include <QObject>
+#include <QString>
+#include <QVector>
+
+#include <memory>
+
+// Reads an OPML file (a local path or a web address) into a flat list of entries: address,
+// title and a number ("count"). LoadOPML waits, with the event loop running, until the document
+// is read or 25 s have passed, and reports by FileLoaded or FileTimout before it returns.
+// Entries of an earlier load on the same reader stay in front of the new ones.
+class clsOPML : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kWaitMs = 25000;
+
+    explicit clsOPML(QObject *parent = nullptr);
+    ~clsOPML() override;
+
+    void LoadOPML(const QString &path);
+    int GetCount() const { return int(m_Entries.size()); }
+    qint32 GetExpire(int index) const { return m_Entries.value(index).expire; }
+    QString GetURL(int index) const { return m_Entries.value(index).url; }
+    QString GetTitle(int index) const { return m_Entries.value(index).title; }
+    QString Title() const { return m_Title; }
+    // Tests shorten the wait.
+    void SetWait(int ms) { m_WaitMs = ms; }
+
+signals:
+    void FileLoaded();
+    void FileTimout();
+
+private:
+    struct Entry
+    {
+        QString url;
+        QString title;
+        qint32 expire = 0;
+    };
+    void DocumentComplete(xml::Document *doc);
+    void Walk(xml::Node node);
+
+    QString m_Path;
+    QString m_Title;
+    QVector<Entry> m_Entries;
+    bool m_Loading = false;
+    int m_WaitMs = kWaitMs;
+};
