@@ -3,6 +3,7 @@
 #include <QString>
 
 class RSSChannel;
+class clsProfile;
 
 // What the subscription model asks of the windows and of the active profile. The main window
 // implements it; until a host is installed (and in tests that install none) every call is
@@ -31,6 +32,9 @@ public:
     // Item lists for the ticker and for a channel's viewer (only when loaded).
     virtual void TickerSetList(const QString &nodeList) = 0;
     virtual void ViewerSetList(RSSChannel *channel, const QString &nodeList, qint32 count) = 0;
+    // The main window's current profile (nullptr when none), and its subscription command.
+    virtual clsProfile *CurrentProfile() = 0;
+    virtual void AddChannel(const QString &url, const QString &groupName) = 0;
     // The main window's information line, and a message box with an OK button.
     virtual void PopupInfo(const QString &text) = 0;
     virtual void ShowMessage(const QString &text) = 0;

@@ -19,6 +19,7 @@ void clsOPML::LoadOPML(const QString &path)
     m_Path = path;
     m_Title = path;
     m_Loading = true;
+    m_Parsed = false;
     QPointer<clsOPML> self(this);
     QEventLoop wait;
     QTimer deadline;
@@ -70,6 +71,7 @@ void clsOPML::DocumentComplete(xml::Document *doc)
         return;
     m_Loading = false;
     if (doc->parseError() == 0) {
+        m_Parsed = true;
         Walk(doc->documentElement());
         return;
     }

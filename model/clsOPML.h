@@ -28,6 +28,9 @@ public:
     QString GetURL(int index) const { return m_Entries.value(index).url; }
     QString GetTitle(int index) const { return m_Entries.value(index).title; }
     QString Title() const { return m_Title; }
+    // Whether the last load read a document (a file that did not parse, or could not be had,
+    // still ends in FileLoaded, with no entries).
+    bool Parsed() const { return m_Parsed; }
     // Tests shorten the wait.
     void SetWait(int ms) { m_WaitMs = ms; }
 
@@ -49,5 +52,6 @@ private:
     QString m_Title;
     QVector<Entry> m_Entries;
     bool m_Loading = false;
+    bool m_Parsed = false;
     int m_WaitMs = kWaitMs;
 };

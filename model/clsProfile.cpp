@@ -92,6 +92,8 @@ bool clsProfile::SetUserActive(QString *error)
     m_Channels->Init(m_Name);
     m_Bank->PauseQueue(); // reloads asked for while the tree is built only queue
     RSSGroups->Init(m_Name);
+    m_Spotlight = std::make_unique<clsSpotlight>();
+    m_Spotlight->Init(m_Name);
     m_Active = true;
     return true;
 }
@@ -101,6 +103,7 @@ void clsProfile::Deactivate()
     m_Channels.reset();
     if (m_Bank)
         m_Bank->UnloadMe(); // the bank saves its store
+    m_Spotlight.reset();
     m_Bank.reset();
     RSSGroups.reset();
     m_Active = false;

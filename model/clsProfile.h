@@ -3,6 +3,7 @@
 #include "ItemBankProxy.h"
 #include "XmlDocument.h"
 #include "colChannels.h"
+#include "clsSpotlight.h"
 #include "colGroups.h"
 
 #include <QObject>
@@ -76,6 +77,7 @@ public:
     colChannels *Channels() const { return m_Channels.get(); }
     colGroups *Groups() const { return RSSGroups.get(); }
     ItemBankProxy *Bank() const { return m_Bank.get(); }
+    clsSpotlight *Spotlight() const { return m_Spotlight.get(); }
 
 signals:
     void NewGroup(RSSGroup *group);
@@ -99,4 +101,5 @@ private:
     std::unique_ptr<colChannels> m_Channels;
     std::unique_ptr<ItemBankProxy> m_Bank;
     std::unique_ptr<colGroups> RSSGroups;
+    std::unique_ptr<clsSpotlight> m_Spotlight;
 };

@@ -14,16 +14,17 @@
 
 struct RecordingHost : IModelHost
 {
-    QStringList reloads, recounts, expired, states, popups, messages;
+    QStringList reloads, recounts, expired, states, popups, messages, added;
     QSet<const RSSChannel *> openViewers;
     bool helpRequest = false;
     int tickerShown = 0;
     QPointer<clsProfile> profile; // the current profile, when set
 
+    // Only loopback and local files are fetched: the vendor's web channels are not.
     void ReloadChannel(const QString &url) override
     {
         reloads << url;
-        if (profile)
+        if (profile && (url.startsWith("http://127.0.0.1") || url.startsWith("file:")))
             profile->ReloadChannel(url);
     }
     void UpdateChannel(const QString &url) override
@@ -46,6 +47,13 @@ struct RecordingHost : IModelHost
     void ShowTickerNewItems() override { ++tickerShown; }
     void TickerSetList(const QString &) override {}
     void ViewerSetList(RSSChannel *, const QString &, qint32) override {}
+    clsProfile *CurrentProfile() override { return profile; }
+    void AddChannel(const QString &url, const QString &group) override
+    {
+        added << group + " " + url;
+        if (profile)
+            profile->AddChannel(url, group);
+    }
     void PopupInfo(const QString &text) override { popups << text; }
     void ShowMessage(const QString &text) override { messages << text; }
 };

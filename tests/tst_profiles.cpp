@@ -42,6 +42,7 @@ private slots:
     void profileList();
     void namesThatCannotBeFolders();
     void endToEnd();
+    void spotlightFollowsTheDirectory();
 
 private:
     QTemporaryDir m_Runtime;
@@ -57,6 +58,7 @@ void TestProfiles::initTestCase()
                                                 | QFileDevice::ExeOwner);
     qputenv("XDG_RUNTIME_DIR", m_Runtime.path().toUtf8());
     qputenv("XDG_CONFIG_HOME", m_Config.path().toUtf8());
+    clsSpotlight::SetDirectoryURL(QString()); // only the Spotlight test reads a directory
 }
 
 void TestProfiles::init()
@@ -222,6 +224,94 @@ void TestProfiles::endToEnd()
         QVERIFY(QTest::qWaitFor([&] { return anna->GetChannel(url)->ItemCount() == expected[url].second; }, 5000));
     anna->Deactivate();
     m_Host.profile = nullptr;
+}
+
+void TestProfiles::spotlightFollowsTheDirectory()
+{
+    LocalHttpServer http;
+    const QString a = http.url("/a.xml"), b = http.url("/b.xml"), c = http.url("/c.xml");
+    for (const char *p : {"/a.xml", "/b.xml", "/c.xml"})
+        http.route(p) = {200, feed(QByteArray(p).mid(1, 1), 1), {}};
+    auto directory = [&](const QStringList &urls, const QByteArray &stamp) {
+        QByteArray opml = "<opml><body><outline text=\"Featured\">";
+        for (const QString &u : urls)
+            opml += "<outline text=\"x\" xmlUrl=\"" + u.toUtf8() + "\"/>";
+        opml += "</outline></body></opml>";
+        http.route("/featured.opml") = {200, opml, {}};
+        if (!stamp.isEmpty())
+            http.route("/featured.opml").headers = {{"Last-Modified", stamp}};
+    };
+    clsSpotlight::SetDirectoryURL(http.url("/featured.opml"));
+
+    colProfiles profiles;
+    QVERIFY(profiles.AddUser("dora", true, false));
+    clsProfile *dora = profiles.GetUser("dora");
+    m_Host.profile = dora;
+    QVERIFY(dora->SetUserActive());
+    dora->ResumeQueue();
+    clsSpotlight *spot = dora->Spotlight();
+    QCOMPARE(spot->Reloader()->Interval(), 2500);
+    auto check = [&] {
+        QSignalSpy done(spot, &clsSpotlight::CheckDone);
+        spot->LoadOPML();
+        return done.size() == 1 || done.wait(10000);
+    };
+    auto members = [&] {
+        QStringList out;
+        RSSGroup *g = dora->GetGroup("Spotlight");
+        for (int i = 0; i < g->ChannelCount(); ++i)
+            out << g->ChannelURL(i);
+        out.sort();
+        return out;
+    };
+    auto settled = [&] { // no fetch of a featured channel still queued
+        return QTest::qWaitFor([&] {
+            for (const QString &u : {a, b, c})
+                if (dora->GetChannel(u) && dora->GetChannel(u)->IsReloading())
+                    return false;
+            return true;
+        }, 10000);
+    };
+
+    directory({a, b}, "stamp-1");
+    QVERIFY(check());
+    QCOMPARE(spot->Reloader()->Interval(), 6 * 3600 * 1000);
+    QCOMPARE(members(), (QStringList{a, b}));
+    QVERIFY(dora->GetChannel(a) && dora->GetChannel(b));
+    QVERIFY(settled());
+
+    // Same stamp: not read, even though the document changed.
+    directory({c}, "stamp-1");
+    const int gets = http.count("GET", "/featured.opml");
+    QVERIFY(check());
+    QCOMPARE(http.count("GET", "/featured.opml"), gets);
+    QCOMPARE(members(), (QStringList{a, b}));
+
+    // A new stamp: a and b left the directory; a stays subscribed through a group of its own.
+    dora->AddGroup("Mine");
+    dora->AddChannel(a, "Mine");
+    QVERIFY(settled());
+    directory({c}, "stamp-2");
+    QVERIFY(check());
+    QCOMPARE(members(), QStringList{c});
+    QVERIFY(dora->GetChannel(a));
+    QVERIFY(!dora->GetChannel(b));
+    QCOMPARE(spot->LastStamp(), QStringLiteral("stamp-2"));
+
+    // No stamp at all: read every time. A directory that cannot be read changes nothing.
+    QVERIFY(settled());
+    directory({c, b}, QByteArray());
+    QVERIFY(check());
+    QCOMPARE(members(), (QStringList{b, c}));
+    QVERIFY(settled());
+    http.route("/featured.opml") = {200, "<opml><body><outline", {}};
+    QVERIFY(check());
+    QCOMPARE(members(), (QStringList{b, c}));
+
+    dora->Deactivate(); // keeps the stamp in the settings
+    QCOMPARE(Include::Settings().GetSetting("Spotlight", "dora_lastmod", ""), QStringLiteral("stamp-2"));
+    m_Host.profile = nullptr;
+    clsSpotlight::SetDirectoryURL(QString());
 }
 
 QTEST_GUILESS_MAIN(TestProfiles)
