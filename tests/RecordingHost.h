@@ -43,9 +43,11 @@ struct RecordingHost : IModelHost
     bool IsViewerLoaded(const RSSChannel *c) const override { return openViewers.contains(c); }
     void OpenViewer(RSSChannel *c, bool) override { openViewers.insert(c); }
     bool TakeShowHelpRequest() override { return std::exchange(helpRequest, false); }
-    bool IsTickerLoaded() const override { return false; }
+    bool tickerLoaded = false;
+    QStringList tickerLists;
+    bool IsTickerLoaded() const override { return tickerLoaded; }
     void ShowTickerNewItems() override { ++tickerShown; }
-    void TickerSetList(const QString &) override {}
+    void TickerSetList(const QString &list) override { tickerLists << list; }
     void ViewerSetList(RSSChannel *, const QString &, qint32) override {}
     clsProfile *CurrentProfile() override { return profile; }
     void AddChannel(const QString &url, const QString &group) override

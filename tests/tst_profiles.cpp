@@ -183,6 +183,14 @@ void TestProfiles::endToEnd()
         QCOMPARE(anna->GetChannel(urls[2])->Unread(), 4);
         QVERIFY(QTest::qWaitFor([&] { return anna->GetChannel("_tarnwick/unread")->ItemCount() == 9; }, 5000));
 
+        // The ticker's list request: filter, second filter, then search text.
+        m_Host.tickerLoaded = true;
+        anna->TickerChannelList(urls[0], "_tarnwick/unread", "", "STORY 1");
+        QCOMPARE(m_Host.tickerLists.size(), 1);
+        QVERIFY(m_Host.tickerLists[0].contains("Alpha story 1"));
+        QVERIFY(!m_Host.tickerLists[0].contains("Alpha story 2"));
+        m_Host.tickerLoaded = false;
+
         // A channel still in the bank's queue cannot be removed.
         anna->AddChannel(http.url("/slow.xml"), "News");
         QVERIFY(QTest::qWaitFor([&] { return http.count("HEAD", "/slow.xml") >= 1; }, 5000));
