@@ -2,6 +2,7 @@
 // items from a loopback server. Reports the tarnloader server's CPU time and peak memory.
 // Prints one figure a line as "name: value unit".
 #include "BenchStore.h"
+#include "TestSupport.h"
 #include "LocalHttpServer.h"
 
 #include <QCoreApplication>
@@ -67,9 +68,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QTemporaryDir runtime;
-    QFile::setPermissions(runtime.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                              | QFileDevice::ExeOwner);
-    qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+    testsupport::usePrivateRuntime(runtime.path());
 
     LocalHttpServer http;
     QStringList args = {QStringLiteral("fetch"), QStringLiteral("--profile")};

@@ -1,6 +1,7 @@
 // Calls between the main program's bank proxy and the tarnloader server.
 // Prints one figure a line as "name: value unit".
 #include "BenchStore.h"
+#include "TestSupport.h"
 #include "ItemBankProxy.h"
 
 #include <QCoreApplication>
@@ -15,9 +16,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QTemporaryDir runtime;
-    QFile::setPermissions(runtime.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                              | QFileDevice::ExeOwner);
-    qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+    testsupport::usePrivateRuntime(runtime.path());
     if (qEnvironmentVariableIsEmpty("TARNLOADER_PATH"))
         qputenv("TARNLOADER_PATH", TARNLOADER_BUILT);
 

@@ -37,16 +37,21 @@ void RSSChannel::setNewItems(bool v)
     SetState(-1, -1);
 }
 
-void RSSChannel::CreateRSS(const QString &url)
+void RSSChannel::StartSubscription(const QString &url)
 {
-    Expire = 60;
-    Update = 60;
     OpenLink = false;
     if (!Include::IsSpecialURL(url))
         SortMode = QStringLiteral("_tarnwick/unread");
     if (m_LastMod.isEmpty())
         m_LastMod = QStringLiteral("-1");
     m_Reloader->setInterval(kFirstReloadMs);
+}
+
+void RSSChannel::CreateRSS(const QString &url)
+{
+    Expire = 60;
+    Update = 60;
+    StartSubscription(url);
     m_URL = url;
     m_Title = url;
     m_ID = Include::NewChannelID();
@@ -60,12 +65,7 @@ void RSSChannel::GenerateChannel(const QString &url, const QString &title, qint3
     m_Folder = folder;
     Expire = expire;
     Update = update;
-    OpenLink = false;
-    if (!Include::IsSpecialURL(url))
-        SortMode = QStringLiteral("_tarnwick/unread");
-    if (m_LastMod.isEmpty())
-        m_LastMod = QStringLiteral("-1");
-    m_Reloader->setInterval(kFirstReloadMs);
+    StartSubscription(url);
     m_URL = url;
     m_Title = title;
     m_ID = id;

@@ -102,6 +102,9 @@ public:
     void m_Reloader_OnTimer();
 
 private:
+    // What a new and a built-in channel share: no automatic opening, the unread sort for
+    // ordinary channels, an unknown stamp, the first reload in 5 s.
+    void StartSubscription(const QString &url);
     void ReloadRequest();
     void LoadNode(xml::Node node);
 

@@ -33,4 +33,13 @@ inline QByteArray billionLaughs(const QByteArray &body = "<rss><title>&l9;</titl
     return doc + "]>" + body;
 }
 
+// Points $XDG_RUNTIME_DIR at folder (made private), so this process gets a bank server of its
+// own.
+inline void usePrivateRuntime(const QString &folder)
+{
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                      | QFileDevice::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", folder.toUtf8());
+}
+
 } // namespace testsupport

@@ -61,9 +61,7 @@ private:
 void TestBankServer::initTestCase()
 {
     QVERIFY(m_Runtime.isValid());
-    QFile::setPermissions(m_Runtime.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                                | QFileDevice::ExeOwner);
-    qputenv("XDG_RUNTIME_DIR", m_Runtime.path().toUtf8());
+    testsupport::usePrivateRuntime(m_Runtime.path());
     QVERIFY(QFileInfo(ItemBankProxy::ServerProgram()).isExecutable());
 }
 

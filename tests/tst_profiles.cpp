@@ -54,9 +54,7 @@ private:
 
 void TestProfiles::initTestCase()
 {
-    QFile::setPermissions(m_Runtime.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                                | QFileDevice::ExeOwner);
-    qputenv("XDG_RUNTIME_DIR", m_Runtime.path().toUtf8());
+    testsupport::usePrivateRuntime(m_Runtime.path());
     qputenv("XDG_CONFIG_HOME", m_Config.path().toUtf8());
     clsSpotlight::SetDirectoryURL(QString()); // only the Spotlight test reads a directory
 }

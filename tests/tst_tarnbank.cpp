@@ -49,9 +49,7 @@ private:
 
 void TestTarnbank::initTestCase()
 {
-    QFile::setPermissions(m_Runtime.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                                | QFileDevice::ExeOwner);
-    qputenv("XDG_RUNTIME_DIR", m_Runtime.path().toUtf8());
+    testsupport::usePrivateRuntime(m_Runtime.path());
 }
 
 void TestTarnbank::fetchListCountMark()
