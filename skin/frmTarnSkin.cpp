@@ -1,0 +1,495 @@
+#include "frmTarnSkin.h"
+
+#include "Include.h"
+#include "ModelText.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QFile>
+#include <QFileInfo>
+#include <QPainter>
+
+#include <cmath>
+#include <limits>
+
+const QStringList frmTarnSkin::kTreeKeys = {"unread", "newitems", "itemunread", "read", "collapse",
+                                            "expanded", "err", "flagged", "help", "reload"};
+
+namespace {
+
+frmTarnSkin::Reporter &reporter()
+{
+    static frmTarnSkin::Reporter r;
+    return r;
+}
+
+// The numeric value of a skin value: "&H..." is hexadecimal and always a 32-bit value (as if
+// written with the long suffix), anything else its leading decimal number.
+double numberOf(const QString &value)
+{
+    if (value.size() > 2 && value.startsWith(QLatin1String("&H"))) {
+        QString hex = value.mid(2);
+        if (hex.endsWith(QLatin1Char('&')))
+            hex.chop(1);
+        quint32 n = 0;
+        int digits = 0;
+        for (const QChar c : hex) {
+            const int d = QString(c).toInt(nullptr, 16);
+            const bool isHex = c.isDigit() || (c.toLower() >= QLatin1Char('a') && c.toLower() <= QLatin1Char('f'));
+            if (!isHex || digits == 8)
+                break;
+            n = n * 16 + quint32(d);
+            ++digits;
+        }
+        return double(qint32(n));
+    }
+    return ModelText::LeadingValue(value);
+}
+
+template <typename T>
+T integerOf(const QString &value)
+{
+    const double v = std::nearbyint(numberOf(value)); // halves to even
+    return T(std::clamp<double>(v, std::numeric_limits<T>::min(), std::numeric_limits<T>::max()));
+}
+
+qint32 colourOf(const QString &value)
+{
+    return integerOf<qint32>(value);
+}
+
+bool booleanOf(const QString &value)
+{
+    return value.toLower() == QLatin1String("true");
+}
+
+// The item-viewer icons by keyword.
+const QMap<QString, QString> &itemIconKeys()
+{
+    static const QMap<QString, QString> keys = {
+        {"iconitem", "item"}, {"iconitemex", "itemex"}, {"iconnotag", "tagfade"},
+        {"iconelements", "prop"}, {"iconlink", "link"}, {"icondel", "del"}, {"iconnodel", "nodel"}};
+    return keys;
+}
+
+const QMap<QString, QStringList> &treeIconKeys()
+{
+    static const QMap<QString, QStringList> keys = {
+        {"iconunread", {"unread"}},       {"iconnewitems", {"newitems"}},
+        {"iconitemunread", {"itemunread"}}, {"iconread", {"read"}},
+        {"icondownload", {"reload"}},     {"iconhelp", {"help"}},
+        {"icontag", {"flagged"}},         {"iconerror", {"err"}},
+        {"icongroup", {"expanded", "collapse"}}, {"icongroupopen", {"expanded", "collapse"}}};
+    return keys;
+}
+
+} // namespace
+
+frmTarnSkin::frmTarnSkin(QObject *parent) : QObject(parent)
+{
+    ResetSkin();
+}
+
+frmTarnSkin &frmTarnSkin::Instance()
+{
+    static frmTarnSkin engine;
+    return engine;
+}
+
+void frmTarnSkin::SetReporter(Reporter r)
+{
+    reporter() = std::move(r);
+}
+
+void frmTarnSkin::Report(const QString &text) const
+{
+    if (reporter())
+        reporter()(text);
+    else
+        qWarning().noquote() << text;
+}
+
+int frmTarnSkin::KindOf(const QString &word)
+{
+    const QString w = word.toLower();
+    if (w == QLatin1String("channel"))
+        return 1;
+    if (w == QLatin1String("ticker"))
+        return 3;
+    if (w == QLatin1String("tickeritem"))
+        return 4;
+    if (w == QLatin1String("dialog"))
+        return 5;
+    return 0;
+}
+
+QString frmTarnSkin::VersionKey()
+{
+    const QStringList parts = QStringLiteral(TARNWICK_VERSION).split(QLatin1Char('.'));
+    QString key;
+    for (const QString &p : parts)
+        key += p.trimmed();
+    return key;
+}
+
+QString frmTarnSkin::SkinFolder() const
+{
+    return Include::AppPath() + QStringLiteral("/skins/") + m_SkinName + QLatin1Char('/');
+}
+
+const std::optional<clsTarnFont> &frmTarnSkin::Font(int index) const
+{
+    static const std::optional<clsTarnFont> none;
+    return index >= 0 && index < kFonts ? m_Fonts[size_t(index)] : none;
+}
+
+qint32 frmTarnSkin::GetFontColor(int index) const
+{
+    const auto &font = Font(index);
+    return font ? font->color : 0;
+}
+
+const SkinFrame &frmTarnSkin::Frame(int kind) const
+{
+    static const SkinFrame none;
+    return kind >= 0 && kind < kFrameKinds ? m_Frames[size_t(kind)] : none;
+}
+
+qint32 frmTarnSkin::FrameColor(int kind) const
+{
+    return kind >= 0 && kind < int(m_FrameColors.size()) ? m_FrameColors[size_t(kind)] : -1;
+}
+
+QImage frmTarnSkin::BuiltInImage(const QString &key)
+{
+    // Plain 16x16 marks in a colour of their own, until a skin brings pictures.
+    static const QMap<QString, QRgb> colours = {
+        {"unread", qRgb(40, 110, 220)}, {"newitems", qRgb(240, 160, 20)},
+        {"itemunread", qRgb(40, 110, 220)}, {"read", qRgb(150, 150, 150)},
+        {"collapse", qRgb(200, 170, 90)}, {"expanded", qRgb(220, 190, 110)},
+        {"err", qRgb(210, 40, 40)}, {"flagged", qRgb(230, 200, 30)}, {"help", qRgb(60, 160, 90)},
+        {"reload", qRgb(90, 170, 220)}, {"item", qRgb(120, 120, 120)},
+        {"itemex", qRgb(80, 80, 80)}, {"tagfade", qRgb(220, 220, 180)},
+        {"prop", qRgb(110, 110, 160)}, {"link", qRgb(50, 100, 200)}, {"del", qRgb(200, 60, 60)},
+        {"nodel", qRgb(200, 200, 200)}};
+    QImage image(16, 16, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QColor(60, 60, 60));
+    p.setBrush(QColor(colours.value(key, qRgb(128, 128, 128))));
+    p.drawRoundedRect(QRectF(2.5, 2.5, 11, 11), 3, 3);
+    return image;
+}
+
+void frmTarnSkin::ResetSkin()
+{
+    const QString app = Include::AppPath();
+    WaveUp = app + QStringLiteral("/lift.wav");
+    WaveDown = app + QStringLiteral("/drop.wav");
+    WaveNewItem = app + QStringLiteral("/alert.wav");
+    TickerFont = TickerChannelFont = TickerDateFont = TickerTimeFont = 1;
+    TreeFont = TreeTitleFont = TreeBriefFont = TreeCountFont = 0;
+    TreeRowHeight = 15;
+    TreeColor = 0x00FFB29D;
+    Tree2ndColor = -1;
+    TreeSelectBackColor = qint32(0x8000000D);
+    TreeSelectForeColor = qint32(0x8000000E);
+    TreeGrid = false;
+    TreeGridColor = qint32(0x8000000F);
+    MaskColor = 0x00FF00FF;
+    TickerNewItemColor = 0x000000FF;
+    TickerFadeColor = 0x00FF0000;
+    TickerAttachTitle = true;
+    TickerAttachDate = false;
+    TickerAttachTime = true;
+    SearchFont = 0;
+    SearchTop = 5;
+    SearchLeft = 120;
+    SearchWidth = 100;
+    SearchColor = 0x00FFFFFF;
+    ChannelMinWidth = 325;
+    ChannelMinHeight = 300;
+    TreeBackImage = QImage();
+    m_FrameColors.fill(qint32(0x8000000F));
+    m_FrameColors[3] = 0x00FF0000;
+
+    m_Fonts.fill(std::nullopt);
+    m_Entities.clear();
+    clsTarnFont f1;
+    f1.face = QStringLiteral("tahoma");
+    f1.size = 10;
+    f1.bold = true;
+    clsTarnFont f2;
+    f2.face = QStringLiteral("MS Sans Serif");
+    f2.size = 10;
+    f2.color = 0x00FFFFFF;
+    clsTarnFont f3;
+    f3.face = QStringLiteral("MS Sans Serif");
+    f3.size = 10;
+    m_Fonts[0] = f1;
+    m_Fonts[1] = f2;
+    m_Fonts[2] = f3;
+
+    XslFile = app + QStringLiteral("/tarnwick.xsl");
+    XslTicker = app + QStringLiteral("/ticker.xsl");
+    m_Frames.fill(SkinFrame());
+    m_Frames[1].nSize = 30;
+    m_Frames[4].sSize = 5;
+
+    m_ItemIcons.clear();
+    for (const QString &key : itemIconKeys())
+        m_ItemIcons.insert(key, BuiltInImage(key));
+    m_TreeImages.clear();
+    m_TreeOrder.clear();
+    m_OwnTreeCopies.clear();
+    for (const QString &key : kTreeKeys)
+        m_OwnTreeCopies.insert(key, BuiltInImage(key));
+    m_CurrentFont = 0;
+    m_CurrentFrame = 0;
+    m_CurrentEntity = -1;
+}
+
+void frmTarnSkin::LoadSkin()
+{
+    ResetSkin();
+    CRegSettings &s = Include::Settings();
+    const QString version = VersionKey();
+    const bool firstStartOfVersion = s.GetSetting(QStringLiteral("PREFS"), version,
+                                                  QStringLiteral("False"))
+        == QLatin1String("False");
+    const QString name = firstStartOfVersion
+        ? QStringLiteral("Basalt")
+        : s.GetSetting(QStringLiteral("PREFS"), QStringLiteral("SKINNAME"), QStringLiteral("Basalt"));
+    s.SaveSetting(QStringLiteral("PREFS"), version, QStringLiteral("True"));
+    ReadSkin(name);
+    // The tree list lacks nothing the program asks for, and ends with "last".
+    for (const QString &key : kTreeKeys) {
+        if (!m_TreeImages.contains(key)) {
+            m_TreeImages.insert(key, m_OwnTreeCopies.value(key));
+            m_TreeOrder << key;
+        }
+    }
+    m_TreeImages.insert(QStringLiteral("last"), QImage());
+    m_TreeOrder << QStringLiteral("last");
+    emit SkinLoaded();
+}
+
+void frmTarnSkin::ReadSkin(const QString &name)
+{
+    m_SkinName = name;
+    if (name.isEmpty())
+        return;
+    const QString path = SkinFolder() + QStringLiteral("skin.txt");
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        Report(QStringLiteral("Error Loading Skin File: ") + path);
+        return;
+    }
+    m_CurrentFont = 0;
+    m_CurrentFrame = 0;
+    m_CurrentEntity = -1;
+    bool reported = false;
+    int lineNumber = 0;
+    while (!file.atEnd()) {
+        ++lineNumber;
+        const QString line = QString::fromUtf8(file.readLine()).trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char(';')))
+            continue;
+        const int space = line.indexOf(QLatin1Char(' '));
+        if (space < 0)
+            continue; // no value: no keyword either
+        const QString keyword = line.left(space).toLower();
+        const QString value = line.mid(space + 1).trimmed();
+        QString error;
+        if (!ApplyLine(keyword, value, &error) && !reported) {
+            // Reported once; the rest of the file is still read.
+            Report(QStringLiteral("skin.txt - Error On Line: %1\nError Return: %2").arg(lineNumber).arg(error));
+            reported = true;
+        }
+    }
+}
+
+bool frmTarnSkin::LoadPicture(const QString &value, QImage *target, QString *error) const
+{
+    QImage image(SkinFolder() + value);
+    if (image.isNull()) {
+        *error = QStringLiteral("cannot load picture ") + value;
+        return false;
+    }
+    *target = image;
+    return true;
+}
+
+bool frmTarnSkin::FontNumber(const QString &value, qint16 *target, QString *error) const
+{
+    const int n = integerOf<qint32>(value);
+    if (n < 1 || n > kFonts) {
+        *error = QStringLiteral("font number out of range: ") + value;
+        return false;
+    }
+    *target = qint16(n - 1);
+    return true;
+}
+
+frmSkinEntity *frmTarnSkin::CurrentEntity(QString *error)
+{
+    if (m_CurrentEntity < 0 || m_CurrentEntity >= int(m_Entities.size())) {
+        *error = QStringLiteral("entity line before \"defineentity\"");
+        return nullptr;
+    }
+    return &m_Entities[size_t(m_CurrentEntity)];
+}
+
+bool frmTarnSkin::ApplyLine(const QString &k, const QString &v, QString *error)
+{
+    const QString skin = SkinFolder();
+    // Stylesheets and sounds: skin folder and name, as written.
+    if (k == QLatin1String("xslfile")) { XslFile = skin + v; return true; }
+    if (k == QLatin1String("xslticker")) { XslTicker = skin + v; return true; }
+    if (k == QLatin1String("animatewaveup")) { WaveUp = skin + v; return true; }
+    if (k == QLatin1String("animatewavedown")) { WaveDown = skin + v; return true; }
+    if (k == QLatin1String("newitemwave")) { WaveNewItem = skin + v; return true; }
+
+    // Fonts.
+    if (k == QLatin1String("definefont")) {
+        qint16 slot = 0;
+        if (!FontNumber(v, &slot, error))
+            return false;
+        m_Fonts[size_t(slot)] = clsTarnFont();
+        m_CurrentFont = slot;
+        return true;
+    }
+    clsTarnFont *font = m_Fonts[size_t(m_CurrentFont)] ? &*m_Fonts[size_t(m_CurrentFont)] : nullptr;
+    if (font) {
+        if (k == QLatin1String("face")) { font->face = v; return true; }
+        if (k == QLatin1String("size")) { font->size = float(numberOf(v)); return true; }
+        if (k == QLatin1String("bold")) { font->bold = booleanOf(v); return true; }
+        if (k == QLatin1String("italic")) { font->italic = booleanOf(v); return true; }
+        if (k == QLatin1String("strike")) { font->strikethrough = booleanOf(v); return true; }
+        if (k == QLatin1String("underline")) { font->underline = booleanOf(v); return true; }
+        if (k == QLatin1String("outline")) { font->outline = booleanOf(v); return true; }
+        if (k == QLatin1String("shadow")) { font->shadow = booleanOf(v); return true; }
+        if (k == QLatin1String("color")) { font->color = colourOf(v); return true; }
+        if (k == QLatin1String("shadowcolor")) { font->shadowcolor = colourOf(v); return true; }
+    }
+
+    // Frames.
+    SkinFrame &frame = m_Frames[size_t(m_CurrentFrame)];
+    if (k == QLatin1String("defineframe")) { m_CurrentFrame = std::min(KindOf(v), kFrameKinds - 1); return true; }
+    if (k == QLatin1String("framenw")) return LoadPicture(v, &frame.imgTopL, error);
+    if (k == QLatin1String("framene")) return LoadPicture(v, &frame.imgTopR, error);
+    if (k == QLatin1String("framesw")) return LoadPicture(v, &frame.imgBotL, error);
+    if (k == QLatin1String("framese")) return LoadPicture(v, &frame.imgBotR, error);
+    if (k == QLatin1String("framen")) return LoadPicture(v, &frame.imgTopM, error);
+    if (k == QLatin1String("framew")) return LoadPicture(v, &frame.imgSideL, error);
+    if (k == QLatin1String("framee")) return LoadPicture(v, &frame.imgSideR, error);
+    if (k == QLatin1String("frames")) return LoadPicture(v, &frame.imgSideB, error);
+    if (k == QLatin1String("framensize")) { frame.nSize = integerOf<qint16>(v); return true; }
+    if (k == QLatin1String("framessize")) { frame.sSize = integerOf<qint16>(v); return true; }
+    if (k == QLatin1String("framewsize")) { frame.wSize = integerOf<qint16>(v); return true; }
+    if (k == QLatin1String("frameesize")) { frame.eSize = integerOf<qint16>(v); return true; }
+    if (k == QLatin1String("framecolor")) { m_FrameColors[size_t(m_CurrentFrame)] = colourOf(v); return true; }
+    if (k == QLatin1String("channelminwidth")) { ChannelMinWidth = integerOf<qint32>(v); return true; }
+    if (k == QLatin1String("channelminheight")) { ChannelMinHeight = integerOf<qint32>(v); return true; }
+
+    // Entities.
+    if (k == QLatin1String("defineentity") || k == QLatin1String("define")) {
+        if (int(m_Entities.size()) >= kMaxEntities) {
+            *error = QStringLiteral("more than %1 entities").arg(kMaxEntities);
+            m_CurrentEntity = -1;
+            return false;
+        }
+        m_Entities.emplace_back();
+        m_CurrentEntity = int(m_Entities.size()) - 1;
+        return true;
+    }
+    static const QStringList entityKeys = {
+        "image", "imagemousemove", "imagemousedown", "width", "text", "textmousedown",
+        "textmousemove", "link", "font", "fontmousemove", "fontmousedown", "function", "window",
+        "top", "y", "left", "x", "center", "if", "not", "ifnot"};
+    if (entityKeys.contains(k)) {
+        frmSkinEntity *e = CurrentEntity(error);
+        if (!e)
+            return false;
+        auto labelFont = [&](SkinLabel &label) {
+            qint16 slot = 0;
+            if (!FontNumber(v, &slot, error))
+                return false;
+            label.font = slot;
+            label.colourApplied = true;
+            return true;
+        };
+        if (k == QLatin1String("image")) return LoadPicture(v, &e->img, error);
+        if (k == QLatin1String("imagemousemove")) return LoadPicture(v, &e->imgMM, error);
+        if (k == QLatin1String("imagemousedown")) return LoadPicture(v, &e->imgMD, error);
+        if (k == QLatin1String("width")) e->Width = integerOf<qint16>(v);
+        else if (k == QLatin1String("text")) { e->Text = v; e->lblMD.caption = v; e->lblMM.caption = v; }
+        else if (k == QLatin1String("textmousedown")) { e->lblMD.caption = v; e->lblMM.caption = v; }
+        else if (k == QLatin1String("textmousemove")) e->lblMM.caption = v;
+        else if (k == QLatin1String("link")) e->Link = v;
+        else if (k == QLatin1String("font")) return labelFont(e->lbl);
+        else if (k == QLatin1String("fontmousemove")) return labelFont(e->lblMM);
+        else if (k == QLatin1String("fontmousedown")) return labelFont(e->lblMD);
+        else if (k == QLatin1String("function")) e->Function = v.toLower();
+        else if (k == QLatin1String("window")) e->Window = KindOf(v);
+        else if (k == QLatin1String("top") || k == QLatin1String("y")) e->top = float(numberOf(v));
+        else if (k == QLatin1String("left") || k == QLatin1String("x")) e->left = float(numberOf(v));
+        else if (k == QLatin1String("center")) e->Center = booleanOf(v);
+        else if (k == QLatin1String("if")) e->If = v.toLower();
+        else e->IfNot = v.toLower(); // "not", "ifnot"
+        return true;
+    }
+
+    // Layout numbers and colours of the windows.
+    auto fontKey = [&](qint16 *target) { return FontNumber(v, target, error); };
+    if (k == QLatin1String("searchtop")) { SearchTop = integerOf<qint16>(v); return true; }
+    if (k == QLatin1String("searchleft")) { SearchLeft = integerOf<qint16>(v); return true; }
+    if (k == QLatin1String("searchwidth")) { SearchWidth = integerOf<qint16>(v); return true; }
+    if (k == QLatin1String("searchfont")) return fontKey(&SearchFont);
+    if (k == QLatin1String("searchcolor")) { SearchColor = colourOf(v); return true; }
+    if (k == QLatin1String("tickerfont")) return fontKey(&TickerFont);
+    if (k == QLatin1String("tickerchannelfont")) return fontKey(&TickerChannelFont);
+    if (k == QLatin1String("tickerdatefont")) return fontKey(&TickerDateFont);
+    if (k == QLatin1String("tickertimefont")) return fontKey(&TickerTimeFont);
+    if (k == QLatin1String("tickerfadecolor")) { TickerFadeColor = colourOf(v); return true; }
+    if (k == QLatin1String("tickernewitemcolor")) { TickerNewItemColor = colourOf(v); return true; }
+    if (k == QLatin1String("tickerattachtitle") || k == QLatin1String("tickerattachchannel")) { TickerAttachTitle = booleanOf(v); return true; }
+    if (k == QLatin1String("tickerattachdate")) { TickerAttachDate = booleanOf(v); return true; }
+    if (k == QLatin1String("tickerattachtime")) { TickerAttachTime = booleanOf(v); return true; }
+    if (k == QLatin1String("treefont") || k == QLatin1String("treegroupfont")) return fontKey(&TreeFont);
+    if (k == QLatin1String("treetitlefont")) return fontKey(&TreeTitleFont);
+    if (k == QLatin1String("treecountfont")) return fontKey(&TreeCountFont);
+    if (k == QLatin1String("treebrieffont") || k == QLatin1String("treedescriptionfont")) return fontKey(&TreeBriefFont);
+    if (k == QLatin1String("treecolor")) { TreeColor = colourOf(v); return true; }
+    if (k == QLatin1String("tree2ndcolor")) { Tree2ndColor = colourOf(v); return true; }
+    if (k == QLatin1String("treeselectbackcolor")) { TreeSelectBackColor = colourOf(v); return true; }
+    if (k == QLatin1String("treeselectforecolor")) { TreeSelectForeColor = colourOf(v); return true; }
+    if (k == QLatin1String("treegridcolor")) { TreeGridColor = colourOf(v); return true; }
+    if (k == QLatin1String("treerowheight")) { TreeRowHeight = integerOf<qint16>(v); return true; }
+    if (k == QLatin1String("treegrid")) { TreeGrid = booleanOf(v); return true; }
+    if (k == QLatin1String("treebackimage")) return LoadPicture(v, &TreeBackImage, error);
+    if (k == QLatin1String("maskcolor")) { MaskColor = colourOf(v); return true; }
+
+    // Icons.
+    if (itemIconKeys().contains(k)) {
+        QImage image;
+        if (!LoadPicture(v, &image, error))
+            return false;
+        m_ItemIcons[itemIconKeys().value(k)] = image;
+        return true;
+    }
+    if (treeIconKeys().contains(k)) {
+        QImage image;
+        if (!LoadPicture(v, &image, error))
+            return false;
+        for (const QString &key : treeIconKeys().value(k)) {
+            if (!m_TreeImages.contains(key))
+                m_TreeOrder << key;
+            m_TreeImages[key] = image;
+            m_OwnTreeCopies[key] = image;
+        }
+        return true;
+    }
+    return true; // unknown keywords are ignored
+}

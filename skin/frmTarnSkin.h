@@ -1,0 +1,108 @@
+#pragma once
+
+#include "SkinTypes.h"
+
+#include <QMap>
+#include <QObject>
+#include <QStringList>
+
+#include <array>
+#include <functional>
+#include <optional>
+#include <vector>
+
+// The skin engine: one per process. It reads the chosen skin (skins/<name>/skin.txt in the
+// application folder, with its pictures) into fonts, frames, entities, icons, colours, sounds,
+// stylesheet paths and layout numbers, which every skinned window then uses.
+//
+// A skin it cannot take in whole (no folder or skin.txt, a picture that does not load, a font
+// number out of range, more than 80 entities, an entity line before any "defineentity") is
+// reported once; the load goes on with what it could read, over the defaults, so a usable skin
+// always results.
+class frmTarnSkin : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kFonts = 21;
+    static constexpr int kMaxEntities = 80;
+    static constexpr int kFrameKinds = 8;
+    static const QStringList kTreeKeys;
+
+    explicit frmTarnSkin(QObject *parent = nullptr);
+    static frmTarnSkin &Instance();
+
+    // Resets, chooses the skin (the default "Basalt" on the first load after a version
+    // change), reads it and completes the tree icons.
+    void LoadSkin();
+    void ResetSkin();
+    // Reads one skin folder over the current values (LoadSkin's middle step).
+    void ReadSkin(const QString &name);
+
+    // ---- What the windows read ----
+    QString SkinName() const { return m_SkinName; }
+    QString SkinFolder() const;
+    QString XslFile, XslTicker, WaveUp, WaveDown, WaveNewItem;
+    qint16 TickerFont = 1, TickerChannelFont = 1, TickerDateFont = 1, TickerTimeFont = 1;
+    qint16 TreeFont = 0, TreeTitleFont = 0, TreeBriefFont = 0, TreeCountFont = 0;
+    qint16 TreeRowHeight = 15;
+    qint32 TreeColor = 0x00FFB29D, Tree2ndColor = -1;
+    qint32 TreeSelectBackColor = qint32(0x8000000D), TreeSelectForeColor = qint32(0x8000000E);
+    bool TreeGrid = false;
+    qint32 TreeGridColor = qint32(0x8000000F);
+    qint32 MaskColor = 0x00FF00FF;
+    qint32 TickerNewItemColor = 0x000000FF, TickerFadeColor = 0x00FF0000;
+    bool TickerAttachTitle = true, TickerAttachDate = false, TickerAttachTime = true;
+    qint16 SearchFont = 0, SearchTop = 5, SearchLeft = 120, SearchWidth = 100;
+    qint32 SearchColor = 0x00FFFFFF;
+    qint32 ChannelMinWidth = 325, ChannelMinHeight = 300;
+    QImage TreeBackImage;
+
+    const std::optional<clsTarnFont> &Font(int index) const;
+    qint32 GetFontColor(int index) const;
+    qint16 FrameNSize(int kind) const { return Frame(kind).nSize; }
+    qint16 FrameESize(int kind) const { return Frame(kind).eSize; }
+    qint16 FrameSSize(int kind) const { return Frame(kind).sSize; }
+    qint16 FrameWSize(int kind) const { return Frame(kind).wSize; }
+    qint32 FrameColor(int kind) const;
+    const SkinFrame &Frame(int kind) const;
+    const std::vector<frmSkinEntity> &Entities() const { return m_Entities; }
+    // Tree images by key (the tree's list, completed from the built-in copies, then "last").
+    const QMap<QString, QImage> &TreeImages() const { return m_TreeImages; }
+    QStringList TreeImageOrder() const { return m_TreeOrder; }
+    const QMap<QString, QImage> &ItemIcons() const { return m_ItemIcons; }
+
+    // Window kind of a word ("main" 0, "channel" 1, "ticker" 3, "tickeritem" 4, "dialog" 5).
+    static int KindOf(const QString &word);
+    // The version key of the first-start rule: major, minor, revision without separators.
+    static QString VersionKey();
+
+    // Where a report goes (a message box in the program); tests catch it. Empty: the log.
+    using Reporter = std::function<void(const QString &)>;
+    static void SetReporter(Reporter reporter);
+
+signals:
+    void SkinLoaded();
+
+private:
+    bool ApplyLine(const QString &keyword, const QString &value, QString *error);
+    bool LoadPicture(const QString &value, QImage *target, QString *error) const;
+    bool FontNumber(const QString &value, qint16 *target, QString *error) const;
+    frmSkinEntity *CurrentEntity(QString *error);
+    void Report(const QString &text) const;
+    static QImage BuiltInImage(const QString &key);
+
+    QString m_SkinName;
+    std::array<std::optional<clsTarnFont>, kFonts> m_Fonts;
+    std::array<SkinFrame, kFrameKinds> m_Frames;
+    std::array<qint32, 9> m_FrameColors {};
+    std::vector<frmSkinEntity> m_Entities;
+    QMap<QString, QImage> m_TreeImages;
+    QMap<QString, QImage> m_OwnTreeCopies;
+    QStringList m_TreeOrder;
+    QMap<QString, QImage> m_ItemIcons;
+    // Cursors of one read.
+    int m_CurrentFont = 0;
+    int m_CurrentFrame = 0;
+    int m_CurrentEntity = -1;
+};
