@@ -1,5 +1,7 @@
 #include "frmTarnSkin.h"
 
+#include "SkinEntityState.h"
+
 #include "Include.h"
 #include "ModelText.h"
 
@@ -89,6 +91,8 @@ frmTarnSkin::frmTarnSkin(QObject *parent) : QObject(parent)
 {
     ResetSkin();
 }
+
+frmTarnSkin::~frmTarnSkin() = default;
 
 frmTarnSkin &frmTarnSkin::Instance()
 {
@@ -248,6 +252,7 @@ void frmTarnSkin::ResetSkin()
     m_CurrentFont = 0;
     m_CurrentFrame = 0;
     m_CurrentEntity = -1;
+    ResetStates();
 }
 
 void frmTarnSkin::LoadSkin()
@@ -272,6 +277,7 @@ void frmTarnSkin::LoadSkin()
     }
     m_TreeImages.insert(QStringLiteral("last"), QImage());
     m_TreeOrder << QStringLiteral("last");
+    ResetStates();
     emit SkinLoaded();
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "SkinPainter.h"
 #include "SkinTypes.h"
+#include "SkinnedWindow.h"
 
 #include <QMap>
 #include <QObject>
@@ -8,6 +10,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -30,6 +33,7 @@ public:
     static const QStringList kTreeKeys;
 
     explicit frmTarnSkin(QObject *parent = nullptr);
+    ~frmTarnSkin() override;
     static frmTarnSkin &Instance();
 
     // Resets, chooses the skin (the default "Basalt" on the first load after a version
@@ -72,6 +76,24 @@ public:
     QStringList TreeImageOrder() const { return m_TreeOrder; }
     const QMap<QString, QImage> &ItemIcons() const { return m_ItemIcons; }
 
+    // ---- Painting and the mouse ----
+    void PaintAll(ISkinnedWindow *owner, QImage &surface, int kind);
+    // Background colour and the kind's frame: edges tiled, corners over them.
+    void PaintBorder(QImage &surface, int kind) const;
+    void PaintEntities(ISkinnedWindow *owner, QImage &surface, int kind);
+    // Buttons: 0 none, 1 left, 2 right; x, y in surface pixels. true when an entity reacted.
+    bool SkinMouseMove(ISkinnedWindow *owner, QImage &surface, int button, float x, float y, int kind);
+    bool SkinMouseDown(ISkinnedWindow *owner, QImage &surface, int button, float x, float y, int kind);
+    bool SkinMouseUp(ISkinnedWindow *owner, QImage &surface, int button, float x, float y, int kind);
+    // Where an entity was last placed.
+    EntityPlace PlaceOf(int entity) const;
+    // A window going away: entities stop watching it.
+    void ForgetOwner(ISkinnedWindow *owner);
+    // The hover watchers' ticks (every 20 ms while on); exposed for checks.
+    void tmrMouse_Timer(int entity);
+    void tmrOverWindow_Timer(int entity);
+    bool IsWatching(int entity) const;
+
     // Window kind of a word ("main" 0, "channel" 1, "ticker" 3, "tickeritem" 4, "dialog" 5).
     static int KindOf(const QString &word);
     // The version key of the first-start rule: major, minor, revision without separators.
@@ -101,6 +123,14 @@ private:
     QMap<QString, QImage> m_OwnTreeCopies;
     QStringList m_TreeOrder;
     QMap<QString, QImage> m_ItemIcons;
+    struct EntityState;
+    bool Visible(const frmSkinEntity &e, ISkinnedWindow *owner) const;
+    // Places the entity with its picture's or caption's size; false when it has neither.
+    bool Place(int index, ISkinnedWindow *owner, const QImage &surface);
+    void Draw(QImage &surface, const QImage &picture, const EntityPlace &at) const;
+    void ResetStates();
+    std::vector<std::unique_ptr<EntityState>> m_States;
+
     // Cursors of one read.
     int m_CurrentFont = 0;
     int m_CurrentFrame = 0;

@@ -1,0 +1,272 @@
+// Painting the frame and the entities, and routing the mouse to them.
+#include "frmTarnSkin.h"
+
+#include "Include.h"
+#include "SkinEntityState.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QTimer>
+
+using SkinPainter::HitTest;
+
+void frmTarnSkin::ResetStates()
+{
+    m_States.clear();
+    for (size_t i = 0; i < m_Entities.size(); ++i) {
+        auto state = std::make_unique<EntityState>();
+        const int index = int(i);
+        state->tmrMouse.setInterval(20);
+        state->tmrOverWindow.setInterval(20);
+        connect(&state->tmrMouse, &QTimer::timeout, this, [this, index] { tmrMouse_Timer(index); });
+        connect(&state->tmrOverWindow, &QTimer::timeout, this,
+                [this, index] { tmrOverWindow_Timer(index); });
+        m_States.push_back(std::move(state));
+    }
+}
+
+EntityPlace frmTarnSkin::PlaceOf(int entity) const
+{
+    return entity >= 0 && entity < int(m_States.size()) ? m_States[size_t(entity)]->place
+                                                        : EntityPlace();
+}
+
+bool frmTarnSkin::IsWatching(int entity) const
+{
+    return entity >= 0 && entity < int(m_States.size())
+        && (m_States[size_t(entity)]->tmrMouse.isActive()
+            || m_States[size_t(entity)]->tmrOverWindow.isActive());
+}
+
+void frmTarnSkin::ForgetOwner(ISkinnedWindow *owner)
+{
+    for (auto &state : m_States) {
+        if (state->owner == owner) {
+            state->owner = nullptr;
+            state->surface = nullptr;
+            state->tmrMouse.stop();
+            state->tmrOverWindow.stop();
+        }
+    }
+}
+
+bool frmTarnSkin::Visible(const frmSkinEntity &e, ISkinnedWindow *owner) const
+{
+    return owner && owner->DecodeIf(e.If) && !owner->DecodeIf(e.IfNot);
+}
+
+void frmTarnSkin::PaintAll(ISkinnedWindow *owner, QImage &surface, int kind)
+{
+    PaintBorder(surface, kind);
+    PaintEntities(owner, surface, kind);
+}
+
+void frmTarnSkin::PaintBorder(QImage &surface, int kind) const
+{
+    const QColor background = SkinPainter::ToColor(FrameColor(kind));
+    surface.fill(background.isValid() ? background : QColor(Qt::black));
+    const SkinFrame &f = Frame(kind);
+    const int W = surface.width();
+    const int H = surface.height();
+    QPainter p(&surface);
+    auto put = [&](const QImage &piece, int x, int y) {
+        if (!piece.isNull())
+            p.drawImage(x, y, piece);
+    };
+    // Edges are tiled (the last tile may run past its end), corners go over them.
+    if (!f.imgTopM.isNull())
+        for (int x = f.imgTopL.width(); x <= W - f.imgTopR.width(); x += f.imgTopM.width())
+            put(f.imgTopM, x, 0);
+    put(f.imgTopR, W - f.imgTopR.width(), 0);
+    put(f.imgTopL, 0, 0);
+    if (!f.imgSideL.isNull())
+        for (int y = f.imgTopM.height(); y <= H; y += f.imgSideL.height())
+            put(f.imgSideL, 0, y);
+    if (!f.imgSideR.isNull())
+        for (int y = f.imgTopM.height(); y <= H; y += f.imgSideR.height())
+            put(f.imgSideR, W - f.imgSideR.width(), y);
+    if (!f.imgSideB.isNull())
+        for (int x = 0; x <= W; x += f.imgSideB.width())
+            put(f.imgSideB, x, H - f.imgSideB.height());
+    put(f.imgBotL, 0, H - f.imgBotL.height());
+    put(f.imgBotR, W - f.imgBotR.width(), H - f.imgBotR.height());
+}
+
+bool frmTarnSkin::Place(int index, ISkinnedWindow *owner, const QImage &surface)
+{
+    const frmSkinEntity &e = m_Entities[size_t(index)];
+    EntityState &state = *m_States[size_t(index)];
+    QSizeF drawn;
+    if (!e.img.isNull()) {
+        drawn = e.img.size();
+    } else if (!e.Text.isEmpty()) {
+        state.caption = owner ? owner->DecodeText(e.Text) : e.Text;
+        const auto &font = Font(e.lbl.font >= 0 ? e.lbl.font : 0);
+        const QFontMetricsF metrics(font ? SkinPainter::ToFont(*font) : QFont());
+        drawn = QSizeF(metrics.horizontalAdvance(state.caption), metrics.height());
+    } else {
+        return false;
+    }
+    state.place = SkinPainter::PlaceEntity(e, drawn, surface.size());
+    return true;
+}
+
+void frmTarnSkin::Draw(QImage &surface, const QImage &picture, const EntityPlace &at) const
+{
+    QPainter p(&surface);
+    p.drawImage(QPointF(at.x, at.y), picture);
+}
+
+void frmTarnSkin::PaintEntities(ISkinnedWindow *owner, QImage &surface, int kind)
+{
+    for (size_t i = 0; i < m_Entities.size(); ++i) {
+        const frmSkinEntity &e = m_Entities[i];
+        if (e.Window != kind)
+            continue;
+        EntityState &state = *m_States[i];
+        state.owner = owner;
+        state.surface = &surface;
+        if (!Visible(e, owner) || !Place(int(i), owner, surface))
+            continue;
+        if (!e.img.isNull()) {
+            Draw(surface, e.img, state.place);
+            continue;
+        }
+        QPainter p(&surface);
+        const auto &font = Font(e.lbl.font >= 0 ? e.lbl.font : 0);
+        if (font) {
+            p.setFont(SkinPainter::ToFont(*font));
+            p.setPen(SkinPainter::ToColor(font->color));
+        }
+        const QFontMetricsF metrics(p.font());
+        p.drawText(QPointF(state.place.x, state.place.y + metrics.ascent()), state.caption);
+    }
+}
+
+bool frmTarnSkin::SkinMouseMove(ISkinnedWindow *owner, QImage &surface, int button, float x,
+                                float y, int kind)
+{
+    bool handled = false;
+    for (size_t i = 0; i < m_Entities.size(); ++i) {
+        const frmSkinEntity &e = m_Entities[i];
+        if (e.Window != kind)
+            continue;
+        EntityState &state = *m_States[i];
+        state.owner = owner;
+        state.surface = &surface;
+        if (!Place(int(i), owner, surface))
+            continue;
+        if (!Visible(e, owner))
+            continue;
+        const bool hit = HitTest(state.place, x, y);
+        if (button == 0) {
+            if (hit) {
+                if (!e.imgMM.isNull()) {
+                    Draw(surface, e.imgMM, state.place);
+                    state.tmrMouse.start();
+                    handled = true;
+                } else if (!e.Function.isEmpty() && !e.lblMM.caption.isEmpty()) {
+                    owner->SetSurfaceCursor(true);
+                    state.tmrMouse.start();
+                    handled = true;
+                }
+            }
+            if (e.If == QLatin1String("mouseoverwindow"))
+                state.tmrOverWindow.start();
+        } else if (button == 1 && hit) {
+            if (!e.imgMD.isNull())
+                Draw(surface, e.imgMD, state.place);
+            else if (!e.Function.isEmpty() && !e.lblMM.caption.isEmpty())
+                owner->SetSurfaceCursor(true);
+            state.tmrMouse.start();
+            handled = true;
+        }
+    }
+    return handled;
+}
+
+bool frmTarnSkin::SkinMouseDown(ISkinnedWindow *owner, QImage &surface, int button, float x,
+                                float y, int kind)
+{
+    if (button != 1)
+        return false;
+    bool handled = false;
+    for (size_t i = 0; i < m_Entities.size(); ++i) {
+        const frmSkinEntity e = m_Entities[i]; // a handler may reload the skin
+        if (e.Window != kind || e.Function.isEmpty() || i >= m_States.size())
+            continue;
+        EntityState &state = *m_States[i];
+        state.owner = owner;
+        state.surface = &surface;
+        if (!Place(int(i), owner, surface) || !Visible(e, owner) || !HitTest(state.place, x, y))
+            continue;
+        if (!e.imgMD.isNull()) {
+            Draw(surface, e.imgMD, state.place);
+            state.tmrMouse.start();
+        }
+        const EntityPlace at = state.place;
+        owner->SkinHandler(e.Function, at.x, at.y + at.height, false);
+        handled = true;
+    }
+    return handled;
+}
+
+bool frmTarnSkin::SkinMouseUp(ISkinnedWindow *owner, QImage &surface, int button, float x,
+                              float y, int kind)
+{
+    if (button != 1)
+        return false;
+    for (size_t i = 0; i < m_Entities.size(); ++i) {
+        const frmSkinEntity e = m_Entities[i];
+        if (e.Window != kind || (e.Function.isEmpty() && e.Link.isEmpty()))
+            continue;
+        EntityState &state = *m_States[i];
+        state.owner = owner;
+        state.surface = &surface;
+        if (!Place(int(i), owner, surface) || !Visible(e, owner) || !HitTest(state.place, x, y))
+            continue;
+        // The first entity that answers acts; those under it do not.
+        if (!e.Link.isEmpty())
+            Include::OpenURL(e.Link);
+        else
+            owner->SkinHandler(e.Function.toLower(), state.place.x,
+                               state.place.y + state.place.height, true);
+        return true;
+    }
+    return false;
+}
+
+void frmTarnSkin::tmrMouse_Timer(int index)
+{
+    if (index < 0 || index >= int(m_States.size()))
+        return;
+    EntityState &state = *m_States[size_t(index)];
+    const frmSkinEntity &e = m_Entities[size_t(index)];
+    if (!state.surface || !state.owner || !Visible(e, state.owner)) {
+        state.tmrMouse.stop();
+        return;
+    }
+    const QPointF cursor = state.owner->CursorOnSurface();
+    if (HitTest(state.place, float(cursor.x()), float(cursor.y())))
+        return;
+    if (!e.img.isNull())
+        Draw(*state.surface, e.img, state.place);
+    else if (!state.caption.isEmpty())
+        state.owner->SetSurfaceCursor(false);
+    state.tmrMouse.stop();
+}
+
+void frmTarnSkin::tmrOverWindow_Timer(int index)
+{
+    if (index < 0 || index >= int(m_States.size()))
+        return;
+    EntityState &state = *m_States[size_t(index)];
+    if (!state.owner) {
+        state.tmrOverWindow.stop();
+        return;
+    }
+    if (state.owner->CursorOverWindow())
+        return;
+    state.tmrOverWindow.stop();
+    state.owner->PaintMe();
+}
