@@ -1,0 +1,190 @@
+#include "SkinWindows.h"
+
+#include "SkinPainter.h"
+
+#include <QBitmap>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QWindow>
+
+// ---- clsStyle --------------------------------------------------------------------------------
+
+void clsStyle::setClient(QWidget *window)
+{
+    if (m_Client)
+        m_Client->removeEventFilter(this);
+    m_Client = window;
+    if (m_Client)
+        m_Client->installEventFilter(this);
+}
+
+void clsStyle::SetFlag(Qt::WindowType flag, bool on)
+{
+    if (!m_Client)
+        return;
+    const bool visible = m_Client->isVisible();
+    const QPoint where = m_Client->pos();
+    m_Client->setWindowFlag(flag, on);
+    if (visible) {
+        m_Client->move(where);
+        m_Client->show();
+    }
+}
+
+void clsStyle::setTitlebar(bool on)
+{
+    SetFlag(Qt::FramelessWindowHint, !on);
+}
+
+void clsStyle::setSizable(bool on)
+{
+    if (!m_Client)
+        return;
+    if (on) {
+        m_Client->setMinimumSize(0, 0);
+        m_Client->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    } else {
+        m_Client->setFixedSize(m_Client->size());
+    }
+}
+
+bool clsStyle::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != m_Client)
+        return false;
+    if (AutoDrag && event->type() == QEvent::MouseButtonPress
+        && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+        SkinWindow::DragWindow(m_Client);
+        return true;
+    }
+    if (AutoSysMenu && event->type() == QEvent::MouseButtonRelease
+        && static_cast<QMouseEvent *>(event)->button() == Qt::RightButton) {
+        QMenu menu;
+        QWidget *w = m_Client;
+        menu.addAction(QObject::tr("Minimise"), w, &QWidget::showMinimized);
+        menu.addAction(w->isMaximized() ? QObject::tr("Restore") : QObject::tr("Maximise"), w,
+                       [w] { w->isMaximized() ? w->showNormal() : w->showMaximized(); });
+        menu.addSeparator();
+        menu.addAction(QObject::tr("Close"), w, &QWidget::close);
+        menu.exec(static_cast<QMouseEvent *>(event)->globalPosition().toPoint());
+        return true;
+    }
+    return false;
+}
+
+// ---- Moving and sizing -------------------------------------------------------------------------
+
+namespace {
+
+// Follows the mouse while its left button is held, for desktops without a window manager.
+class MouseFollower : public QObject
+{
+public:
+    MouseFollower(QWidget *window, Qt::Edges edges)
+        : QObject(window), m_Window(window), m_Edges(edges), m_Start(QCursor::pos()),
+          m_Geometry(window->geometry())
+    {
+        window->grabMouse();
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::MouseMove) {
+            const QPoint delta = QCursor::pos() - m_Start;
+            QRect g = m_Geometry;
+            if (!m_Edges) {
+                g.moveTopLeft(g.topLeft() + delta);
+            } else {
+                if (m_Edges & Qt::LeftEdge)
+                    g.setLeft(g.left() + delta.x());
+                if (m_Edges & Qt::RightEdge)
+                    g.setRight(g.right() + delta.x());
+                if (m_Edges & Qt::TopEdge)
+                    g.setTop(g.top() + delta.y());
+                if (m_Edges & Qt::BottomEdge)
+                    g.setBottom(g.bottom() + delta.y());
+            }
+            m_Window->setGeometry(g);
+            return true;
+        }
+        if (event->type() == QEvent::MouseButtonRelease) {
+            m_Window->releaseMouse();
+            m_Window->removeEventFilter(this);
+            deleteLater();
+            return true;
+        }
+        return false;
+    }
+
+private:
+    QWidget *m_Window;
+    Qt::Edges m_Edges;
+    QPoint m_Start;
+    QRect m_Geometry;
+};
+
+} // namespace
+
+namespace SkinWindow {
+
+bool DragWindow(QWidget *window)
+{
+    if (!window || window->isMaximized())
+        return false;
+    if (QWindow *handle = window->windowHandle(); handle && handle->startSystemMove())
+        return true;
+    new MouseFollower(window, {});
+    return true;
+}
+
+bool SizeWindow(QWidget *window, Qt::Edges edges)
+{
+    if (!window || window->isMaximized() || window->isMinimized() || !edges)
+        return false;
+    if (QWindow *handle = window->windowHandle(); handle && handle->startSystemResize(edges))
+        return true;
+    new MouseFollower(window, edges);
+    return true;
+}
+
+} // namespace SkinWindow
+
+// ---- Transparent -------------------------------------------------------------------------------
+
+Transparent::Transparent(QWidget *host)
+    : QObject(host), m_Host(host), m_MaskColor(SkinPainter::ToColor(qint32(0x8000000F)))
+{
+}
+
+void Transparent::setMaskColor(const QColor &colour)
+{
+    m_MaskColor = colour;
+    Reshape();
+}
+
+void Transparent::setMaskPicture(const QImage &picture)
+{
+    m_MaskPicture = picture;
+    Reshape();
+}
+
+void Transparent::Reshape()
+{
+    if (!m_Host || m_MaskPicture.isNull())
+        return;
+    // Pixels of the mask colour are left out of the window. (In the bitmap a widget mask is
+    // made from, the pixels createMaskFromColor marks are the ones cut away.)
+    const QImage mask = m_MaskPicture.convertToFormat(QImage::Format_RGB32)
+                            .createMaskFromColor(m_MaskColor.rgb(), Qt::MaskInColor);
+    m_Host->setMask(QBitmap::fromImage(mask));
+}
+
+void Transparent::ResetWindow()
+{
+    if (m_Host)
+        m_Host->clearMask();
+}
