@@ -185,6 +185,15 @@ bool frmTarnSkin::SkinMouseMove(ISkinnedWindow *owner, QImage &surface, int butt
     return handled;
 }
 
+bool frmTarnSkin::HitsEntity(int index, ISkinnedWindow *owner, QImage &surface, float x, float y)
+{
+    EntityState &state = *m_States[size_t(index)];
+    state.owner = owner;
+    state.surface = &surface;
+    return Place(index, owner, surface) && Visible(m_Entities[size_t(index)], owner)
+        && HitTest(state.place, x, y);
+}
+
 bool frmTarnSkin::SkinMouseDown(ISkinnedWindow *owner, QImage &surface, int button, float x,
                                 float y, int kind)
 {
@@ -195,11 +204,9 @@ bool frmTarnSkin::SkinMouseDown(ISkinnedWindow *owner, QImage &surface, int butt
         const frmSkinEntity e = m_Entities[i]; // a handler may reload the skin
         if (e.Window != kind || e.Function.isEmpty() || i >= m_States.size())
             continue;
-        EntityState &state = *m_States[i];
-        state.owner = owner;
-        state.surface = &surface;
-        if (!Place(int(i), owner, surface) || !Visible(e, owner) || !HitTest(state.place, x, y))
+        if (!HitsEntity(int(i), owner, surface, x, y))
             continue;
+        EntityState &state = *m_States[i];
         if (!e.imgMD.isNull()) {
             Draw(surface, e.imgMD, state.place);
             state.tmrMouse.start();
@@ -220,11 +227,9 @@ bool frmTarnSkin::SkinMouseUp(ISkinnedWindow *owner, QImage &surface, int button
         const frmSkinEntity e = m_Entities[i];
         if (e.Window != kind || (e.Function.isEmpty() && e.Link.isEmpty()))
             continue;
-        EntityState &state = *m_States[i];
-        state.owner = owner;
-        state.surface = &surface;
-        if (!Place(int(i), owner, surface) || !Visible(e, owner) || !HitTest(state.place, x, y))
+        if (!HitsEntity(int(i), owner, surface, x, y))
             continue;
+        const EntityState &state = *m_States[i];
         // The first entity that answers acts; those under it do not.
         if (!e.Link.isEmpty())
             Include::OpenURL(e.Link);

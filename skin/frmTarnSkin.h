@@ -128,6 +128,8 @@ private:
     // Places the entity with its picture's or caption's size; false when it has neither.
     bool Place(int index, ISkinnedWindow *owner, const QImage &surface);
     void Draw(QImage &surface, const QImage &picture, const EntityPlace &at) const;
+    // Remembers owner and surface, places the entity: is it visible there and under (x, y)?
+    bool HitsEntity(int index, ISkinnedWindow *owner, QImage &surface, float x, float y);
     void ResetStates();
     std::vector<std::unique_ptr<EntityState>> m_States;
 
