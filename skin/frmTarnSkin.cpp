@@ -141,6 +141,25 @@ QString frmTarnSkin::SkinFolder() const
     return Include::AppPath() + QStringLiteral("/skins/") + m_SkinName + QLatin1Char('/');
 }
 
+static QString loadStylesheet(const QString &path, xml::Document &doc,
+                              std::unique_ptr<xml::Stylesheet> &compiled)
+{
+    compiled.reset();
+    if (doc.load(path))
+        compiled = xml::Stylesheet::fromDocument(doc);
+    return path;
+}
+
+QString frmTarnSkin::GetXSLFilename()
+{
+    return loadStylesheet(XslFile, m_ViewerXsl, m_ViewerStyle);
+}
+
+QString frmTarnSkin::GetXSLTicker()
+{
+    return loadStylesheet(XslTicker, m_TickerXsl, m_TickerStyle);
+}
+
 const std::optional<clsTarnFont> &frmTarnSkin::Font(int index) const
 {
     static const std::optional<clsTarnFont> none;
@@ -278,6 +297,8 @@ void frmTarnSkin::LoadSkin()
     m_TreeImages.insert(QStringLiteral("last"), QImage());
     m_TreeOrder << QStringLiteral("last");
     ResetStates();
+    GetXSLFilename();
+    GetXSLTicker();
     emit SkinLoaded();
 }
 

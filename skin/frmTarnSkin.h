@@ -3,6 +3,8 @@
 #include "SkinPainter.h"
 #include "SkinTypes.h"
 #include "SkinnedWindow.h"
+#include "XmlDocument.h"
+#include "XmlStylesheet.h"
 
 #include <QMap>
 #include <QObject>
@@ -61,6 +63,15 @@ public:
     qint32 SearchColor = 0x00FFFFFF;
     qint32 ChannelMinWidth = 325, ChannelMinHeight = 300;
     QImage TreeBackImage;
+
+    // Loads the item-view (ticker-view) stylesheet into the shared document and compiled
+    // stylesheet that the viewers (the ticker preview) apply; returns its path. A stylesheet
+    // that cannot be read leaves both empty.
+    QString GetXSLFilename();
+    QString GetXSLTicker();
+    const xml::Document &ViewerStylesheetDocument() const { return m_ViewerXsl; }
+    const xml::Stylesheet *ViewerStylesheet() const { return m_ViewerStyle.get(); }
+    const xml::Stylesheet *TickerStylesheet() const { return m_TickerStyle.get(); }
 
     const std::optional<clsTarnFont> &Font(int index) const;
     qint32 GetFontColor(int index) const;
@@ -132,6 +143,10 @@ private:
     bool HitsEntity(int index, ISkinnedWindow *owner, QImage &surface, float x, float y);
     void ResetStates();
     std::vector<std::unique_ptr<EntityState>> m_States;
+    xml::Document m_ViewerXsl;
+    xml::Document m_TickerXsl;
+    std::unique_ptr<xml::Stylesheet> m_ViewerStyle;
+    std::unique_ptr<xml::Stylesheet> m_TickerStyle;
 
     // Cursors of one read.
     int m_CurrentFont = 0;

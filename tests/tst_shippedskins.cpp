@@ -1,4 +1,5 @@
 #include "Include.h"
+#include "XmlDocument.h"
 #include "frmTarnSkin.h"
 
 #include <QDir>
@@ -93,6 +94,32 @@ void TestShippedSkins::loadsAndPaints()
             QCOMPARE(surface.pixelColor(0, 0), QColor(255, 0, 255));
         surface.save(QStringLiteral("screenshots/skin-%1-kind%2.png").arg(skin).arg(kind));
     }
+
+    // The stylesheets the windows apply: the page structure they rely on.
+    QVERIFY(engine.ViewerStylesheet());
+    QVERIFY(engine.TickerStylesheet());
+    xml::Document list;
+    QVERIFY(list.loadXML(QByteArray(
+        "<items><item channel=\"c\" date=\"06 Dec 2026\" time=\"10:00:00\"><title>First &amp; foremost</title>"
+        "<description>&lt;p&gt;Body &lt;b&gt;one&lt;/b&gt;&lt;/p&gt;</description><read>false</read>"
+        "<flag>true</flag><delete>false</delete><channeltitle>Valley</channeltitle><hash>H1</hash></item>"
+        "<item channel=\"c\" date=\"05 Dec 2026\" time=\"09:00:00\"><title>Second</title><link>http://127.0.0.1/2</link>"
+        "<read>true</read><flag>false</flag><delete>false</delete><channeltitle>Valley</channeltitle>"
+        "<hash>H2</hash></item></items>")));
+    const QString page = QString::fromUtf8(engine.ViewerStylesheet()->transformToText(list).value_or(""));
+    QVERIFY(page.contains(".channelTitle{display:none;}"));
+    QVERIFY(page.contains("id=\"expandall\"") && page.contains("id=\"collapseall\""));
+    QCOMPARE(page.count("class=\"item collapsed"), 2);
+    QVERIFY(page.indexOf("First &amp; foremost") < page.indexOf("Second"));
+    QVERIFY(page.contains("cmd('R',1)") && page.contains("cmd('D',2)") && page.contains("cmd('T',2)"));
+    QVERIFY(page.contains("<p>Body <b>one</b></p>")); // the item's own markup
+    QVERIFY(page.contains("icons/itemex.png"));         // the first item is tagged
+
+    xml::Document one;
+    QVERIFY(one.loadXML(QByteArray("<channel><item date=\"06 Dec 2026\" time=\"10:00:00\"><title>Only</title>"
+                                   "<description>Text</description><channeltitle>Valley</channeltitle></item></channel>")));
+    const QString preview = QString::fromUtf8(engine.TickerStylesheet()->transformToText(one).value_or(""));
+    QVERIFY(preview.contains("Only") && preview.contains("Valley - 06 Dec 2026 10:00"));
 }
 
 QTEST_MAIN(TestShippedSkins)
