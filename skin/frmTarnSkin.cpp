@@ -172,6 +172,27 @@ qint32 frmTarnSkin::GetFontColor(int index) const
     return font ? font->color : 0;
 }
 
+QFont frmTarnSkin::GetFont(int index) const
+{
+    const auto &font = Font(index);
+    return font ? SkinPainter::ToFont(*font) : QFont();
+}
+
+void frmTarnSkin::SetFont(QWidget *target, int index, bool applyColour) const
+{
+    if (!target)
+        return;
+    target->setFont(GetFont(index));
+    if (applyColour) {
+        QPalette palette = target->palette();
+        const QColor colour = SkinPainter::ToColor(GetFontColor(index));
+        palette.setColor(QPalette::WindowText, colour);
+        palette.setColor(QPalette::Text, colour);
+        palette.setColor(QPalette::ButtonText, colour);
+        target->setPalette(palette);
+    }
+}
+
 const SkinFrame &frmTarnSkin::Frame(int kind) const
 {
     static const SkinFrame none;

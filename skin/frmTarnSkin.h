@@ -6,7 +6,9 @@
 #include "XmlDocument.h"
 #include "XmlStylesheet.h"
 
+#include <QFont>
 #include <QMap>
+#include <QWidget>
 #include <QObject>
 #include <QStringList>
 
@@ -75,6 +77,10 @@ public:
 
     const std::optional<clsTarnFont> &Font(int index) const;
     qint32 GetFontColor(int index) const;
+    // The slot's face, size and styles as a font (the default font for an empty slot).
+    QFont GetFont(int index) const;
+    // Gives a widget the slot's font and, when asked, its text colour.
+    void SetFont(QWidget *target, int index, bool applyColour) const;
     qint16 FrameNSize(int kind) const { return Frame(kind).nSize; }
     qint16 FrameESize(int kind) const { return Frame(kind).eSize; }
     qint16 FrameSSize(int kind) const { return Frame(kind).sSize; }

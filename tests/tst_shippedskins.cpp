@@ -3,6 +3,7 @@
 #include "frmTarnSkin.h"
 
 #include <QDir>
+#include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -94,6 +95,18 @@ void TestShippedSkins::loadsAndPaints()
             QCOMPARE(surface.pixelColor(0, 0), QColor(255, 0, 255));
         surface.save(QStringLiteral("screenshots/skin-%1-kind%2.png").arg(skin).arg(kind));
     }
+
+    // Fonts reach widgets, colour only when asked.
+    QLabel label;
+    const QColor before = label.palette().color(QPalette::WindowText);
+    engine.SetFont(&label, 0, false);
+    QCOMPARE(label.font().family(), engine.Font(0)->face);
+    QVERIFY(label.font().bold());
+    QCOMPARE(label.palette().color(QPalette::WindowText), before);
+    engine.SetFont(&label, 0, true);
+    QCOMPARE(label.palette().color(QPalette::WindowText), SkinPainter::ToColor(engine.GetFontColor(0)));
+    QCOMPARE(engine.GetFont(3).pointSizeF(), 8.0);
+    engine.SetFont(nullptr, 0, true); // nothing to set: nothing happens
 
     // The stylesheets the windows apply: the page structure they rely on.
     QVERIFY(engine.ViewerStylesheet());

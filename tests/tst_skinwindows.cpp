@@ -1,4 +1,6 @@
+#include "Include.h"
 #include "SkinWindows.h"
+#include "frmTarnSkin.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -6,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -45,6 +48,8 @@ class TestSkinWindows : public QObject
 private slots:
     void maskColourMakesAHole();
     void styleAndMoving();
+    void skinnedDemoWindows_data();
+    void skinnedDemoWindows();
 };
 
 void TestSkinWindows::maskColourMakesAHole()
@@ -119,6 +124,76 @@ void TestSkinWindows::styleAndMoving()
                         Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&window, &release);
     QCOMPARE(window.pos(), before + QPoint(30, 25));
+}
+
+void TestSkinWindows::skinnedDemoWindows_data()
+{
+    QTest::addColumn<QString>("skin");
+    QTest::newRow("Basalt") << "Basalt";
+    QTest::newRow("Heath") << "Heath";
+}
+
+// A skinned window of each kind, shaped by the skin's mask colour, as the X server shows it.
+void TestSkinWindows::skinnedDemoWindows()
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        QSKIP("needs an X server (run under xvfb-run)");
+    QFETCH(QString, skin);
+    QTemporaryDir home;
+    QTemporaryDir config;
+    qputenv("TARNWICK_HOME", home.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    QVERIFY(Include::SeedAppFolder(QStringLiteral(TARNWICK_DATA)));
+    Include::Settings().SaveSetting("PREFS", frmTarnSkin::VersionKey(), "True");
+    Include::Settings().SaveSetting("PREFS", "SKINNAME", skin);
+    frmTarnSkin engine;
+    engine.LoadSkin();
+
+    QImage green(700, 500, QImage::Format_RGB32);
+    green.fill(Qt::green);
+    PictureWindow desktop(green);
+    desktop.move(0, 0);
+    desktop.show();
+
+    struct Owner : ISkinnedWindow
+    {
+        void PaintMe() override {}
+        void SkinHandler(const QString &, float, float, bool) override {}
+        QString DecodeText(const QString &t) override
+        {
+            return QString(t).replace("{user}", "anna").replace("{title}", "Tarn Valley News")
+                .replace("{channels}", "12").replace("{items}", "48").replace("{allitems}", "120")
+                .replace("{filter}", "Unread").replace("{chl}", "Tarn Valley News");
+        }
+        bool DecodeIf(const QString &w) override { return w.isEmpty() || w == "playing"; }
+        QPointF CursorOnSurface() const override { return {}; }
+        bool CursorOverWindow() const override { return false; }
+        void SetSurfaceCursor(bool) override {}
+    } owner;
+
+    const QList<QPair<int, QSize>> kinds = {{0, {240, 360}}, {1, {420, 300}}, {3, {600, 24}},
+                                            {4, {320, 140}}, {5, {300, 160}}};
+    for (const auto &[kind, size] : kinds) {
+        QImage surface(size, QImage::Format_RGB32);
+        engine.PaintAll(&owner, surface, kind);
+        PictureWindow window(surface);
+        window.move(40, 40);
+        window.show();
+        Transparent tsp(&window);
+        tsp.setMaskColor(SkinPainter::ToColor(engine.MaskColor));
+        tsp.setMaskPicture(surface);
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.raise();
+        QTest::qWait(150);
+        const QImage shot = screenAt(QRect(40, 40, size.width(), size.height()));
+        shot.save(artefact(QStringLiteral("window-%1-kind%2.png").arg(skin).arg(kind)));
+        // The window's own pixels inside, the desktop through the rounded-off corners.
+        QCOMPARE(shot.pixelColor(size.width() / 2, size.height() / 2),
+                 surface.pixelColor(size.width() / 2, size.height() / 2));
+        if (kind != 3)
+            QCOMPARE(shot.pixelColor(0, 0), QColor(Qt::green));
+        window.hide();
+    }
 }
 
 // Real windows on the X server when there is one (the test run provides it), else skipped.
