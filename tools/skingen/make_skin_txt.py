@@ -104,25 +104,28 @@ def skin(name, c):
         out += frame(kind, top, edge, c["framecolor"])
     out += "; ---- Main window ----\n"
     out += button("main", "close", "close", -8, 5)
-    out += button("main", "min", "min", -28, 5)
+    out += button("main", "max", "max", -28, 5)
+    out += button("main", "min", "min", -48, 5)
+    out += button("main", "windowframe", "menu", -68, 5, cond="mouseoverwindow")
     out += button("main", "move", "menu", 8, 5)
     out += text("main", "title", "{user}", 30, 6, 1, function="move")
     for i, (fn, img) in enumerate([("addchannel", "add"), ("reloadall", "reload"),
                                    ("openticker", "ticker"), ("profiles", "profiles"),
-                                   ("prefs", "prefs")]):
+                                   ("prefs", "prefs"), ("search", "link")]):
         out += button("main", fn, img, 12 + 20 * i, -12, cond="mouseoverwindow")
-    out += text("main", "counts", "{channels} channels, {items} items", -12, -12, 4)
+    out += text("main", "counts", "{channels} channels, {items} items", -12, -30, 4)
     out += "; ---- Item viewer ----\n"
     out += button("channel", "close", "close", -8, 7)
     out += button("channel", "max", "max", -28, 7)
     out += button("channel", "min", "min", -48, 7)
     out += text("channel", "title", "{title}", 12, 8, 1, function="move")
     for i, (fn, img) in enumerate([("sortmenu", "sort"), ("markallread", "read"),
-                                   ("reload", "reload"), ("openinbrowser", "link")]):
+                                   ("reload", "reload"), ("openinbrowser", "link"),
+                                   ("untagall", "tag")]):
         out += button("channel", fn, img, 12 + 20 * i, -12)
     out += text("channel", "filter", "{filter}: {items} of {allitems}", -12, -12, 4)
-    for fn, label, left in [("sortall", "All", 100), ("sortunread", "Unread", 130),
-                            ("sorttoday", "Today", 182), ("sorttagged", "Tagged", 228)]:
+    for fn, label, left in [("sortall", "All", 120), ("sortunread", "Unread", 150),
+                            ("sorttoday", "Today", 202), ("sorttagged", "Tagged", 248)]:
         out += text("channel", fn, label, left, -13, 4, function=fn, hover=5)
     out += "; ---- Ticker ----\n"
     out += button("ticker", "tickermenu", "menu", 4, 4)
@@ -130,6 +133,7 @@ def skin(name, c):
     out += button("ticker", "pause", "pause", 44, 4, cond="playing")
     out += button("ticker", "play", "play", 44, 4, cond="paused")
     out += button("ticker", "next", "next", 64, 4)
+    out += text("ticker", "when", "{date} {time}", -86, 6, 4)
     out += button("ticker", "tag", "tag", -64, 4, cond="mouseoverwindow")
     out += button("ticker", "delete", "delete", -44, 4, cond="mouseoverwindow")
     out += button("ticker", "link", "link", -24, 4, cond="mouseoverwindow")
