@@ -66,30 +66,42 @@ void frmTarnSkin::PaintBorder(QImage &surface, int kind) const
     const QColor background = SkinPainter::ToColor(FrameColor(kind));
     surface.fill(background.isValid() ? background : QColor(Qt::black));
     const SkinFrame &f = Frame(kind);
-    const int W = surface.width();
-    const int H = surface.height();
+    // Logical pixels throughout: surfaces and pictures may carry a device pixel ratio.
+    const int W = qRound(surface.deviceIndependentSize().width());
+    const int H = qRound(surface.deviceIndependentSize().height());
     QPainter p(&surface);
     auto put = [&](const QImage &piece, int x, int y) {
         if (!piece.isNull())
-            p.drawImage(x, y, piece);
+            p.drawImage(QPointF(x, y), piece);
     };
+    struct Logical
+    {
+        int w, h;
+    };
+    auto size = [](const QImage &img) {
+        const QSizeF s = img.deviceIndependentSize();
+        return Logical {qRound(s.width()), qRound(s.height())};
+    };
+    const Logical topL = size(f.imgTopL), topM = size(f.imgTopM), topR = size(f.imgTopR),
+                  sideL = size(f.imgSideL), sideR = size(f.imgSideR), sideB = size(f.imgSideB),
+                  botL = size(f.imgBotL), botR = size(f.imgBotR);
     // Edges are tiled (the last tile may run past its end), corners go over them.
     if (!f.imgTopM.isNull())
-        for (int x = f.imgTopL.width(); x <= W - f.imgTopR.width(); x += f.imgTopM.width())
+        for (int x = topL.w; x <= W - topR.w; x += topM.w)
             put(f.imgTopM, x, 0);
-    put(f.imgTopR, W - f.imgTopR.width(), 0);
+    put(f.imgTopR, W - topR.w, 0);
     put(f.imgTopL, 0, 0);
     if (!f.imgSideL.isNull())
-        for (int y = f.imgTopM.height(); y <= H; y += f.imgSideL.height())
+        for (int y = topM.h; y <= H; y += sideL.h)
             put(f.imgSideL, 0, y);
     if (!f.imgSideR.isNull())
-        for (int y = f.imgTopM.height(); y <= H; y += f.imgSideR.height())
-            put(f.imgSideR, W - f.imgSideR.width(), y);
+        for (int y = topM.h; y <= H; y += sideR.h)
+            put(f.imgSideR, W - sideR.w, y);
     if (!f.imgSideB.isNull())
-        for (int x = 0; x <= W; x += f.imgSideB.width())
-            put(f.imgSideB, x, H - f.imgSideB.height());
-    put(f.imgBotL, 0, H - f.imgBotL.height());
-    put(f.imgBotR, W - f.imgBotR.width(), H - f.imgBotR.height());
+        for (int x = 0; x <= W; x += sideB.w)
+            put(f.imgSideB, x, H - sideB.h);
+    put(f.imgBotL, 0, H - botL.h);
+    put(f.imgBotR, W - botR.w, H - botR.h);
 }
 
 bool frmTarnSkin::Place(int index, ISkinnedWindow *owner, const QImage &surface)
@@ -98,7 +110,7 @@ bool frmTarnSkin::Place(int index, ISkinnedWindow *owner, const QImage &surface)
     EntityState &state = *m_States[size_t(index)];
     QSizeF drawn;
     if (!e.img.isNull()) {
-        drawn = e.img.size();
+        drawn = e.img.deviceIndependentSize();
     } else if (!e.Text.isEmpty()) {
         state.caption = owner ? owner->DecodeText(e.Text) : e.Text;
         const auto &font = Font(e.lbl.font >= 0 ? e.lbl.font : 0);
@@ -107,7 +119,7 @@ bool frmTarnSkin::Place(int index, ISkinnedWindow *owner, const QImage &surface)
     } else {
         return false;
     }
-    state.place = SkinPainter::PlaceEntity(e, drawn, surface.size());
+    state.place = SkinPainter::PlaceEntity(e, drawn, surface.deviceIndependentSize());
     return true;
 }
 

@@ -178,8 +178,11 @@ void Transparent::Reshape()
         return;
     // Pixels of the mask colour are left out of the window. (In the bitmap a widget mask is
     // made from, the pixels createMaskFromColor marks are the ones cut away.)
-    const QImage mask = m_MaskPicture.convertToFormat(QImage::Format_RGB32)
-                            .createMaskFromColor(m_MaskColor.rgb(), Qt::MaskInColor);
+    QImage picture = m_MaskPicture.convertToFormat(QImage::Format_RGB32);
+    if (picture.devicePixelRatio() > 1.0) // a window's mask is in logical pixels
+        picture = picture.scaled(picture.deviceIndependentSize().toSize(), Qt::IgnoreAspectRatio,
+                                 Qt::FastTransformation);
+    const QImage mask = picture.createMaskFromColor(m_MaskColor.rgb(), Qt::MaskInColor);
     m_Host->setMask(QBitmap::fromImage(mask));
 }
 

@@ -9,7 +9,9 @@
 #include <QDebug>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QPainter>
+#include <QScreen>
 
 #include <cmath>
 #include <limits>
@@ -358,9 +360,44 @@ void frmTarnSkin::ReadSkin(const QString &name)
     }
 }
 
+namespace {
+int &pictureScale()
+{
+    static int scale = 0;
+    return scale;
+}
+} // namespace
+
+void frmTarnSkin::SetPictureScale(int scale)
+{
+    pictureScale() = scale;
+}
+
+int frmTarnSkin::PictureScale()
+{
+    if (pictureScale() > 0)
+        return pictureScale();
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return screen && screen->devicePixelRatio() > 1.0 ? 2 : 1;
+}
+
 bool frmTarnSkin::LoadPicture(const QString &value, QImage *target, QString *error) const
 {
-    QImage image(SkinFolder() + value);
+    const QString path = SkinFolder() + value;
+    if (PictureScale() > 1) {
+        // The sharper picture where the skin has one, at the same logical size.
+        QString sharper = path;
+        const int dot = sharper.lastIndexOf(QLatin1Char('.'));
+        sharper.insert(dot > sharper.lastIndexOf(QLatin1Char('/')) ? dot : sharper.size(),
+                       QStringLiteral("@2x"));
+        QImage image(sharper);
+        if (!image.isNull()) {
+            image.setDevicePixelRatio(2);
+            *target = image;
+            return true;
+        }
+    }
+    QImage image(path);
     if (image.isNull()) {
         *error = QStringLiteral("cannot load picture ") + value;
         return false;

@@ -115,6 +115,10 @@ public:
     static int KindOf(const QString &word);
     // The version key of the first-start rule: major, minor, revision without separators.
     static QString VersionKey();
+    // The picture scale: 2 takes "name@2x.png" where a skin has it (drawn at the same logical
+    // size). 0, the default, follows the primary screen's device pixel ratio.
+    static void SetPictureScale(int scale);
+    static int PictureScale();
 
     // Where a report goes (a message box in the program); tests catch it. Empty: the log.
     using Reporter = std::function<void(const QString &)>;

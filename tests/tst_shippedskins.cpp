@@ -44,6 +44,8 @@ private slots:
     void initTestCase();
     void loadsAndPaints_data();
     void loadsAndPaints();
+    void sharpAtTwiceTheScale_data() { loadsAndPaints_data(); }
+    void sharpAtTwiceTheScale();
 
 private:
     QTemporaryDir m_Home;
@@ -133,6 +135,43 @@ void TestShippedSkins::loadsAndPaints()
                                    "<description>Text</description><channeltitle>Valley</channeltitle></item></channel>")));
     const QString preview = QString::fromUtf8(engine.TickerStylesheet()->transformToText(one).value_or(""));
     QVERIFY(preview.contains("Only") && preview.contains("Valley - 06 Dec 2026 10:00"));
+}
+
+// On a screen of twice the density the "@2x" pictures are taken, at the same logical size.
+void TestShippedSkins::sharpAtTwiceTheScale()
+{
+    QFETCH(QString, skin);
+    Include::Settings().SaveSetting("PREFS", frmTarnSkin::VersionKey(), "True");
+    Include::Settings().SaveSetting("PREFS", "SKINNAME", skin);
+    frmTarnSkin normal;
+    frmTarnSkin::SetPictureScale(1);
+    normal.LoadSkin();
+    frmTarnSkin sharp;
+    frmTarnSkin::SetPictureScale(2);
+    sharp.LoadSkin();
+    frmTarnSkin::SetPictureScale(0);
+    const QImage &one = normal.Frame(0).imgTopL;
+    const QImage &two = sharp.Frame(0).imgTopL;
+    QCOMPARE(two.devicePixelRatio(), 2.0);
+    QCOMPARE(two.size(), one.size() * 2);
+    QCOMPARE(two.deviceIndependentSize(), QSizeF(one.size()));
+    QCOMPARE(sharp.Entities()[0].img.deviceIndependentSize(), QSizeF(normal.Entities()[0].img.size()));
+
+    DemoWindow demo;
+    const QSize logical(260, 420);
+    QImage surface(logical * 2, QImage::Format_RGB32);
+    surface.setDevicePixelRatio(2);
+    sharp.PaintAll(&demo, surface, 0);
+    QImage plain(logical, QImage::Format_RGB32);
+    normal.PaintAll(&demo, plain, 0);
+    QDir().mkpath("screenshots");
+    surface.save(QStringLiteral("screenshots/skin-%1-kind0@2x.png").arg(skin));
+    // The same layout, twice the pixels: the corner hole and the close button where they were.
+    QCOMPARE(surface.pixelColor(0, 0), QColor(255, 0, 255));
+    const EntityPlace close = sharp.PlaceOf(0);
+    QCOMPARE(close.x, normal.PlaceOf(0).x);
+    QCOMPARE(surface.pixelColor(int(close.x * 2 + 16), int(close.y * 2 + 16)),
+             plain.pixelColor(int(close.x + 8), int(close.y + 8)));
 }
 
 QTEST_MAIN(TestShippedSkins)

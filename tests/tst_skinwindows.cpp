@@ -48,6 +48,7 @@ class TestSkinWindows : public QObject
 private slots:
     void maskColourMakesAHole();
     void styleAndMoving();
+    void maskOfADenseSurface();
     void skinnedDemoWindows_data();
     void skinnedDemoWindows();
 };
@@ -124,6 +125,21 @@ void TestSkinWindows::styleAndMoving()
                         Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&window, &release);
     QCOMPARE(window.pos(), before + QPoint(30, 25));
+}
+
+// A surface painted at twice the density shapes the window in its logical pixels.
+void TestSkinWindows::maskOfADenseSurface()
+{
+    QImage dense(200, 100, QImage::Format_RGB32);
+    dense.setDevicePixelRatio(2);
+    dense.fill(Qt::red);
+    QPainter(&dense).fillRect(QRectF(0, 0, 10, 50), QColor(255, 0, 255)); // logical units
+    QWidget window;
+    window.resize(100, 50);
+    Transparent tsp(&window);
+    tsp.setMaskColor(QColor(255, 0, 255));
+    tsp.setMaskPicture(dense);
+    QCOMPARE(window.mask().boundingRect(), QRect(10, 0, 90, 50));
 }
 
 void TestSkinWindows::skinnedDemoWindows_data()

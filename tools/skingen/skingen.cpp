@@ -20,11 +20,29 @@ struct Look
     QColor dark, light, accent, text, mask = QColor(255, 0, 255);
 };
 
+// The scale the pictures are being drawn at: 1, then 2 for "@2x" files.
+int g_Scale = 1;
+
 QImage canvas(int w, int h, QColor fill)
 {
-    QImage image(w, h, QImage::Format_RGB32);
+    QImage image(w * g_Scale, h * g_Scale, QImage::Format_RGB32);
     image.fill(fill);
     return image;
+}
+
+// Saves name.png, or name@2x.png when drawing at scale 2.
+void save(const QImage &image, const QString &path)
+{
+    QString target = path;
+    if (g_Scale > 1)
+        target.insert(target.lastIndexOf(QLatin1Char('.')), QStringLiteral("@%1x").arg(g_Scale));
+    image.save(target);
+}
+
+// A painter in logical units on a picture of the current scale.
+void scaled(QPainter &p)
+{
+    p.scale(g_Scale, g_Scale);
 }
 
 // A frame of one window kind: corners with a rounded outer edge (mask colour outside it), a
@@ -34,15 +52,17 @@ void frame(const QString &dir, const QString &kind, const Look &look, int top, i
     auto band = [&](int w, int h, bool vertical) {
         QImage img = canvas(w, h, look.dark);
         QPainter p(&img);
+        scaled(p);
         QLinearGradient g(0, 0, vertical ? w : 0, vertical ? 0 : h);
         g.setColorAt(0, look.light);
         g.setColorAt(1, look.dark);
-        p.fillRect(img.rect(), g);
+        p.fillRect(QRectF(0, 0, w, h), g);
         return img;
     };
     auto corner = [&](int w, int h, int cx, int cy) {
         QImage img = canvas(w, h, look.mask);
         QPainter p(&img);
+        scaled(p);
         p.setRenderHint(QPainter::Antialiasing, false);
         QPainterPath path;
         path.addRoundedRect(QRectF(cx ? -w : 0, cy ? -h : 0, 2 * w, 2 * h), radius, radius);
@@ -53,14 +73,14 @@ void frame(const QString &dir, const QString &kind, const Look &look, int top, i
         return img;
     };
     const QString prefix = dir + QLatin1Char('/') + kind;
-    band(8, top, false).save(prefix + "_n.png");
-    band(edge, 8, true).save(prefix + "_w.png");
-    band(edge, 8, true).mirrored(true, false).save(prefix + "_e.png");
-    band(8, edge, false).mirrored(false, true).save(prefix + "_s.png");
-    corner(radius + 4, top, 0, 0).save(prefix + "_nw.png");
-    corner(radius + 4, top, 1, 0).save(prefix + "_ne.png");
-    corner(radius + 4, edge + 4, 0, 1).save(prefix + "_sw.png");
-    corner(radius + 4, edge + 4, 1, 1).save(prefix + "_se.png");
+    save(band(8, top, false), prefix + "_n.png");
+    save(band(edge, 8, true), prefix + "_w.png");
+    save(band(edge, 8, true).mirrored(true, false), prefix + "_e.png");
+    save(band(8, edge, false).mirrored(false, true), prefix + "_s.png");
+    save(corner(radius + 4, top, 0, 0), prefix + "_nw.png");
+    save(corner(radius + 4, top, 1, 0), prefix + "_ne.png");
+    save(corner(radius + 4, edge + 4, 0, 1), prefix + "_sw.png");
+    save(corner(radius + 4, edge + 4, 1, 1), prefix + "_se.png");
 }
 
 // A 16x16 button in three states: normal, hover, pressed.
@@ -70,9 +90,9 @@ void button(const QString &dir, const QString &name, const Look &look,
     const QColor faces[3] = {look.dark, look.accent, look.accent.darker(140)};
     const char *suffix[3] = {"", "_hover", "_down"};
     for (int i = 0; i < 3; ++i) {
-        QImage img(16, 16, QImage::Format_RGB32);
-        img.fill(look.dark);
+        QImage img = canvas(16, 16, look.dark);
         QPainter p(&img);
+        scaled(p);
         p.setRenderHint(QPainter::Antialiasing);
         p.setPen(QPen(look.light, 1));
         p.setBrush(faces[i]);
@@ -80,20 +100,21 @@ void button(const QString &dir, const QString &name, const Look &look,
         p.setPen(QPen(look.text, 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         p.setBrush(look.text);
         glyph(p);
-        img.save(dir + "/btn_" + name + suffix[i] + ".png");
+        save(img, dir + "/btn_" + name + suffix[i] + ".png");
     }
 }
 
 void icon(const QString &dir, const QString &name, QColor colour, const std::function<void(QPainter &)> &shape)
 {
-    QImage img(16, 16, QImage::Format_ARGB32);
+    QImage img(16 * g_Scale, 16 * g_Scale, QImage::Format_ARGB32);
     img.fill(Qt::transparent);
     QPainter p(&img);
+    scaled(p);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QPen(colour.darker(160), 1));
     p.setBrush(colour);
     shape(p);
-    img.save(dir + "/icon_" + name + ".png");
+    save(img, dir + "/icon_" + name + ".png");
 }
 
 void skin(const QString &data, const Look &look)
@@ -180,8 +201,10 @@ int main(int argc, char *argv[])
         return 2;
     }
     const QString data = QString::fromLocal8Bit(argv[1]);
-    skin(data, {"Basalt", QColor(46, 52, 60), QColor(96, 106, 120), QColor(70, 130, 200), QColor(235, 238, 242)});
-    skin(data, {"Heath", QColor(196, 186, 160), QColor(238, 232, 214), QColor(120, 150, 90), QColor(60, 50, 40)});
+    for (g_Scale = 1; g_Scale <= 2; ++g_Scale) {
+        skin(data, {"Basalt", QColor(46, 52, 60), QColor(96, 106, 120), QColor(70, 130, 200), QColor(235, 238, 242)});
+        skin(data, {"Heath", QColor(196, 186, 160), QColor(238, 232, 214), QColor(120, 150, 90), QColor(60, 50, 40)});
+    }
     tone(data + "/alert.wav", 880, 180);
     tone(data + "/drop.wav", 520, 90);
     tone(data + "/lift.wav", 700, 90);
