@@ -61,8 +61,12 @@ QString AppPath()
     if (path.isEmpty())
         path = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
             + QStringLiteral("/tarnwick");
-    QDir().mkpath(path);
-    return QDir(path).absolutePath();
+    path = QDir(path).absolutePath();
+    // Asked for on every channel state check: the folder is made once per path, not each time.
+    static QString ensured;
+    if (path != ensured && QDir().mkpath(path))
+        ensured = path;
+    return path;
 }
 
 QString InstalledDataPath()

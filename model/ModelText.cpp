@@ -59,4 +59,20 @@ qint16 ToInt16(const QString &text)
     return rounded<qint16>(text);
 }
 
+void LoadDocument(std::unique_ptr<xml::Document> &slot, const QString &path, QObject *context,
+                  std::function<void(const xml::Document &)> done)
+{
+    slot = std::make_unique<xml::Document>();
+    slot->setAsync(true);
+    xml::Document *doc = slot.get();
+    QObject::connect(doc, &xml::Document::readyStateChange, context,
+                     [&slot, doc, done = std::move(done)](int state) {
+                         if (state != xml::Document::Complete || slot.get() != doc)
+                             return;
+                         slot.release()->deleteLater();
+                         done(*doc);
+                     });
+    doc->load(path);
+}
+
 } // namespace ModelText

@@ -1,6 +1,12 @@
 #pragma once
 
+#include "XmlDocument.h"
+
+#include <QObject>
 #include <QString>
+
+#include <functional>
+#include <memory>
 
 // How the subscription documents write and read numbers and walk their elements.
 namespace ModelText {
@@ -13,5 +19,11 @@ double LeadingValue(const QString &text);
 // Rounded to the nearest integer (halves to even) and kept within the type's range.
 qint32 ToInt32(const QString &text);
 qint16 ToInt16(const QString &text);
+
+// Starts loading path into a new document held in slot; once it is complete (read or not)
+// calls done with it, on context's thread, and lets the document go from the event loop (never
+// inside its own report). Dropping slot's document first cancels the call.
+void LoadDocument(std::unique_ptr<xml::Document> &slot, const QString &path, QObject *context,
+                  std::function<void(const xml::Document &)> done);
 
 } // namespace ModelText

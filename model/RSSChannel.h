@@ -40,7 +40,6 @@ public:
     // The custom title, or the title when there is none.
     QString customTitle() const { return m_CustomTitle.isEmpty() ? m_Title : m_CustomTitle; }
     void setCustomTitle(const QString &v) { m_CustomTitle = v; }
-    QString storedCustomTitle() const { return m_CustomTitle; }
     QString title() const { return m_Title; }
     void setTitle(const QString &v) { m_Title = v; }
     // Display title, two blanks and the item count: "Name  (12)".

@@ -2,6 +2,7 @@
 
 #include "Include.h"
 #include "ModelHost.h"
+#include "ModelText.h"
 
 #include <QDir>
 
@@ -65,21 +66,12 @@ void colChannels::Init(const QString &profileName)
 
 void colChannels::LoadXML()
 {
-    m_Document = std::make_unique<xml::Document>();
-    m_Document->setAsync(true);
-    connect(m_Document.get(), &xml::Document::readyStateChange, this,
-            &colChannels::Document_onreadystatechange);
-    m_Document->load(FilePath());
-}
-
-void colChannels::Document_onreadystatechange(int state)
-{
-    if (state != xml::Document::Complete || !m_Document)
-        return;
-    if (m_Document->parseError() == 0)
-        Walk(m_Document->documentElement());
-    m_Document.reset();
-    emit ChannelsLoaded();
+    // A missing or unreadable file leaves the built-ins alone.
+    ModelText::LoadDocument(m_Document, FilePath(), this, [this](const xml::Document &doc) {
+        if (doc.parseError() == 0)
+            Walk(doc.documentElement());
+        emit ChannelsLoaded();
+    });
 }
 
 void colChannels::Walk(xml::Node node)

@@ -45,7 +45,6 @@ signals:
     void ChannelsLoaded();
 
 private:
-    void Document_onreadystatechange(int state);
     void Walk(xml::Node node);
     int IndexOf(const QString &key) const;
     void Append(std::unique_ptr<RSSChannel> channel);

@@ -1,6 +1,7 @@
 #include "colGroups.h"
 
 #include "Include.h"
+#include "ModelText.h"
 
 #include <QDir>
 
@@ -117,21 +118,12 @@ void colGroups::Init(const QString &profileName)
 
 void colGroups::LoadXML()
 {
-    m_Document = std::make_unique<xml::Document>();
-    m_Document->setAsync(true);
-    connect(m_Document.get(), &xml::Document::readyStateChange, this,
-            &colGroups::Document_onreadystatechange);
-    m_Document->load(FilePath());
-}
-
-void colGroups::Document_onreadystatechange(int state)
-{
-    if (state != xml::Document::Complete || !m_Document)
-        return;
-    if (m_Document->parseError() == 0)
-        Walk(m_Document->documentElement());
-    m_Document.reset();
-    emit GroupsLoaded();
+    // A missing or unreadable file leaves the built-in groups alone.
+    ModelText::LoadDocument(m_Document, FilePath(), this, [this](const xml::Document &doc) {
+        if (doc.parseError() == 0)
+            Walk(doc.documentElement());
+        emit GroupsLoaded();
+    });
 }
 
 void colGroups::Walk(xml::Node node)

@@ -70,7 +70,6 @@ signals:
     void GroupsLoaded();
 
 private:
-    void Document_onreadystatechange(int state);
     void Walk(xml::Node node);
     int IndexOf(const QString &key) const;
 

@@ -2,6 +2,7 @@
 
 #include "Include.h"
 #include "ModelHost.h"
+#include "ModelText.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -26,27 +27,15 @@ int colProfiles::IndexOf(const QString &key) const
 
 void colProfiles::Init()
 {
-    m_Document = std::make_unique<xml::Document>();
-    m_Document->setAsync(true);
-    connect(m_Document.get(), &xml::Document::readyStateChange, this,
-            &colProfiles::Document_onreadystatechange);
-    m_Document->load(FilePath());
-}
-
-void colProfiles::Document_onreadystatechange(int state)
-{
-    if (state != xml::Document::Complete || !m_Document)
-        return;
-    const bool parsed = m_Document->parseError() == 0;
-    if (parsed)
-        Walk(m_Document->documentElement());
-    m_Document.reset();
-    if (!parsed) {
-        if (IModelHost *host = IModelHost::Current())
-            host->PopupInfo(QStringLiteral("Error Reading Profiles.XML File !!!"));
-        return;
-    }
-    emit ProfilesLoaded();
+    ModelText::LoadDocument(m_Document, FilePath(), this, [this](const xml::Document &doc) {
+        if (doc.parseError() != 0) {
+            if (IModelHost *host = IModelHost::Current())
+                host->PopupInfo(QStringLiteral("Error Reading Profiles.XML File !!!"));
+            return;
+        }
+        Walk(doc.documentElement());
+        emit ProfilesLoaded();
+    });
 }
 
 void colProfiles::Walk(xml::Node node)

@@ -41,7 +41,6 @@ signals:
     void ProfilesLoaded();
 
 private:
-    void Document_onreadystatechange(int state);
     void Walk(xml::Node node);
     int IndexOf(const QString &key) const;
 

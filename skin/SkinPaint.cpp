@@ -135,9 +135,7 @@ void frmTarnSkin::PaintEntities(ISkinnedWindow *owner, QImage &surface, int kind
         const frmSkinEntity &e = m_Entities[i];
         if (e.Window != kind)
             continue;
-        EntityState &state = *m_States[i];
-        state.owner = owner;
-        state.surface = &surface;
+        EntityState &state = Track(int(i), owner, surface);
         if (!Visible(e, owner) || !Place(int(i), owner, surface))
             continue;
         if (!e.img.isNull()) {
@@ -163,9 +161,7 @@ bool frmTarnSkin::SkinMouseMove(ISkinnedWindow *owner, QImage &surface, int butt
         const frmSkinEntity &e = m_Entities[i];
         if (e.Window != kind)
             continue;
-        EntityState &state = *m_States[i];
-        state.owner = owner;
-        state.surface = &surface;
+        EntityState &state = Track(int(i), owner, surface);
         if (!Place(int(i), owner, surface))
             continue;
         if (!Visible(e, owner))
@@ -197,11 +193,17 @@ bool frmTarnSkin::SkinMouseMove(ISkinnedWindow *owner, QImage &surface, int butt
     return handled;
 }
 
-bool frmTarnSkin::HitsEntity(int index, ISkinnedWindow *owner, QImage &surface, float x, float y)
+frmTarnSkin::EntityState &frmTarnSkin::Track(int index, ISkinnedWindow *owner, QImage &surface)
 {
     EntityState &state = *m_States[size_t(index)];
     state.owner = owner;
     state.surface = &surface;
+    return state;
+}
+
+bool frmTarnSkin::HitsEntity(int index, ISkinnedWindow *owner, QImage &surface, float x, float y)
+{
+    const EntityState &state = Track(index, owner, surface);
     return Place(index, owner, surface) && Visible(m_Entities[size_t(index)], owner)
         && HitTest(state.place, x, y);
 }

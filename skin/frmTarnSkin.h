@@ -149,6 +149,8 @@ private:
     // Places the entity with its picture's or caption's size; false when it has neither.
     bool Place(int index, ISkinnedWindow *owner, const QImage &surface);
     void Draw(QImage &surface, const QImage &picture, const EntityPlace &at) const;
+    // The entity's state, now following owner and surface.
+    EntityState &Track(int index, ISkinnedWindow *owner, QImage &surface);
     // Remembers owner and surface, places the entity: is it visible there and under (x, y)?
     bool HitsEntity(int index, ISkinnedWindow *owner, QImage &surface, float x, float y);
     void ResetStates();

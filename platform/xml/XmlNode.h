@@ -56,7 +56,6 @@ public:
     Node firstChild() const { return Node(m_Node ? m_Node->children : nullptr); }
     Node lastChild() const { return Node(m_Node ? m_Node->last : nullptr); }
     Node nextSibling() const { return Node(m_Node ? m_Node->next : nullptr); }
-    Node previousSibling() const { return Node(m_Node ? m_Node->prev : nullptr); }
     Node parentNode() const;
     std::vector<Node> childNodes() const;
     int childCount() const;
