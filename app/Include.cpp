@@ -98,7 +98,7 @@ bool SeedAppFolder(const QString &installed)
 
 QString VendorNewsURL()
 {
-    return QString::fromLatin1(Vendor::kNewsChannel);
+    return Vendor::Address(Vendor::kNewsChannel);
 }
 
 QString VendorHelpURL()

@@ -1,16 +1,39 @@
 #include "Include.h"
+#include "Shutdown.h"
+#include "SingleInstance.h"
 #include "frmMain.h"
 
 #include <QApplication>
+#include <QSessionManager>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tarnwick"));
     QApplication::setOrganizationName(QStringLiteral("Veltrasic"));
+    QApplication::setDesktopFileName(QStringLiteral("tarnwick"));
+    // The window lives on in the notification area when it is closed.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    SingleInstance instance;
+    if (!instance.Claim())
+        return 0;
     // Whatever the application folder lacks of the installed data is copied in at every start.
     Include::SeedAppFolder();
+
     frmMain window;
-    window.show();
+    QObject::connect(&instance, &SingleInstance::ShowRequested, &window, [&window] {
+        window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
+        window.show();
+        window.raise();
+        window.activateWindow();
+    });
+    // A termination signal or the end of the session saves everything, as Exit does.
+    Shutdown shutdown;
+    QObject::connect(&shutdown, &Shutdown::Requested, &window, [&window] { window.ExitProgram(); });
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
+                     [&window](QSessionManager &) { window.ExitProgram(); });
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &window, [&window] { window.RunExitSequence(); });
+    window.Form_Load();
     return app.exec();
 }

@@ -12,7 +12,7 @@
 namespace {
 QString &directory()
 {
-    static QString url = QString::fromLatin1(Vendor::kFeaturedDirectory);
+    static QString url = Vendor::Address(Vendor::kFeaturedDirectory);
     return url;
 }
 QString settingKey(const QString &user)

@@ -71,13 +71,16 @@ icongroup icon_group.png
 
 """
 
-FRAMES = [("main", 26, 6), ("channel", 30, 6), ("ticker", 4, 4), ("tickeritem", 22, 5), ("dialog", 6, 4)]
+# kind, top, sides, bottom: the main window and the viewer keep their button rows in the bottom
+# band, below the client area.
+FRAMES = [("main", 26, 6, 44), ("channel", 30, 6, 24), ("ticker", 4, 4, 4), ("tickeritem", 22, 5, 5),
+          ("dialog", 6, 4, 4)]
 
 
-def frame(kind, top, edge, colour):
+def frame(kind, top, edge, bottom, colour):
     pieces = "".join(f"frame{p} {kind}_{p}.png\n" for p in ("nw", "n", "ne", "w", "e", "sw", "s", "se"))
     return (f"defineframe {kind}\n{pieces}framensize {top}\nframewsize {edge}\n"
-            f"frameesize {edge}\nframessize {edge}\nframecolor {colour}\n\n")
+            f"frameesize {edge}\nframessize {bottom}\nframecolor {colour}\n\n")
 
 
 def button(window, function, image, left, top, cond=None):
@@ -100,8 +103,8 @@ def text(window, name, txt, left, top, font, function=None, hover=None):
 
 def skin(name, c):
     out = HEAD.format(name=name, **c)
-    for kind, top, edge in FRAMES:
-        out += frame(kind, top, edge, c["framecolor"])
+    for kind, top, edge, bottom in FRAMES:
+        out += frame(kind, top, edge, bottom, c["framecolor"])
     out += "; ---- Main window ----\n"
     out += button("main", "close", "close", -8, 5)
     out += button("main", "max", "max", -28, 5)

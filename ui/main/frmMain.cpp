@@ -1,12 +1,1481 @@
 #include "frmMain.h"
 
-#include <QLabel>
+#include "CSpanClock.h"
+#include "ChannelTree.h"
+#include "Include.h"
+#include "IncludeWindows.h"
+#include "ModelText.h"
+#include "RSSChannel.h"
+#include "SkinPainter.h"
+#include "SkinWindows.h"
+#include "Vendor.h"
+#include "clsProfile.h"
+#include "colGroups.h"
+#include "colProfiles.h"
+#include "frmAbout.h"
+#include "frmAddGroup.h"
+#include "frmAddMenu.h"
+#include "frmChannelManage.h"
+#include "frmDelProfile.h"
+#include "frmLoading.h"
+#include "frmSkin.h"
+#include "frmTarnSkin.h"
+#include "frmUser.h"
 
-frmMain::frmMain(QWidget *parent) : QMainWindow(parent)
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QDir>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMimeData>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QWindow>
+
+#include <utility>
+
+namespace {
+
+QPointer<frmMain> g_Main;
+
+bool IsTrue(const QString &value)
 {
+    return value.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0;
+}
+
+bool Pref(const char *key, const char *def)
+{
+    return IsTrue(Include::Settings().GetSetting(QStringLiteral("PREFS"), QLatin1String(key), QLatin1String(def)));
+}
+
+constexpr int kEdgeGrip = 5; // pixels of the frame that size the window
+
+QString UpdateCheckAddress()
+{
+    return Vendor::Address(Vendor::kUpdateCheckPage);
+}
+
+} // namespace
+
+frmMain *frmMain::Instance()
+{
+    return g_Main;
+}
+
+frmMain::frmMain(QWidget *parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
+{
+    g_Main = this;
+    setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Tarnwick"));
-    auto *label = new QLabel(tr("Tarnwick\n\nNo channels yet."), this);
-    label->setAlignment(Qt::AlignCenter);
-    setCentralWidget(label);
-    resize(360, 480);
+    setMouseTracking(true);
+    setAcceptDrops(true);
+    setMinimumSize(180, 160);
+    setFocusPolicy(Qt::StrongFocus);
+
+    // The tree: its columns and images come with the skin.
+    m_Tree = new clsChannelTree(this);
+    connect(m_Tree, &clsChannelTree::RowReleased, this, &frmMain::treMain_RowReleased);
+    connect(m_Tree, &clsChannelTree::RowDoubleClicked, this, &frmMain::treMain_RowDoubleClicked);
+    connect(m_Tree, &clsChannelTree::TextDropped, this, [](const QString &text) { Include::DropURL(text); });
+    connect(m_Tree, &clsChannelTree::OtherDropped, this, [] { Include::DropRefused(); });
+    tsp = new Transparent(this);
+
+    // The update banner over the bottom of the tree.
+    picUpgrade = new QWidget(this);
+    picUpgrade->setObjectName(QStringLiteral("picUpgrade"));
+    picUpgrade->setAutoFillBackground(true);
+    auto *banner = new QHBoxLayout(picUpgrade);
+    banner->setContentsMargins(6, 3, 3, 3);
+    lblUpgradeVer = new QLabel(QStringLiteral("New Version Found:"), picUpgrade);
+    lblUpgradeLink = new QLabel(QStringLiteral("<a href=\"#\">Click here to upgrade</a>"), picUpgrade);
+    lblUpgradeLink->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    connect(lblUpgradeLink, &QLabel::linkActivated, this, &frmMain::lblUpgradeLink_Click);
+    cmdCloseUpdate = new QPushButton(QStringLiteral("×"), picUpgrade);
+    cmdCloseUpdate->setFlat(true);
+    cmdCloseUpdate->setFixedWidth(24);
+    cmdCloseUpdate->setToolTip(tr("Hide this notice"));
+    connect(cmdCloseUpdate, &QPushButton::clicked, this, [this] {
+        picUpgrade->hide();
+        Form_Resize();
+    });
+    banner->addWidget(lblUpgradeVer);
+    banner->addWidget(lblUpgradeLink, 1);
+    banner->addWidget(cmdCloseUpdate);
+    picUpgrade->hide();
+
+    CreateMenus();
+
+    m_Tray = new QSystemTrayIcon(this);
+    QIcon icon = QIcon::fromTheme(QStringLiteral("tarnwick"));
+    if (icon.isNull()) {
+        const QImage picture = frmTarnSkin::Instance().TreeImages().value(QStringLiteral("newitems"));
+        icon = picture.isNull() ? QIcon(style()->standardIcon(QStyle::SP_FileDialogInfoView))
+                                : QIcon(QPixmap::fromImage(picture));
+    }
+    m_Tray->setIcon(icon);
+    setWindowIcon(icon);
+    connect(m_Tray, &QSystemTrayIcon::activated, this, &frmMain::trayMain_Activated);
+
+    tmrOneShot.setObjectName(QStringLiteral("tmrOneShot"));
+    tmrOneShot.setInterval(100);
+    connect(&tmrOneShot, &QTimer::timeout, this, &frmMain::tmrOneShot_Timer);
+    m_CountTimer.setSingleShot(true);
+    m_CountTimer.setInterval(300);
+    connect(&m_CountTimer, &QTimer::timeout, this, [this] {
+        if (m_ItemCountStale)
+            RefreshItemCount();
+    });
+    tmrMousePointer.setInterval(100);
+    connect(&tmrMousePointer, &QTimer::timeout, this, &frmMain::tmrMousePointer_Timer);
+
+    Include::SetDropTarget([this](const QString &url) { AddChannelsWithURL(url); });
+    IModelHost::Install(this);
+}
+
+frmMain::~frmMain()
+{
+    RunExitSequence();
+    IModelHost::Install(nullptr);
+    Include::SetDropTarget({});
+    frmTarnSkin::Instance().ForgetOwner(this);
+}
+
+// ---- Start ---------------------------------------------------------------------------------
+
+void frmMain::Form_Load()
+{
+    LoadUpdatePage();
+    m_Reloader = new CSpanClock(this);
+    m_Reloader->setInterval(kUpdateCheckMs);
+    m_Reloader->setEnabled(true);
+    connect(m_Reloader, &CSpanClock::OnTimer, this, [this](qint32) { m_Reloader_OnTimer(); });
+
+    const bool firstRun = Pref("FIRSTRUN", "True");
+    Q_UNUSED(firstRun);
+    frmTarnSkin::SetReporter([](const QString &text) { Include::MsgBox(text); });
+
+    // 150 twips below the top of the screen, the right edge 150 twips from the screen's.
+    resize(300, 520);
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        const int tx = Include::TwipsPerPixelX(), ty = Include::TwipsPerPixelY();
+        move(area.right() - 150 / tx - width(), area.top() + 150 / ty);
+    }
+    Include::LoadFormState(this, QStringLiteral("Tarnwick"));
+    m_Tray->setToolTip(QStringLiteral("Tarnwick"));
+    if (Pref("HIDEFRAME", "False"))
+        cmdWinFrame_Click();
+    LoadSkin();
+
+    m_Users = std::make_unique<colProfiles>();
+    connect(m_Users.get(), &colProfiles::ProfilesLoaded, this, &frmMain::m_Users_ProfilesLoaded);
+    m_Users->Init();
+    tmrOneShot.start();
+    Include::Settings().SaveSetting(QStringLiteral("PREFS"), QStringLiteral("FIRSTRUN"), QStringLiteral("False"));
+
+    if (IsTrue(Include::Settings().GetSetting(QStringLiteral("START"), QStringLiteral("OPENMAIN"), QStringLiteral("True")))) {
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+        show();
+    } else {
+        MeClose();
+    }
+    PrepareActionsMenu(-1);
+    if (IsTrue(Include::Settings().GetSetting(QStringLiteral("Ticker"), QStringLiteral("Show"), QStringLiteral("False"))))
+        TickerToggle();
+}
+
+void frmMain::m_Users_ProfilesLoaded()
+{
+    if (m_Users->UserCount() > 0) {
+        clsProfile *profile = m_Users->GetDefaultUser();
+        profile->PauseQueue();
+        ChangeUser(profile->Name());
+        return;
+    }
+    if (!EnsureProfile())
+        ExitProgram();
+}
+
+bool frmMain::EnsureProfile()
+{
+    while (m_Users && m_Users->UserCount() == 0) {
+        frmUser dialog(m_Users.get(), [this](const QString &name) { ChangeUser(name); }, this);
+        if (dialog.exec() != QDialog::Accepted && m_Users->UserCount() == 0)
+            return false; // the user would rather not have a profile: nothing to do without one
+    }
+    return true;
+}
+
+void frmMain::ChangeUser(const QString &name)
+{
+    Include::FormBusy(this);
+    m_Users->SaveAllXML();
+    if (IsTickerLoaded()) {
+        mnuTickerClose_Click();
+    } else if (isVisible()) {
+        if (!m_Loading)
+            m_Loading = new frmLoading(this);
+        m_Loading->show();
+        m_Loading->raise();
+    }
+    clsProfile *profile = m_Users->GetUser(name);
+    if (!profile) {
+        if (m_Loading)
+            m_Loading->close();
+        Include::FormReady(this);
+        return;
+    }
+    m_Tree->RemoveAllRows();
+    m_Tree->setEnabled(false);
+    if (m_User) {
+        disconnect(m_User, nullptr, this, nullptr);
+        if (m_Windows.closeViewers)
+            m_Windows.closeViewers();
+        m_User->Deactivate();
+    }
+    m_User = profile;
+    ConnectProfile(profile);
+    QString error;
+    if (!profile->SetUserActive(&error))
+        Include::MsgBox(tr("The item bank of profile \"%1\" could not be started: %2").arg(name, error));
+    m_Users->SetDefault(name);
+    if (m_Loading)
+        m_Loading->close();
+    Form_Resize();
+    m_Tree->setEnabled(true);
+    profile->ResumeQueue();
+    m_ItemCountStale = true;
+    m_CountTimer.start();
+    PaintMe();
+    Include::FormReady(this);
+}
+
+void frmMain::ConnectProfile(clsProfile *profile)
+{
+    connect(profile, &clsProfile::NewGroup, this, &frmMain::AddGroupRows);
+    connect(profile, &clsProfile::NewChannel, this, &frmMain::AddChannelRow);
+    connect(profile, &clsProfile::DelChannel, this, &frmMain::RemoveChannelRow);
+    connect(profile, &clsProfile::DelGroup, this, &frmMain::RemoveGroupRow);
+}
+
+void frmMain::tmrOneShot_Timer()
+{
+    if (m_ExitRequested) {
+        tmrOneShot.stop();
+        close();
+        hide();
+        QApplication::quit();
+        return;
+    }
+    if (QSystemTrayIcon::isSystemTrayAvailable() || qEnvironmentVariableIsSet("TARNWICK_FORCE_TRAY"))
+        m_Tray->show();
+    m_IconAdded = true;
+    tmrOneShot.stop();
+    Form_Resize();
+}
+
+// ---- Stop ---------------------------------------------------------------------------------
+
+void frmMain::MeClose()
+{
+    // Without a notification area the window would be lost when hidden: minimise it instead.
+    if (m_ExitDone || QSystemTrayIcon::isSystemTrayAvailable() || m_Tray->isVisible())
+        hide();
+    else
+        showMinimized();
+    Include::TrimMemory();
+    if (m_Users)
+        m_Users->SaveAllXML();
+}
+
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    if (m_ExitDone) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+    MeClose();
+}
+
+bool frmMain::RunExitSequence()
+{
+    if (m_ExitDone)
+        return true;
+    m_ExitDone = true;
+    m_Tray->hide();
+    m_IconAdded = false;
+    Include::SaveFormState(this, QStringLiteral("Tarnwick"));
+    if (m_Users)
+        m_Users->SaveAllXML();
+    if (m_Windows.unloadDialogs)
+        m_Windows.unloadDialogs();
+    if (m_Manager)
+        m_Manager->close();
+    if (m_Loading)
+        m_Loading->close();
+    if (IsTickerLoaded() && m_Windows.showTicker)
+        m_Windows.showTicker(false);
+    if (m_User) {
+        disconnect(m_User, nullptr, this, nullptr);
+        m_User->Deactivate(); // the bank writes items.xml before it answers
+    }
+    m_User = nullptr;
+    m_Users.reset();
+    m_Tree->RemoveAllRows();
+    if (m_Reloader)
+        m_Reloader->setEnabled(false);
+    emit ExitSequenceDone();
+    return true;
+}
+
+void frmMain::ExitProgram()
+{
+    m_ExitRequested = true;
+    RunExitSequence();
+    tmrOneShot.start(500);
+}
+
+// ---- The tree ------------------------------------------------------------------------------
+
+void frmMain::RepopulateTreeMain()
+{
+    m_Tree->setUpdatesEnabled(false);
+    m_Tree->RemoveAllRows();
+    if (m_User && m_User->Groups())
+        for (int i = 1; i <= m_User->GroupCount(); ++i)
+            AddGroupRows(m_User->GetGroup(i));
+    m_Tree->setUpdatesEnabled(true);
+}
+
+void frmMain::AddGroupRows(RSSGroup *group)
+{
+    if (!group || !m_User)
+        return;
+    m_Description = Pref("DESCRIPTION", "True");
+    m_Tree->setDescriptions(m_Description);
+    // A group announced again (its stored channels read after it was created) is rebuilt.
+    if (m_Tree->FindRow(group->Name(), QStringLiteral("0")) >= 0) {
+        for (int i = 0; i < group->ChannelCount(); ++i)
+            if (m_Tree->FindRow(group->Name(), group->ChannelURL(i)) < 0)
+                AddChannelRow(group, group->ChannelURL(i));
+        return;
+    }
+    m_Tree->AddGroupRow(*group);
+    for (int i = 0; i < group->ChannelCount(); ++i)
+        AddChannelRow(group, group->ChannelURL(i));
+}
+
+void frmMain::AddChannelRow(RSSGroup *group, const QString &url)
+{
+    if (!group || !m_User)
+        return;
+    RSSChannel *channel = m_User->GetChannel(url);
+    if (!channel || m_Tree->FindRow(group->Name(), url) >= 0)
+        return;
+    m_Tree->AddChannelRow(group->Name(), *channel, group->Expanded());
+}
+
+void frmMain::RemoveChannelRow(RSSGroup *group, const QString &url)
+{
+    if (group)
+        m_Tree->RemoveChannelRow(group->Name(), url);
+}
+
+void frmMain::RemoveGroupRow(RSSGroup *group)
+{
+    if (group)
+        m_Tree->RemoveGroupRow(group->Name());
+}
+
+void frmMain::ToggleGroup(int row)
+{
+    if (!m_User || row < 0 || row >= m_Tree->count())
+        return;
+    RSSGroup *group = m_User->GetGroup(m_Tree->RowGroup(row));
+    if (!group)
+        return;
+    Include::FormBusy(this);
+    m_Tree->ApplyGroupState(group->Name(), group->Expanded());
+    Include::FormReady(this);
+}
+
+void frmMain::StateChange(const QString &user, RSSChannel *channel)
+{
+    if (!channel || !m_User || user != m_User->Name())
+        return;
+    m_LastStateRows = m_Tree->UpdateChannelRows(*channel);
+    m_ItemCountStale = true;
+    if (!m_CountTimer.isActive())
+        m_CountTimer.start();
+}
+
+void frmMain::treMain_RowReleased(int row, Qt::MouseButton button)
+{
+    if (button == Qt::LeftButton) {
+        if (row < 0)
+            return;
+        if (Pref("SINGLE", "False"))
+            treMain_RowDoubleClicked(row);
+        const QString url = m_Tree->RowURL(row);
+        if (url != QLatin1String("0")) {
+            if (m_Windows.isPropertiesLoaded && m_Windows.isPropertiesLoaded() && m_Windows.properties && m_User)
+                m_Windows.properties(m_User->GetChannel(url));
+        } else if (m_User) {
+            if (RSSGroup *group = m_User->GetGroup(m_Tree->RowGroup(row))) {
+                group->setExpanded(!group->Expanded());
+                ToggleGroup(row);
+            }
+        }
+    } else if (button == Qt::RightButton) {
+        PrepareActionsMenu(row);
+        m_mnuActions->popup(QCursor::pos());
+    }
+}
+
+void frmMain::PrepareActionsMenu(int row)
+{
+    const QString group = row >= 0 ? m_Tree->RowGroup(row) : QString();
+    const QString url = row >= 0 ? m_Tree->RowURL(row) : QString();
+    if (row >= 0)
+        m_Tree->setCurrentRow(row);
+    else
+        m_Tree->setCurrentRow(-1);
+    const clsChannelTree::MenuItems show = clsChannelTree::MenuItemsFor(group, url);
+    for (const char *name : {"mnuChannelView", "mnuChannelMarkAll", "mnuChannelReload", "mnuChannelProperties"})
+        m_Items.value(QLatin1String(name))->setVisible(show.channelItems);
+    m_Items.value(QStringLiteral("mnuChannelRemove"))->setVisible(show.channelRemove);
+    m_Items.value(QStringLiteral("mnuGroupView"))->setVisible(show.groupItems);
+    m_Items.value(QStringLiteral("mnuGroupReload"))->setVisible(show.groupItems);
+    m_Items.value(QStringLiteral("mnuGroupRename"))->setVisible(show.groupEdit);
+    m_Items.value(QStringLiteral("mnuGroupDelete"))->setVisible(show.groupEdit);
+    m_Items.value(QStringLiteral("mnuADash1"))->setVisible(show.separator);
+    m_Items.value(QStringLiteral("mnuChannelProperties"))->setEnabled(bool(m_Windows.properties));
+}
+
+void frmMain::treMain_RowDoubleClicked(int row)
+{
+    const QString url = m_Tree->RowURL(row);
+    if (url.isEmpty() || url == QLatin1String("0") || !m_User)
+        return;
+    RSSChannel *channel = m_User->GetChannel(url);
+    if (!channel)
+        return;
+    channel->CreateChannelView(false);
+    if (m_Windows.isPropertiesLoaded && m_Windows.isPropertiesLoaded() && m_Windows.properties)
+        m_Windows.properties(channel);
+}
+
+QString frmMain::SelectedGroup() const
+{
+    const int row = m_Tree->currentRow();
+    return row >= 0 ? m_Tree->RowGroup(row) : QString();
+}
+
+QString frmMain::SelectedURL() const
+{
+    const int row = m_Tree->currentRow();
+    return row >= 0 ? m_Tree->RowURL(row) : QString();
+}
+
+RSSChannel *frmMain::SelectedChannel() const
+{
+    const QString url = SelectedURL();
+    if (!m_User || url.isEmpty() || url == QLatin1String("0"))
+        return nullptr;
+    return m_User->GetChannel(url);
+}
+
+// ---- Menus -----------------------------------------------------------------------------------
+
+QAction *frmMain::AddItem(QMenu *menu, const QString &name, const QString &caption,
+                          void (frmMain::*handler)())
+{
+    QAction *action = menu->addAction(caption);
+    action->setObjectName(name);
+    if (handler)
+        connect(action, &QAction::triggered, this, handler);
+    m_Items.insert(name, action);
+    return action;
+}
+
+void frmMain::AddSeparator(QMenu *menu, const QString &name)
+{
+    QAction *action = menu->addSeparator();
+    action->setObjectName(name);
+    m_Items.insert(name, action);
+}
+
+void frmMain::CreateMenus()
+{
+    m_mnuMain = new QMenu(this);
+    m_mnuFile = m_mnuMain->addMenu(QStringLiteral("&File"));
+    m_mnuFile->setObjectName(QStringLiteral("mnuFile"));
+    connect(m_mnuFile, &QMenu::aboutToShow, this, &frmMain::BuildProfileMenu);
+    AddItem(m_mnuFile, QStringLiteral("mnuFileExport"), QStringLiteral("Export &OPML File..."), &frmMain::mnuFileExport_Click);
+    m_mnuFileProfile = m_mnuFile->addMenu(QStringLiteral("&Profile"));
+    m_mnuFileProfile->setObjectName(QStringLiteral("mnuFileProfile"));
+    m_Items.insert(QStringLiteral("mnuFileProfile"), m_mnuFileProfile->menuAction());
+    QAction *none = m_mnuFileProfile->addAction(QStringLiteral("(none)"));
+    none->setObjectName(QStringLiteral("mnuFileProfiles0"));
+    none->setVisible(false);
+    AddSeparator(m_mnuFileProfile, QStringLiteral("mnuFPDash1"));
+    AddItem(m_mnuFileProfile, QStringLiteral("mnuNewProfile"), QStringLiteral("&New Profile..."), &frmMain::mnuNewProfile_Click);
+    AddItem(m_mnuFileProfile, QStringLiteral("mnuDeleteProfile"), QStringLiteral("&Delete Profile..."), &frmMain::mnuDeleteProfile_Click);
+    AddItem(m_mnuFile, QStringLiteral("mnuFileSkin"), QStringLiteral("Change &Skin..."), &frmMain::mnuFileSkin_Click);
+    AddItem(m_mnuFile, QStringLiteral("mnuFilePrefs"), QStringLiteral("P&references..."), &frmMain::mnuFilePrefs_Click);
+    AddSeparator(m_mnuFile, QStringLiteral("mnuFDash1"));
+    AddItem(m_mnuFile, QStringLiteral("mnuFileOnTop"), QStringLiteral("Always On &Top"), &frmMain::mnuFileOnTop_Click)->setCheckable(true);
+    AddItem(m_mnuFile, QStringLiteral("mnuFileTicker"), QStringLiteral("Show Ticker &Bar"), &frmMain::TickerToggle)->setCheckable(true);
+    AddItem(m_mnuFile, QStringLiteral("mnuFileTickerSettings"), QStringLiteral("Tic&ker Settings..."), &frmMain::mnuTickerSettings_Click);
+    AddSeparator(m_mnuFile, QStringLiteral("mnuFDash2"));
+    AddItem(m_mnuFile, QStringLiteral("mnuFileClose"), QStringLiteral("&Close"), &frmMain::MeClose);
+
+    m_mnuActions = m_mnuMain->addMenu(QStringLiteral("&Actions"));
+    m_mnuActions->setObjectName(QStringLiteral("mnuActions"));
+    AddItem(m_mnuActions, QStringLiteral("mnuActionAddChannels"), QStringLiteral("&Add Channels..."), &frmMain::mnuActionAddChannels_Click);
+    AddItem(m_mnuActions, QStringLiteral("mnuActionAddGroup"), QStringLiteral("Add &Group..."), &frmMain::mnuActionAddGroup_Click);
+    AddItem(m_mnuActions, QStringLiteral("mnuActionReloadAll"), QStringLiteral("&Reload All Channels"), &frmMain::ReloadAll);
+    AddItem(m_mnuActions, QStringLiteral("mnuActionDelete"), QStringLiteral("&Delete Channels..."), &frmMain::mnuActionDelete_Click);
+    AddSeparator(m_mnuActions, QStringLiteral("mnuADash1"));
+    AddItem(m_mnuActions, QStringLiteral("mnuChannelView"), QStringLiteral("&View Channel"), &frmMain::mnuChannelView_Click);
+    AddItem(m_mnuActions, QStringLiteral("mnuChannelMarkAll"), QStringLiteral("&Mark All Read"), &frmMain::mnuChannelMarkAll_Click);
+    AddItem(m_mnuActions, QStringLiteral("mnuChannelReload"), QStringLiteral("R&eload Channel"), &frmMain::mnuChannelReload_Click);
+    AddItem(m_mnuActions, QStringLiteral("mnuChannelRemove"), QStringLiteral("&Delete Channel"), &frmMain::mnuChannelRemove_Click);
+    AddItem(m_mnuActions, QStringLiteral("mnuChannelProperties"), QStringLiteral("&Properties..."), &frmMain::mnuChannelProperties_Click);
+    AddItem(m_mnuActions, QStringLiteral("mnuGroupView"), QStringLiteral("&View Channels in Group"), &frmMain::mnuGroupView_Click);
+    AddItem(m_mnuActions, QStringLiteral("mnuGroupReload"), QStringLiteral("Reload &Channels in Group"), &frmMain::mnuGroupReload_Click);
+    AddItem(m_mnuActions, QStringLiteral("mnuGroupRename"), QStringLiteral("Re&name Group"), &frmMain::mnuGroupRename_Click);
+    AddItem(m_mnuActions, QStringLiteral("mnuGroupDelete"), QStringLiteral("&Delete Group"), &frmMain::mnuGroupDelete_Click);
+    // Opened from the menu key or the skin: the row-dependent items follow the selected row.
+    connect(m_mnuActions, &QMenu::aboutToShow, this, [this] {
+        if (!m_mnuActions->property("prepared").toBool())
+            PrepareActionsMenu(m_Tree->currentRow());
+        m_mnuActions->setProperty("prepared", false);
+    });
+
+    m_mnuHelp = m_mnuMain->addMenu(QStringLiteral("&Help"));
+    m_mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
+    QAction *help = AddItem(m_mnuHelp, QStringLiteral("mnuHelpHelp"), QStringLiteral("&Help Channel"), &frmMain::ShowHelpChannel);
+    help->setShortcut(QKeySequence(Qt::Key_F1));
+    help->setShortcutContext(Qt::WidgetShortcut); // F1 itself is handled on its release
+    AddItem(m_mnuHelp, QStringLiteral("mnuHelpWeb"), QStringLiteral("&Tarnwick Website"), &frmMain::mnuHelpWeb_Click);
+    // There is nowhere to send donations; the item stays out of sight.
+    AddItem(m_mnuHelp, QStringLiteral("mnuHelpDonate"), QStringLiteral("&Donatations"))->setVisible(false);
+    AddSeparator(m_mnuHelp, QStringLiteral("mnuHDash1"));
+    AddItem(m_mnuHelp, QStringLiteral("mnuHelpAbout"), QStringLiteral("&About..."), &frmMain::mnuHelpAbout_Click);
+
+    m_mnuTicker = new QMenu(QStringLiteral("&Ticker"), this);
+    m_mnuTicker->setObjectName(QStringLiteral("mnuTicker"));
+    AddItem(m_mnuTicker, QStringLiteral("mnuTickerBrowser"), QStringLiteral("Open &Item in Browser"), &frmMain::mnuTickerBrowser_Click);
+    AddSeparator(m_mnuTicker, QStringLiteral("mnuTDash1"));
+    AddItem(m_mnuTicker, QStringLiteral("mnuTickerOpen"), QStringLiteral("&Open Tarnwick"), &frmMain::mnuTrayOpen_Click);
+    AddItem(m_mnuTicker, QStringLiteral("mnuTickerSettings"), QStringLiteral("&Settings..."), &frmMain::mnuTickerSettings_Click);
+    AddSeparator(m_mnuTicker, QStringLiteral("mnuTDash2"));
+    AddItem(m_mnuTicker, QStringLiteral("mnuTickerClose"), QStringLiteral("&Close Ticker Bar"), &frmMain::mnuTickerClose_Click);
+
+    m_mnuTray = new QMenu(QStringLiteral("T&ray"), this);
+    m_mnuTray->setObjectName(QStringLiteral("mnuTray"));
+    AddItem(m_mnuTray, QStringLiteral("mnuTrayNewItems"), QStringLiteral("Channels with &New Items"))->setVisible(false);
+    m_Items.insert(QStringLiteral("mnuTrayDash"), m_mnuTray->addSeparator());
+    m_Items.value(QStringLiteral("mnuTrayDash"))->setVisible(false);
+    AddItem(m_mnuTray, QStringLiteral("mnuTrayTicker"), QStringLiteral("&Show Ticker Bar"), &frmMain::TickerToggle)->setCheckable(true);
+    QAction *open = AddItem(m_mnuTray, QStringLiteral("mnuTrayOpen"), QStringLiteral("&Open Tarnwick"), &frmMain::mnuTrayOpen_Click);
+    m_mnuTray->setDefaultAction(open);
+    m_mnuTray->addSeparator();
+    AddItem(m_mnuTray, QStringLiteral("mnuTrayExit"), QStringLiteral("E&xit"), &frmMain::ExitProgram);
+
+    // Keyboard: the menu key or F10 opens the window's menu, Alt with a menu's letter that menu.
+    auto popupAt = [this](QMenu *menu) { return [this, menu] { menu->popup(mapToGlobal(QPoint(8, 24))); }; };
+    for (const auto &[keys, menu] : {std::pair {QKeySequence(Qt::Key_F10), m_mnuMain},
+                                     std::pair {QKeySequence(Qt::Key_Menu), m_mnuMain},
+                                     std::pair {QKeySequence(Qt::ALT | Qt::Key_F), m_mnuFile},
+                                     std::pair {QKeySequence(Qt::ALT | Qt::Key_A), m_mnuActions},
+                                     std::pair {QKeySequence(Qt::ALT | Qt::Key_H), m_mnuHelp}}) {
+        auto *shortcut = new QAction(this);
+        shortcut->setShortcut(keys);
+        shortcut->setShortcutContext(Qt::WindowShortcut);
+        connect(shortcut, &QAction::triggered, this, popupAt(menu));
+        addAction(shortcut);
+    }
+    auto *reload = new QAction(this);
+    reload->setShortcut(QKeySequence(Qt::Key_F5));
+    connect(reload, &QAction::triggered, this, &frmMain::ReloadAll);
+    addAction(reload);
+    auto *open2 = new QAction(this);
+    open2->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
+    open2->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(open2, &QAction::triggered, this, [this] {
+        const int row = m_Tree->currentRow();
+        if (row < 0)
+            return;
+        if (m_Tree->RowURL(row) == QLatin1String("0"))
+            treMain_RowReleased(row, Qt::LeftButton); // a header: fold or unfold
+        else
+            treMain_RowDoubleClicked(row);
+    });
+    m_Tree->addAction(open2);
+    auto *remove = new QAction(this);
+    remove->setShortcut(QKeySequence::Delete);
+    remove->setShortcutContext(Qt::WidgetShortcut);
+    connect(remove, &QAction::triggered, this, [this] {
+        const int row = m_Tree->currentRow();
+        if (row >= 0 && clsChannelTree::MenuItemsFor(m_Tree->RowGroup(row), m_Tree->RowURL(row)).channelRemove)
+            mnuChannelRemove_Click();
+    });
+    m_Tree->addAction(remove);
+}
+
+void frmMain::BuildProfileMenu()
+{
+    if (!m_Users)
+        return;
+    QAction *before = m_Items.value(QStringLiteral("mnuFPDash1"));
+    for (int i = 1; i <= m_Users->UserCount(); ++i) {
+        const QString name = m_Users->GetUser(i)->Name();
+        if (m_ProfileEntries.size() < i) {
+            auto *entry = new QAction(m_mnuFileProfile);
+            entry->setObjectName(QStringLiteral("mnuFileProfiles%1").arg(i));
+            entry->setCheckable(true);
+            connect(entry, &QAction::triggered, this, [this, entry] {
+                // A checked entry is the active profile: choosing it changes nothing.
+                if (!m_User || entry->text() != m_User->Name())
+                    ChangeUser(entry->text());
+                entry->setChecked(m_User && entry->text() == m_User->Name());
+            });
+            m_mnuFileProfile->insertAction(before, entry);
+            m_ProfileEntries << entry;
+        }
+        QAction *entry = m_ProfileEntries.at(i - 1);
+        entry->setText(name);
+        entry->setVisible(true);
+        entry->setChecked(m_User && name == m_User->Name());
+    }
+    for (int i = m_Users->UserCount(); i < m_ProfileEntries.size(); ++i)
+        m_ProfileEntries.at(i)->setVisible(false);
+    const bool some = bool(m_Windows.preferences);
+    m_Items.value(QStringLiteral("mnuFilePrefs"))->setEnabled(some);
+    m_Items.value(QStringLiteral("mnuFileTicker"))->setEnabled(bool(m_Windows.showTicker));
+    m_Items.value(QStringLiteral("mnuFileTickerSettings"))->setEnabled(bool(m_Windows.tickerSettings));
+}
+
+// ---- Commands ------------------------------------------------------------------------------
+
+void frmMain::mnuFileExport_Click()
+{
+    if (!m_User)
+        return;
+    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Export OPML File"),
+                                                      QDir::homePath() + QStringLiteral("/") + m_User->Name() + QStringLiteral(".opml"),
+                                                      QStringLiteral("OPML files (*.opml)"));
+    if (path.isEmpty())
+        return;
+    if (!m_User->SaveOPML(path))
+        Include::MsgBox(tr("The channels could not be written to %1.").arg(QDir::toNativeSeparators(path)));
+}
+
+void frmMain::mnuNewProfile_Click()
+{
+    if (!m_Users)
+        return;
+    frmUser dialog(m_Users.get(), [this](const QString &name) { ChangeUser(name); }, this);
+    dialog.exec();
+    if (!EnsureProfile())
+        ExitProgram();
+}
+
+void frmMain::mnuDeleteProfile_Click()
+{
+    if (!m_Users)
+        return;
+    frmDelProfile dialog(m_Users.get(), m_User ? m_User->Name() : QString(), this);
+    dialog.Init();
+    dialog.exec();
+}
+
+void frmMain::mnuFileSkin_Click()
+{
+    m_SkinChanged = false;
+    frmSkin chooser(this);
+    connect(&chooser, &frmSkin::SkinChosen, this, [this] { m_SkinChanged = true; });
+    if (chooser.Populate())
+        chooser.exec();
+    if (m_User && m_Windows.closeViewers)
+        m_Windows.closeViewers();
+    if (m_SkinChanged) {
+        Include::Settings().SaveSetting(QStringLiteral("PREFS"), QStringLiteral("HIDECHLFRAME"), QStringLiteral("False"));
+        LoadSkin();
+    }
+}
+
+void frmMain::mnuFilePrefs_Click()
+{
+    const bool before = Pref("DESCRIPTION", "True");
+    if (m_Windows.preferences)
+        m_Windows.preferences();
+    if (Pref("DESCRIPTION", "True") != before)
+        RepopulateTreeMain();
+}
+
+void frmMain::mnuFileOnTop_Click()
+{
+    QAction *item = m_Items.value(QStringLiteral("mnuFileOnTop"));
+    Include::SetOnTop(this, item->isChecked());
+}
+
+void frmMain::TickerToggle()
+{
+    const bool loaded = IsTickerLoaded();
+    for (const char *name : {"mnuFileTicker", "mnuTrayTicker"})
+        m_Items.value(QLatin1String(name))->setChecked(!loaded && m_Windows.showTicker);
+    if (!m_Windows.showTicker)
+        return;
+    Include::Settings().SaveSetting(QStringLiteral("Ticker"), QStringLiteral("Show"),
+                                    loaded ? QStringLiteral("False") : QStringLiteral("True"));
+    m_Windows.showTicker(!loaded);
+}
+
+void frmMain::mnuTickerClose_Click()
+{
+    for (const char *name : {"mnuFileTicker", "mnuTrayTicker"})
+        m_Items.value(QLatin1String(name))->setChecked(false);
+    Include::Settings().SaveSetting(QStringLiteral("Ticker"), QStringLiteral("Show"), QStringLiteral("False"));
+    if (m_Windows.showTicker)
+        m_Windows.showTicker(false); // the ticker takes its preview with it
+}
+
+void frmMain::mnuTickerSettings_Click()
+{
+    if (m_Windows.tickerSettings)
+        m_Windows.tickerSettings();
+}
+
+void frmMain::mnuTickerBrowser_Click()
+{
+    if (m_Windows.tickerBrowser)
+        m_Windows.tickerBrowser();
+}
+
+void frmMain::AddChannelsWithURL(const QString &url)
+{
+    if (!m_User)
+        return;
+    frmAddMenu &menu = frmAddMenu::Instance(this);
+    menu.Init(m_User, [this](const QString &u, const QString &g) { AddChannel(u, g); },
+              [this](QWidget *owner) {
+                  frmAddGroup dialog(owner, [this](const QString &n) { return AddGroup(n); },
+                                     [this](const QString &o, const QString &n) { return RenameGroup(o, n); });
+                  dialog.exec();
+                  return dialog.AddedName();
+              });
+    const QString group = SelectedGroup();
+    menu.SelectGroup(!group.isEmpty() ? group
+                                      : m_User->GetGroup(m_User->GroupCount())
+                                          ? m_User->GetGroup(m_User->GroupCount())->Name()
+                                          : QString());
+    if (!url.isNull())
+        menu.SetURL(url);
+    menu.show();
+    menu.raise();
+    menu.activateWindow();
+}
+
+void frmMain::mnuActionAddChannels_Click()
+{
+    AddChannelsWithURL(QString());
+}
+
+void frmMain::mnuActionAddGroup_Click()
+{
+    frmAddGroup dialog(this, [this](const QString &n) { return AddGroup(n); },
+                       [this](const QString &o, const QString &n) { return RenameGroup(o, n); });
+    dialog.exec();
+}
+
+bool frmMain::AddGroup(const QString &name)
+{
+    if (!m_User)
+        return false;
+    const QString clean = name.trimmed();
+    if (clean.isEmpty()) {
+        Include::MsgBox(tr("Please enter a group name."));
+        return false;
+    }
+    if (m_User->GetGroup(clean)) {
+        Include::MsgBox(tr("A group named \"%1\" already exists.").arg(m_User->GetGroup(clean)->Name()));
+        return false;
+    }
+    m_User->AddGroup(clean); // announces the group: its row follows
+    m_Users->SaveAllXML();
+    return true;
+}
+
+bool frmMain::RenameGroup(const QString &oldName, const QString &newName)
+{
+    if (!m_User || !m_User->GetGroup(oldName))
+        return false;
+    const QString clean = newName.trimmed();
+    if (Include::IsReservedGroup(oldName)) {
+        Include::MsgBox(tr("The group \"%1\" cannot be renamed.").arg(oldName));
+        return false;
+    }
+    if (clean.isEmpty()) {
+        Include::MsgBox(tr("Please enter a group name."));
+        return false;
+    }
+    RSSGroup *existing = m_User->GetGroup(clean);
+    if (existing && existing != m_User->GetGroup(oldName)) {
+        Include::MsgBox(tr("A group named \"%1\" already exists.").arg(existing->Name()));
+        return false;
+    }
+    m_User->RenameGroup(oldName, clean);
+    RepopulateTreeMain();
+    m_Users->SaveAllXML();
+    return true;
+}
+
+void frmMain::ReloadAll()
+{
+    if (!m_User || !m_User->Channels())
+        return;
+    for (int i = 1; m_User && i <= m_User->ChannelCount(); ++i) {
+        if (RSSChannel *channel = m_User->Channels()->GetChannel(i))
+            channel->ForceLoadRSS();
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+}
+
+void frmMain::mnuActionDelete_Click()
+{
+    if (!m_User)
+        return;
+    if (!m_Manager)
+        m_Manager = new frmChannelManage(this);
+    m_Manager->ListChannels(m_User);
+    m_Manager->show();
+    m_Manager->raise();
+}
+
+void frmMain::RemoveChannel(const QString &url)
+{
+    if (!m_User)
+        return;
+    if (m_User->RemoveChannel(url) && m_Users)
+        m_Users->SaveAllXML();
+}
+
+void frmMain::mnuGroupView_Click()
+{
+    const QString group = SelectedGroup();
+    if (!m_User || group.isEmpty())
+        return;
+    for (int row = 0; row < m_Tree->count(); ++row)
+        if (m_Tree->RowGroup(row) == group && m_Tree->RowURL(row) != QLatin1String("0"))
+            if (RSSChannel *channel = m_User->GetChannel(m_Tree->RowURL(row)))
+                channel->CreateChannelView(false);
+}
+
+void frmMain::mnuGroupReload_Click()
+{
+    const QString group = SelectedGroup();
+    if (!m_User || group.isEmpty())
+        return;
+    QStringList urls;
+    for (int row = 0; row < m_Tree->count(); ++row)
+        if (m_Tree->RowGroup(row) == group && m_Tree->RowURL(row) != QLatin1String("0"))
+            urls << m_Tree->RowURL(row);
+    for (const QString &url : std::as_const(urls))
+        if (RSSChannel *channel = m_User ? m_User->GetChannel(url) : nullptr)
+            channel->LoadRSS();
+}
+
+void frmMain::mnuGroupRename_Click()
+{
+    const QString group = SelectedGroup();
+    if (group.isEmpty() || Include::IsReservedGroup(group))
+        return;
+    frmAddGroup dialog(this, [this](const QString &n) { return AddGroup(n); },
+                       [this](const QString &o, const QString &n) { return RenameGroup(o, n); });
+    dialog.RenameGroup(group);
+    dialog.exec();
+}
+
+void frmMain::mnuGroupDelete_Click()
+{
+    const QString name = SelectedGroup();
+    if (!m_User || name.isEmpty() || Include::IsReservedGroup(name))
+        return;
+    RSSGroup *group = m_User->GetGroup(name);
+    if (!group)
+        return;
+    if (group->ChannelCount() > 0) {
+        Include::MsgBox(QStringLiteral("Group not empty. Remove Channels before removing Group."),
+                        QStringLiteral("Cannot Delete Group"));
+        return;
+    }
+    m_User->DeleteGroup(name);
+    RepopulateTreeMain();
+    m_Users->SaveAllXML();
+}
+
+void frmMain::mnuChannelView_Click()
+{
+    const int row = m_Tree->currentRow();
+    if (row >= 0)
+        treMain_RowDoubleClicked(row);
+}
+
+void frmMain::mnuChannelMarkAll_Click()
+{
+    const QString url = SelectedURL();
+    if (m_User && !url.isEmpty() && url != QLatin1String("0"))
+        m_User->MarkAllRead(url);
+}
+
+void frmMain::mnuChannelReload_Click()
+{
+    if (RSSChannel *channel = SelectedChannel())
+        channel->ForceLoadRSS();
+}
+
+void frmMain::mnuChannelRemove_Click()
+{
+    RSSChannel *channel = SelectedChannel();
+    const QString group = SelectedGroup();
+    if (!channel || Include::IsReservedGroup(group))
+        return;
+    const QString url = channel->URL();
+    const int answer = Include::AskBox(
+        tr("Remove \"%1\" from the group \"%2\" only, or delete the channel and its items?")
+            .arg(channel->customTitle().isEmpty() ? url : channel->customTitle(), group),
+        QStringLiteral("Confirm Action"),
+        {QStringLiteral("&Remove Channel from Group Only"), QStringLiteral("&Delete Channel"), QStringLiteral("&Cancel")});
+    if (!m_User)
+        return;
+    if (answer == 0) {
+        m_User->DeleteChannel(group, url);
+    } else if (answer == 1) {
+        m_User->DeleteChannel(group, url);
+        RemoveChannel(url);
+    }
+    if (m_Users)
+        m_Users->SaveAllXML();
+}
+
+void frmMain::mnuChannelProperties_Click()
+{
+    if (RSSChannel *channel = SelectedChannel())
+        if (m_Windows.properties)
+            m_Windows.properties(channel);
+}
+
+void frmMain::ShowHelpChannel()
+{
+    if (!m_User)
+        return;
+    if (RSSChannel *channel = m_User->GetChannel(Include::VendorHelpURL()))
+        channel->CreateChannelView(false);
+}
+
+void frmMain::mnuHelpWeb_Click()
+{
+    Include::OpenURL(Vendor::Address(Vendor::kWebSite));
+}
+
+void frmMain::mnuHelpAbout_Click()
+{
+    frmAbout about(QStringLiteral("%1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionRevision), this);
+    about.exec();
+}
+
+void frmMain::mnuTrayOpen_Click()
+{
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+}
+
+void frmMain::cmdWinFrame_Click()
+{
+    m_FrameHidden = !m_FrameHidden;
+    Include::Settings().SaveSetting(QStringLiteral("PREFS"), QStringLiteral("HIDEFRAME"),
+                                    m_FrameHidden ? QStringLiteral("True") : QStringLiteral("False"));
+    Form_Resize();
+}
+
+// ---- Notification icon ---------------------------------------------------------------------
+
+void frmMain::trayMain_Activated(QSystemTrayIcon::ActivationReason reason)
+{
+    if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick) {
+        mnuTrayOpen_Click();
+    } else if (reason == QSystemTrayIcon::Context) {
+        ShowTrayMenu(QCursor::pos());
+    }
+}
+
+void frmMain::ShowTrayMenu(const QPoint &at)
+{
+    raise();
+    m_Items.value(QStringLiteral("mnuTrayNewItems"))->setVisible(false);
+    m_Items.value(QStringLiteral("mnuTrayDash"))->setVisible(false);
+    m_Items.value(QStringLiteral("mnuTrayTicker"))->setEnabled(bool(m_Windows.showTicker));
+    m_mnuTray->exec(at);
+    if (m_ExitRequested)
+        ExitProgram();
+}
+
+// ---- Update notice -------------------------------------------------------------------------
+
+void frmMain::LoadUpdatePage()
+{
+    const QString address = UpdateCheckAddress();
+    if (address.isEmpty())
+        return;
+    if (!webCount) {
+        webCount = new QNetworkAccessManager(this);
+        connect(webCount, &QNetworkAccessManager::finished, this, &frmMain::webCount_Finished);
+    }
+    QNetworkRequest request{QUrl(address)};
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    request.setTransferTimeout(30000);
+    webCount->get(request);
+}
+
+void frmMain::webCount_Finished(QNetworkReply *reply)
+{
+    reply->deleteLater();
+    // No network, no page, an error page: nothing is said.
+    if (reply->error() != QNetworkReply::NoError)
+        return;
+    CheckUpdateText(QString::fromUtf8(reply->read(64 * 1024)));
+}
+
+void frmMain::CheckUpdateText(const QString &pageText)
+{
+    const QString local = QStringLiteral("%1%2%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionRevision);
+    const double remote = ModelText::LeadingValue(Include::StripTags(pageText).trimmed());
+    if (local.toDouble() < remote) {
+        lblUpgradeVer->setText(QStringLiteral("New Version Found:"));
+        picUpgrade->show();
+        Form_Resize();
+    }
+}
+
+bool frmMain::UpdateBannerShown() const
+{
+    return !picUpgrade->isHidden();
+}
+
+void frmMain::m_Reloader_OnTimer()
+{
+    LoadUpdatePage();
+}
+
+void frmMain::lblUpgradeLink_Click()
+{
+    Include::OpenURL(Vendor::Address(Vendor::kUpdateProgram));
+    ExitProgram();
+}
+
+// ---- Skin, layout and the mouse --------------------------------------------------------------
+
+void frmMain::LoadSkin()
+{
+    frmTarnSkin &skin = frmTarnSkin::Instance();
+    skin.LoadSkin();
+    ApplySkinToTree();
+    Form_Resize();
+}
+
+void frmMain::ApplySkinToTree()
+{
+    m_Tree->setDescriptions(Pref("DESCRIPTION", "True"));
+    m_Tree->ApplySkin(frmTarnSkin::Instance());
+    QPalette p = picUpgrade->palette();
+    p.setColor(QPalette::Window, m_Tree->look().back2.darker(110));
+    picUpgrade->setPalette(p);
+}
+
+void frmMain::Form_Resize()
+{
+    if (isMinimized()) {
+        Include::TrimMemory();
+        return;
+    }
+    const frmTarnSkin &skin = frmTarnSkin::Instance();
+    m_Tree->setUpdatesEnabled(false);
+    const int n = skin.FrameNSize(0), s = skin.FrameSSize(0), w = skin.FrameWSize(0), e = skin.FrameESize(0);
+    QRect area = m_FrameHidden ? QRect(0, n, width(), height() - n)
+                               : QRect(w, n, width() - w - e, height() - n - s);
+    if (area.width() < 10 || area.height() < 10)
+        area = QRect(0, 0, width(), height());
+    m_Tree->setGeometry(area);
+    if (!picUpgrade->isHidden()) {
+        const int h = picUpgrade->sizeHint().height();
+        picUpgrade->setGeometry(area.left(), area.bottom() + 1 - h, area.width(), h);
+        picUpgrade->raise();
+    }
+    const qreal ratio = devicePixelRatioF();
+    m_Surface = QImage((QSizeF(size()) * ratio).toSize(), QImage::Format_RGB32);
+    m_Surface.setDevicePixelRatio(ratio);
+    PaintMe();
+    if (m_FrameHidden || isMaximized()) {
+        tsp->setMaskPicture(QImage());
+        tsp->ResetWindow();
+    } else {
+        tsp->setMaskColor(SkinPainter::ToColor(skin.MaskColor));
+        tsp->setMaskPicture(m_Surface);
+    }
+    m_Tree->setUpdatesEnabled(true);
+}
+
+void frmMain::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+void frmMain::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        Form_Resize();
+}
+
+void frmMain::PaintMe()
+{
+    if (m_Painting || m_Surface.isNull())
+        return;
+    m_Painting = true;
+    frmTarnSkin::Instance().PaintAll(this, m_Surface, 0);
+    m_Painting = false;
+    update();
+}
+
+void frmMain::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    if (!m_Surface.isNull())
+        painter.drawImage(0, 0, m_Surface);
+}
+
+Qt::Edges frmMain::EdgesAt(const QPoint &at) const
+{
+    Qt::Edges edges;
+    if (m_FrameHidden || windowState() != Qt::WindowNoState)
+        return edges;
+    if (at.x() < kEdgeGrip)
+        edges |= Qt::LeftEdge;
+    if (at.x() >= width() - kEdgeGrip)
+        edges |= Qt::RightEdge;
+    if (at.y() < kEdgeGrip)
+        edges |= Qt::TopEdge;
+    if (at.y() >= height() - kEdgeGrip)
+        edges |= Qt::BottomEdge;
+    return edges;
+}
+
+namespace {
+
+int SkinButton(Qt::MouseButton button)
+{
+    return button == Qt::LeftButton ? 1 : button == Qt::RightButton ? 2 : 0;
+}
+
+Qt::CursorShape EdgeCursor(Qt::Edges edges)
+{
+    if (edges == (Qt::LeftEdge | Qt::TopEdge) || edges == (Qt::RightEdge | Qt::BottomEdge))
+        return Qt::SizeFDiagCursor;
+    if (edges == (Qt::RightEdge | Qt::TopEdge) || edges == (Qt::LeftEdge | Qt::BottomEdge))
+        return Qt::SizeBDiagCursor;
+    if (edges & (Qt::LeftEdge | Qt::RightEdge))
+        return Qt::SizeHorCursor;
+    return Qt::SizeVerCursor;
+}
+
+} // namespace
+
+void frmMain::mousePressEvent(QMouseEvent *event)
+{
+    const QPoint at = event->position().toPoint();
+    const Qt::Edges edges = EdgesAt(at);
+    if (edges && event->button() == Qt::LeftButton) {
+        Include::SizeWindow(this, Qt::LeftButton, edges);
+        return;
+    }
+    frmTarnSkin::Instance().SkinMouseDown(this, m_Surface, SkinButton(event->button()),
+                                          float(event->position().x()), float(event->position().y()), 0);
+}
+
+void frmMain::mouseReleaseEvent(QMouseEvent *event)
+{
+    const bool hit = frmTarnSkin::Instance().SkinMouseUp(this, m_Surface, SkinButton(event->button()),
+                                                         float(event->position().x()),
+                                                         float(event->position().y()), 0);
+    // A right click on the frame away from the skin's buttons offers the window's menus.
+    if (!hit && event->button() == Qt::RightButton)
+        m_mnuMain->popup(event->globalPosition().toPoint());
+}
+
+void frmMain::mouseMoveEvent(QMouseEvent *event)
+{
+    const Qt::Edges edges = EdgesAt(event->position().toPoint());
+    if (edges) {
+        setCursor(EdgeCursor(edges));
+        tmrMousePointer.start();
+    }
+    int button = 0;
+    if (event->buttons() & Qt::LeftButton)
+        button = 1;
+    else if (event->buttons() & Qt::RightButton)
+        button = 2;
+    frmTarnSkin::Instance().SkinMouseMove(this, m_Surface, button, float(event->position().x()),
+                                          float(event->position().y()), 0);
+}
+
+void frmMain::leaveEvent(QEvent *event)
+{
+    QWidget::leaveEvent(event);
+    PaintMe(); // entities shown only while the cursor is over the window go away
+}
+
+void frmMain::tmrMousePointer_Timer()
+{
+    if (!EdgesAt(mapFromGlobal(QCursor::pos()))) {
+        unsetCursor();
+        tmrMousePointer.stop();
+    }
+}
+
+void frmMain::keyReleaseEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_F1 && !event->isAutoRepeat()) {
+        ShowHelpChannel();
+        return;
+    }
+    QWidget::keyReleaseEvent(event);
+}
+
+void frmMain::dragEnterEvent(QDragEnterEvent *event)
+{
+    event->acceptProposedAction();
+}
+
+void frmMain::dropEvent(QDropEvent *event)
+{
+    const QMimeData *data = event->mimeData();
+    event->acceptProposedAction();
+    if (data->hasUrls() && !data->urls().isEmpty())
+        Include::DropURL(data->urls().constFirst().toString());
+    else if (data->hasText())
+        Include::DropURL(data->text());
+    else
+        Include::DropRefused();
+}
+
+void frmMain::SkinHandler(const QString &function, float, float, bool released)
+{
+    const QString name = function.toLower();
+    if (!released) {
+        if (name == QLatin1String("move"))
+            Include::DragWindow(this);
+        return;
+    }
+    if (name == QLatin1String("close")) {
+        MeClose();
+    } else if (name == QLatin1String("max")) {
+        if (isMaximized()) {
+            showNormal();
+        } else {
+            if (m_FrameHidden)
+                cmdWinFrame_Click();
+            showMaximized();
+        }
+    } else if (name == QLatin1String("min")) {
+        showMinimized();
+    } else if (name == QLatin1String("windowframe")) {
+        cmdWinFrame_Click();
+    } else if (name == QLatin1String("addchannel")) {
+        mnuActionAddChannels_Click();
+    } else if (name == QLatin1String("profiles")) {
+        BuildProfileMenu();
+        m_mnuFileProfile->popup(QCursor::pos());
+    } else if (name == QLatin1String("prefs")) {
+        mnuFilePrefs_Click();
+    } else if (name == QLatin1String("reloadall")) {
+        ReloadAll();
+    } else if (name == QLatin1String("reloadskin")) {
+        LoadSkin();
+    } else if (name == QLatin1String("changeskin")) {
+        mnuFileSkin_Click();
+    } else if (name == QLatin1String("search")) {
+        if (m_Windows.search)
+            m_Windows.search();
+    } else if (name == QLatin1String("openbrowser")) {
+        Include::OpenURL(Vendor::Address(Vendor::kDefaultSearchPage));
+    } else if (name == QLatin1String("openticker")) {
+        TickerToggle();
+    } else if (name == QLatin1String("deletechannels")) {
+        mnuActionDelete_Click();
+    } else if (name == QLatin1String("addprofile")) {
+        mnuNewProfile_Click();
+    } else if (name == QLatin1String("addgroup")) {
+        mnuActionAddGroup_Click();
+    } else if (name == QLatin1String("about")) {
+        mnuHelpAbout_Click();
+    } else if (name == QLatin1String("help")) {
+        ShowHelpChannel();
+    }
+}
+
+QString frmMain::DecodeText(const QString &text)
+{
+    QString out = text;
+    if (!m_User || !m_User->IsActive())
+        return out;
+    auto once = [&out](const QString &token, const QString &value) {
+        const int at = out.indexOf(token);
+        if (at >= 0)
+            out.replace(at, token.size(), value);
+    };
+    const QString channels = QString::number(m_User->ChannelCount() - 7);
+    once(QStringLiteral("{user}"), m_User->Name());
+    once(QStringLiteral("{channels}"), channels);
+    once(QStringLiteral("{chls}"), channels);
+    if (out.contains(QLatin1String("{items}"))) {
+        if (m_ItemCountStale && !m_Painting)
+            RefreshItemCount();
+        once(QStringLiteral("{items}"), QString::number(m_ItemCount));
+    }
+    return out;
+}
+
+void frmMain::RefreshItemCount()
+{
+    m_ItemCountStale = false;
+    const qint32 before = m_ItemCount;
+    m_ItemCount = m_User ? m_User->ItemCount() : 0;
+    if (before != m_ItemCount)
+        PaintMe();
+}
+
+bool frmMain::DecodeIf(const QString &word)
+{
+    const QString w = word.toLower();
+    if (w == QLatin1String("false"))
+        return false;
+    if (w == QLatin1String("mouseoverwindow"))
+        return isVisible() && Include::IsCursorOver(this);
+    if (w == QLatin1String("frame"))
+        return !m_FrameHidden;
+    return true;
+}
+
+QPointF frmMain::CursorOnSurface() const
+{
+    return mapFromGlobal(QCursor::pos());
+}
+
+bool frmMain::CursorOverWindow() const
+{
+    return isVisible() && Include::IsCursorOver(this);
+}
+
+void frmMain::SetSurfaceCursor(bool custom)
+{
+    if (custom)
+        setCursor(Qt::PointingHandCursor);
+    else
+        unsetCursor();
+}
+
+// ---- The model's host ----------------------------------------------------------------------
+
+void frmMain::ReloadChannel(const QString &url)
+{
+    if (m_User)
+        m_User->ReloadChannel(url);
+}
+
+void frmMain::UpdateChannel(const QString &url)
+{
+    if (m_User)
+        m_User->UpdateChannel(url);
+}
+
+void frmMain::RemoveExpired(const QString &url, qint32 days)
+{
+    if (m_User)
+        m_User->RemoveExpired(url, days);
+}
+
+bool frmMain::IsViewerLoaded(const RSSChannel *channel) const
+{
+    return m_Windows.isViewerLoaded && m_Windows.isViewerLoaded(channel);
+}
+
+void frmMain::OpenViewer(RSSChannel *channel, bool minimised)
+{
+    if (m_Windows.openViewer)
+        m_Windows.openViewer(channel, minimised);
+}
+
+bool frmMain::TakeShowHelpRequest()
+{
+    return std::exchange(m_ShowHelpRequest, false);
+}
+
+bool frmMain::IsTickerLoaded() const
+{
+    return m_Windows.isTickerLoaded && m_Windows.isTickerLoaded();
+}
+
+void frmMain::ShowTickerNewItems()
+{
+    if (m_Windows.tickerNewItems)
+        m_Windows.tickerNewItems();
+}
+
+void frmMain::TickerSetList(const QString &nodeList)
+{
+    if (m_Windows.tickerSetList)
+        m_Windows.tickerSetList(nodeList);
+}
+
+void frmMain::ViewerSetList(RSSChannel *channel, const QString &nodeList, qint32 count)
+{
+    if (m_Windows.viewerSetList)
+        m_Windows.viewerSetList(channel, nodeList, count);
+}
+
+clsProfile *frmMain::CurrentProfile()
+{
+    return m_User;
+}
+
+void frmMain::AddChannel(const QString &url, const QString &groupName)
+{
+    if (!m_User)
+        return;
+    m_User->AddChannel(url, groupName);
+    if (m_Users)
+        m_Users->SaveAllXML();
+}
+
+void frmMain::PopupInfo(const QString &text)
+{
+    if (m_Tray->isVisible())
+        m_Tray->showMessage(QStringLiteral("Tarnwick"), text, QSystemTrayIcon::Information, 4000);
+}
+
+void frmMain::ShowMessage(const QString &text)
+{
+    Include::MsgBox(text);
 }

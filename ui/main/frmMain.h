@@ -1,13 +1,267 @@
 #pragma once
 
-#include <QMainWindow>
+#include "ModelHost.h"
+#include "SkinnedWindow.h"
 
-// The main window. For now it only carries the program's name; the channel tree, menus and
-// skin come with the subscription model.
-class frmMain : public QMainWindow
+#include <QAction>
+#include <QImage>
+#include <QMap>
+#include <QMenu>
+#include <QPointer>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+class CSpanClock;
+class QLabel;
+class QNetworkAccessManager;
+class QNetworkReply;
+class QPushButton;
+class RSSGroup;
+class Transparent;
+class clsChannelTree;
+class clsProfile;
+class colProfiles;
+class frmChannelManage;
+class frmLoading;
+
+// The main window: the active profile's channel tree inside the skin's frame, the menus, the
+// notification-area icon, the skin's functions and texts, and the once-a-day update notice. It
+// is the model's host: channels report their state to it, and it hands bank requests to the
+// active profile.
+//
+// Closing it only hides it; the program ends through Exit (the tray menu), a termination
+// signal or the end of the desktop session, each of which saves every profile and lets every
+// item bank write its store first.
+class frmMain : public QWidget, public ISkinnedWindow, public IModelHost
 {
     Q_OBJECT
 
 public:
+    static constexpr int kUpdateCheckMs = 86400000;
+    static constexpr int kVersionMajor = TARNWICK_VERSION_MAJOR;
+    static constexpr int kVersionMinor = TARNWICK_VERSION_MINOR;
+    static constexpr int kVersionRevision = TARNWICK_VERSION_PATCH;
+
     explicit frmMain(QWidget *parent = nullptr);
+    ~frmMain() override;
+
+    // The load handler: tree, update check, skin, profiles, visibility, ticker. Separate from
+    // the constructor so that the entry point has installed the window as the model's host.
+    void Form_Load();
+    static frmMain *Instance();
+
+    // ---- The tree ----
+    void RepopulateTreeMain();
+    void AddGroupRows(RSSGroup *group);
+    void AddChannelRow(RSSGroup *group, const QString &url);
+    void RemoveChannelRow(RSSGroup *group, const QString &url);
+    void RemoveGroupRow(RSSGroup *group);
+    void ToggleGroup(int row);
+    void ChangeUser(const QString &name);
+    clsChannelTree *treMain() const { return m_Tree; }
+    // Rows looked at by the last StateChange (for checks and the benchmark).
+    int LastStateChangeRows() const { return m_LastStateRows; }
+
+    // ---- Commands ----
+    // Validates the name, adds or renames the group in the active profile and the tree.
+    bool AddGroup(const QString &name);
+    bool RenameGroup(const QString &oldName, const QString &newName);
+    void RemoveChannel(const QString &url);
+    // Opens the add-channel window with the address filled in.
+    void AddChannelsWithURL(const QString &url);
+    void ReloadAll();
+    void MeClose();
+    // The tray menu's Exit: the exit sequence, then the process ends.
+    void ExitProgram();
+    // The exit sequence without ending the event loop; true once it has run.
+    bool RunExitSequence();
+    bool Exiting() const { return m_ExitDone; }
+    void cmdWinFrame_Click();
+    bool FrameHidden() const { return m_FrameHidden; }
+    void SetSkinChanged() { m_SkinChanged = true; }
+    // The update notice: shown when the check page's number is above this version's.
+    void CheckUpdateText(const QString &pageText);
+    bool UpdateBannerShown() const;
+    // The profile list under File > Profile, rebuilt.
+    void BuildProfileMenu();
+
+    colProfiles *Users() const { return m_Users.get(); }
+    QMenu *mnuFile() const { return m_mnuFile; }
+    QMenu *mnuFileProfile() const { return m_mnuFileProfile; }
+    QMenu *mnuActions() const { return m_mnuActions; }
+    QMenu *mnuHelp() const { return m_mnuHelp; }
+    QMenu *mnuTray() const { return m_mnuTray; }
+    QMenu *mnuTicker() const { return m_mnuTicker; }
+    // A menu item by its name ("mnuTrayExit"); nullptr when there is none.
+    QAction *Item(const QString &name) const { return m_Items.value(name); }
+    QSystemTrayIcon *trayMain() const { return m_Tray; }
+    const QImage &Surface() const { return m_Surface; }
+    // Prepares the actions menu for a row (0-based; -1 for none), as a right click does.
+    void PrepareActionsMenu(int row);
+
+    // ---- ISkinnedWindow ----
+    void PaintMe() override;
+    void SkinHandler(const QString &function, float x, float y, bool released) override;
+    QString DecodeText(const QString &text) override;
+    bool DecodeIf(const QString &word) override;
+    QPointF CursorOnSurface() const override;
+    bool CursorOverWindow() const override;
+    void SetSurfaceCursor(bool custom) override;
+
+    // ---- IModelHost ----
+    void ReloadChannel(const QString &url) override;
+    void UpdateChannel(const QString &url) override;
+    void RemoveExpired(const QString &url, qint32 days) override;
+    void StateChange(const QString &user, RSSChannel *channel) override;
+    bool IsViewerLoaded(const RSSChannel *channel) const override;
+    void OpenViewer(RSSChannel *channel, bool minimised) override;
+    bool TakeShowHelpRequest() override;
+    bool IsTickerLoaded() const override;
+    void ShowTickerNewItems() override;
+    void TickerSetList(const QString &nodeList) override;
+    void ViewerSetList(RSSChannel *channel, const QString &nodeList, qint32 count) override;
+    clsProfile *CurrentProfile() override;
+    void AddChannel(const QString &url, const QString &groupName) override;
+    void PopupInfo(const QString &text) override;
+    void ShowMessage(const QString &text) override;
+
+    // Windows that later parts of the program provide (the item viewer, the ticker, the
+    // properties, preferences and search windows) plug in here; until then the commands
+    // that need them do nothing.
+    struct Windows
+    {
+        std::function<bool(const RSSChannel *)> isViewerLoaded;
+        std::function<void(RSSChannel *, bool)> openViewer;
+        std::function<void(RSSChannel *, const QString &, qint32)> viewerSetList;
+        std::function<void()> closeViewers;
+        std::function<bool()> isTickerLoaded;
+        std::function<void(bool)> showTicker; // true: create and show; false: unload
+        std::function<void()> tickerNewItems;
+        std::function<void(const QString &)> tickerSetList;
+        std::function<void()> tickerSettings;
+        std::function<void()> tickerBrowser;
+        std::function<void(RSSChannel *)> properties; // shows the channel in the dialog
+        std::function<bool()> isPropertiesLoaded;
+        std::function<void()> preferences;
+        std::function<void()> search;
+        std::function<void()> unloadDialogs;
+    };
+    Windows &windows() { return m_Windows; }
+
+signals:
+    // The exit sequence has run: profiles saved, banks unloaded.
+    void ExitSequenceDone();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void leaveEvent(QEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+private:
+    void CreateMenus();
+    QAction *AddItem(QMenu *menu, const QString &name, const QString &caption,
+                     void (frmMain::*handler)() = nullptr);
+    void AddSeparator(QMenu *menu, const QString &name);
+    void Form_Resize();
+    void LoadSkin();
+    void ApplySkinToTree();
+    void m_Users_ProfilesLoaded();
+    // Until a profile exists, the profile dialog; false when the user gave up.
+    bool EnsureProfile();
+    void ConnectProfile(clsProfile *profile);
+    void tmrOneShot_Timer();
+    void tmrMousePointer_Timer();
+    void m_Reloader_OnTimer();
+    void LoadUpdatePage();
+    void webCount_Finished(QNetworkReply *reply);
+    void trayMain_Activated(QSystemTrayIcon::ActivationReason reason);
+    void ShowTrayMenu(const QPoint &at);
+    void treMain_RowReleased(int row, Qt::MouseButton button);
+    void treMain_RowDoubleClicked(int row);
+    Qt::Edges EdgesAt(const QPoint &at) const;
+    QString SelectedGroup() const;
+    QString SelectedURL() const;
+    RSSChannel *SelectedChannel() const;
+    void ShowHelpChannel();
+    void RefreshItemCount();
+
+    // Menu handlers
+    void mnuFileExport_Click();
+    void mnuNewProfile_Click();
+    void mnuDeleteProfile_Click();
+    void mnuFileSkin_Click();
+    void mnuFilePrefs_Click();
+    void mnuFileOnTop_Click();
+    void TickerToggle();
+    void mnuTickerClose_Click();
+    void mnuActionAddChannels_Click();
+    void mnuActionAddGroup_Click();
+    void mnuActionDelete_Click();
+    void mnuGroupView_Click();
+    void mnuGroupReload_Click();
+    void mnuGroupRename_Click();
+    void mnuGroupDelete_Click();
+    void mnuChannelView_Click();
+    void mnuChannelMarkAll_Click();
+    void mnuChannelReload_Click();
+    void mnuChannelRemove_Click();
+    void mnuChannelProperties_Click();
+    void mnuHelpWeb_Click();
+    void mnuHelpAbout_Click();
+    void mnuTrayOpen_Click();
+    void mnuTickerSettings_Click();
+    void mnuTickerBrowser_Click();
+    void lblUpgradeLink_Click();
+
+    std::unique_ptr<colProfiles> m_Users;
+    QPointer<clsProfile> m_User;
+    CSpanClock *m_Reloader = nullptr;
+    bool m_FrameHidden = false;
+    bool m_SkinChanged = false;
+    bool m_IconAdded = false;
+    bool m_ExitRequested = false;
+    bool m_ExitDone = false;
+    bool m_Description = true;
+    bool m_ShowHelpRequest = false;
+    bool m_GivingUp = false;
+    int m_LastStateRows = 0;
+    // The profile's item count for "{items}", read from the bank a moment after counts change
+    // rather than on every paint.
+    qint32 m_ItemCount = 0;
+    bool m_ItemCountStale = true;
+    QTimer m_CountTimer;
+    bool m_Painting = false;
+
+    clsChannelTree *m_Tree = nullptr;
+    Transparent *tsp = nullptr;
+    QImage m_Surface;
+    QWidget *picUpgrade = nullptr;
+    QLabel *lblUpgradeVer = nullptr;
+    QLabel *lblUpgradeLink = nullptr;
+    QPushButton *cmdCloseUpdate = nullptr;
+    QSystemTrayIcon *m_Tray = nullptr;
+    QNetworkAccessManager *webCount = nullptr;
+    QTimer tmrOneShot;
+    QTimer tmrMousePointer;
+    QPointer<frmLoading> m_Loading;
+    QPointer<frmChannelManage> m_Manager;
+
+    QMenu *m_mnuFile = nullptr, *m_mnuFileProfile = nullptr, *m_mnuActions = nullptr,
+          *m_mnuHelp = nullptr, *m_mnuTicker = nullptr, *m_mnuTray = nullptr,
+          *m_mnuMain = nullptr;
+    QMap<QString, QAction *> m_Items;
+    QList<QAction *> m_ProfileEntries;
+    Windows m_Windows;
 };

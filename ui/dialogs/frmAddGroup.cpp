@@ -1,0 +1,72 @@
+#include "frmAddGroup.h"
+
+#include "IncludeWindows.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+const QStringList frmAddGroup::kSuggestions = {
+    QStringLiteral("Favorites"), QStringLiteral("Entertainment"), QStringLiteral("Local News"),
+    QStringLiteral("National News"), QStringLiteral("News"), QStringLiteral("Weather"),
+    QStringLiteral("Stocks"), QStringLiteral("Sports"), QStringLiteral("Funnies"),
+    QStringLiteral("Quotes"), QStringLiteral("Technology"), QStringLiteral("Health")};
+
+frmAddGroup::frmAddGroup(QWidget *owner, AddFn add, RenameFn rename)
+    : QDialog(owner), m_Add(std::move(add)), m_Rename(std::move(rename))
+{
+    setObjectName(QStringLiteral("frmAddGroup"));
+    setWindowTitle(QStringLiteral("Add Group"));
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(tr("Group name:"), this));
+    m_Combo = new QComboBox(this);
+    m_Combo->setObjectName(QStringLiteral("cboGroup"));
+    m_Combo->setEditable(true);
+    m_Combo->addItems(kSuggestions);
+    m_Combo->setInsertPolicy(QComboBox::NoInsert);
+    layout->addWidget(m_Combo);
+    m_Text = new QLineEdit(this);
+    m_Text->setObjectName(QStringLiteral("txtGroup"));
+    m_Text->hide();
+    layout->addWidget(m_Text);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("cmdOk"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Cancel"));
+    layout->addWidget(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, this, [this] {
+        if (cmdOk_Click())
+            accept();
+    });
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    setMinimumWidth(300);
+}
+
+void frmAddGroup::RenameGroup(const QString &oldName)
+{
+    setWindowTitle(QStringLiteral("Rename Group"));
+    m_OldName = oldName;
+    m_Text->setText(oldName);
+    m_Text->selectAll();
+    m_Combo->hide();
+    m_Text->show();
+    m_Text->setFocus();
+}
+
+bool frmAddGroup::cmdOk_Click()
+{
+    const bool renaming = !m_Text->isHidden();
+    const QString name = renaming ? m_Text->text() : m_Combo->currentText();
+    if (name.contains(QLatin1Char('|'))) {
+        Include::MsgBox(QStringLiteral("Group name contains invalid characters: |"));
+        return false;
+    }
+    if (renaming)
+        return m_Rename && m_Rename(m_OldName, name);
+    if (!m_Add || !m_Add(name))
+        return false;
+    m_Added = name.trimmed();
+    return true;
+}
