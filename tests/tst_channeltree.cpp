@@ -88,7 +88,7 @@ private slots:
         QCOMPARE(m_Tree->RowBody(3), QStringLiteral("First channel"));
         QCOMPARE(m_Tree->RowCount(3), QStringLiteral("0"));
         QCOMPARE(m_Tree->RowIcon(2), QStringLiteral("collapse"));
-        QCOMPARE(m_Tree->FindRow("News 2", m_A->URL()), 7);
+        QCOMPARE(m_Tree->FindRow("News 2", m_A->URL()), 6);
         QCOMPARE(m_Tree->FindRow("News", "0"), 2);
         QCOMPARE(m_Tree->FindRow("Nowhere", m_A->URL()), -1);
     }

@@ -14,7 +14,8 @@ xslfile ../../tarnwick.xsl
 xslticker ../../ticker.xsl
 maskcolor &HFF00FF
 
-; Fonts: 1 titles, 2 ticker, 3 body text, 4 small captions, 5 hover captions
+; Fonts: 1 titles, 2 ticker, 3 body text, 4 small captions, 5 hover captions, 6 tree counts,
+; 7 channel descriptions in the tree
 definefont 1
 face DejaVu Sans
 size 10
@@ -37,11 +38,20 @@ face DejaVu Sans
 size 8
 underline true
 color {accent}
+definefont 6
+face DejaVu Sans
+size 8
+bold true
+color {accent}
+definefont 7
+face DejaVu Sans
+size 8
+color {brief}
 
 treefont 3
 treetitlefont 3
-treecountfont 4
-treebrieffont 3
+treecountfont 6
+treebrieffont 7
 treecolor {treecolor}
 tree2ndcolor {tree2nd}
 treerowheight 18
@@ -151,9 +161,9 @@ def skin(name, c):
 
 SKINS = {
     "Basalt": dict(text="&HF2EEEB", body="&H202020", accent="&HC88246", treecolor="&HF7F4F2",
-                   tree2nd="&HEFEAE6", fade="&H3C342E", newitem="&H1EAAF0", framecolor="&H3C342E"),
+                   tree2nd="&HEFEAE6", brief="&H6E6E6E", fade="&H3C342E", newitem="&H1EAAF0", framecolor="&H3C342E"),
     "Heath": dict(text="&H28323C", body="&H28323C", accent="&H5A9678", treecolor="&HF2F8FB",
-                  tree2nd="&HE6EEF2", fade="&HA0BAC4", newitem="&H2050C0", framecolor="&HA0BAC4"),
+                  tree2nd="&HE6EEF2", brief="&H6A7A86", fade="&HA0BAC4", newitem="&H2050C0", framecolor="&HA0BAC4"),
 }
 
 if __name__ == "__main__":

@@ -197,6 +197,13 @@ void clsChannelTree::RemoveChannelRow(const QString &group, const QString &url)
     }
 }
 
+void clsChannelTree::SetGroupText(const QString &group, const QString &text)
+{
+    const int row = FindRow(group, kGroupURL);
+    if (row >= 0)
+        SetIfChanged(item(row), Qt::DisplayRole, text);
+}
+
 void clsChannelTree::RemoveGroupRow(const QString &group)
 {
     const int row = FindRow(group, kGroupURL);

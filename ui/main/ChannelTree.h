@@ -73,6 +73,8 @@ public:
     // Shows or hides the group's channel rows and sets its header's icon.
     void ApplyGroupState(const QString &group, bool expanded);
     void RemoveChannelRow(const QString &group, const QString &url);
+    // The header's text (the group's name with its channel count).
+    void SetGroupText(const QString &group, const QString &text);
     void RemoveGroupRow(const QString &group);
     // After a change of fonts or widths: the rows measure themselves again.
     void Relayout();

@@ -243,6 +243,18 @@ void frmMain::ChangeUser(const QString &name)
     QString error;
     if (!profile->SetUserActive(&error))
         Include::MsgBox(tr("The item bank of profile \"%1\" could not be started: %2").arg(name, error));
+    if (profile->Groups()) {
+        // Once the stored groups are in, the tree is built once more from the whole profile
+        // (stored channels of the built-in groups come without announcements), and every
+        // channel asks the bank for its counts.
+        connect(profile->Groups(), &colGroups::GroupsLoaded, this, [this, profile] {
+            if (profile != m_User)
+                return;
+            RepopulateTreeMain();
+            if (profile->Channels())
+                profile->Channels()->RequestAllStatus();
+        });
+    }
     m_Users->SetDefault(name);
     if (m_Loading)
         m_Loading->close();
@@ -379,12 +391,15 @@ void frmMain::AddChannelRow(RSSGroup *group, const QString &url)
     if (!channel || m_Tree->FindRow(group->Name(), url) >= 0)
         return;
     m_Tree->AddChannelRow(group->Name(), *channel, group->Expanded());
+    m_Tree->SetGroupText(group->Name(), group->Name(true));
 }
 
 void frmMain::RemoveChannelRow(RSSGroup *group, const QString &url)
 {
-    if (group)
-        m_Tree->RemoveChannelRow(group->Name(), url);
+    if (!group)
+        return;
+    m_Tree->RemoveChannelRow(group->Name(), url);
+    m_Tree->SetGroupText(group->Name(), group->Name(true));
 }
 
 void frmMain::RemoveGroupRow(RSSGroup *group)

@@ -1,0 +1,275 @@
+// The main window end to end, against a local HTTP server: the first start asks for a profile,
+// subscribed channels show up in the tree with titles and counts, profiles switch from the
+// File menu, the commands that change the model keep the tree in step, and Exit from the tray
+// menu leaves every document on disk.
+#include "ChannelTree.h"
+#include "Include.h"
+#include "IncludeWindows.h"
+#include "LocalHttpServer.h"
+#include "RSSChannel.h"
+#include "TestSupport.h"
+#include "clsProfile.h"
+#include "clsSpotlight.h"
+#include "colGroups.h"
+#include "colProfiles.h"
+#include "frmAddMenu.h"
+#include "frmChannelManage.h"
+#include "frmMain.h"
+#include "frmUser.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <QtTest>
+
+using namespace testsupport;
+
+namespace {
+
+QByteArray Feed(const QByteArray &title, int items)
+{
+    QByteArray out = "<rss version=\"2.0\"><channel><title>" + title + "</title>"
+        "<description>All about " + title + ", every day</description>";
+    for (int i = 0; i < items; ++i)
+        out += "<item><title>" + title + " story " + QByteArray::number(i)
+            + "</title><description>d</description><guid>" + title + "-" + QByteArray::number(i)
+            + "</guid></item>";
+    return out + "</channel></rss>";
+}
+
+// Runs fn on the next modal dialog of type T as soon as it is open.
+template <typename T>
+void OnNextDialog(std::function<void(T *)> fn)
+{
+    auto *timer = new QTimer;
+    timer->setInterval(30);
+    QObject::connect(timer, &QTimer::timeout, [timer, fn] {
+        if (auto *dialog = qobject_cast<T *>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            fn(dialog);
+        }
+    });
+    timer->start();
+}
+
+QString ScreenshotPath(const QString &name)
+{
+    const QString folder = QCoreApplication::applicationDirPath() + "/../tests/screenshots";
+    QDir().mkpath(folder);
+    return folder + "/" + name;
+}
+
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_Home, m_Config, m_Runtime;
+    LocalHttpServer m_Http;
+    QStringList m_Messages;
+    std::function<int(const QString &)> m_Answer;
+
+    int RowOf(frmMain &w, const QString &group, const QString &url) { return w.treMain()->FindRow(group, url); }
+
+private slots:
+    void initTestCase()
+    {
+        qputenv("TARNWICK_HOME", m_Home.path().toUtf8());
+        qputenv("XDG_CONFIG_HOME", m_Config.path().toUtf8());
+        usePrivateRuntime(m_Runtime.path());
+        // The maker's site is this server: nothing leaves the machine.
+        qputenv("TARNWICK_VENDOR_BASE", m_Http.url("").toUtf8());
+        m_Http.route("/update/check.html") = {200, "<html><body>999</body></html>", {}};
+        m_Http.route("/a.xml") = {200, Feed("Alpha", 3), {{"Last-Modified", "stamp-a"}}};
+        m_Http.route("/b.xml") = {200, Feed("Beta", 5), {}};
+        m_Http.route("/news/rss.xml") = {200, Feed("Tarnwick News", 1), {}};
+        clsSpotlight::SetDirectoryURL(QString());
+        QVERIFY(Include::SeedAppFolder(QStringLiteral(TARNWICK_DATA)));
+        Include::SetMessageHandler([this](const QString &text, const QString &title, const QStringList &) {
+            m_Messages << title + ": " + text;
+            return m_Answer ? m_Answer(text) : 0;
+        });
+    }
+
+    void firstStartToExit()
+    {
+        frmMain w;
+        QSignalSpy exited(&w, &frmMain::ExitSequenceDone);
+        // No profile yet: the window asks for one, refusing a bad name first.
+        OnNextDialog<frmUser>([](frmUser *dialog) {
+            dialog->txtUsername()->setText("a|b");
+            dialog->findChild<QPushButton *>("cmdCreate")->click();
+            dialog->txtUsername()->setText("anna");
+            dialog->findChild<QPushButton *>("cmdCreate")->click();
+        });
+        w.Form_Load();
+        QCOMPARE(w.windowTitle(), QStringLiteral("Tarnwick"));
+        QVERIFY(QTest::qWaitFor([&] { return w.CurrentProfile() && w.CurrentProfile()->Name() == "anna"; }, 10000));
+        QCOMPARE(m_Messages.value(0), QStringLiteral("Tarnwick: Username cannot contain any of the following symbols: \\/:*?'|<>\""));
+        clsProfile *anna = w.CurrentProfile();
+        QVERIFY(QTest::qWaitFor([&] { return RowOf(w, "My Channels", "0") >= 0; }, 5000));
+        QCOMPARE(w.DecodeText("{channels} channels of {user}"), QStringLiteral("2 channels of anna"));
+        // The seven filters stand in "All Items"; the maker's two channels at the top, unheaded.
+        clsChannelTree *tree = w.treMain();
+        QVERIFY(RowOf(w, "All Items", "_tarnwick/unread") >= 0);
+        QVERIFY(tree->item(RowOf(w, "Tarnwick", "0"))->isHidden());
+        QVERIFY(!tree->item(RowOf(w, "Tarnwick", Include::VendorHelpURL()))->isHidden());
+
+        // The update page says 999: the banner shows.
+        QVERIFY(QTest::qWaitFor([&] { return w.UpdateBannerShown(); }, 5000));
+
+        // Two channels, subscribed through the model.
+        const QString a = m_Http.url("/a.xml"), b = m_Http.url("/b.xml");
+        w.AddChannel(a, "My Channels");
+        w.AddChannel(b, "My Channels");
+        QVERIFY(QTest::qWaitFor([&] {
+            const int ra = RowOf(w, "My Channels", a), rb = RowOf(w, "My Channels", b);
+            return ra >= 0 && rb >= 0 && tree->RowNode(ra) == "Alpha" && tree->RowCount(ra) == "3"
+                && tree->RowNode(rb) == "Beta" && tree->RowCount(rb) == "5";
+        }, 30000));
+        QCOMPARE(tree->RowBody(RowOf(w, "My Channels", a)), QStringLiteral("All about Alpha, every day"));
+        QCOMPARE(tree->RowNode(RowOf(w, "My Channels", "0")), QStringLiteral("My Channels  (2)"));
+        QCOMPARE(tree->RowIcon(RowOf(w, "My Channels", a)), anna->GetChannel(a)->GetImage());
+        QCOMPARE(w.DecodeText("{chls}"), QStringLiteral("4"));
+        // Alpha's and Beta's items, with whatever the help and news channels have brought so far.
+        QVERIFY(QTest::qWaitFor([&] {
+            return anna->ItemCount() >= 8 && w.DecodeText("{items}") == QString::number(anna->ItemCount());
+        }, 5000));
+        // A state change touches the channel's own rows only, and only for the active profile.
+        w.StateChange("anna", anna->GetChannel(a));
+        QCOMPARE(w.LastStateChangeRows(), 1);
+        w.StateChange("somebody", anna->GetChannel(b));
+        QCOMPARE(w.LastStateChangeRows(), 1);
+
+        w.resize(320, 560);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QTest::qWait(200);
+        const QImage shot = w.grab().toImage();
+        QVERIFY(shot.save(ScreenshotPath("main-window.png")));
+        QCOMPARE(shot.size(), w.size() * w.devicePixelRatio());
+
+        // Right-clicking rows: the menu follows the row's kind.
+        w.PrepareActionsMenu(RowOf(w, "My Channels", a));
+        QVERIFY(w.Item("mnuChannelRemove")->isVisible());
+        QVERIFY(!w.Item("mnuGroupRename")->isVisible());
+        w.PrepareActionsMenu(RowOf(w, "Spotlight", "0"));
+        QVERIFY(w.Item("mnuGroupView")->isVisible());
+        QVERIFY(!w.Item("mnuGroupDelete")->isVisible());
+        QVERIFY(!w.Item("mnuChannelView")->isVisible());
+
+        // Folding "My Channels" by a click on its header hides its two rows.
+        const int header = RowOf(w, "My Channels", "0");
+        const QRect at = tree->visualItemRect(tree->item(header));
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at.center());
+        QVERIFY(tree->item(RowOf(w, "My Channels", a))->isHidden());
+        QVERIFY(!anna->GetGroup("My Channels")->Expanded());
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at.center());
+        QVERIFY(!tree->item(RowOf(w, "My Channels", b))->isHidden());
+
+        // A group with channels cannot go; an empty one can, after the user made it.
+        w.PrepareActionsMenu(header);
+        w.Item("mnuGroupDelete")->trigger();
+        QCOMPARE(m_Messages.last(), QStringLiteral("Cannot Delete Group: Group not empty. Remove Channels before removing Group."));
+        QVERIFY(w.AddGroup("Later"));
+        QVERIFY(!w.AddGroup("later")); // the same name in other letters
+        QVERIFY(RowOf(w, "Later", "0") >= 0);
+        QVERIFY(w.RenameGroup("Later", "Soon"));
+        QVERIFY(RowOf(w, "Soon", "0") >= 0 && RowOf(w, "Later", "0") < 0);
+        w.PrepareActionsMenu(RowOf(w, "Soon", "0"));
+        w.Item("mnuGroupDelete")->trigger();
+        QCOMPARE(RowOf(w, "Soon", "0"), -1);
+
+        // The channel manager lists only the user's own channels.
+        w.Item("mnuActionDelete")->trigger();
+        auto *manager = w.findChild<frmChannelManage *>();
+        QVERIFY(manager);
+        QCOMPARE(manager->lstChannels()->topLevelItemCount(), 2);
+        manager->close();
+
+        // A dropped address opens the add window with it; other text is refused.
+        Include::DropURL("ftp://example/feed");
+        QCOMPARE(m_Messages.last(), QStringLiteral("Tarnwick: Drop text not recognized as a URL"));
+        Include::DropURL(m_Http.url("/c.xml"));
+        QVERIFY(frmAddMenu::IsLoaded());
+        QCOMPARE(frmAddMenu::Instance().txtURL()->text(), m_Http.url("/c.xml"));
+        QCOMPARE(frmAddMenu::Instance().cboGroup()->findText("Spotlight"), -1);
+        frmAddMenu::Instance().close();
+
+        // A second profile from the menu, then back to the first through the File menu.
+        OnNextDialog<frmUser>([](frmUser *dialog) {
+            dialog->txtUsername()->setText("bert");
+            dialog->findChild<QPushButton *>("cmdCreate")->click();
+        });
+        w.Item("mnuNewProfile")->trigger();
+        QCOMPARE(w.CurrentProfile()->Name(), QStringLiteral("bert"));
+        QVERIFY(QTest::qWaitFor([&] { return RowOf(w, "My Channels", "0") >= 0; }, 5000));
+        QCOMPARE(RowOf(w, "My Channels", a), -1);
+        QCOMPARE(w.DecodeText("{channels}"), QStringLiteral("2"));
+        emit w.mnuFile()->aboutToShow();
+        QList<QAction *> entries;
+        for (QAction *action : w.mnuFileProfile()->actions())
+            if (action->objectName().startsWith("mnuFileProfiles") && action->isVisible())
+                entries << action;
+        QCOMPARE(entries.size(), 2);
+        QCOMPARE(entries.at(0)->text(), QStringLiteral("anna"));
+        QVERIFY(!entries.at(0)->isChecked() && entries.at(1)->isChecked());
+        entries.at(0)->trigger();
+        QCOMPARE(w.CurrentProfile()->Name(), QStringLiteral("anna"));
+        QVERIFY(QTest::qWaitFor([&] { return RowOf(w, "My Channels", a) >= 0; }, 5000));
+        // Titles from the stored channel list, counts asked of the bank as soon as it is loaded.
+        QVERIFY(QTest::qWaitFor([&] {
+            const int row = RowOf(w, "My Channels", a);
+            return tree->RowNode(row) == "Alpha" && tree->RowCount(row) == "3";
+        }, 3000));
+        QTest::qWait(200);
+        QVERIFY(w.grab().toImage().save(ScreenshotPath("main-window-switched.png")));
+
+        // Removing a channel from its group only keeps the subscription.
+        m_Answer = [](const QString &) { return 0; };
+        w.PrepareActionsMenu(RowOf(w, "My Channels", b));
+        w.Item("mnuChannelRemove")->trigger();
+        m_Answer = nullptr;
+        QCOMPARE(m_Messages.last().left(16), QStringLiteral("Confirm Action: "));
+        QCOMPARE(RowOf(w, "My Channels", b), -1);
+        QCOMPARE(tree->RowNode(RowOf(w, "My Channels", "0")), QStringLiteral("My Channels  (1)"));
+        QVERIFY(w.CurrentProfile()->GetChannel(b));
+        w.AddChannel(b, "My Channels");
+        QVERIFY(RowOf(w, "My Channels", b) >= 0);
+
+        // Exit from the tray menu: everything is written before the program ends.
+        QSignalSpy quitting(qApp, &QCoreApplication::aboutToQuit);
+        const qint32 stored = w.CurrentProfile()->ItemCount();
+        w.Item("mnuTrayExit")->trigger();
+        QCOMPARE(exited.size(), 1);
+        QVERIFY(w.CurrentProfile() == nullptr);
+        const QString folder = m_Home.filePath("profiles/anna/");
+        const QByteArray profiles = readFile(m_Home.filePath("profiles/profiles.xml"));
+        QVERIFY(profiles.contains("<username>anna</username>") && profiles.contains("<username>bert</username>"));
+        const QByteArray channels = readFile(folder + "channels.xml");
+        QVERIFY(channels.contains(a.toUtf8()) && channels.contains(b.toUtf8()));
+        QVERIFY(channels.contains("<title>Alpha</title>"));
+        const QByteArray groups = readFile(folder + "groups.xml");
+        QVERIFY(groups.contains("My Channels") && groups.contains(a.toUtf8()));
+        const QByteArray items = readFile(folder + "items.xml");
+        QCOMPARE(items.count("<item "), stored);
+        QCOMPARE(items.count("channel=\"" + a.toUtf8() + "\""), 3);
+        QVERIFY(QFileInfo::exists(m_Home.filePath("profiles/bert/groups.xml")));
+        QVERIFY(Include::Settings().GetSetting("Tarnwick", "Saved", "False") == "True");
+        QTRY_VERIFY_WITH_TIMEOUT(w.isHidden(), 3000);
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    TestMainWindow test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "tst_mainwindow.moc"
