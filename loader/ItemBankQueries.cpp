@@ -79,6 +79,11 @@ void clsItemBank::SubChannelList(const QString &sURL, const QString &FilterCHL,
 
 void clsItemBank::UpdateChannel(const QString &sURL)
 {
+    if (!m_StoreReady) {
+        if (!m_PendingCounts.contains(sURL))
+            m_PendingCounts << sURL;
+        return;
+    }
     const auto all = SelectItems(Query(sURL), false);
     const auto unread = SelectItems(Query(sURL, QStringLiteral("_tarnwick/unread")), false);
     if (all && unread)

@@ -4,6 +4,7 @@
 #include "modHash.h"
 #include "modItemHandler.h"
 
+#include <utility>
 #include <QDateTime>
 #include <QDebug>
 #include <QDir>
@@ -148,6 +149,9 @@ void clsItemBank::XMLDoc_onreadystatechange(int state)
         UserMessage::Show(QStringLiteral("Error parsing items.xml"), detail);
     }
     emit StoreReady(parsed);
+    const QStringList pending = std::exchange(m_PendingCounts, {});
+    for (const QString &url : pending)
+        UpdateChannel(url);
 }
 
 void clsItemBank::UpgradeStore()

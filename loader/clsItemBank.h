@@ -11,6 +11,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <deque>
@@ -132,6 +133,9 @@ private:
     QString m_Folder;
     QString m_XSLFile;
     bool m_StoreReady = false;
+    // Channels whose counts were asked for while the store was still loading: answered once it
+    // is in, since an answer from the empty store would show every channel empty.
+    QStringList m_PendingCounts;
     // Set when a store file that could not be used could not be moved aside either: saving
     // then leaves that file alone rather than write over it.
     bool m_KeepExistingFile = false;

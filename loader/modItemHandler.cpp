@@ -12,7 +12,9 @@ constexpr std::array<const char *, 12> kMonths = {
 constexpr std::array<const char *, 12> kMonthNames = {"january", "february", "march", "april",
     "may", "june", "july", "august", "september", "october", "november", "december"};
 
-const qint64 kMomentEpochDay = QDate(1899, 12, 30).toJulianDay();
+// The Julian day of 30 Dec 1899, as a constant: a value computed at start-up would not be
+// ready for other files' static initialisers that already make moments.
+constexpr qint64 kMomentEpochDay = 2415019;
 
 bool isBlank(QChar c)
 {

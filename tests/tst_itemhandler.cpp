@@ -231,6 +231,8 @@ void TestItemHandler::momentFormatting()
     // Before moment 0 the day and clock still come out right.
     const ItemMoment old = MomentOf(QDate(1850, 1, 1), 59);
     QVERIFY(old < 0);
+    QCOMPARE(MomentOf(QDate(1899, 12, 30), 0), ItemMoment(0));
+    QCOMPARE(FormatItemDate(MomentOf(QDate(2026, 11, 30), 0)), QStringLiteral("30 Nov 2026"));
     QCOMPARE(
         FormatItemDate(old) + " " + FormatItemTime(old), QStringLiteral("01 Jan 1850 00:00:59"));
 
