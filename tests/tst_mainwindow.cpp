@@ -2,6 +2,7 @@
 // subscribed channels show up in the tree with titles and counts, profiles switch from the
 // File menu, the commands that change the model keep the tree in step, and Exit from the tray
 // menu leaves every document on disk.
+#include "CRegSettings.h"
 #include "ChannelTree.h"
 #include "Include.h"
 #include "IncludeWindows.h"
@@ -95,6 +96,62 @@ private slots:
             m_Messages << title + ": " + text;
             return m_Answer ? m_Answer(text) : 0;
         });
+    }
+
+    void windowStateAndSkinFunctions()
+    {
+        // A maximised window keeps its last normal place in the settings.
+        QWidget plain;
+        plain.setWindowTitle("Plain");
+        plain.setGeometry(100, 120, 300, 200);
+        plain.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&plain));
+        Include::SaveFormState(&plain);
+        CRegSettings &settings = Include::Settings();
+        const QString left = settings.GetSetting("Plain", "Left", "");
+        QCOMPARE(settings.GetSetting("Plain", "Width", ""), QString::number(300 * Include::TwipsPerPixelX()));
+        plain.showMaximized();
+        QTRY_VERIFY(plain.isMaximized());
+        Include::SaveFormState(&plain);
+        QCOMPARE(settings.GetSetting("Plain", "WindowState", ""), QStringLiteral("2"));
+        QCOMPARE(settings.GetSetting("Plain", "Left", ""), left);
+        QWidget again;
+        again.setWindowTitle("Plain");
+        Include::LoadFormState(&again);
+        QVERIFY(again.windowState() & Qt::WindowMaximized);
+        // A rectangle on a screen that is gone comes back onto this one.
+        settings.SaveSetting("Far", "Saved", "True");
+        settings.SaveSetting("Far", "Left", "9000000");
+        settings.SaveSetting("Far", "Width", "3000");
+        QWidget far;
+        Include::LoadFormState(&far, "Far");
+        QVERIFY(QGuiApplication::primaryScreen()->availableGeometry().intersects(far.geometry()));
+
+        frmMain w;
+        // The check page's number against this version's digits run together (0.1.0: 10).
+        w.CheckUpdateText("<html><body>10</body></html>");
+        QVERIFY(!w.UpdateBannerShown());
+        w.CheckUpdateText("not a number");
+        QVERIFY(!w.UpdateBannerShown());
+        w.CheckUpdateText("<html><body>11</body></html>");
+        QVERIFY(w.UpdateBannerShown());
+
+        // "max" on a window without its frame brings the frame back first.
+        w.show();
+        w.cmdWinFrame_Click();
+        QVERIFY(w.FrameHidden());
+        QCOMPARE(settings.GetSetting("PREFS", "HIDEFRAME", ""), QStringLiteral("True"));
+        w.SkinHandler("max", 0, 0, true);
+        QVERIFY(!w.FrameHidden());
+        QTRY_VERIFY(w.isMaximized());
+        w.SkinHandler("max", 0, 0, true);
+        QTRY_VERIFY(!w.isMaximized());
+        QVERIFY(w.DecodeIf("frame") && !w.DecodeIf("false") && w.DecodeIf("anything"));
+        // Without a profile the texts stay as they are.
+        QCOMPARE(w.DecodeText("{user}: {channels}"), QStringLiteral("{user}: {channels}"));
+        w.SkinHandler("nosuchfunction", 0, 0, true);
+        w.RunExitSequence();
+        settings.SaveSetting("PREFS", "HIDEFRAME", "False");
     }
 
     void firstStartToExit()

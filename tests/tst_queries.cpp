@@ -101,6 +101,7 @@ private slots:
     void expressions();
     void quotesInAddressAndSearch();
     void listsAndCounts();
+    void countsAskedWhileTheStoreLoads();
     void newItemsListEmptiesItself();
     void marks();
     void expiryAndRemoval();
@@ -167,6 +168,29 @@ void TestQueries::quotesInAddressAndSearch()
     QCOMPARE(b.counts(B), qMakePair(2, 1));
     QVERIFY(BuildItemQuery("say \"it's\"", {}, {}, {}, kToday).contains("concat("));
     QCOMPARE(b.list("say \"it's\""), QStringList{});
+}
+
+void TestQueries::countsAskedWhileTheStoreLoads()
+{
+    // A main program asks for every channel's counts as soon as its bank exists, before the
+    // store has been read: the answers come once it is in, not from the empty store.
+    QTemporaryDir dir;
+    testsupport::writeFile(dir.filePath("items.xml"), storeOf(kItems));
+    clsItemBank bank;
+    QSignalSpy counts(&bank, &clsItemBank::ChannelCounts);
+    QSignalSpy ready(&bank, &clsItemBank::StoreReady);
+    bank.Init(dir.path(), QString());
+    QVERIFY(!bank.IsStoreReady());
+    bank.UpdateChannel(A);
+    bank.UpdateChannel(B);
+    bank.UpdateChannel(A);
+    QCOMPARE(counts.size(), 0);
+    QVERIFY(ready.wait(5000));
+    QCOMPARE(counts.size(), 2);
+    QCOMPARE(counts[0], (QList<QVariant>{A, 4, 2}));
+    QCOMPARE(counts[1][0].toString(), B);
+    bank.UpdateChannel(A); // and from then on at once
+    QCOMPARE(counts.size(), 3);
 }
 
 void TestQueries::listsAndCounts()

@@ -6,6 +6,7 @@
 #include "colGroups.h"
 #include "frmTarnSkin.h"
 
+#include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -291,6 +292,18 @@ void clsChannelTree::dropEvent(QDropEvent *event)
         emit TextDropped(data->text());
     else
         emit OtherDropped();
+}
+
+void clsChannelTree::contextMenuEvent(QContextMenuEvent *event)
+{
+    // A right click is handled on release; only the keyboard's request comes through here.
+    if (event->reason() != QContextMenuEvent::Keyboard)
+        return;
+    const int row = currentRow();
+    QPoint at = viewport()->rect().topLeft() + QPoint(16, 8);
+    if (row >= 0 && !item(row)->isHidden())
+        at = visualItemRect(item(row)).bottomLeft() + QPoint(16, 0);
+    emit MenuKeyPressed(row, viewport()->mapToGlobal(at));
 }
 
 void clsChannelTree::resizeEvent(QResizeEvent *event)

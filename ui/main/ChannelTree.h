@@ -95,6 +95,8 @@ signals:
     // Mouse released over the tree; row -1 when no row was under it.
     void RowReleased(int row, Qt::MouseButton button);
     void RowDoubleClicked(int row);
+    // The keyboard's menu key: the actions menu for the current row, at that place.
+    void MenuKeyPressed(int row, const QPoint &globalPos);
     void TextDropped(const QString &text);
     void OtherDropped();
 
@@ -106,6 +108,7 @@ protected:
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
     void FillChannelRow(QListWidgetItem *item, const RSSChannel &channel);

@@ -81,6 +81,11 @@ frmMain::frmMain(QWidget *parent) : QWidget(parent, Qt::Window | Qt::FramelessWi
     m_Tree = new clsChannelTree(this);
     connect(m_Tree, &clsChannelTree::RowReleased, this, &frmMain::treMain_RowReleased);
     connect(m_Tree, &clsChannelTree::RowDoubleClicked, this, &frmMain::treMain_RowDoubleClicked);
+    connect(m_Tree, &clsChannelTree::MenuKeyPressed, this, [this](int row, const QPoint &at) {
+        PrepareActionsMenu(row);
+        m_mnuActions->setProperty("prepared", true);
+        m_mnuActions->popup(at);
+    });
     connect(m_Tree, &clsChannelTree::TextDropped, this, [](const QString &text) { Include::DropURL(text); });
     connect(m_Tree, &clsChannelTree::OtherDropped, this, [] { Include::DropRefused(); });
     tsp = new Transparent(this);
@@ -449,6 +454,7 @@ void frmMain::treMain_RowReleased(int row, Qt::MouseButton button)
         }
     } else if (button == Qt::RightButton) {
         PrepareActionsMenu(row);
+        m_mnuActions->setProperty("prepared", true);
         m_mnuActions->popup(QCursor::pos());
     }
 }
@@ -605,10 +611,10 @@ void frmMain::CreateMenus()
     m_mnuTray->addSeparator();
     AddItem(m_mnuTray, QStringLiteral("mnuTrayExit"), QStringLiteral("E&xit"), &frmMain::ExitProgram);
 
-    // Keyboard: the menu key or F10 opens the window's menu, Alt with a menu's letter that menu.
+    // Keyboard: F10 opens the window's menu, Alt with a menu's letter that menu; the menu key
+    // over the tree opens the actions for the current row.
     auto popupAt = [this](QMenu *menu) { return [this, menu] { menu->popup(mapToGlobal(QPoint(8, 24))); }; };
     for (const auto &[keys, menu] : {std::pair {QKeySequence(Qt::Key_F10), m_mnuMain},
-                                     std::pair {QKeySequence(Qt::Key_Menu), m_mnuMain},
                                      std::pair {QKeySequence(Qt::ALT | Qt::Key_F), m_mnuFile},
                                      std::pair {QKeySequence(Qt::ALT | Qt::Key_A), m_mnuActions},
                                      std::pair {QKeySequence(Qt::ALT | Qt::Key_H), m_mnuHelp}}) {
