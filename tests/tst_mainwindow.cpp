@@ -160,6 +160,7 @@ private slots:
         QSignalSpy exited(&w, &frmMain::ExitSequenceDone);
         // No profile yet: the window asks for one, refusing a bad name first.
         OnNextDialog<frmUser>([](frmUser *dialog) {
+            dialog->grab().save(ScreenshotPath("create-profile.png"));
             dialog->txtUsername()->setText("a|b");
             dialog->findChild<QPushButton *>("cmdCreate")->click();
             dialog->txtUsername()->setText("anna");
@@ -224,6 +225,10 @@ private slots:
         // Right-clicking rows: the menu follows the row's kind.
         w.PrepareActionsMenu(RowOf(w, "My Channels", a));
         QVERIFY(w.Item("mnuChannelRemove")->isVisible());
+        w.mnuActions()->popup(w.mapToGlobal(QPoint(40, 120)));
+        QTest::qWait(100);
+        QVERIFY(w.mnuActions()->grab().save(ScreenshotPath("actions-menu.png")));
+        w.mnuActions()->hide();
         QVERIFY(!w.Item("mnuGroupRename")->isVisible());
         w.PrepareActionsMenu(RowOf(w, "Spotlight", "0"));
         QVERIFY(w.Item("mnuGroupView")->isVisible());
@@ -257,6 +262,7 @@ private slots:
         auto *manager = w.findChild<frmChannelManage *>();
         QVERIFY(manager);
         QCOMPARE(manager->lstChannels()->topLevelItemCount(), 2);
+        QVERIFY(manager->grab().save(ScreenshotPath("channel-manager.png")));
         manager->close();
 
         // A dropped address opens the add window with it; other text is refused.
@@ -266,6 +272,7 @@ private slots:
         QVERIFY(frmAddMenu::IsLoaded());
         QCOMPARE(frmAddMenu::Instance().txtURL()->text(), m_Http.url("/c.xml"));
         QCOMPARE(frmAddMenu::Instance().cboGroup()->findText("Spotlight"), -1);
+        QVERIFY(frmAddMenu::Instance().grab().save(ScreenshotPath("add-channel.png")));
         frmAddMenu::Instance().close();
 
         // A second profile from the menu, then back to the first through the File menu.
