@@ -1,6 +1,7 @@
 #include "Include.h"
 #include "Shutdown.h"
 #include "SingleInstance.h"
+#include "ViewerWindows.h"
 #include "frmMain.h"
 
 #include <QApplication>
@@ -22,6 +23,7 @@ int main(int argc, char *argv[])
     Include::SeedAppFolder();
 
     frmMain window;
+    ViewerWindows viewers(&window);
     QObject::connect(&instance, &SingleInstance::ShowRequested, &window, [&window] {
         window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
         window.show();

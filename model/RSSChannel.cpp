@@ -318,13 +318,13 @@ void RSSChannel::LoadNode(xml::Node node)
     else if (name == QLatin1String("windowstate"))
         WindowState = ModelText::ToInt16(v);
     else if (name == QLatin1String("windowtop"))
-        WindowTop = ModelText::ToInt16(v);
+        WindowTop = ModelText::ToInt32(v);
     else if (name == QLatin1String("windowleft"))
-        WindowLeft = ModelText::ToInt16(v);
+        WindowLeft = ModelText::ToInt32(v);
     else if (name == QLatin1String("windowheight"))
-        WindowHeight = ModelText::ToInt16(v);
+        WindowHeight = ModelText::ToInt32(v);
     else if (name == QLatin1String("windowwidth"))
-        WindowWidth = ModelText::ToInt16(v);
+        WindowWidth = ModelText::ToInt32(v);
     else if (name == QLatin1String("image"))
         m_Image.LoadImage(node, m_ID, m_Folder);
     else

@@ -62,8 +62,10 @@ public:
     RSSImage &Image() { return m_Image; }
     QString Folder() const { return m_Folder; }
 
-    // The item viewer's saved window state and rectangle (twips).
-    qint16 WindowState = 0, WindowTop = 0, WindowLeft = 0, WindowHeight = 0, WindowWidth = 0;
+    // The item viewer's saved window state and rectangle (twips). 32 bits: a viewer on a wide
+    // or second screen lies beyond the 32767 twips a 16-bit value can hold.
+    qint16 WindowState = 0;
+    qint32 WindowTop = 0, WindowLeft = 0, WindowHeight = 0, WindowWidth = 0;
 
     bool IsReloading() const { return m_Reloading; }
     bool HasError() const { return m_Error; }

@@ -56,9 +56,9 @@ treecolor {treecolor}
 tree2ndcolor {tree2nd}
 treerowheight 18
 searchfont 3
-searchtop 34
+searchtop 32
 searchleft 12
-searchwidth 140
+searchwidth 200
 searchcolor {treecolor}
 tickerfont 2
 tickerchannelfont 1
@@ -82,8 +82,8 @@ icongroup icon_group.png
 """
 
 # kind, top, sides, bottom: the main window and the viewer keep their button rows in the bottom
-# band, below the client area.
-FRAMES = [("main", 26, 6, 44), ("channel", 30, 6, 24), ("ticker", 4, 4, 4), ("tickeritem", 22, 5, 5),
+# band, below the client area; the viewer's top band holds its caption and the search box.
+FRAMES = [("main", 26, 6, 44), ("channel", 56, 6, 28), ("ticker", 4, 4, 4), ("tickeritem", 22, 5, 5),
           ("dialog", 6, 4, 4)]
 
 

@@ -330,6 +330,8 @@ bool frmMain::RunExitSequence()
     Include::SaveFormState(this, QStringLiteral("Tarnwick"));
     if (m_Users)
         m_Users->SaveAllXML();
+    if (m_Windows.closeViewers)
+        m_Windows.closeViewers();
     if (m_Windows.unloadDialogs)
         m_Windows.unloadDialogs();
     if (m_Manager)

@@ -75,6 +75,10 @@ public:
     void AddChannelsWithURL(const QString &url);
     void ReloadAll();
     void MeClose();
+    // Restores, shows and raises the window (the tray menu's Open).
+    void OpenMainWindow() { mnuTrayOpen_Click(); }
+    // Opens or closes the ticker, as its menu items do.
+    void TickerToggle();
     // The tray menu's Exit: the exit sequence, then the process ends.
     void ExitProgram();
     // The exit sequence without ending the event loop; true once it has run.
@@ -204,7 +208,6 @@ private:
     void mnuFileSkin_Click();
     void mnuFilePrefs_Click();
     void mnuFileOnTop_Click();
-    void TickerToggle();
     void mnuTickerClose_Click();
     void mnuActionAddChannels_Click();
     void mnuActionAddGroup_Click();

@@ -1,0 +1,342 @@
+// Item viewers for real: a loopback channel of 20 items rendered through the skin's stylesheet
+// in the web view, the page's read control lowering the tree's unread count, the search, the
+// filter menu, a hostile feed that must not run script, two viewers side by side, and the
+// properties and preferences dialogs.
+#include "ChannelTree.h"
+#include "Include.h"
+#include "IncludeWindows.h"
+#include "LocalHttpServer.h"
+#include "ProfileFiles.h"
+#include "RSSChannel.h"
+#include "TestSupport.h"
+#include "ViewerWindows.h"
+#include "XdgAutostart.h"
+#include "clsProfile.h"
+#include "clsSpotlight.h"
+#include "frmMain.h"
+#include "frmPreferences.h"
+#include "frmProperties.h"
+#include "frmViewer.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QDir>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <QWebEngineView>
+#include <QtTest>
+
+using namespace testsupport;
+
+namespace {
+
+QByteArray Feed(const QByteArray &title, int items)
+{
+    QByteArray out = "<rss version=\"2.0\"><channel><title>" + title + "</title><link>http://127.0.0.1/</link>";
+    for (int i = 1; i <= items; ++i) {
+        QByteArray fruit;
+        if (i % 2 == 0)
+            fruit += " apple";
+        if (i % 3 == 0)
+            fruit += " pear";
+        out += "<item><title>" + title + " story " + QByteArray::number(i) + "</title><description>&lt;p&gt;Story "
+            + QByteArray::number(i) + " is about" + fruit + ".&lt;/p&gt;</description><guid>" + title + "-"
+            + QByteArray::number(i) + "</guid></item>";
+    }
+    return out + "</channel></rss>";
+}
+
+// Markup a feed might carry to run script in the page or reach local files.
+QByteArray HostileFeed()
+{
+    const QByteArray attacks[] = {
+        "&lt;script&gt;document.title='D:1;'&lt;/script&gt;Script",
+        "&lt;img src=\"http://127.0.0.1:1/x.png\" onerror=\"document.title='D:2;'\"&gt;Handler",
+        "&lt;a id=\"jl\" href=\"javascript:document.title='D:3;'\"&gt;Link&lt;/a&gt;",
+        "&lt;iframe src=\"file:///etc/hostname\"&gt;&lt;/iframe&gt;Frame",
+        "&lt;svg onload=\"document.title='D:1.'\"&gt;&lt;/svg&gt;Svg",
+        "&lt;img src=x onerror=\"fetch('file:///etc/hostname')\"&gt;Fetch",
+    };
+    QByteArray out = "<rss version=\"2.0\"><channel><title>Hostile</title>";
+    int n = 0;
+    for (const QByteArray &attack : attacks)
+        out += "<item><title>Trap " + QByteArray::number(++n) + "</title><description>" + attack
+            + "</description><guid>trap-" + QByteArray::number(n) + "</guid></item>";
+    return out + "</channel></rss>";
+}
+
+QString ScreenshotPath(const QString &name)
+{
+    const QString folder = QCoreApplication::applicationDirPath() + "/../tests/screenshots";
+    QDir().mkpath(folder);
+    return folder + "/" + name;
+}
+
+} // namespace
+
+class TestViewer : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_Home, m_Config, m_Runtime;
+    LocalHttpServer m_Http;
+    QStringList m_Messages;
+    std::unique_ptr<frmMain> m_Main;
+    ViewerWindows *m_Viewers = nullptr;
+    QString m_A, m_H;
+
+    clsProfile *Profile() { return m_Main->CurrentProfile(); }
+    QString TreeCount(const QString &group, const QString &url)
+    {
+        const int row = m_Main->treMain()->FindRow(group, url);
+        return row < 0 ? QString() : m_Main->treMain()->RowCount(row);
+    }
+    frmViewer *Open(const QString &url)
+    {
+        RSSChannel *channel = Profile()->GetChannel(url);
+        channel->CreateChannelView(false);
+        frmViewer *viewer = m_Viewers->Viewer(channel);
+        return viewer;
+    }
+    static bool WaitShown(frmViewer *viewer, int items)
+    {
+        const bool shown = QTest::qWaitFor([&] {
+            return viewer->webView()->isVisible() && viewer->ItemCount() == items
+                && viewer->RunScript("document.querySelectorAll('div.item').length").toInt() == items;
+        }, 20000);
+        if (!shown)
+            qWarning() << "viewer of" << viewer->URL() << "holds" << viewer->ItemCount() << "items, page visible"
+                       << viewer->webView()->isVisible() << "with"
+                       << viewer->RunScript("document.querySelectorAll('div.item').length").toInt() << "DIVs";
+        return shown;
+    }
+    static int VisibleItems(frmViewer *viewer)
+    {
+        return viewer->RunScript("Array.prototype.filter.call(document.querySelectorAll('div.item'),"
+                                 "function(d){return d.style.display!='none';}).length").toInt();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        qputenv("TARNWICK_HOME", m_Home.path().toUtf8());
+        qputenv("XDG_CONFIG_HOME", m_Config.path().toUtf8());
+        usePrivateRuntime(m_Runtime.path());
+        qputenv("TARNWICK_VENDOR_BASE", m_Http.url("").toUtf8());
+        clsSpotlight::SetDirectoryURL(QString());
+        QVERIFY(Include::SeedAppFolder(QStringLiteral(TARNWICK_DATA)));
+        Include::SetMessageHandler([this](const QString &text, const QString &, const QStringList &) {
+            m_Messages << text;
+            return 0;
+        });
+        m_Http.route("/a.xml") = {200, Feed("Alpha", 20), {}};
+        m_Http.route("/h.xml") = {200, HostileFeed(), {}};
+        m_A = m_Http.url("/a.xml");
+        m_H = m_Http.url("/h.xml");
+        QVERIFY(profilefiles::WriteProfileList(m_Home.path(), {"anna"}));
+        QVERIFY(profilefiles::WriteGroups(m_Home.filePath("profiles/anna"), {{"News", {}}}));
+
+        m_Main = std::make_unique<frmMain>();
+        m_Viewers = new ViewerWindows(m_Main.get());
+        m_Main->Form_Load();
+        QVERIFY(QTest::qWaitFor([&] { return Profile() && m_Main->treMain()->FindRow("News", "0") >= 0; }, 10000));
+        m_Main->AddChannel(m_A, "News");
+        m_Main->AddChannel(m_H, "News");
+        QVERIFY(QTest::qWaitFor([&] { return TreeCount("News", m_A) == "20" && TreeCount("News", m_H) == "6"; }, 20000));
+        // The help channel is read 5 s after start: wait for it, so the counts hold still.
+        QVERIFY(QTest::qWaitFor([&] { return TreeCount("Tarnwick", Include::VendorHelpURL()).toInt() > 0; }, 15000));
+        QVERIFY(QTest::qWaitFor([&] { return TreeCount("All Items", "_tarnwick/unread").toInt() >= 26; }, 5000));
+    }
+
+    void channelViewerEndToEnd()
+    {
+        frmViewer *viewer = Open(m_A);
+        QVERIFY(viewer);
+        QCOMPARE(viewer->windowTitle(), QStringLiteral("Alpha - Tarnwick"));
+        QVERIFY(WaitShown(viewer, 20));
+        QCOMPARE(QFileInfo(viewer->PageFile()).fileName(), QStringLiteral("temp.html"));
+        QVERIFY(QFileInfo::exists(m_Home.filePath("icons/item.png")));
+        // A web channel's page keeps channel titles hidden.
+        QVERIFY(readFile(viewer->PageFile()).contains(".channelTitle{display:none;}"));
+        // A new subscription opens on its unread items.
+        QCOMPARE(viewer->DecodeText("{filter}: {items} of {allitems}"), QStringLiteral("Unread: 20 of 20"));
+        viewer->mnuSortMenu()->findChild<QAction *>("mnuSortAll")->trigger();
+        QVERIFY(WaitShown(viewer, 20));
+        QCOMPARE(viewer->DecodeText("{filter}"), QStringLiteral("All"));
+
+        // The read control of the third item: one unread item fewer in the tree.
+        const int unread = TreeCount("All Items", "_tarnwick/unread").toInt();
+        viewer->RunScript("document.querySelector('#item3 img.cmd').click();");
+        QVERIFY(QTest::qWaitFor([&] { return TreeCount("All Items", "_tarnwick/unread").toInt() == unread - 1; }, 5000));
+        QVERIFY(modItemHandlerRead(viewer, 3));
+
+        // Two words: only items holding both stay.
+        viewer->txtSearch()->setText("apple pear");
+        QVERIFY(QTest::qWaitFor([&] { return VisibleItems(viewer) == 3; }, 5000)); // 6, 12, 18
+        viewer->resize(620, 520);
+        viewer->show();
+        QTest::qWait(300);
+        QVERIFY(viewer->grab().save(ScreenshotPath("viewer-search.png")));
+        viewer->txtSearch()->clear();
+        QVERIFY(QTest::qWaitFor([&] { return VisibleItems(viewer) == 20; }, 5000));
+
+        // The "Unread" filter: the read item is gone from the list.
+        viewer->mnuSortMenu()->findChild<QAction *>("mnuSortUnread")->trigger();
+        QVERIFY(WaitShown(viewer, 19));
+        QVERIFY(viewer->SortItem("_tarnwick/unread")->isChecked());
+        QVERIFY(!viewer->SortItem("")->isChecked());
+        QCOMPARE(viewer->DecodeText("{filter}"), QStringLiteral("Unread"));
+        QVERIFY(viewer->DecodeIf("sortunread") && !viewer->DecodeIf("sortall"));
+        // An "old" address changes neither filter nor marks.
+        viewer->SetupView(QString(), "_tarnwick/old");
+        QCOMPARE(viewer->Filter(), QStringLiteral("_tarnwick/unread"));
+        QVERIFY(WaitShown(viewer, 19));
+        QTest::qWait(300);
+        QVERIFY(viewer->grab().save(ScreenshotPath("viewer-unread.png")));
+
+        // Tag and delete toggle through the page's commands.
+        viewer->PageTitleChanged("T:1;");
+        QVERIFY(QTest::qWaitFor([&] { return TreeCount("All Items", "_tarnwick/flagged") == "1"; }, 5000));
+        viewer->PageTitleChanged("R:0.");
+        viewer->PageTitleChanged("R:99.");
+        QCOMPARE(TreeCount("All Items", "_tarnwick/flagged"), QStringLiteral("1"));
+
+        // Moving the viewer is remembered by its channel (twips).
+        viewer->move(100, 80);
+        QTRY_VERIFY(Profile()->GetChannel(m_A)->WindowWidth == viewer->width() * Include::TwipsPerPixelX());
+        viewer->close();
+        QTRY_VERIFY(!m_Viewers->IsViewerLoaded(Profile()->GetChannel(m_A)));
+    }
+
+    void hostileFeedRunsNothing()
+    {
+        const QString deletedBefore = TreeCount("All Items", "_tarnwick/deleted");
+        frmViewer *hostile = Open(m_H);
+        QVERIFY(WaitShown(hostile, 6));
+        hostile->RunScript("var l=document.getElementById('jl'); if(l) l.click();");
+        QTest::qWait(1500);
+        // Nothing in the items could signal a command, nor reach a local file.
+        QCOMPARE(TreeCount("All Items", "_tarnwick/deleted"), deletedBefore);
+        for (int i = 1; i <= 6; ++i)
+            QVERIFY(!modItemHandlerDeleted(hostile, i));
+        QCOMPARE(hostile->RunScript("document.querySelectorAll('.item script, .item iframe, .item svg, [onerror], [onload]').length").toInt(), 0);
+        const QByteArray page = readFile(hostile->PageFile());
+        QVERIFY(!page.contains("etc/hostname"));
+        QVERIFY(!page.contains("document.title='D"));
+        QVERIFY(page.contains("Content-Security-Policy"));
+        // The page's own command mechanism still works.
+        hostile->RunScript("cmd('D', 6);");
+        QVERIFY(QTest::qWaitFor([&] { return TreeCount("All Items", "_tarnwick/deleted").toInt() == deletedBefore.toInt() + 1; }, 5000));
+
+        // A second viewer open beside it writes its own page; reloading one leaves the other.
+        frmViewer *alpha = Open(m_A);
+        QVERIFY(WaitShown(alpha, 19)); // its unread items: one was read above
+        QVERIFY(alpha->PageFile() != hostile->PageFile());
+        hostile->LoadNodeList();
+        QVERIFY(WaitShown(hostile, 5)); // the unread filter leaves the deleted item out
+        QTest::qWait(300);
+        QCOMPARE(alpha->RunScript("document.querySelectorAll('div.item').length").toInt(), 19);
+        QVERIFY(readFile(alpha->PageFile()).contains("Alpha story 1"));
+        // A filter's viewer shows each item's channel.
+        frmViewer *unread = Open("_tarnwick/unread");
+        QVERIFY(QTest::qWaitFor([&] { return unread->ItemCount() > 20 && unread->webView()->isVisible(); }, 20000));
+        QVERIFY(readFile(unread->PageFile()).contains(".channelTitle{display:block;}"));
+        QCOMPARE(QFileInfo(unread->PageFile()).fileName(), QStringLiteral("temp3.html"));
+        m_Viewers->CloseViewers();
+    }
+
+    void propertiesDialog()
+    {
+        RSSChannel *channel = Profile()->GetChannel(m_A);
+        m_Viewers->ShowProperties(channel);
+        frmProperties *p = m_Viewers->Properties();
+        QVERIFY(p);
+        QStringList names;
+        for (int i = 0; i < p->lstProp()->topLevelItemCount(); ++i)
+            names << p->lstProp()->topLevelItem(i)->text(0);
+        QCOMPARE(names, (QStringList{"Title", "URL", "Items", "Link"}));
+        QCOMPARE(p->txtReload()->text(), QString::number(channel->Update));
+        // Not a whole number: refused, nothing changed.
+        const qint32 update = channel->Update;
+        p->txtReload()->setText("ten");
+        p->txtCustomTitle()->setText("My Alpha");
+        QVERIFY(!p->cmdApply_Click());
+        QCOMPARE(channel->Update, update);
+        QCOMPARE(channel->customTitle(), QStringLiteral("Alpha"));
+        QVERIFY(m_Messages.last().contains("whole number"));
+        p->txtReload()->setText(" 0 ");
+        p->txtRemove()->setText("30");
+        p->chkOpenUnread()->setChecked(true);
+        QVERIFY(p->cmdApply_Click());
+        QCOMPARE(channel->Update, 0);
+        QCOMPARE(channel->Expire, 30);
+        QCOMPARE(channel->SortMode, QStringLiteral("_tarnwick/unread"));
+        QCOMPARE(m_Main->treMain()->RowNode(m_Main->treMain()->FindRow("News", m_A)), QStringLiteral("My Alpha"));
+        // An empty title goes back to the channel's own.
+        p->txtCustomTitle()->clear();
+        QVERIFY(p->cmdApply_Click());
+        QCOMPARE(m_Main->treMain()->RowNode(m_Main->treMain()->FindRow("News", m_A)), QStringLiteral("Alpha"));
+        // It follows the tree while open.
+        m_Main->treMain()->setCurrentRow(m_Main->treMain()->FindRow("News", m_H));
+        emit m_Main->treMain()->RowReleased(m_Main->treMain()->FindRow("News", m_H), Qt::LeftButton);
+        QCOMPARE(p->Channel(), Profile()->GetChannel(m_H));
+        p->lstProp()->setCurrentItem(p->lstProp()->topLevelItem(1));
+        p->mnuCopyValue_Click();
+        QCOMPARE(QApplication::clipboard()->text(), m_H);
+        p->show();
+        QVERIFY(p->grab().save(ScreenshotPath("properties.png")));
+        p->close();
+    }
+
+    void preferencesDialog()
+    {
+        frmPreferences prefs({});
+        QCheckBox *run = prefs.Box("chkRunStartup");
+        QVERIFY(!run->isChecked());
+        run->setChecked(true);
+        prefs.Box("chkDescr")->setChecked(false);
+        prefs.cmdOk_Click();
+        QString command;
+        QVERIFY(XdgAutostart::Read("tarnwick", &command));
+        QCOMPARE(command, frmPreferences::ProgramPath());
+        QCOMPARE(Include::Settings().Company(), QStringLiteral("Veltrasic"));
+        QCOMPARE(Include::Settings().GetSetting("PREFS", "DESCRIPTION", "True"), QStringLiteral("False"));
+        frmPreferences again({});
+        QVERIFY(again.Box("chkRunStartup")->isChecked());
+        QVERIFY(!again.Box("chkDescr")->isChecked());
+        again.show();
+        QVERIFY(again.grab().save(ScreenshotPath("preferences.png")));
+        again.Box("chkRunStartup")->setChecked(false);
+        again.Box("chkDescr")->setChecked(true);
+        again.cmdOk_Click();
+        QVERIFY(!XdgAutostart::Read("tarnwick", &command));
+    }
+
+    void cleanupTestCase()
+    {
+        m_Viewers->CloseViewers();
+        m_Main->RunExitSequence();
+        m_Main.reset();
+    }
+
+private:
+    static bool modItemHandlerRead(frmViewer *viewer, int position)
+    {
+        return viewer->Item(position).firstChildElement("read").text() == "true";
+    }
+    static bool modItemHandlerDeleted(frmViewer *viewer, int position)
+    {
+        return viewer->Item(position).firstChildElement("delete").text() == "true";
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("DISPLAY") ? "offscreen" : "xcb");
+    QApplication app(argc, argv);
+    TestViewer test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "tst_viewer.moc"

@@ -1,0 +1,666 @@
+#include "frmViewer.h"
+
+#include "Include.h"
+#include "IncludeWindows.h"
+#include "ModelHost.h"
+#include "RSSChannel.h"
+#include "SkinPainter.h"
+#include "SkinWindows.h"
+#include "ViewerLogic.h"
+#include "XmlStylesheet.h"
+#include "clsProfile.h"
+#include "frmMain.h"
+#include "frmTarnSkin.h"
+#include "modItemHandler.h"
+
+#include <QCloseEvent>
+#include <QCursor>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPainter>
+#include <QRandomGenerator>
+#include <QSaveFile>
+#include <QWebEnginePage>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
+
+namespace {
+
+constexpr int kKind = 1; // the skin's window kind of item viewers
+constexpr int kEdgeGrip = 5;
+
+clsProfile *ActiveProfile()
+{
+    IModelHost *host = IModelHost::Current();
+    return host ? host->CurrentProfile() : nullptr;
+}
+
+bool Pref(const char *section, const char *key, const char *def)
+{
+    return Include::Settings().GetSetting(QLatin1String(section), QLatin1String(key), QLatin1String(def))
+               .compare(QLatin1String("True"), Qt::CaseInsensitive) == 0;
+}
+
+// A content policy for the page: nothing is fetched or framed, no forms post anywhere; pictures
+// and styles may come from anywhere, scripts only from the page itself.
+QByteArray ContentPolicy()
+{
+    return "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; "
+           "img-src * data: file:; style-src 'unsafe-inline' file:; script-src 'unsafe-inline'; "
+           "media-src *; form-action 'none'; frame-src 'none'; connect-src 'none'; "
+           "base-uri 'none'\">";
+}
+
+} // namespace
+
+// The viewer's page: only the viewer's own file is loaded; every other address goes to the
+// user's browser, and the title carries the page's item commands.
+class ViewerPage : public QWebEnginePage
+{
+public:
+    ViewerPage(frmViewer *viewer, QObject *parent) : QWebEnginePage(parent), m_Viewer(viewer) {}
+    QUrl pageAddress;
+    bool loading = false;
+
+protected:
+    bool acceptNavigationRequest(const QUrl &url, NavigationType, bool isMainFrame) override
+    {
+        if (url == pageAddress && isMainFrame) {
+            loading = true;
+            return true;
+        }
+        const QString text = url.toString();
+        if (text != QLatin1String("http:///") && !text.startsWith(QLatin1String("javascript:"), Qt::CaseInsensitive)
+            && isMainFrame)
+            Include::OpenURL(text);
+        return false;
+    }
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString &, int, const QString &) override {}
+
+private:
+    frmViewer *m_Viewer;
+};
+
+frmViewer::frmViewer(RSSChannel *channel, const QString &pageFile, QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_Channel(channel), m_PageFile(pageFile)
+{
+    setObjectName(QStringLiteral("frmViewer"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setMouseTracking(true);
+    setAcceptDrops(true);
+    const frmTarnSkin &skin = frmTarnSkin::Instance();
+    setMinimumSize(qMax(200, int(skin.ChannelMinWidth)), qMax(150, int(skin.ChannelMinHeight)));
+    resize(560, 480);
+    if (channel) {
+        m_URL = channel->URL();
+        setWindowTitle(channel->customTitle() + QStringLiteral(" - Tarnwick"));
+    }
+
+    m_Web = new QWebEngineView(this);
+    m_Web->setObjectName(QStringLiteral("webView"));
+    m_Page = new ViewerPage(this, m_Web);
+    m_Web->setPage(m_Page);
+    QWebEngineSettings *settings = m_Page->settings();
+    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
+    settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+    settings->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, false);
+    settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
+    settings->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
+    m_Web->setContextMenuPolicy(Qt::NoContextMenu);
+    m_Web->setAcceptDrops(false);
+    connect(m_Page, &QWebEnginePage::titleChanged, this, &frmViewer::PageTitleChanged);
+    connect(m_Page, &QWebEnginePage::loadFinished, this, &frmViewer::webView_LoadFinished);
+
+    m_Search = new QLineEdit(this);
+    m_Search->setObjectName(QStringLiteral("txtSearch"));
+    m_Search->setPlaceholderText(tr("Search"));
+    m_Search->setClearButtonEnabled(true);
+    m_Search->setFrame(false);
+    m_Search->installEventFilter(this);
+    connect(m_Search, &QLineEdit::textChanged, this, [this](const QString &text) {
+        ApplySearch(text.trimmed());
+        m_Search->setFocus();
+    });
+
+    tsp = new Transparent(this);
+
+    m_SortMenu = new QMenu(this);
+    m_SortMenu->setObjectName(QStringLiteral("mnuSortMenu"));
+    const QList<QPair<QString, QString>> sorts = {
+        {QStringLiteral("mnuSortAll"), QString()},
+        {QStringLiteral("mnuSortToday"), QStringLiteral("_tarnwick/today")},
+        {QStringLiteral("mnuSortYesterday"), QStringLiteral("_tarnwick/yesterday")},
+        {QStringLiteral("mnuSort7Days"), QStringLiteral("_tarnwick/week")},
+        {QStringLiteral("mnuSortUnread"), QStringLiteral("_tarnwick/unread")},
+        {QStringLiteral("mnuSortRead"), QStringLiteral("_tarnwick/read")},
+        {QStringLiteral("mnuSortDeleted"), QStringLiteral("_tarnwick/deleted")},
+        {QStringLiteral("mnuSortTagged"), QStringLiteral("_tarnwick/flagged")}};
+    for (const auto &[name, filter] : sorts) {
+        QAction *item = m_SortMenu->addAction(QLatin1Char('&') + ViewerLogic::FilterName(filter));
+        item->setObjectName(name);
+        item->setCheckable(true);
+        item->setData(filter);
+        connect(item, &QAction::triggered, this, [this, filter = filter] { SelectFilter(filter); });
+    }
+
+    tmrMousePointer.setInterval(100);
+    connect(&tmrMousePointer, &QTimer::timeout, this, [this] {
+        if (!EdgesAt(mapFromGlobal(QCursor::pos()))) {
+            unsetCursor();
+            tmrMousePointer.stop();
+        }
+    });
+
+    // Keyboard: Escape closes, Ctrl+F searches, F5 reloads, Ctrl+Shift+A marks all read.
+    auto shortcut = [this](const QKeySequence &keys, auto fn) {
+        auto *action = new QAction(this);
+        action->setShortcut(keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+        connect(action, &QAction::triggered, this, fn);
+        addAction(action);
+    };
+    shortcut(QKeySequence(Qt::Key_Escape), [this] { close(); });
+    shortcut(QKeySequence::Find, [this] { m_Search->setFocus(); m_Search->selectAll(); });
+    shortcut(QKeySequence(Qt::Key_F5), [this] { SkinHandler(QStringLiteral("reload"), 0, 0, true); });
+    shortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A), [this] { SkinHandler(QStringLiteral("markallread"), 0, 0, true); });
+
+    // Load: the frame as the user left it, then the first layout.
+    if (Pref("PREFS", "HIDECHLFRAME", "False"))
+        m_FrameHidden = true;
+    Form_Resize();
+    m_LoadedRaised = true;
+    emit Loaded();
+}
+
+frmViewer::~frmViewer()
+{
+    frmTarnSkin::Instance().ForgetOwner(this);
+}
+
+// ---- Lists and the page ---------------------------------------------------------------------
+
+void frmViewer::SetupView(const QString &url, const QString &filterAddress)
+{
+    if (!url.isEmpty())
+        m_URL = url;
+    if (const auto filter = ViewerLogic::FilterFor(filterAddress)) {
+        for (QAction *item : m_SortMenu->actions())
+            item->setChecked(item->data().toString() == *filter);
+        m_Filter = *filter;
+    }
+    LoadNodeList();
+    show();
+}
+
+void frmViewer::SelectFilter(const QString &filter)
+{
+    for (QAction *item : m_SortMenu->actions())
+        item->setChecked(false);
+    m_Filter = filter;
+    LoadNodeList();
+    if (QAction *item = SortItem(filter))
+        item->setChecked(true);
+    PaintMe();
+}
+
+QAction *frmViewer::SortItem(const QString &filter) const
+{
+    for (QAction *item : m_SortMenu->actions())
+        if (item->data().toString() == filter)
+            return item;
+    return nullptr;
+}
+
+void frmViewer::LoadNodeList()
+{
+    Include::FormBusy(this);
+    if (clsProfile *profile = ActiveProfile())
+        profile->SubChannelList(m_URL, m_Filter, QString());
+    Include::FormReady(this);
+}
+
+void frmViewer::SetList(const QString &list, qint32 allCount)
+{
+    m_AllCount = allCount;
+    auto doc = std::make_unique<xml::Document>();
+    if (!doc->loadXML(ViewerLogic::ListToItems(list)) || doc->documentElement().isNull()) {
+        Include::MsgBox(QStringLiteral("Invalid HTML. Cannot display."));
+        return;
+    }
+    // Item markup is cleaned before the stylesheet places it into the page unescaped.
+    for (xml::Node item = doc->documentElement().firstChild(); item; item = item.nextSibling()) {
+        if (!item.isElement())
+            continue;
+        xml::Node description = item.firstChildElement("description");
+        if (description)
+            description.setText(ViewerLogic::SanitizeItemHtml(description.text()));
+    }
+    const xml::Stylesheet *stylesheet = frmTarnSkin::Instance().ViewerStylesheet();
+    const std::optional<QByteArray> page = stylesheet ? stylesheet->transformToText(*doc) : std::nullopt;
+    if (!page) {
+        Include::MsgBox(QStringLiteral("Invalid HTML. Cannot display."));
+        return;
+    }
+    m_List = std::move(doc);
+    m_Items.clear();
+    for (xml::Node item = m_List->documentElement().firstChild(); item; item = item.nextSibling())
+        if (item.isElement())
+            m_Items.push_back(item);
+    QString text = QString::fromUtf8(*page);
+    if (Include::IsVirtualURL(m_URL))
+        text = ViewerLogic::ShowChannelTitles(text);
+    const QString folder = Include::AppPath();
+    const ViewerLogic::TidyResult tidy = ViewerLogic::TidyPage(
+        text, folder + QStringLiteral("/default.tidy"), folder + QStringLiteral("/err.tidy"));
+    QByteArray out = tidy.text.toUtf8();
+    const int head = out.indexOf("<head>");
+    if (head >= 0)
+        out.insert(head + 6, ContentPolicy());
+    ShowPage(out);
+    PaintMe();
+}
+
+void frmViewer::ShowPage(const QByteArray &page)
+{
+    WriteItemIcons();
+    QSaveFile file(m_PageFile);
+    if (!file.open(QIODevice::WriteOnly) || file.write(page) != page.size() || !file.commit()) {
+        Include::MsgBox(tr("The page could not be written to %1.").arg(QDir::toNativeSeparators(m_PageFile)));
+        return;
+    }
+    m_PageAddress = QUrl::fromLocalFile(m_PageFile);
+    m_Page->pageAddress = m_PageAddress;
+    m_Web->hide();
+    m_Web->load(m_PageAddress);
+}
+
+void frmViewer::WriteItemIcons() const
+{
+    const QString folder = QFileInfo(m_PageFile).absolutePath() + QStringLiteral("/icons");
+    QDir().mkpath(folder);
+    const auto &icons = frmTarnSkin::Instance().ItemIcons();
+    for (auto it = icons.cbegin(); it != icons.cend(); ++it) {
+        const QString path = folder + QLatin1Char('/') + it.key() + QStringLiteral(".png");
+        if (!it.value().isNull())
+            it.value().save(path, "PNG");
+    }
+}
+
+void frmViewer::webView_LoadFinished(bool)
+{
+    if (!m_Page->loading)
+        return; // a refused navigation ends here too
+    m_Page->loading = false;
+    m_Web->show();
+    if (!m_Search->text().trimmed().isEmpty())
+        ApplySearch(m_Search->text().trimmed());
+    else
+        Form_Resize();
+    emit PageShown();
+}
+
+void frmViewer::ApplySearch(const QString &text)
+{
+    const QStringList words = text.toLower().split(QLatin1Char(' '));
+    const QString json = QString::fromUtf8(QJsonDocument(QJsonArray::fromStringList(text.isEmpty() ? QStringList() : words))
+                                               .toJson(QJsonDocument::Compact));
+    m_Page->runJavaScript(QStringLiteral(
+        "(function(words){var all=document.body?document.body.getElementsByTagName('div'):[];"
+        "for(var i=0;i<all.length;i++){var d=all[i];if(!d.classList.contains('item'))continue;"
+        "var t=(d.textContent||'').toLowerCase();var ok=true;"
+        "for(var w=0;w<words.length;w++){if(t.indexOf(words[w])<0){ok=false;break;}}"
+        "d.style.display=ok?'block':'none';}})(%1);").arg(json));
+    Form_Resize();
+}
+
+QVariant frmViewer::RunScript(const QString &script, int timeoutMs)
+{
+    QEventLoop wait;
+    QVariant result;
+    bool done = false;
+    m_Page->runJavaScript(script, [&](const QVariant &value) {
+        result = value;
+        done = true;
+        wait.quit();
+    });
+    QTimer::singleShot(timeoutMs, &wait, &QEventLoop::quit);
+    if (!done)
+        wait.exec();
+    return result;
+}
+
+xml::Node frmViewer::Item(int position) const
+{
+    return position >= 1 && position <= ItemCount() ? m_Items[size_t(position - 1)] : xml::Node();
+}
+
+void frmViewer::PageTitleChanged(const QString &title)
+{
+    const auto command = ViewerLogic::ParsePageTitle(title, ItemCount());
+    clsProfile *profile = ActiveProfile();
+    if (!command || !profile)
+        return;
+    xml::Node item = Item(command->position);
+    const QString hash = modItemHandler::GetItemHash(item);
+    const QString own = modItemHandler::GetItemChannel(item);
+    if (command->letter == QLatin1Char('R')) {
+        profile->MarkItemRead(m_URL, hash, true);
+        modItemHandler::SetItemRead(item, true);
+    } else if (command->letter == QLatin1Char('D')) {
+        const bool now = !modItemHandler::IsItemDeleted(item);
+        profile->MarkItemDeleted(m_URL, hash, now);
+        modItemHandler::SetItemDeleted(item, now);
+    } else {
+        const bool now = !modItemHandler::IsItemFlagged(item);
+        profile->MarkItemTag(m_URL, hash, now);
+        modItemHandler::SetItemFlag(item, now);
+    }
+    // In a filter's viewer the item's own channel changed too.
+    if (!own.isEmpty() && own != m_URL)
+        profile->UpdateChannel(own);
+    PaintMe();
+}
+
+// ---- The skin ---------------------------------------------------------------------------------
+
+void frmViewer::SkinHandler(const QString &function, float, float, bool released)
+{
+    const QString name = function.toLower();
+    if (!released) {
+        if (name == QLatin1String("move"))
+            Include::DragWindow(this);
+        return;
+    }
+    clsProfile *profile = ActiveProfile();
+    if (name == QLatin1String("openall")) {
+        m_Page->runJavaScript(QStringLiteral("var e=document.getElementById('expandall');if(e)e.click();"));
+        if (profile)
+            profile->MarkAllRead(m_URL);
+    } else if (name == QLatin1String("closeall")) {
+        m_Page->runJavaScript(QStringLiteral("var e=document.getElementById('collapseall');if(e)e.click();"));
+    } else if (name == QLatin1String("close")) {
+        close();
+    } else if (name == QLatin1String("max")) {
+        if (isMaximized()) {
+            showNormal();
+        } else {
+            if (m_FrameHidden)
+                cmdWinFrame_Click();
+            showMaximized();
+        }
+    } else if (name == QLatin1String("min")) {
+        showMinimized();
+    } else if (name == QLatin1String("windowframe")) {
+        cmdWinFrame_Click();
+    } else if (name == QLatin1String("openmain")) {
+        if (frmMain *main = frmMain::Instance())
+            main->OpenMainWindow();
+    } else if (name == QLatin1String("openticker")) {
+        if (frmMain *main = frmMain::Instance())
+            main->TickerToggle();
+    } else if (name == QLatin1String("reload")) {
+        if (m_Channel)
+            m_Channel->ForceLoadRSS();
+        LoadNodeList();
+    } else if (name == QLatin1String("markallread")) {
+        if (profile)
+            profile->MarkAllRead(m_URL);
+        LoadNodeList();
+    } else if (name == QLatin1String("properties")) {
+        frmMain *main = frmMain::Instance();
+        if (main && main->windows().properties && m_Channel)
+            main->windows().properties(m_Channel);
+    } else if (name == QLatin1String("openinbrowser")) {
+        const QString link = m_Channel ? m_Channel->link : QString();
+        if (link.isEmpty())
+            Include::MsgBox(QStringLiteral("This channel has no Link element"), QStringLiteral("Tarnwick"));
+        else
+            Include::OpenURL(link);
+    } else if (name == QLatin1String("sortmenu")) {
+        m_SortMenu->popup(QCursor::pos());
+    } else if (name.startsWith(QLatin1String("sort"))) {
+        static const QHash<QString, QString> sorts = {
+            {QStringLiteral("sortall"), QString()},
+            {QStringLiteral("sortunread"), QStringLiteral("_tarnwick/unread")},
+            {QStringLiteral("sortread"), QStringLiteral("_tarnwick/read")},
+            {QStringLiteral("sorttoday"), QStringLiteral("_tarnwick/today")},
+            {QStringLiteral("sortyesterday"), QStringLiteral("_tarnwick/yesterday")},
+            {QStringLiteral("sortpast7days"), QStringLiteral("_tarnwick/week")},
+            {QStringLiteral("sortdeleted"), QStringLiteral("_tarnwick/deleted")},
+            {QStringLiteral("sorttagged"), QStringLiteral("_tarnwick/flagged")}};
+        if (sorts.contains(name))
+            SelectFilter(sorts.value(name));
+    }
+}
+
+QString frmViewer::DecodeText(const QString &text)
+{
+    QString out = text;
+    auto once = [&out](const QString &token, const QString &value) {
+        const int at = out.indexOf(token);
+        if (at >= 0)
+            out.replace(at, token.size(), value);
+    };
+    once(QStringLiteral("{items}"), QString::number(ItemCount()));
+    once(QStringLiteral("{allitems}"), QString::number(m_AllCount));
+    if (ActiveProfile() && m_Channel)
+        once(QStringLiteral("{title}"), m_Channel->customTitle());
+    once(QStringLiteral("{filter}"), ViewerLogic::FilterName(m_Filter));
+    return out;
+}
+
+bool frmViewer::DecodeIf(const QString &word)
+{
+    static const QHash<QString, QString> sorts = {
+        {QStringLiteral("sortall"), QString()},
+        {QStringLiteral("sorttoday"), QStringLiteral("_tarnwick/today")},
+        {QStringLiteral("sortunread"), QStringLiteral("_tarnwick/unread")},
+        {QStringLiteral("sortread"), QStringLiteral("_tarnwick/read")},
+        {QStringLiteral("sortdeleted"), QStringLiteral("_tarnwick/deleted")},
+        {QStringLiteral("sorttagged"), QStringLiteral("_tarnwick/flagged")},
+        {QStringLiteral("sortyesterday"), QStringLiteral("_tarnwick/yesterday")},
+        {QStringLiteral("sortpast7days"), QStringLiteral("_tarnwick/week")}};
+    const QString w = word.toLower();
+    if (w == QLatin1String("mouseoverwindow"))
+        return isVisible() && Include::IsCursorOver(this);
+    if (w == QLatin1String("frame"))
+        return !m_FrameHidden;
+    if (w == QLatin1String("false"))
+        return false;
+    if (sorts.contains(w))
+        return m_Filter == sorts.value(w);
+    return true;
+}
+
+QPointF frmViewer::CursorOnSurface() const
+{
+    return mapFromGlobal(QCursor::pos());
+}
+
+bool frmViewer::CursorOverWindow() const
+{
+    return isVisible() && Include::IsCursorOver(this);
+}
+
+void frmViewer::SetSurfaceCursor(bool custom)
+{
+    if (custom)
+        setCursor(Qt::PointingHandCursor);
+    else
+        unsetCursor();
+}
+
+void frmViewer::PaintMe()
+{
+    if (m_Painting || m_Surface.isNull())
+        return;
+    m_Painting = true;
+    frmTarnSkin::Instance().PaintAll(this, m_Surface, kKind);
+    m_Painting = false;
+    update();
+}
+
+void frmViewer::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    if (!m_Surface.isNull())
+        painter.drawImage(0, 0, m_Surface);
+}
+
+void frmViewer::cmdWinFrame_Click()
+{
+    m_FrameHidden = !m_FrameHidden;
+    Include::Settings().SaveSetting(QStringLiteral("PREFS"), QStringLiteral("HIDECHLFRAME"),
+                                    m_FrameHidden ? QStringLiteral("True") : QStringLiteral("False"));
+    if (isMaximized() || isMinimized())
+        showNormal();
+    Form_Resize();
+}
+
+void frmViewer::Form_Resize()
+{
+    if (isMinimized())
+        return;
+    const frmTarnSkin &skin = frmTarnSkin::Instance();
+    const int n = skin.FrameNSize(kKind), s = skin.FrameSSize(kKind), w = skin.FrameWSize(kKind),
+              e = skin.FrameESize(kKind);
+    QRect area = m_FrameHidden ? QRect(0, n, width(), height() - n) : QRect(w, n, width() - w - e, height() - n - s);
+    if (area.width() < 10 || area.height() < 10)
+        area = rect();
+    m_Web->setGeometry(area);
+    // The search box where the skin puts it, in its font and colour.
+    m_Search->setGeometry(skin.SearchLeft, skin.SearchTop, skin.SearchWidth,
+                          QFontMetrics(skin.GetFont(skin.SearchFont)).height() + 6);
+    skin.SetFont(m_Search, skin.SearchFont, true);
+    QPalette p = m_Search->palette();
+    p.setColor(QPalette::Base, SkinPainter::ToColor(skin.SearchColor));
+    m_Search->setPalette(p);
+    m_Search->raise();
+
+    const qreal ratio = devicePixelRatioF();
+    m_Surface = QImage((QSizeF(size()) * ratio).toSize(), QImage::Format_RGB32);
+    m_Surface.setDevicePixelRatio(ratio);
+    PaintMe();
+    if (m_FrameHidden || isMaximized()) {
+        tsp->setMaskPicture(QImage());
+        tsp->ResetWindow();
+    } else {
+        tsp->setMaskColor(SkinPainter::ToColor(skin.MaskColor));
+        tsp->setMaskPicture(m_Surface);
+    }
+    if (m_LoadedRaised && isVisible())
+        emit Resized();
+}
+
+void frmViewer::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+void frmViewer::moveEvent(QMoveEvent *event)
+{
+    QWidget::moveEvent(event);
+    if (m_LoadedRaised && isVisible())
+        emit Resized(); // the channel keeps the place too
+}
+
+void frmViewer::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        Form_Resize();
+}
+
+void frmViewer::closeEvent(QCloseEvent *event)
+{
+    emit Resized();
+    QWidget::closeEvent(event);
+}
+
+Qt::Edges frmViewer::EdgesAt(const QPoint &at) const
+{
+    Qt::Edges edges;
+    if (m_FrameHidden || windowState() != Qt::WindowNoState)
+        return edges;
+    if (at.x() < kEdgeGrip)
+        edges |= Qt::LeftEdge;
+    if (at.x() >= width() - kEdgeGrip)
+        edges |= Qt::RightEdge;
+    if (at.y() < kEdgeGrip)
+        edges |= Qt::TopEdge;
+    if (at.y() >= height() - kEdgeGrip)
+        edges |= Qt::BottomEdge;
+    return edges;
+}
+
+void frmViewer::mousePressEvent(QMouseEvent *event)
+{
+    const Qt::Edges edges = EdgesAt(event->position().toPoint());
+    if (edges && event->button() == Qt::LeftButton) {
+        Include::SizeWindow(this, Qt::LeftButton, edges);
+        return;
+    }
+    const int button = event->button() == Qt::LeftButton ? 1 : event->button() == Qt::RightButton ? 2 : 0;
+    frmTarnSkin::Instance().SkinMouseDown(this, m_Surface, button, float(event->position().x()),
+                                          float(event->position().y()), kKind);
+}
+
+void frmViewer::mouseReleaseEvent(QMouseEvent *event)
+{
+    const int button = event->button() == Qt::LeftButton ? 1 : event->button() == Qt::RightButton ? 2 : 0;
+    const bool hit = frmTarnSkin::Instance().SkinMouseUp(this, m_Surface, button, float(event->position().x()),
+                                                         float(event->position().y()), kKind);
+    if (!hit && event->button() == Qt::RightButton)
+        m_SortMenu->popup(event->globalPosition().toPoint());
+}
+
+void frmViewer::mouseMoveEvent(QMouseEvent *event)
+{
+    const Qt::Edges edges = EdgesAt(event->position().toPoint());
+    if (edges) {
+        if (edges == (Qt::LeftEdge | Qt::TopEdge) || edges == (Qt::RightEdge | Qt::BottomEdge))
+            setCursor(Qt::SizeFDiagCursor);
+        else if (edges == (Qt::RightEdge | Qt::TopEdge) || edges == (Qt::LeftEdge | Qt::BottomEdge))
+            setCursor(Qt::SizeBDiagCursor);
+        else
+            setCursor(edges & (Qt::LeftEdge | Qt::RightEdge) ? Qt::SizeHorCursor : Qt::SizeVerCursor);
+        tmrMousePointer.start();
+    }
+    const int button = event->buttons() & Qt::LeftButton ? 1 : event->buttons() & Qt::RightButton ? 2 : 0;
+    frmTarnSkin::Instance().SkinMouseMove(this, m_Surface, button, float(event->position().x()),
+                                          float(event->position().y()), kKind);
+}
+
+void frmViewer::dragEnterEvent(QDragEnterEvent *event)
+{
+    event->acceptProposedAction();
+}
+
+void frmViewer::dropEvent(QDropEvent *event)
+{
+    const QMimeData *data = event->mimeData();
+    event->acceptProposedAction();
+    if (data->hasUrls() && !data->urls().isEmpty())
+        Include::DropURL(data->urls().constFirst().toString());
+    else if (data->hasText())
+        Include::DropURL(data->text());
+    else
+        Include::DropRefused();
+}
+
+bool frmViewer::eventFilter(QObject *watched, QEvent *event)
+{
+    // Addresses dropped on the search box subscribe, as on the window.
+    if (watched == m_Search && event->type() == QEvent::Drop) {
+        dropEvent(static_cast<QDropEvent *>(event));
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}

@@ -1,0 +1,120 @@
+#pragma once
+
+#include "SkinnedWindow.h"
+#include "XmlDocument.h"
+
+#include <QImage>
+#include <QMenu>
+#include <QPointer>
+#include <QTimer>
+#include <QUrl>
+#include <QWidget>
+
+#include <memory>
+#include <vector>
+
+class QLineEdit;
+class QWebEngineView;
+#include "RSSChannel.h"
+
+class Transparent;
+class ViewerPage;
+
+// An item viewer: one channel's items (or one filter's over all channels) as an HTML page made
+// by the skin's stylesheet, cleaned by HTML Tidy, written to the viewer's own page file and
+// shown in a web view inside the skin's frame. The page marks items through its title.
+//
+// Item markup comes from the web and is untrusted: scripts, event handlers, frames, forms and
+// addresses other than web ones are taken out of it before it reaches the page, so only the
+// stylesheet's own script can signal commands.
+class frmViewer : public QWidget, public ISkinnedWindow
+{
+    Q_OBJECT
+
+public:
+    // pageFile: where this viewer writes its page (one file per open viewer).
+    frmViewer(RSSChannel *channel, const QString &pageFile, QWidget *parent = nullptr);
+    ~frmViewer() override;
+
+    void SetupView(const QString &url, const QString &filterAddress);
+    void LoadNodeList();
+    void SetList(const QString &list, qint32 allCount);
+    // A filter menu item: "" (all) or a filter address.
+    void SelectFilter(const QString &filter);
+    // Shows the items whose text holds every word, hides the others.
+    void ApplySearch(const QString &text);
+    // Carries out an item command given as a page title.
+    void PageTitleChanged(const QString &title);
+    void cmdWinFrame_Click();
+
+    RSSChannel *Channel() const { return m_Channel; }
+    QString URL() const { return m_URL; }
+    QString Filter() const { return m_Filter; }
+    QString PageFile() const { return m_PageFile; }
+    int ItemCount() const { return int(m_Items.size()); }
+    qint32 AllCount() const { return m_AllCount; }
+    bool FrameHidden() const { return m_FrameHidden; }
+    // The item node at a 1-based position of the current list.
+    xml::Node Item(int position) const;
+    QWebEngineView *webView() const { return m_Web; }
+    QLineEdit *txtSearch() const { return m_Search; }
+    QMenu *mnuSortMenu() const { return m_SortMenu; }
+    QAction *SortItem(const QString &filter) const;
+    // Runs JavaScript in the page and waits for its result (for the search and for checks).
+    QVariant RunScript(const QString &script, int timeoutMs = 5000);
+
+    // ISkinnedWindow
+    void PaintMe() override;
+    void SkinHandler(const QString &function, float x, float y, bool released) override;
+    QString DecodeText(const QString &text) override;
+    bool DecodeIf(const QString &word) override;
+    QPointF CursorOnSurface() const override;
+    bool CursorOverWindow() const override;
+    void SetSurfaceCursor(bool custom) override;
+
+signals:
+    void Loaded();
+    void Resized();
+    // The page of the last list is loaded and shown (search applied).
+    void PageShown();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void Form_Resize();
+    void ShowPage(const QByteArray &page);
+    void webView_LoadFinished(bool ok);
+    void WriteItemIcons() const;
+    Qt::Edges EdgesAt(const QPoint &at) const;
+
+    QPointer<RSSChannel> m_Channel;
+    QString m_URL;
+    QString m_Filter;
+    QString m_PageFile;
+    QUrl m_PageAddress;
+    std::unique_ptr<xml::Document> m_List;
+    std::vector<xml::Node> m_Items;
+    qint32 m_AllCount = 0;
+    bool m_FrameHidden = false;
+    bool m_LoadedRaised = false;
+    bool m_Painting = false;
+
+    QWebEngineView *m_Web;
+    ViewerPage *m_Page;
+    QLineEdit *m_Search;
+    Transparent *tsp;
+    QImage m_Surface;
+    QMenu *m_SortMenu;
+    QTimer tmrMousePointer;
+};
