@@ -158,6 +158,8 @@ private slots:
     {
         frmMain w;
         QSignalSpy exited(&w, &frmMain::ExitSequenceDone);
+        QStringList opened;
+        w.windows().openViewer = [&opened](RSSChannel *channel, bool) { opened << channel->URL(); };
         // No profile yet: the window asks for one, refusing a bad name first.
         OnNextDialog<frmUser>([](frmUser *dialog) {
             dialog->grab().save(ScreenshotPath("create-profile.png"));
@@ -315,6 +317,10 @@ private slots:
         QVERIFY(w.CurrentProfile()->GetChannel(b));
         w.AddChannel(b, "My Channels");
         QVERIFY(RowOf(w, "My Channels", b) >= 0);
+
+        // The very first start shows the help channel once it has been read.
+        QVERIFY(QTest::qWaitFor([&] { return opened.contains(Include::VendorHelpURL()); }, 15000));
+        QCOMPARE(opened.count(Include::VendorHelpURL()), 1);
 
         // Exit from the tray menu: everything is written before the program ends.
         QSignalSpy quitting(qApp, &QCoreApplication::aboutToQuit);

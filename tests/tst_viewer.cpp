@@ -61,9 +61,11 @@ QByteArray HostileFeed()
     };
     QByteArray out = "<rss version=\"2.0\"><channel><title>Hostile</title>";
     int n = 0;
-    for (const QByteArray &attack : attacks)
-        out += "<item><title>Trap " + QByteArray::number(++n) + "</title><description>" + attack
-            + "</description><guid>trap-" + QByteArray::number(n) + "</guid></item>";
+    for (const QByteArray &attack : attacks) {
+        const QByteArray number = QByteArray::number(++n);
+        out += "<item><title>Trap " + number + "</title><description>" + attack + "</description><guid>trap-"
+            + number + "</guid></item>";
+    }
     return out + "</channel></rss>";
 }
 
@@ -138,6 +140,7 @@ private slots:
         QVERIFY(profilefiles::WriteProfileList(m_Home.path(), {"anna"}));
         QVERIFY(profilefiles::WriteGroups(m_Home.filePath("profiles/anna"), {{"News", {}}}));
 
+        Include::Settings().SaveSetting("PREFS", "FIRSTRUN", "False"); // no help viewer in the way
         m_Main = std::make_unique<frmMain>();
         m_Viewers = new ViewerWindows(m_Main.get());
         m_Main->Form_Load();

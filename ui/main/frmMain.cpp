@@ -160,8 +160,8 @@ void frmMain::Form_Load()
     m_Reloader->setEnabled(true);
     connect(m_Reloader, &CSpanClock::OnTimer, this, [this](qint32) { m_Reloader_OnTimer(); });
 
-    const bool firstRun = Pref("FIRSTRUN", "True");
-    Q_UNUSED(firstRun);
+    // A first start opens the help channel as soon as it has been read.
+    m_ShowHelpRequest = Pref("FIRSTRUN", "True");
     frmTarnSkin::SetReporter([](const QString &text) { Include::MsgBox(text); });
 
     // 150 twips below the top of the screen, the right edge 150 twips from the screen's.
