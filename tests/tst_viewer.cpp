@@ -3,6 +3,7 @@
 // filter menu, a hostile feed that must not run script, two viewers side by side, and the
 // properties and preferences dialogs.
 #include "ChannelTree.h"
+#include "DesktopServices.h"
 #include "Include.h"
 #include "IncludeWindows.h"
 #include "LocalHttpServer.h"
@@ -78,9 +79,23 @@ QString ScreenshotPath(const QString &name)
 
 } // namespace
 
+// Stands in for the desktop: addresses handed to the browser are only recorded.
+struct RecordingDesktop : DesktopServices
+{
+    QStringList opened;
+    void PlaySound(const QString &) override {}
+    bool OpenUrl(const QString &address) override
+    {
+        opened << address;
+        return true;
+    }
+};
+
 class TestViewer : public QObject
 {
     Q_OBJECT
+
+    RecordingDesktop m_Desktop;
 
     QTemporaryDir m_Home, m_Config, m_Runtime;
     LocalHttpServer m_Http;
@@ -123,6 +138,7 @@ class TestViewer : public QObject
 private slots:
     void initTestCase()
     {
+        DesktopServices::Install(&m_Desktop);
         qputenv("TARNWICK_HOME", m_Home.path().toUtf8());
         qputenv("XDG_CONFIG_HOME", m_Config.path().toUtf8());
         usePrivateRuntime(m_Runtime.path());
@@ -205,6 +221,12 @@ private slots:
         viewer->PageTitleChanged("R:0.");
         viewer->PageTitleChanged("R:99.");
         QCOMPARE(TreeCount("All Items", "_tarnwick/flagged"), QStringLiteral("1"));
+
+        // A link leaves the program for the user's browser; the page stays.
+        viewer->RunScript("window.location.href='http://127.0.0.1:1/elsewhere.html';");
+        QVERIFY(QTest::qWaitFor([&] { return m_Desktop.opened.contains("http://127.0.0.1:1/elsewhere.html"); }, 5000));
+        QCOMPARE(viewer->RunScript("document.querySelectorAll('div.item').length").toInt(), 19);
+        QCOMPARE(viewer->webView()->url(), QUrl::fromLocalFile(viewer->PageFile()));
 
         // Moving the viewer is remembered by its channel (twips).
         viewer->move(100, 80);
