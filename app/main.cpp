@@ -1,6 +1,7 @@
 #include "Include.h"
 #include "Shutdown.h"
 #include "SingleInstance.h"
+#include "TickerWindows.h"
 #include "ViewerWindows.h"
 #include "frmMain.h"
 
@@ -24,6 +25,7 @@ int main(int argc, char *argv[])
 
     frmMain window;
     ViewerWindows viewers(&window);
+    TickerWindows ticker(&window);
     QObject::connect(&instance, &SingleInstance::ShowRequested, &window, [&window] {
         window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
         window.show();

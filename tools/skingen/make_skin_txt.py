@@ -83,7 +83,7 @@ icongroup icon_group.png
 
 # kind, top, sides, bottom: the main window and the viewer keep their button rows in the bottom
 # band, below the client area; the viewer's top band holds its caption and the search box.
-FRAMES = [("main", 26, 6, 44), ("channel", 56, 6, 28), ("ticker", 4, 4, 4), ("tickeritem", 22, 5, 5),
+FRAMES = [("main", 26, 6, 44), ("channel", 56, 6, 28), ("ticker", 24, 4, 4), ("tickeritem", 22, 5, 5),
           ("dialog", 6, 4, 4)]
 
 

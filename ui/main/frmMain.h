@@ -79,6 +79,8 @@ public:
     void OpenMainWindow() { mnuTrayOpen_Click(); }
     // Opens or closes the ticker, as its menu items do.
     void TickerToggle();
+    // The ticker menu's Close Ticker Bar.
+    void CloseTicker() { mnuTickerClose_Click(); }
     // The tray menu's Exit: the exit sequence, then the process ends.
     void ExitProgram();
     // The exit sequence without ending the event loop; true once it has run.

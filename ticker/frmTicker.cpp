@@ -1,0 +1,634 @@
+#include "frmTicker.h"
+
+#include "Include.h"
+#include "IncludeWindows.h"
+#include "ModelHost.h"
+#include "SkinPainter.h"
+#include "SkinWindows.h"
+#include "TAppBar.h"
+#include "clsProfile.h"
+#include "frmMain.h"
+#include "frmTarnSkin.h"
+#include "frmTickerView.h"
+#include "modItemHandler.h"
+
+#include <QCloseEvent>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QPainter>
+#include <QRandomGenerator>
+#include <QScreen>
+
+#include <cmath>
+
+using namespace TickerLogic;
+
+namespace {
+
+clsProfile *ActiveProfile()
+{
+    IModelHost *host = IModelHost::Current();
+    return host ? host->CurrentProfile() : nullptr;
+}
+
+int ScreenWidth(const QWidget *w)
+{
+    const QScreen *screen = w && w->screen() ? w->screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->geometry().width() : 1024;
+}
+
+int TickerHeight()
+{
+    return qMax(12, int(frmTarnSkin::Instance().FrameNSize(frmTicker::kKind)));
+}
+
+} // namespace
+
+frmTicker::frmTicker(QWidget *parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+{
+    setObjectName(QStringLiteral("frmTicker"));
+    setWindowTitle(QStringLiteral("Tarnwick Ticker"));
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setMouseTracking(true);
+    setAcceptDrops(true);
+    m_Scroll.setObjectName(QStringLiteral("tmrScroll"));
+    connect(&m_Scroll, &QTimer::timeout, this, &frmTicker::tmrScroll_Timer);
+    m_Hold.setObjectName(QStringLiteral("tmrHold"));
+    m_Hold.setInterval(100);
+    connect(&m_Hold, &QTimer::timeout, this, &frmTicker::tmrHold_Timer);
+    m_Hold.start();
+    LoadRegVals(false);
+    m_NextRequested = true;
+}
+
+frmTicker::~frmTicker()
+{
+    frmTarnSkin::Instance().ForgetOwner(this);
+    if (m_View)
+        delete m_View.data();
+}
+
+// ---- The list -------------------------------------------------------------------------------
+
+void frmTicker::ShowMe()
+{
+    m_HasList = false; // a fresh list at the next step
+    m_NextRequested = true;
+    show();
+    Include::SetOnTop(this, true);
+}
+
+void frmTicker::ShowNewListOnly()
+{
+    if (m_NewOnlyRun)
+        return;
+    m_NewOnlyRun = true;
+    BuildTickerList();
+}
+
+void frmTicker::ResetList()
+{
+    m_Step.index = -1;
+    m_NextRequested = true;
+    BuildTickerList();
+}
+
+void frmTicker::BuildTickerList()
+{
+    clsProfile *profile = ActiveProfile();
+    if (m_Pending || !profile)
+        return;
+    const bool popup = Include::Settings().GetSetting(QStringLiteral("PREFS"), QStringLiteral("POPUP"), QStringLiteral("False"))
+                           .compare(QLatin1String("True"), Qt::CaseInsensitive) == 0;
+    if (popup && profile->NewItemsCount() >= 1) {
+        m_NewItemMode = true;
+        m_Pending = true;
+        profile->NewItemList();
+        return;
+    }
+    if (m_NewOnlyRun) {
+        m_NewOnlyRun = false;
+        close();
+        return;
+    }
+    m_NewItemMode = false;
+    const auto filters = Filters(m_Settings.unread, m_Settings.days);
+    if (!filters)
+        return;
+    m_Pending = true;
+    profile->TickerChannelList((*filters)[0], (*filters)[1], (*filters)[2], (*filters)[3]);
+}
+
+void frmTicker::SetList(const QString &list)
+{
+    auto doc = std::make_unique<xml::Document>();
+    if (doc->loadXML(list) && !doc->documentElement().isNull()) {
+        m_List = std::move(doc);
+        m_Items.clear();
+        for (xml::Node item = m_List->documentElement().firstChild(); item; item = item.nextSibling())
+            if (item.isElement())
+                m_Items.push_back(item);
+        m_HasList = true;
+        m_Step.order = ShuffleOrder(ListCount(), [] { return QRandomGenerator::global()->generateDouble(); });
+        m_Step.orderPosition = qMax(0, m_Step.orderPosition);
+        if (m_Step.orderPosition >= ListCount())
+            m_Step.orderPosition = 0;
+    }
+    m_Pending = false;
+}
+
+xml::Node frmTicker::CurrentItem() const
+{
+    return m_Step.index >= 0 && m_Step.index < ListCount() ? m_Items[size_t(m_Step.index)] : xml::Node();
+}
+
+void frmTicker::Step()
+{
+    const bool next = m_NextRequested;
+    if (!m_HasList) {
+        BuildTickerList(); // the request stays until a list is here
+        return;
+    }
+    const int count = ListCount();
+    if (count == 0) {
+        BuildTickerList();
+        m_Step.index = -1;
+    } else if (next) {
+        if (m_Step.Next(count, m_Settings.random))
+            BuildTickerList();
+    } else {
+        m_Step.Previous(count, m_Settings.random);
+    }
+    m_NextRequested = m_PrevRequested = false;
+    ComposeItem();
+}
+
+void frmTicker::ComposeItem()
+{
+    const xml::Node item = CurrentItem();
+    if (!item)
+        m_Headline = NoItems();
+    else
+        m_Headline = Compose(modItemHandler::GetItemTitle(item), modItemHandler::GetItemDescription(item),
+                             modItemHandler::GetItemText(item, "channeltitle"), modItemHandler::GetItemDate(item),
+                             modItemHandler::GetItemTime(item));
+    Measure();
+}
+
+void frmTicker::Measure()
+{
+    const frmTarnSkin &skin = frmTarnSkin::Instance();
+    m_TitleFont = skin.GetFont(skin.TickerFont);
+    m_ChannelFont = skin.GetFont(skin.TickerChannelFont);
+    m_DateFont = skin.GetFont(skin.TickerDateFont);
+    m_TimeFont = skin.GetFont(skin.TickerTimeFont);
+    const QFontMetricsF title(m_TitleFont), channel(m_ChannelFont), date(m_DateFont), time(m_TimeFont);
+    double w = title.horizontalAdvance(m_Headline.title);
+    double h = title.height();
+    if (m_ShowChannel || m_Headline.empty) {
+        w += channel.horizontalAdvance(m_Headline.empty ? m_Headline.channel + QStringLiteral(" - ") : m_Headline.channel);
+        h = qMax(h, channel.height());
+    }
+    if (m_ShowDate && !m_Headline.empty) {
+        w += date.horizontalAdvance(m_Headline.date);
+        h = qMax(h, date.height());
+    }
+    if (m_ShowTime && !m_Headline.empty) {
+        w += time.horizontalAdvance(m_Headline.time);
+        h = qMax(h, time.height());
+    }
+    m_Geometry.lineWidth = w;
+    m_Geometry.lineHeight = h;
+    m_Geometry.width = width();
+    m_Geometry.height = height();
+    m_Geometry.titleLength = int(m_Headline.title.size());
+    m_Geometry.home = std::round((width() - w) / 2);
+}
+
+// ---- Ticks ----------------------------------------------------------------------------------
+
+void frmTicker::tmrScroll_Timer()
+{
+    if (!isVisible()) {
+        m_Scroll.stop();
+        close();
+        return;
+    }
+    if (m_NextRequested || m_PrevRequested)
+        Step();
+    if (m_Geometry.home == 0 || m_Geometry.width != width())
+        Measure();
+    const frmTarnSkin &skin = frmTarnSkin::Instance();
+    const qint32 text = m_NewItemMode ? skin.TickerNewItemColor : skin.GetFontColor(skin.TickerFont);
+    if (m_Hovering || m_Preview) {
+        Rest(m_Anim, m_Geometry);
+        m_Anim.colour = text;
+    } else {
+        const Tick tick = StepEffect(m_Settings.effect, m_Anim, m_Geometry, m_Settings.Factor(), text,
+                                     skin.TickerFadeColor);
+        if (tick.nextHeadline)
+            m_NextRequested = true;
+        if (m_Scroll.interval() != tick.period)
+            m_Scroll.setInterval(qMax(1, tick.period));
+    }
+    Draw();
+}
+
+void frmTicker::Draw()
+{
+    if (m_Painting)
+        return;
+    m_Painting = true;
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = (QSizeF(size()) * ratio).toSize();
+    if (m_Surface.size() != pixels) {
+        m_Surface = QImage(pixels, QImage::Format_RGB32);
+        m_Surface.setDevicePixelRatio(ratio);
+    }
+    frmTarnSkin::Instance().PaintAll(this, m_Surface, kKind);
+    QPainter p(&m_Surface);
+    p.setPen(SkinPainter::ToColor(m_Anim.colour));
+    double x = m_Anim.x;
+    const double y = m_Anim.y;
+    auto part = [&](const QString &text, const QFont &font) {
+        p.setFont(font);
+        const QFontMetricsF m(font);
+        p.drawText(QPointF(x, y + m.ascent()), text);
+        x += m.horizontalAdvance(text);
+    };
+    if (m_Settings.effect == 3 && !m_Hovering && !m_Preview) {
+        const int shown = m_Anim.typed >= m_Geometry.titleLength ? m_Anim.back : m_Anim.typed;
+        part(m_Headline.title.left(shown) + QLatin1Char('_'), m_TitleFont);
+    } else {
+        if (m_Headline.empty) {
+            part(m_Headline.channel + QStringLiteral(" - "), m_ChannelFont);
+            part(m_Headline.title, m_TitleFont);
+        } else {
+            if (m_ShowChannel)
+                part(m_Headline.channel, m_ChannelFont);
+            part(m_Headline.title, m_TitleFont);
+            if (m_ShowDate)
+                part(m_Headline.date, m_DateFont);
+            if (m_ShowTime)
+                part(m_Headline.time, m_TimeFont);
+        }
+    }
+    p.end();
+    m_Painting = false;
+    update();
+}
+
+void frmTicker::PaintMe()
+{
+    tmrScroll_Timer();
+}
+
+void frmTicker::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    if (!m_Surface.isNull())
+        painter.drawImage(0, 0, m_Surface);
+}
+
+void frmTicker::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    m_Geometry.home = 0; // centred again on the new width
+    Measure();
+    if (isVisible())
+        Draw();
+}
+
+void frmTicker::StartHover()
+{
+    if (m_Paused)
+        return;
+    m_Hovering = true;
+    m_Hold.start();
+    m_Scroll.stop();
+    tmrScroll_Timer();
+}
+
+void frmTicker::tmrHold_Timer()
+{
+    if (m_Paused) {
+        m_Hold.stop();
+    } else if (isVisible() && Include::IsCursorOver(this) && rect().contains(mapFromGlobal(QCursor::pos()))) {
+        m_Hovering = true;
+        m_Scroll.stop();
+    } else {
+        m_Hovering = false;
+        m_Hold.stop();
+        if (!m_Scroll.isActive()) {
+            if (m_Scroll.interval() <= 0)
+                m_Scroll.setInterval(20);
+            m_Scroll.start();
+        }
+    }
+}
+
+// ---- Settings and docking ---------------------------------------------------------------------
+
+void frmTicker::LoadRegVals(bool reloadList)
+{
+    m_Settings = TickerSettings::Load(ScreenWidth(this));
+    const frmTarnSkin &skin = frmTarnSkin::Instance();
+    m_ShowChannel = skin.TickerAttachTitle;
+    m_ShowDate = skin.TickerAttachDate;
+    m_ShowTime = skin.TickerAttachTime;
+    if (!m_Settings.floating) {
+        SetupDock();
+    } else {
+        if (m_Bar) {
+            m_Bar->Detach();
+            m_Bar.reset();
+        }
+        setGeometry(m_Settings.left, m_Settings.top, qMax(40, m_Settings.width), TickerHeight());
+        Include::SetOnTop(this, m_Settings.onTop);
+    }
+    if (reloadList && !m_NewItemMode) {
+        m_Pending = false;
+        m_Step.index = 0;
+        BuildTickerList();
+    }
+    m_Scroll.setInterval(20);
+}
+
+void frmTicker::SetupDock()
+{
+    // Exactly one bar: docking again re-applies the one there is.
+    if (!m_Bar) {
+        m_Bar = std::make_unique<TAppBar>();
+        m_Bar->Flag1 = true;
+        m_Bar->Flag2 = false;
+        m_Bar->Options = 0;
+        m_Bar->ResizeHorizontal = m_Bar->ResizeVertical = false;
+    }
+    m_Bar->DockedWidth = m_Bar->DockedHeight = TickerHeight();
+    if (!isVisible())
+        show(); // the strip belongs to a window the desktop knows
+    m_Bar->Extends(this);
+    m_Bar->setEdge(TAppBar::Top);
+    m_Geometry.home = 0;
+}
+
+// ---- Items ----------------------------------------------------------------------------------
+
+void frmTicker::OpenExtern()
+{
+    const xml::Node item = CurrentItem();
+    if (!item)
+        return;
+    const QString link = modItemHandler::GetItemLink(item);
+    if (!link.isEmpty())
+        Include::OpenURL(link);
+}
+
+void frmTicker::ShowItem()
+{
+    const xml::Node item = CurrentItem();
+    if (!item)
+        return;
+    m_Preview = true;
+    if (!m_View)
+        m_View = new frmTickerView(this);
+    m_View->ShowItem(item);
+}
+
+void frmTicker::HideItem()
+{
+    m_Preview = false;
+    if (m_View)
+        m_View->HideItem();
+}
+
+void frmTicker::MarkCurrent(const char *what, bool on)
+{
+    xml::Node item = CurrentItem();
+    clsProfile *profile = ActiveProfile();
+    if (!item || !profile)
+        return;
+    const QString channel = modItemHandler::GetItemChannel(item), hash = modItemHandler::GetItemHash(item);
+    if (qstrcmp(what, "read") == 0) {
+        profile->MarkItemRead(channel, hash, on);
+        modItemHandler::SetItemRead(item, on);
+    } else if (qstrcmp(what, "delete") == 0) {
+        profile->MarkItemDeleted(channel, hash, on);
+        modItemHandler::SetItemDeleted(item, on);
+    } else {
+        profile->MarkItemTag(channel, hash, on);
+        modItemHandler::SetItemFlag(item, on);
+    }
+}
+
+// ---- The skin ---------------------------------------------------------------------------------
+
+void frmTicker::SkinHandler(const QString &function, float x, float y, bool released)
+{
+    const QString name = function.toLower();
+    frmMain *main = frmMain::Instance();
+    if (!released) {
+        if (name == QLatin1String("move") && !m_Bar)
+            Include::DragWindow(this);
+        return;
+    }
+    if (name == QLatin1String("move")) {
+        if (!m_Bar) {
+            Include::Settings().SaveSetting(QStringLiteral("Ticker"), QStringLiteral("Top"), QString::number(this->y()));
+            Include::Settings().SaveSetting(QStringLiteral("Ticker"), QStringLiteral("Left"), QString::number(this->x()));
+        }
+    } else if (name == QLatin1String("reload")) {
+        m_Step.index = 0;
+        BuildTickerList();
+    } else if (name == QLatin1String("close")) {
+        if (main)
+            main->CloseTicker();
+        else
+            close();
+    } else if (name == QLatin1String("tickermenu")) {
+        if (main)
+            main->mnuTicker()->popup(mapToGlobal(QPoint(int(x), int(y))));
+    } else if (name == QLatin1String("next") || name == QLatin1String("prev")) {
+        if (name == QLatin1String("next"))
+            m_NextRequested = true;
+        else
+            m_PrevRequested = true;
+        tmrScroll_Timer();
+        if (m_View && m_Preview)
+            ShowItem();
+    } else if (name == QLatin1String("pause")) {
+        m_Scroll.stop();
+        m_Hold.stop();
+        m_Paused = true;
+        Draw();
+    } else if (name == QLatin1String("play")) {
+        m_Paused = false;
+        m_Hold.start();
+        Draw();
+    } else if (name == QLatin1String("link")) {
+        OpenExtern();
+    } else if (name == QLatin1String("openmain")) {
+        if (main)
+            main->OpenMainWindow();
+    } else if (name == QLatin1String("openbrowser")) {
+        Include::OpenURL(QString());
+    } else if (name == QLatin1String("delete") || name == QLatin1String("undelete")) {
+        MarkCurrent("delete", name == QLatin1String("delete"));
+        Draw();
+    } else if (name == QLatin1String("tag") || name == QLatin1String("untag")) {
+        MarkCurrent("tag", name == QLatin1String("tag"));
+        Draw();
+    }
+}
+
+QString frmTicker::DecodeText(const QString &text)
+{
+    static const QStringList tokens = {QStringLiteral("{chl}"), QStringLiteral("{title}"),
+                                       QStringLiteral("{time}"), QStringLiteral("{date}")};
+    const xml::Node item = CurrentItem();
+    bool any = false;
+    for (const QString &t : tokens)
+        any = any || text.contains(t);
+    if (!any)
+        return text;
+    if (!item)
+        return QString();
+    QString out = text;
+    auto once = [&out](const QString &token, const QString &value) {
+        const int at = out.indexOf(token);
+        if (at >= 0)
+            out.replace(at, token.size(), value);
+    };
+    once(tokens[0], modItemHandler::GetItemText(item, "channeltitle"));
+    once(tokens[1], m_Headline.title);
+    once(tokens[2], modItemHandler::GetItemTime(item));
+    once(tokens[3], modItemHandler::GetItemDate(item));
+    return out;
+}
+
+bool frmTicker::DecodeIf(const QString &word)
+{
+    const QString w = word.toLower();
+    const xml::Node item = CurrentItem();
+    if (w == QLatin1String("playing"))
+        return !m_Paused;
+    if (w == QLatin1String("paused"))
+        return m_Paused;
+    if (w == QLatin1String("mouseoverwindow"))
+        return isVisible() && Include::IsCursorOver(this);
+    if (w == QLatin1String("delete"))
+        return item && modItemHandler::IsItemDeleted(item);
+    if (w == QLatin1String("tag"))
+        return item && modItemHandler::IsItemFlagged(item);
+    if (w == QLatin1String("newitem"))
+        return m_NewItemMode;
+    if (w == QLatin1String("dock") || w == QLatin1String("false"))
+        return false;
+    return true;
+}
+
+QPointF frmTicker::CursorOnSurface() const
+{
+    return mapFromGlobal(QCursor::pos());
+}
+
+bool frmTicker::CursorOverWindow() const
+{
+    return isVisible() && Include::IsCursorOver(this);
+}
+
+void frmTicker::SetSurfaceCursor(bool custom)
+{
+    if (custom)
+        setCursor(Qt::PointingHandCursor);
+    else
+        unsetCursor();
+}
+
+// ---- Mouse, drops, closing -------------------------------------------------------------------
+
+void frmTicker::mousePressEvent(QMouseEvent *event)
+{
+    const int button = event->button() == Qt::LeftButton ? 1 : event->button() == Qt::RightButton ? 2 : 0;
+    frmTarnSkin::Instance().SkinMouseDown(this, m_Surface, button, float(event->position().x()),
+                                          float(event->position().y()), kKind);
+}
+
+void frmTicker::mouseMoveEvent(QMouseEvent *event)
+{
+    const int button = event->buttons() & Qt::LeftButton ? 1 : event->buttons() & Qt::RightButton ? 2 : 0;
+    frmTarnSkin::Instance().SkinMouseMove(this, m_Surface, button, float(event->position().x()),
+                                          float(event->position().y()), kKind);
+    const QPointF at = event->position();
+    if (!event->buttons()) {
+        m_DragOrigin = at;
+        if (!m_Hovering)
+            StartHover();
+    } else if ((event->buttons() & Qt::LeftButton) && m_DragOrigin.x() >= 0
+               && (qAbs(at.x() - m_DragOrigin.x()) >= 5 || qAbs(at.y() - m_DragOrigin.y()) >= 5)) {
+        m_DragOrigin = QPointF(-1, -1);
+        if (!m_Bar)
+            Include::DragWindow(this);
+    }
+}
+
+void frmTicker::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (!rect().contains(event->position().toPoint()))
+        return;
+    const int button = event->button() == Qt::LeftButton ? 1 : event->button() == Qt::RightButton ? 2 : 0;
+    if (frmTarnSkin::Instance().SkinMouseUp(this, m_Surface, button, float(event->position().x()),
+                                            float(event->position().y()), kKind)) {
+        Draw();
+        return;
+    }
+    if (event->button() == Qt::RightButton) {
+        raise();
+        if (frmMain *main = frmMain::Instance())
+            main->mnuTicker()->popup(event->globalPosition().toPoint());
+    } else if (event->button() == Qt::LeftButton) {
+        if (m_Preview) {
+            HideItem();
+        } else if (xml::Node item = CurrentItem()) {
+            MarkCurrent("read", true);
+            if (!modItemHandler::GetItemDescription(item).isEmpty())
+                ShowItem();
+            else
+                OpenExtern();
+        }
+    }
+}
+
+void frmTicker::dragEnterEvent(QDragEnterEvent *event)
+{
+    event->acceptProposedAction();
+}
+
+void frmTicker::dropEvent(QDropEvent *event)
+{
+    const QMimeData *data = event->mimeData();
+    event->acceptProposedAction();
+    if (data->hasUrls() && !data->urls().isEmpty())
+        Include::DropURL(data->urls().constFirst().toString());
+    else if (data->hasText())
+        Include::DropURL(data->text());
+    else
+        Include::DropRefused();
+}
+
+void frmTicker::closeEvent(QCloseEvent *event)
+{
+    m_Scroll.stop();
+    m_Hold.stop();
+    if (m_Bar) {
+        m_Bar->Detach();
+        m_Bar.reset();
+    }
+    if (m_View)
+        m_View->close();
+    emit Closed();
+    QWidget::closeEvent(event);
+}

@@ -1,0 +1,128 @@
+#pragma once
+
+#include "SkinnedWindow.h"
+#include "TickerLogic.h"
+#include "TickerSettings.h"
+#include "XmlDocument.h"
+
+#include <QFont>
+#include <QImage>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
+#include <memory>
+#include <vector>
+
+class TAppBar;
+class clsStyle;
+#include "frmTickerView.h"
+
+
+// The news ticker: a thin skinned bar that shows one headline at a time from the active
+// profile's items, animated by one of four effects; it floats or is docked at the top of the
+// screen. A click marks the item read and previews it; the skin's buttons step, pause, tag and
+// delete.
+class frmTicker : public QWidget, public ISkinnedWindow
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kKind = 3;
+
+    explicit frmTicker(QWidget *parent = nullptr);
+    ~frmTicker() override;
+
+    void ShowMe();
+    void ShowNewListOnly();
+    void ResetList();
+    void SetList(const QString &list);
+    void LoadRegVals(bool reloadList);
+    void OpenExtern();
+    void ShowItem();
+    void HideItem();
+    void BuildTickerList();
+    // One animation tick (the scroll timer's handler).
+    void tmrScroll_Timer();
+    void tmrHold_Timer();
+    void RequestNext() { m_NextRequested = true; }
+    void RequestPrevious() { m_PrevRequested = true; }
+
+    // ---- State, for the preview and for checks ----
+    int ListCount() const { return int(m_Items.size()); }
+    bool HasList() const { return m_HasList; }
+    bool ListPending() const { return m_Pending; }
+    int CurrentIndex() const { return m_Step.index; }
+    xml::Node CurrentItem() const;
+    bool NewItemMode() const { return m_NewItemMode; }
+    bool NewItemsOnlyRun() const { return m_NewOnlyRun; }
+    bool Paused() const { return m_Paused; }
+    bool Hovering() const { return m_Hovering; }
+    bool InPreview() const { return m_Preview; }
+    int Period() const { return m_Scroll.interval(); }
+    const TickerLogic::Animation &Animation() const { return m_Anim; }
+    const TickerLogic::Headline &Headline() const { return m_Headline; }
+    const TickerSettings &Settings() const { return m_Settings; }
+    double HomeX() const { return m_Geometry.home; }
+    TAppBar *AppBar() const { return m_Bar.get(); }
+    frmTickerView *Preview() const { return m_View; }
+    const QImage &Surface() const { return m_Surface; }
+
+    // ISkinnedWindow
+    void PaintMe() override;
+    void SkinHandler(const QString &function, float x, float y, bool released) override;
+    QString DecodeText(const QString &text) override;
+    bool DecodeIf(const QString &word) override;
+    QPointF CursorOnSurface() const override;
+    bool CursorOverWindow() const override;
+    void SetSurfaceCursor(bool custom) override;
+
+signals:
+    void Closed();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+private:
+    void Step();
+    void ComposeItem();
+    void Measure();
+    void Draw();
+    void SetupDock();
+    void MarkCurrent(const char *what, bool on);
+    void StartHover();
+
+    std::unique_ptr<xml::Document> m_List;
+    std::vector<xml::Node> m_Items;
+    bool m_HasList = false;
+    bool m_Pending = false;
+    TickerLogic::Stepper m_Step;
+    bool m_NextRequested = false, m_PrevRequested = false;
+    bool m_Hovering = false;
+    bool m_NewItemMode = false;
+    bool m_NewOnlyRun = false;
+    bool m_Paused = false;
+    bool m_Preview = false;
+    bool m_Painting = false;
+    TickerSettings m_Settings;
+    bool m_ShowChannel = true, m_ShowDate = false, m_ShowTime = true;
+    TickerLogic::Headline m_Headline;
+    TickerLogic::Animation m_Anim;
+    TickerLogic::Geometry m_Geometry;
+    QFont m_TitleFont, m_ChannelFont, m_DateFont, m_TimeFont;
+    QPointF m_DragOrigin {-1, -1};
+
+    QTimer m_Scroll;
+    QTimer m_Hold;
+    QImage m_Surface;
+    clsStyle *m_Style = nullptr;
+    std::unique_ptr<TAppBar> m_Bar;
+    QPointer<frmTickerView> m_View;
+};

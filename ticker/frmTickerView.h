@@ -1,0 +1,77 @@
+#pragma once
+
+#include "SkinnedWindow.h"
+#include "XmlDocument.h"
+
+#include <QImage>
+#include <QTimer>
+#include <QUrl>
+#include <QWidget>
+
+#include <memory>
+
+class QWebEngineView;
+class TickerViewPage;
+class frmTicker;
+
+// The ticker's item preview: one item through the skin's ticker stylesheet, in a small skinned
+// window that sizes itself to the content (100 to 400 pixels high) and grows open and shrinks
+// away when animations are on.
+class frmTickerView : public QWidget, public ISkinnedWindow
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kKind = 4;
+    static constexpr int kMinHeight = 100;
+    static constexpr int kMaxHeight = 400;
+
+    explicit frmTickerView(frmTicker *ticker);
+    ~frmTickerView() override;
+
+    void ShowItem(xml::Node item);
+    void HideItem();
+    int TargetHeight() const { return m_Target; }
+    bool Hiding() const { return m_Hiding; }
+    QString PagePath() const { return m_PagePath; }
+    QWebEngineView *webView() const { return m_Web; }
+    // The item shown (a copy).
+    xml::Node Item() const;
+
+    // ISkinnedWindow
+    void PaintMe() override;
+    void SkinHandler(const QString &function, float x, float y, bool released) override;
+    QString DecodeText(const QString &text) override;
+    bool DecodeIf(const QString &word) override;
+    QPointF CursorOnSurface() const override;
+    bool CursorOverWindow() const override;
+    void SetSurfaceCursor(bool custom) override;
+
+signals:
+    // The page is loaded and the target height known.
+    void PageShown();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+
+private:
+    void Layout();
+    void tmrIEShowHide_Timer();
+    void webView_LoadFinished(bool ok);
+
+    frmTicker *m_Ticker;
+    std::unique_ptr<xml::Document> m_Item;
+    QString m_PagePath;
+    int m_Target = kMinHeight;
+    bool m_Hiding = false;
+    bool m_Animate = false;
+    QWebEngineView *m_Web;
+    TickerViewPage *m_Page;
+    QTimer tmrIEShowHide;
+    QImage m_Surface;
+};
