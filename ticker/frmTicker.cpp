@@ -14,6 +14,7 @@
 
 #include <QCloseEvent>
 #include <QCursor>
+#include <QDateTime>
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QPainter>
@@ -244,45 +245,79 @@ void frmTicker::Draw()
     m_Painting = true;
     const qreal ratio = devicePixelRatioF();
     const QSize pixels = (QSizeF(size()) * ratio).toSize();
-    if (m_Surface.size() != pixels) {
-        m_Surface = QImage(pixels, QImage::Format_RGB32);
-        m_Surface.setDevicePixelRatio(ratio);
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    const bool fresh = m_BackgroundDirty || m_Background.size() != pixels || now - m_BackgroundAt >= 1000;
+    if (fresh) {
+        if (m_Background.size() != pixels) {
+            m_Background = QImage(pixels, QImage::Format_RGB32);
+            m_Background.setDevicePixelRatio(ratio);
+        }
+        frmTarnSkin::Instance().PaintAll(this, m_Background, kKind);
+        m_BackgroundDirty = false;
+        m_BackgroundAt = now;
     }
-    frmTarnSkin::Instance().PaintAll(this, m_Surface, kKind);
-    QPainter p(&m_Surface);
-    p.setPen(SkinPainter::ToColor(m_Anim.colour));
-    double x = m_Anim.x;
-    const double y = m_Anim.y;
-    auto part = [&](const QString &text, const QFont &font) {
-        p.setFont(font);
-        const QFontMetricsF m(font);
-        p.drawText(QPointF(x, y + m.ascent()), text);
-        x += m.horizontalAdvance(text);
-    };
+    // The parts of the line, each in its own font.
+    QList<QPair<QString, const QFont *>> parts;
     if (m_Settings.effect == 3 && !m_Hovering && !m_Preview) {
         const int shown = m_Anim.typed >= m_Geometry.titleLength ? m_Anim.back : m_Anim.typed;
-        part(m_Headline.title.left(shown) + QLatin1Char('_'), m_TitleFont);
+        parts.append({m_Headline.title.left(shown) + QLatin1Char('_'), &m_TitleFont});
+    } else if (m_Headline.empty) {
+        parts.append({m_Headline.channel + QStringLiteral(" - "), &m_ChannelFont});
+        parts.append({m_Headline.title, &m_TitleFont});
     } else {
-        if (m_Headline.empty) {
-            part(m_Headline.channel + QStringLiteral(" - "), m_ChannelFont);
-            part(m_Headline.title, m_TitleFont);
-        } else {
-            if (m_ShowChannel)
-                part(m_Headline.channel, m_ChannelFont);
-            part(m_Headline.title, m_TitleFont);
-            if (m_ShowDate)
-                part(m_Headline.date, m_DateFont);
-            if (m_ShowTime)
-                part(m_Headline.time, m_TimeFont);
-        }
+        if (m_ShowChannel)
+            parts.append({m_Headline.channel, &m_ChannelFont});
+        parts.append({m_Headline.title, &m_TitleFont});
+        if (m_ShowDate)
+            parts.append({m_Headline.date, &m_DateFont});
+        if (m_ShowTime)
+            parts.append({m_Headline.time, &m_TimeFont});
     }
+    // Text is laid out once per headline and colour; a tick only places the picture.
+    QString key = QString::number(m_Anim.colour);
+    for (const auto &part : parts)
+        key += QChar(0x1F) + part.first;
+    if (key != m_LineKey || m_Line.devicePixelRatio() != ratio) {
+        double w = 0, h = 0;
+        for (const auto &part : parts) {
+            const QFontMetricsF m(*part.second);
+            w += m.horizontalAdvance(part.first);
+            h = qMax(h, m.height());
+        }
+        m_Line = QImage((QSizeF(w + 2, h + 1) * ratio).toSize().expandedTo(QSize(1, 1)),
+                        QImage::Format_ARGB32_Premultiplied);
+        m_Line.setDevicePixelRatio(ratio);
+        m_Line.fill(Qt::transparent);
+        QPainter lp(&m_Line);
+        lp.setPen(SkinPainter::ToColor(m_Anim.colour));
+        double at = 0;
+        for (const auto &part : parts) {
+            lp.setFont(*part.second);
+            const QFontMetricsF m(*part.second);
+            lp.drawText(QPointF(at, m.ascent()), part.first);
+            at += m.horizontalAdvance(part.first);
+        }
+        m_LineKey = key;
+    }
+    m_Surface = m_Background; // shared until the line is drawn on it
+    QPainter p(&m_Surface);
+    const double left = m_Anim.x, top = m_Anim.y;
+    p.drawImage(QPointF(left, top), m_Line);
     p.end();
+    const double x = left + m_Line.deviceIndependentSize().width(), bottom = top + m_Line.deviceIndependentSize().height();
     m_Painting = false;
-    update();
+    // Only where the text was and is needs to reach the screen, unless the skin changed.
+    const QRect text = QRectF(QPointF(left, top), QPointF(x, bottom)).toAlignedRect().adjusted(-2, -2, 2, 2);
+    if (fresh)
+        update();
+    else
+        update(text.united(m_TextRect));
+    m_TextRect = text;
 }
 
 void frmTicker::PaintMe()
 {
+    m_BackgroundDirty = true;
     tmrScroll_Timer();
 }
 
@@ -297,6 +332,7 @@ void frmTicker::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     m_Geometry.home = 0; // centred again on the new width
+    m_BackgroundDirty = true;
     Measure();
     if (isVisible())
         Draw();
@@ -307,6 +343,7 @@ void frmTicker::StartHover()
     if (m_Paused)
         return;
     m_Hovering = true;
+    m_BackgroundDirty = true; // elements shown while the cursor is over the ticker
     m_Hold.start();
     m_Scroll.stop();
     tmrScroll_Timer();
@@ -321,6 +358,7 @@ void frmTicker::tmrHold_Timer()
         m_Scroll.stop();
     } else {
         m_Hovering = false;
+        m_BackgroundDirty = true;
         m_Hold.stop();
         if (!m_Scroll.isActive()) {
             if (m_Scroll.interval() <= 0)
@@ -463,10 +501,12 @@ void frmTicker::SkinHandler(const QString &function, float x, float y, bool rele
         m_Scroll.stop();
         m_Hold.stop();
         m_Paused = true;
+        m_BackgroundDirty = true;
         Draw();
     } else if (name == QLatin1String("play")) {
         m_Paused = false;
         m_Hold.start();
+        m_BackgroundDirty = true;
         Draw();
     } else if (name == QLatin1String("link")) {
         OpenExtern();
@@ -477,9 +517,11 @@ void frmTicker::SkinHandler(const QString &function, float x, float y, bool rele
         Include::OpenURL(QString());
     } else if (name == QLatin1String("delete") || name == QLatin1String("undelete")) {
         MarkCurrent("delete", name == QLatin1String("delete"));
+        m_BackgroundDirty = true;
         Draw();
     } else if (name == QLatin1String("tag") || name == QLatin1String("untag")) {
         MarkCurrent("tag", name == QLatin1String("tag"));
+        m_BackgroundDirty = true;
         Draw();
     }
 }
@@ -582,6 +624,7 @@ void frmTicker::mouseReleaseEvent(QMouseEvent *event)
     const int button = event->button() == Qt::LeftButton ? 1 : event->button() == Qt::RightButton ? 2 : 0;
     if (frmTarnSkin::Instance().SkinMouseUp(this, m_Surface, button, float(event->position().x()),
                                             float(event->position().y()), kKind)) {
+        m_BackgroundDirty = true;
         Draw();
         return;
     }

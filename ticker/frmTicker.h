@@ -122,6 +122,15 @@ private:
     QTimer m_Scroll;
     QTimer m_Hold;
     QImage m_Surface;
+    // The skin's part of the surface, painted again only when it may have changed (a skin
+    // element's state, the size, the clock text once a second); ticks only draw the text on it.
+    QImage m_Background;
+    bool m_BackgroundDirty = true;
+    qint64 m_BackgroundAt = 0;
+    QRect m_TextRect;
+    // The line as last drawn, kept while its text and colour stay the same.
+    QImage m_Line;
+    QString m_LineKey;
     clsStyle *m_Style = nullptr;
     std::unique_ptr<TAppBar> m_Bar;
     QPointer<frmTickerView> m_View;

@@ -1,0 +1,250 @@
+// The ticker for real under X: a profile of 10 unread items from a loopback feed, headlines
+// stepped through, each effect caught mid-animation, docking read back with xprop, and a click
+// on a headline opening the preview.
+#include "IncludeWindows.h"
+#include "Include.h"
+#include "LocalHttpServer.h"
+#include "ProfileFiles.h"
+#include "TAppBar.h"
+#include "TestSupport.h"
+#include "TickerWindows.h"
+#include "ViewerWindows.h"
+#include "clsProfile.h"
+#include "clsSpotlight.h"
+#include "frmMain.h"
+#include "frmTicker.h"
+#include "frmTickerSettings.h"
+#include "frmTickerView.h"
+#include "modItemHandler.h"
+
+#include <QApplication>
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QLineEdit>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QWebEngineView>
+#include <QtTest>
+
+using namespace testsupport;
+
+namespace {
+
+QByteArray Feed(int items)
+{
+    QByteArray out = "<rss version=\"2.0\"><channel><title>Valley</title>";
+    for (int i = 1; i <= items; ++i)
+        out += "<item><title>Valley headline " + QByteArray::number(i) + "</title><link>http://127.0.0.1:1/"
+            + QByteArray::number(i) + "</link><description>&lt;p&gt;The body of story " + QByteArray::number(i)
+            + ".&lt;/p&gt;</description><guid>v-" + QByteArray::number(i) + "</guid></item>";
+    return out + "</channel></rss>";
+}
+
+QString ScreenshotPath(const QString &name)
+{
+    const QString folder = QCoreApplication::applicationDirPath() + "/../tests/screenshots";
+    QDir().mkpath(folder);
+    return folder + "/" + name;
+}
+
+QString Xprop(WId id, const char *property)
+{
+    QProcess xprop;
+    xprop.start("xprop", {"-id", QString::number(id), QLatin1String(property)});
+    xprop.waitForFinished(5000);
+    return QString::fromUtf8(xprop.readAllStandardOutput()).trimmed();
+}
+
+} // namespace
+
+class TestTicker : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_Home, m_Config, m_Runtime;
+    LocalHttpServer m_Http;
+    std::unique_ptr<frmMain> m_Main;
+    TickerWindows *m_Tickers = nullptr;
+
+    clsProfile *Profile() { return m_Main->CurrentProfile(); }
+
+private slots:
+    void initTestCase()
+    {
+        if (QGuiApplication::platformName() != "xcb")
+            QSKIP("needs an X server");
+        qputenv("TARNWICK_HOME", m_Home.path().toUtf8());
+        qputenv("XDG_CONFIG_HOME", m_Config.path().toUtf8());
+        usePrivateRuntime(m_Runtime.path());
+        qputenv("TARNWICK_VENDOR_BASE", m_Http.url("").toUtf8());
+        clsSpotlight::SetDirectoryURL(QString());
+        QVERIFY(Include::SeedAppFolder(QStringLiteral(TARNWICK_DATA)));
+        Include::SetMessageHandler([](const QString &, const QString &, const QStringList &) { return 0; });
+        m_Http.route("/v.xml") = {200, Feed(10), {}};
+        QVERIFY(profilefiles::WriteProfileList(m_Home.path(), {"anna"}));
+        QVERIFY(profilefiles::WriteGroups(m_Home.filePath("profiles/anna"), {{"News", {}}}));
+        Include::Settings().SaveSetting("PREFS", "FIRSTRUN", "False");
+        m_Main = std::make_unique<frmMain>();
+        new ViewerWindows(m_Main.get());
+        m_Tickers = new TickerWindows(m_Main.get());
+        m_Main->Form_Load();
+        QVERIFY(QTest::qWaitFor([&] { return Profile() && Profile()->Groups(); }, 10000));
+        m_Main->AddChannel(m_Http.url("/v.xml"), "News");
+        QVERIFY(QTest::qWaitFor([&] { return Profile()->GetChannel(m_Http.url("/v.xml"))->ItemCount() == 10; }, 20000));
+        // The help channel arrives 5 s after start; its items would join the list.
+        QVERIFY(QTest::qWaitFor([&] { return Profile()->GetChannel(Include::VendorHelpURL())->ItemCount() > 0; }, 15000));
+        Profile()->MarkAllRead(Include::VendorHelpURL());
+    }
+
+    void floatingTickerSteps()
+    {
+        Include::Settings().SaveSetting("Ticker", "Random", "0");
+        Include::Settings().SaveSetting("Ticker", "Effect", "0");
+        Include::Settings().SaveSetting("Ticker", "Top", "40");
+        m_Main->TickerToggle();
+        frmTicker *ticker = m_Tickers->Ticker();
+        QVERIFY(ticker);
+        QVERIFY(m_Main->Item("mnuTrayTicker")->isChecked());
+        QCOMPARE(Include::Settings().GetSetting("Ticker", "Show", ""), QStringLiteral("True"));
+        QVERIFY(QTest::qWaitForWindowExposed(ticker));
+        QCOMPARE(ticker->height(), 24); // the skin's ticker top edge
+        QCOMPARE(ticker->width(), QGuiApplication::primaryScreen()->geometry().width() * 2 / 3);
+        QVERIFY(QTest::qWaitFor([&] { return ticker->HasList() && ticker->ListCount() == 10; }, 10000));
+        QVERIFY(QTest::qWaitFor([&] { return ticker->CurrentIndex() >= 0; }, 5000));
+        // Stepping by the skin's buttons, in order.
+        const int start = ticker->CurrentIndex();
+        for (int i = 1; i <= 3; ++i) {
+            ticker->SkinHandler("next", 0, 0, true);
+            QCOMPARE(ticker->CurrentIndex(), (start + i) % 10);
+            QVERIFY(ticker->Headline().title.startsWith("Valley headline "));
+        }
+        ticker->SkinHandler("prev", 0, 0, true);
+        QCOMPARE(ticker->CurrentIndex(), (start + 2) % 10);
+        QCOMPARE(ticker->DecodeText("{chl}"), QStringLiteral("Valley"));
+        QVERIFY(ticker->DecodeIf("playing") && !ticker->DecodeIf("dock"));
+        ticker->SkinHandler("pause", 0, 0, true);
+        QVERIFY(ticker->Paused() && ticker->DecodeIf("paused"));
+        ticker->SkinHandler("play", 0, 0, true);
+        QVERIFY(!ticker->Paused());
+    }
+
+    void effectsMidAnimation()
+    {
+        frmTicker *ticker = m_Tickers->Ticker();
+        QVERIFY(ticker);
+        // The cursor away from the ticker, so it does not hold.
+        QCursor::setPos(5, QGuiApplication::primaryScreen()->geometry().height() - 5);
+        const char *names[] = {"slide", "rise", "fade", "type"};
+        for (int effect = 0; effect < 4; ++effect) {
+            Include::Settings().SaveSetting("Ticker", "Effect", QString::number(effect));
+            ticker->LoadRegVals(false);
+            ticker->SkinHandler("next", 0, 0, true);
+            // Drive the animation by hand to a moment where the headline is on its way in.
+            for (int i = 0; i < 400; ++i) {
+                ticker->tmrScroll_Timer();
+                const auto &a = ticker->Animation();
+                // Near its resting place, where the slide has nearly its own colour again.
+                const bool inView = effect == 0 ? a.x < ticker->HomeX() + 40 && a.x > ticker->HomeX() + 6
+                    : effect == 1                ? a.y < 10 && a.y > 6
+                    : effect == 2                ? a.fadeIn > 40 && a.fadeIn < 80
+                                                 : a.typed > 6 && a.typed < 12;
+                if (inView)
+                    break;
+            }
+            const QImage shot = ticker->Surface();
+            QVERIFY(shot.save(ScreenshotPath(QStringLiteral("ticker-%1.png").arg(names[effect]))));
+            // Something other than the frame's colour is on the surface: the text.
+            QSet<QRgb> colours;
+            for (int x = 0; x < shot.width(); x += 2)
+                colours.insert(shot.pixel(x, shot.height() / 2));
+            QVERIFY2(colours.size() > 3, names[effect]);
+        }
+    }
+
+    void dockAndFloat()
+    {
+        frmTicker *ticker = m_Tickers->Ticker();
+        frmTickerSettings settings([ticker](bool changed) { ticker->LoadRegVals(changed); });
+        settings.optDock()->button(0)->click();
+        QVERIFY(!settings.txtLeft()->isEnabled());
+        settings.cmdApply_Click();
+        QVERIFY(ticker->AppBar());
+        QCOMPARE(ticker->AppBar()->Edge(), int(TAppBar::Top));
+        QTRY_COMPARE(ticker->geometry().top(), QGuiApplication::primaryScreen()->availableGeometry().top());
+        QCOMPARE(ticker->width(), QGuiApplication::primaryScreen()->availableGeometry().width());
+        const QString strut = Xprop(ticker->winId(), "_NET_WM_STRUT_PARTIAL");
+        const int w = QGuiApplication::primaryScreen()->geometry().width();
+        QCOMPARE(strut, QStringLiteral("_NET_WM_STRUT_PARTIAL(CARDINAL) = 0, 0, 24, 0, 0, 0, 0, 0, 0, %1, 0, 0").arg(w - 1));
+        QVERIFY(Xprop(ticker->winId(), "_NET_WM_WINDOW_TYPE").contains("_NET_WM_WINDOW_TYPE_DOCK"));
+        // Applying again keeps one bar.
+        TAppBar *bar = ticker->AppBar();
+        settings.cmdApply_Click();
+        QCOMPARE(ticker->AppBar(), bar);
+        QVERIFY(QTest::qWaitFor([&] { return ticker->Surface().width() == ticker->width(); }, 2000));
+        QVERIFY(ticker->grab().save(ScreenshotPath("ticker-docked.png")));
+        // Floating again gives the strip back.
+        settings.optDock()->button(1)->click();
+        QVERIFY(settings.txtLeft()->isEnabled());
+        settings.cmdApply_Click();
+        QVERIFY(!ticker->AppBar());
+        QVERIFY(!Xprop(ticker->winId(), "_NET_WM_STRUT_PARTIAL").contains("CARDINAL"));
+        QTRY_COMPARE(ticker->geometry().top(), 40);
+    }
+
+    void clickOpensThePreview()
+    {
+        frmTicker *ticker = m_Tickers->Ticker();
+        ticker->SkinHandler("pause", 0, 0, true);
+        const xml::Node item = ticker->CurrentItem();
+        QVERIFY(item);
+        const QString hash = modItemHandler::GetItemHash(item);
+        const QString title = modItemHandler::GetItemTitle(item);
+        // The middle of the bar, away from the skin's buttons.
+        QTest::mouseClick(ticker, Qt::LeftButton, {}, QPoint(ticker->width() / 2, ticker->height() / 2));
+        QVERIFY(ticker->InPreview());
+        frmTickerView *view = ticker->Preview();
+        QVERIFY(view);
+        QSignalSpy shown(view, &frmTickerView::PageShown);
+        QVERIFY(shown.wait(20000));
+        QVERIFY(QTest::qWaitFor([&] { return view->webView()->isVisible(); }, 5000));
+        QCOMPARE(modItemHandler::GetItemTitle(view->Item()), title);
+        QVERIFY(QFileInfo(view->PagePath()).fileName() == "tck_tmp.html");
+        QVERIFY(readFile(view->PagePath()).contains(title.toUtf8()));
+        QVERIFY(view->TargetHeight() >= frmTickerView::kMinHeight && view->TargetHeight() <= frmTickerView::kMaxHeight);
+        QCOMPARE(view->height(), view->TargetHeight()); // no animation: at once
+        // Read in the bank: one unread fewer for the channel.
+        Profile()->UpdateChannel(m_Http.url("/v.xml"));
+        QVERIFY(QTest::qWaitFor([&] { return Profile()->GetChannel(m_Http.url("/v.xml"))->Unread() == 9; }, 5000));
+        QTest::qWait(300);
+        QVERIFY(view->grab().save(ScreenshotPath("ticker-preview.png")));
+        // Clicking the ticker again closes the preview.
+        QTest::mouseClick(ticker, Qt::LeftButton, {}, QPoint(ticker->width() / 2, ticker->height() / 2));
+        QVERIFY(!ticker->InPreview());
+        QTRY_VERIFY(!ticker->Preview());
+        Q_UNUSED(hash);
+    }
+
+    void closing()
+    {
+        m_Main->CloseTicker();
+        QVERIFY(!m_Tickers->Ticker());
+        QVERIFY(!m_Main->Item("mnuFileTicker")->isChecked());
+        QCOMPARE(Include::Settings().GetSetting("Ticker", "Show", ""), QStringLiteral("False"));
+    }
+
+    void cleanupTestCase()
+    {
+        if (m_Main)
+            m_Main->RunExitSequence();
+        m_Main.reset();
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("DISPLAY") ? "offscreen" : "xcb");
+    QApplication app(argc, argv);
+    TestTicker test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "tst_ticker.moc"
