@@ -164,10 +164,23 @@ private slots:
     void dockAndFloat()
     {
         frmTicker *ticker = m_Tickers->Ticker();
-        frmTickerSettings settings([ticker](bool changed) { ticker->LoadRegVals(changed); });
+        QList<bool> applied;
+        frmTickerSettings settings([ticker, &applied](bool changed) {
+            applied << changed;
+            ticker->LoadRegVals(changed);
+        });
+        // Only the sources change the list.
+        QVERIFY(!settings.ListChanged());
+        settings.optEffect()->button(2)->click();
+        QVERIFY(!settings.ListChanged());
+        settings.optDays()->button(1)->click();
+        QVERIFY(settings.ListChanged());
+        settings.optDays()->button(0)->click();
         settings.optDock()->button(0)->click();
         QVERIFY(!settings.txtLeft()->isEnabled());
         settings.cmdApply_Click();
+        QCOMPARE(applied, QList<bool>{true});
+        QVERIFY(!settings.ListChanged());
         QVERIFY(ticker->AppBar());
         QCOMPARE(ticker->AppBar()->Edge(), int(TAppBar::Top));
         QTRY_COMPARE(ticker->geometry().top(), QGuiApplication::primaryScreen()->availableGeometry().top());
@@ -230,6 +243,26 @@ private slots:
         QVERIFY(!m_Tickers->Ticker());
         QVERIFY(!m_Main->Item("mnuFileTicker")->isChecked());
         QCOMPARE(Include::Settings().GetSetting("Ticker", "Show", ""), QStringLiteral("False"));
+    }
+
+    void newItemsOnlyRun()
+    {
+        // With pop-ups on, new items open the ticker on them alone; it closes when they are done.
+        Include::Settings().SaveSetting("PREFS", "POPUP", "True");
+        QVERIFY(Profile()->NewItemsCount() >= 10);
+        m_Main->windows().tickerNewItems();
+        QPointer<frmTicker> ticker = m_Tickers->Ticker();
+        QVERIFY(ticker);
+        QVERIFY(ticker->NewItemMode() && ticker->NewItemsOnlyRun());
+        QVERIFY(ticker->DecodeIf("newitem"));
+        QVERIFY(QTest::qWaitFor([&] { return ticker && ticker->HasList() && ticker->ListCount() >= 10; }, 5000));
+        const int count = ticker->ListCount();
+        QCOMPARE(Profile()->NewItemsCount(), 0); // taken by the ticker
+        for (int i = 0; i <= count && ticker; ++i)
+            ticker->SkinHandler("next", 0, 0, true);
+        QTRY_VERIFY(!ticker);
+        QVERIFY(!m_Main->Item("mnuTrayTicker")->isChecked());
+        Include::Settings().SaveSetting("PREFS", "POPUP", "False");
     }
 
     void cleanupTestCase()

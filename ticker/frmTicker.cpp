@@ -76,7 +76,9 @@ frmTicker::~frmTicker()
 
 void frmTicker::ShowMe()
 {
-    m_HasList = false; // a fresh list at the next step
+    // A fresh list at the next step, unless the new items just asked for are the list.
+    if (!m_NewOnlyRun)
+        m_HasList = false;
     m_NextRequested = true;
     show();
     Include::SetOnTop(this, true);
