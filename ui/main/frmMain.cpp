@@ -13,11 +13,13 @@
 #include "colGroups.h"
 #include "colProfiles.h"
 #include "frmAbout.h"
+#include "frmAddChannel.h"
 #include "frmAddGroup.h"
 #include "frmAddMenu.h"
 #include "frmChannelManage.h"
 #include "frmDelProfile.h"
 #include "frmLoading.h"
+#include "frmSearch.h"
 #include "frmSkin.h"
 #include "frmTarnSkin.h"
 #include "frmUser.h"
@@ -334,6 +336,11 @@ bool frmMain::RunExitSequence()
         m_Windows.closeViewers();
     if (m_Windows.unloadDialogs)
         m_Windows.unloadDialogs();
+    frmAddMenu::Unload();
+    if (m_AddChannel)
+        m_AddChannel->close();
+    if (frmSearch *search = frmSearch::Instance())
+        delete search;
     if (m_Manager)
         m_Manager->close();
     if (m_Loading)
@@ -784,23 +791,65 @@ void frmMain::mnuTickerBrowser_Click()
         m_Windows.tickerBrowser();
 }
 
+QString frmMain::RunGroupDialog(QWidget *owner)
+{
+    frmAddGroup dialog(owner ? owner : this, [this](const QString &n) { return AddGroup(n); },
+                       [this](const QString &o, const QString &n) { return RenameGroup(o, n); });
+    dialog.exec();
+    return dialog.AddedName();
+}
+
+void frmMain::ShowAddChannels(bool opmlTab, const QString &group)
+{
+    if (!m_User)
+        return;
+    if (!m_AddChannel) {
+        m_AddChannel = new frmAddChannel(this);
+        m_AddChannel->SetCallbacks([this](const QString &u, const QString &g) { AddChannel(u, g); },
+                                   [this](QWidget *owner) { return RunGroupDialog(owner); },
+                                   [this](bool visible) { m_Tree->setVisible(visible); });
+    }
+    m_AddChannel->Init(m_User, m_Users.get(), opmlTab);
+    m_AddChannel->SelectGroup(group);
+    m_AddChannel->show();
+    m_AddChannel->raise();
+    m_AddChannel->activateWindow();
+}
+
+void frmMain::ShowSearch(const QString &group)
+{
+    if (frmSearch *search = frmSearch::Instance()) {
+        if (search->isMinimized())
+            search->showNormal();
+        search->raise();
+        search->activateWindow();
+        if (!group.isEmpty())
+            search->SelectGroup(group);
+        return;
+    }
+    if (!m_User)
+        return;
+    auto *search = new frmSearch(nullptr); // a window of its own, not above the main window
+    search->Init(m_User, [this](const QString &u, const QString &g) { AddChannel(u, g); },
+                 [this](QWidget *owner) { return RunGroupDialog(owner); });
+    search->SelectGroup(group);
+    search->show();
+}
+
 void frmMain::AddChannelsWithURL(const QString &url)
 {
     if (!m_User)
         return;
     frmAddMenu &menu = frmAddMenu::Instance(this);
     menu.Init(m_User, [this](const QString &u, const QString &g) { AddChannel(u, g); },
-              [this](QWidget *owner) {
-                  frmAddGroup dialog(owner, [this](const QString &n) { return AddGroup(n); },
-                                     [this](const QString &o, const QString &n) { return RenameGroup(o, n); });
-                  dialog.exec();
-                  return dialog.AddedName();
-              });
+              [this](QWidget *owner) { return RunGroupDialog(owner); });
+    menu.SetOpeners([this](const QString &g) { ShowAddChannels(true, g); },
+                    [this](const QString &g) { ShowAddChannels(false, g); },
+                    [this](const QString &g) { ShowSearch(g); });
     const QString group = SelectedGroup();
-    menu.SelectGroup(!group.isEmpty() ? group
-                                      : m_User->GetGroup(m_User->GroupCount())
-                                          ? m_User->GetGroup(m_User->GroupCount())->Name()
-                                          : QString());
+    const bool reserved = group.isEmpty() || Include::IsReservedGroup(group);
+    RSSGroup *last = m_User->GetGroup(m_User->GroupCount());
+    menu.SelectGroup(!reserved ? group : last ? last->Name() : QString());
     if (!url.isNull())
         menu.SetURL(url);
     menu.show();
@@ -815,9 +864,7 @@ void frmMain::mnuActionAddChannels_Click()
 
 void frmMain::mnuActionAddGroup_Click()
 {
-    frmAddGroup dialog(this, [this](const QString &n) { return AddGroup(n); },
-                       [this](const QString &o, const QString &n) { return RenameGroup(o, n); });
-    dialog.exec();
+    RunGroupDialog(this);
 }
 
 bool frmMain::AddGroup(const QString &name)
@@ -1339,8 +1386,7 @@ void frmMain::SkinHandler(const QString &function, float, float, bool released)
     } else if (name == QLatin1String("changeskin")) {
         mnuFileSkin_Click();
     } else if (name == QLatin1String("search")) {
-        if (m_Windows.search)
-            m_Windows.search();
+        ShowSearch(QString());
     } else if (name == QLatin1String("openbrowser")) {
         Include::OpenURL(Vendor::Address(Vendor::kDefaultSearchPage));
     } else if (name == QLatin1String("openticker")) {
@@ -1485,7 +1531,8 @@ clsProfile *frmMain::CurrentProfile()
 
 void frmMain::AddChannel(const QString &url, const QString &groupName)
 {
-    if (!m_User)
+    // An entry without an address (a directory or file can hold one) subscribes nothing.
+    if (!m_User || url.trimmed().isEmpty())
         return;
     m_User->AddChannel(url, groupName);
     if (m_Users)

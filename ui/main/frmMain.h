@@ -25,6 +25,7 @@ class Transparent;
 class clsChannelTree;
 class clsProfile;
 class colProfiles;
+class frmAddChannel;
 class frmChannelManage;
 class frmLoading;
 
@@ -73,6 +74,11 @@ public:
     void RemoveChannel(const QString &url);
     // Opens the add-channel window with the address filled in.
     void AddChannelsWithURL(const QString &url);
+    // The add-channels dialog on its OPML or profiles tab, and the search browser.
+    void ShowAddChannels(bool opmlTab, const QString &group);
+    void ShowSearch(const QString &group);
+    // The group dialog in add mode; the name of the group added, if one was.
+    QString RunGroupDialog(QWidget *owner);
     void ReloadAll();
     void MeClose();
     // Restores, shows and raises the window (the tray menu's Open).
@@ -153,7 +159,6 @@ public:
         std::function<void(RSSChannel *)> properties; // shows the channel in the dialog
         std::function<bool()> isPropertiesLoaded;
         std::function<void()> preferences;
-        std::function<void()> search;
         std::function<void()> unloadDialogs;
     };
     Windows &windows() { return m_Windows; }
@@ -262,6 +267,7 @@ private:
     QTimer tmrMousePointer;
     QPointer<frmLoading> m_Loading;
     QPointer<frmChannelManage> m_Manager;
+    QPointer<frmAddChannel> m_AddChannel;
 
     QMenu *m_mnuFile = nullptr, *m_mnuFileProfile = nullptr, *m_mnuActions = nullptr,
           *m_mnuHelp = nullptr, *m_mnuTicker = nullptr, *m_mnuTray = nullptr,

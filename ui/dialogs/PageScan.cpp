@@ -1,0 +1,67 @@
+#include "PageScan.h"
+
+#include <QSet>
+
+#include <libxml/HTMLparser.h>
+#include <libxml/tree.h>
+
+namespace {
+
+QString Attribute(xmlNodePtr node, const char *name)
+{
+    for (xmlAttrPtr attr = node->properties; attr; attr = attr->next) {
+        if (xmlStrcasecmp(attr->name, BAD_CAST name) != 0)
+            continue;
+        xmlChar *value = xmlNodeListGetString(node->doc, attr->children, 1);
+        const QString text = QString::fromUtf8(reinterpret_cast<const char *>(value)).trimmed();
+        xmlFree(value);
+        return text;
+    }
+    return QString();
+}
+
+bool Announces(xmlNodePtr link)
+{
+    const QStringList rel = Attribute(link, "rel").toLower().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    const QString type = Attribute(link, "type").toLower();
+    return rel.contains(QLatin1String("alternate"))
+        && (type == QLatin1String("application/rss+xml") || type == QLatin1String("application/atom+xml")
+            || type == QLatin1String("application/rdf+xml"));
+}
+
+void Walk(xmlNodePtr node, const QUrl &base, QList<FoundChannel> &found, QSet<QString> &seen)
+{
+    for (xmlNodePtr n = node; n; n = n->next) {
+        if (n->type == XML_ELEMENT_NODE && xmlStrcasecmp(n->name, BAD_CAST "link") == 0 && Announces(n)) {
+            const QString href = Attribute(n, "href");
+            if (!href.isEmpty()) {
+                const QUrl url = base.isValid() ? base.resolved(QUrl(href)) : QUrl(href);
+                const QString address = url.isValid() ? url.toString() : href;
+                if (!seen.contains(address)) {
+                    seen.insert(address);
+                    found.append({Attribute(n, "title"), address});
+                }
+            }
+        }
+        if (n->children)
+            Walk(n->children, base, found, seen);
+    }
+}
+
+} // namespace
+
+QList<FoundChannel> ScanPage(const QString &html, const QUrl &pageAddress)
+{
+    QList<FoundChannel> found;
+    const QByteArray bytes = html.toUtf8();
+    if (bytes.isEmpty())
+        return found;
+    htmlDocPtr doc = htmlReadMemory(bytes.constData(), int(bytes.size()), nullptr, "UTF-8",
+                                    HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET);
+    if (!doc)
+        return found;
+    QSet<QString> seen;
+    Walk(xmlDocGetRootElement(doc), pageAddress, found, seen);
+    xmlFreeDoc(doc);
+    return found;
+}

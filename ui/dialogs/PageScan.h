@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QUrl>
+
+// Finds the channels a web page announces: "link" elements with rel "alternate" and the type of
+// an RSS or Atom document. Letter case in the markup does not matter; the addresses and titles
+// are kept as written (relative addresses resolved against the page's address); each address is
+// listed once.
+struct FoundChannel
+{
+    QString title;
+    QString address;
+};
+QList<FoundChannel> ScanPage(const QString &html, const QUrl &pageAddress = QUrl());
