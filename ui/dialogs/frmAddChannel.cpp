@@ -75,6 +75,7 @@ frmAddChannel::frmAddChannel(QWidget *owner) : QDialog(owner)
     m_OPMLGroup->setObjectName(QStringLiteral("cboOPML"));
     og->addWidget(m_OPMLGroup, 1, 1);
     auto *newGroup1 = new QPushButton(QStringLiteral("New Group"), opml);
+    newGroup1->setObjectName(QStringLiteral("cmdNewGroup2"));
     og->addWidget(newGroup1, 1, 2, 1, 2);
     m_OPMLList = ChannelList(opml, "lstOPML");
     og->addWidget(m_OPMLList, 2, 0, 1, 4);
@@ -91,6 +92,7 @@ frmAddChannel::frmAddChannel(QWidget *owner) : QDialog(owner)
     m_UserGroup->setObjectName(QStringLiteral("cboUserGroup"));
     ug->addWidget(m_UserGroup, 1, 1);
     auto *newGroup2 = new QPushButton(QStringLiteral("New Group"), users);
+    newGroup2->setObjectName(QStringLiteral("cmdNewGroup3"));
     ug->addWidget(newGroup2, 1, 2);
     m_UserList = ChannelList(users, "lstUser");
     ug->addWidget(m_UserList, 2, 0, 1, 3);

@@ -82,6 +82,7 @@ frmSearch::frmSearch(QWidget *owner) : QWidget(owner, Qt::Window)
     m_Found->setColumnWidth(0, 260);
     split->setStretchFactor(0, 3);
     split->setStretchFactor(1, 1);
+    split->setSizes({420, 130});
     layout->addWidget(split, 1);
     m_Status = new QLabel(this);
     m_Status->setObjectName(QStringLiteral("picStatus"));

@@ -1,0 +1,295 @@
+// The subscription dialogs for real: an address from the clipboard through the add window,
+// three channels from an OPML file into a new group, another profile's channels in reverse
+// order, the search browser finding a page's channels and a copied address, and a second
+// profile made and deleted from the menus.
+#include "ChannelTree.h"
+#include "Include.h"
+#include "IncludeWindows.h"
+#include "LocalHttpServer.h"
+#include "ProfileFiles.h"
+#include "TestSupport.h"
+#include "clsProfile.h"
+#include "clsSpotlight.h"
+#include "colGroups.h"
+#include "colProfiles.h"
+#include "frmAddChannel.h"
+#include "frmAddGroup.h"
+#include "frmAddMenu.h"
+#include "frmDelProfile.h"
+#include "frmMain.h"
+#include "frmSearch.h"
+#include "frmUser.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <QtTest>
+
+using namespace testsupport;
+
+namespace {
+
+QByteArray Feed(const QByteArray &title)
+{
+    return "<rss version=\"2.0\"><channel><title>" + title + "</title><item><title>" + title
+        + " one</title><guid>" + title + "-1</guid></item></channel></rss>";
+}
+
+template <typename T>
+void OnNextDialog(std::function<void(T *)> fn)
+{
+    auto *timer = new QTimer;
+    timer->setInterval(30);
+    QObject::connect(timer, &QTimer::timeout, [timer, fn] {
+        if (auto *dialog = qobject_cast<T *>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            fn(dialog);
+        }
+    });
+    timer->start();
+}
+
+QString ScreenshotPath(const QString &name)
+{
+    const QString folder = QCoreApplication::applicationDirPath() + "/../tests/screenshots";
+    QDir().mkpath(folder);
+    return folder + "/" + name;
+}
+
+} // namespace
+
+class TestDialogs : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_Home, m_Config, m_Runtime;
+    LocalHttpServer m_Http;
+    QStringList m_Messages;
+    std::function<int(const QString &)> m_Answer;
+    std::unique_ptr<frmMain> m_Main;
+
+    clsProfile *Profile() { return m_Main->CurrentProfile(); }
+    RSSGroup *Group(const QString &name) { return Profile()->GetGroup(name); }
+    QStringList Members(const QString &name)
+    {
+        QStringList out;
+        if (RSSGroup *g = Group(name))
+            for (int i = 0; i < g->ChannelCount(); ++i)
+                out << g->ChannelURL(i);
+        return out;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        qputenv("TARNWICK_HOME", m_Home.path().toUtf8());
+        qputenv("XDG_CONFIG_HOME", m_Config.path().toUtf8());
+        usePrivateRuntime(m_Runtime.path());
+        qputenv("TARNWICK_VENDOR_BASE", m_Http.url("").toUtf8());
+        clsSpotlight::SetDirectoryURL(QString());
+        QVERIFY(Include::SeedAppFolder(QStringLiteral(TARNWICK_DATA)));
+        Include::SetMessageHandler([this](const QString &text, const QString &, const QStringList &) {
+            m_Messages << text;
+            return m_Answer ? m_Answer(text) : 0;
+        });
+        for (const char *path : {"/a.xml", "/b.xml", "/c.xml", "/d.xml", "/e.xml"})
+            m_Http.route(path) = {200, Feed(QByteArray(path).mid(1, 1).toUpper()), {}};
+        m_Http.route("/page.html") = {200, "<html><head><title>Local news</title>"
+                                           "<link rel=\"alternate\" type=\"application/rss+xml\" title=\"Local A\" href=\"/a.xml\">"
+                                           "<link rel=alternate type=application/atom+xml title=AtomD href=/d.xml>"
+                                           "</head><body><p>Hello</p></body></html>", {{"Content-Type", "text/html"}}};
+        // First start: no profile yet, so the profile dialog comes first.
+        Include::Settings().SaveSetting("PREFS", "FIRSTRUN", "False");
+        m_Main = std::make_unique<frmMain>();
+        OnNextDialog<frmUser>([](frmUser *dialog) {
+            dialog->txtUsername()->setText("anna");
+            dialog->findChild<QPushButton *>("cmdCreate")->click();
+        });
+        m_Main->Form_Load();
+        QVERIFY(QTest::qWaitFor([&] { return Profile() && Group("My Channels"); }, 10000));
+    }
+
+    void addWindowTakesTheClipboard()
+    {
+        const QString e = m_Http.url("/e.xml");
+        QGuiApplication::clipboard()->setText(e);
+        m_Main->Item("mnuActionAddChannels")->trigger();
+        QVERIFY(frmAddMenu::IsLoaded());
+        frmAddMenu &menu = frmAddMenu::Instance();
+        QTRY_COMPARE(menu.txtURL()->text(), e);
+        QCOMPARE(menu.cboGroup()->currentText(), QStringLiteral("My Channels"));
+        for (const char *reserved : {"All Items", "Spotlight", "Tarnwick"})
+            QCOMPARE(menu.cboGroup()->findText(reserved), -1);
+        QVERIFY(menu.grab().save(ScreenshotPath("add-menu.png")));
+        menu.findChild<QPushButton *>("cmdOk")->click();
+        QTRY_VERIFY(!frmAddMenu::IsLoaded());
+        QCOMPARE(Members("My Channels"), QStringList{e});
+        QVERIFY(m_Main->treMain()->FindRow("My Channels", e) >= 0);
+        // Text that is no address stays out of the box; an empty box is refused.
+        QGuiApplication::clipboard()->setText("just words");
+        m_Main->Item("mnuActionAddChannels")->trigger();
+        QTRY_VERIFY(frmAddMenu::IsLoaded());
+        QCOMPARE(frmAddMenu::Instance().txtURL()->text(), QString());
+        QVERIFY(!frmAddMenu::Instance().cmdOk_Click());
+        QCOMPARE(m_Messages.last(), QStringLiteral("Enter RSS Channel URL"));
+        frmAddMenu::Instance().close();
+    }
+
+    void opmlIntoANewGroup()
+    {
+        const QString opml = m_Home.filePath("three.opml");
+        QVERIFY(writeFile(opml, "<opml version=\"1.1\"><head><title>Three</title></head><body>"
+                                "<outline text=\"A\" title=\"Channel A\" type=\"rss\" xmlUrl=\"" + m_Http.url("/a.xml").toUtf8() + "\"/>"
+                                "<outline text=\"B\" title=\"Channel B\" type=\"rss\" xmlUrl=\"" + m_Http.url("/b.xml").toUtf8() + "\"/>"
+                                "<outline text=\"C\" title=\"Channel C\" type=\"rss\" xmlUrl=\"" + m_Http.url("/c.xml").toUtf8() + "\"/>"
+                                "<outline text=\"A again\" xmlUrl=\"" + m_Http.url("/a.xml").toUtf8() + "\"/>"
+                                "</body></opml>"));
+        m_Main->Item("mnuActionAddChannels")->trigger();
+        QTRY_VERIFY(frmAddMenu::IsLoaded());
+        frmAddMenu::Instance().findChild<QPushButton *>("cmdOPML")->click();
+        auto *add = m_Main->findChild<frmAddChannel *>();
+        QVERIFY(add);
+        QCOMPARE(add->tabAdd()->currentIndex(), 0);
+        add->txtOPML()->setText(opml);
+        add->cmdLoadOPML_Click();
+        QCOMPARE(add->lstOPML()->topLevelItemCount(), 3); // the repeated address once
+        // A new group from the OPML tab: the tab stays, the group is chosen.
+        OnNextDialog<frmAddGroup>([](frmAddGroup *dialog) {
+            dialog->cboGroup()->setEditText("Imported");
+            dialog->findChild<QPushButton *>("cmdOk")->click();
+        });
+        add->findChild<QPushButton *>("cmdNewGroup2")->click(); // "New Group" of the OPML tab
+        QCOMPARE(add->tabAdd()->currentIndex(), 0);
+        QCOMPARE(add->cboOPML()->currentText(), QStringLiteral("Imported"));
+        add->lstOPML()->selectAll();
+        add->show();
+        QVERIFY(add->grab().save(ScreenshotPath("add-from-opml.png")));
+        add->findChild<QPushButton *>("cmdAddClose")->click();
+        QCOMPARE(Members("Imported").size(), 3);
+        QVERIFY(Members("Imported").contains(m_Http.url("/c.xml")));
+        QCOMPARE(Include::Settings().GetSetting("ADD", "OPML", ""), opml);
+        QTRY_VERIFY(m_Main->treMain()->FindRow("Imported", m_Http.url("/b.xml")) >= 0);
+    }
+
+    void anotherProfilesChannels()
+    {
+        // bert's list, written as the program writes it: built-ins first, then his own.
+        const QString folder = m_Home.filePath("profiles/bert");
+        QVERIFY(profilefiles::WriteChannels(folder, {{"_tarnwick/today", "Today"}, {Include::VendorHelpURL(), "Help"},
+                                                     {m_Http.url("/c.xml"), "First"}, {m_Http.url("/d.xml"), "Second"},
+                                                     {m_Http.url("/e.xml"), "Third"}}));
+        QVERIFY(Profile()); // the profile list must know bert too
+        m_Main->Users()->AddUser("bert", false, false);
+        m_Main->ShowAddChannels(false, "Imported");
+        auto *add = m_Main->findChild<frmAddChannel *>();
+        QVERIFY(add);
+        QCOMPARE(add->tabAdd()->currentIndex(), 1);
+        add->cboUsers()->setCurrentText("bert");
+        QStringList titles;
+        for (int i = 0; i < add->lstUser()->topLevelItemCount(); ++i)
+            titles << add->lstUser()->topLevelItem(i)->text(0);
+        QCOMPARE(titles, (QStringList{"Third", "Second", "First"}));
+        add->lstUser()->topLevelItem(1)->setSelected(true); // d.xml
+        add->cmdAdd_Click();
+        QVERIFY(Members("Imported").contains(m_Http.url("/d.xml")));
+        add->close();
+    }
+
+    void searchBrowser()
+    {
+        Include::Settings().SaveSetting("SEARCH", "ENGINE", m_Http.url("/page.html"));
+        m_Main->SkinHandler("search", 0, 0, true);
+        frmSearch *search = frmSearch::Instance();
+        QVERIFY(search);
+        QSignalSpy scanned(search, &frmSearch::PageScanned);
+        QVERIFY(scanned.wait(20000));
+        QCOMPARE(search->lstAuto()->topLevelItemCount(), 2);
+        QCOMPARE(search->lstAuto()->topLevelItem(0)->text(0), QStringLiteral("Local A"));
+        QCOMPARE(search->lstAuto()->topLevelItem(1)->text(1), m_Http.url("/d.xml"));
+        // An address copied while browsing is offered, once.
+        QGuiApplication::clipboard()->setText(m_Http.url("/b.xml"));
+        search->tmrClip_Timer();
+        search->tmrClip_Timer();
+        QCOMPARE(search->lstAuto()->topLevelItemCount(), 3);
+        QCOMPARE(search->lstAuto()->topLevelItem(2)->text(0), QStringLiteral("Copied Shortcut"));
+        search->lstAuto()->clearSelection();
+        search->cmdAdd_Click();
+        QCOMPARE(m_Messages.last(), QStringLiteral("No Link Selected"));
+        search->SelectGroup("My Channels");
+        search->lstAuto()->topLevelItem(0)->setSelected(true);
+        search->cmdAdd_Click();
+        QVERIFY(Members("My Channels").contains(m_Http.url("/a.xml")));
+        QTest::qWait(300);
+        QVERIFY(search->grab().save(ScreenshotPath("search-browser.png")));
+        search->close();
+        QCOMPARE(Include::Settings().GetSetting("SEARCH", "ENGINE", ""), m_Http.url("/page.html"));
+    }
+
+    void makeAndDeleteAProfile()
+    {
+        // Names that cannot be profiles are refused with the dialog's messages.
+        frmUser check(m_Main->Users(), {});
+        for (const QString &name : {QString(), QStringLiteral("a/b"), QStringLiteral("anna")}) {
+            check.txtUsername()->setText(name);
+            QVERIFY(!check.cmdCreate_Click());
+        }
+        QCOMPARE(m_Messages.mid(m_Messages.size() - 3),
+                 (QStringList{"Please enter a username",
+                              "Username cannot contain any of the following symbols: \\/:*?'|<>\"",
+                              "Username already exists"}));
+        // A group name with "|" is refused too.
+        frmAddGroup group(m_Main.get(), [](const QString &) { return true; }, {});
+        group.cboGroup()->setEditText("a|b");
+        QVERIFY(!group.cmdOk_Click());
+        QCOMPARE(m_Messages.last(), QStringLiteral("Group name contains invalid characters: |"));
+
+        OnNextDialog<frmUser>([](frmUser *dialog) {
+            dialog->txtUsername()->setText("cara");
+            dialog->grab().save(ScreenshotPath("new-profile.png"));
+            dialog->findChild<QPushButton *>("cmdCreate")->click();
+        });
+        m_Main->Item("mnuNewProfile")->trigger();
+        QCOMPARE(Profile()->Name(), QStringLiteral("cara"));
+        QTRY_VERIFY(Group("My Channels"));
+        m_Main->ChangeUser("anna");
+        QCOMPARE(Profile()->Name(), QStringLiteral("anna"));
+        m_Answer = [](const QString &text) { return text.startsWith("This action cannot be undone.") ? 0 : 1; };
+        OnNextDialog<frmDelProfile>([](frmDelProfile *dialog) {
+            QStringList names;
+            for (int i = 0; i < dialog->cboProfiles()->count(); ++i)
+                names << dialog->cboProfiles()->itemText(i);
+            if (names.contains("anna"))
+                return dialog->reject(); // the active profile may never be offered
+            dialog->cboProfiles()->setCurrentText("cara");
+            dialog->grab().save(ScreenshotPath("delete-profile.png"));
+            dialog->cmdOk_Click();
+        });
+        m_Main->Item("mnuDeleteProfile")->trigger();
+        m_Answer = nullptr;
+        QVERIFY(!m_Main->Users()->UserExists("cara"));
+        QVERIFY(!QFileInfo::exists(m_Home.filePath("profiles/cara")));
+        QVERIFY(m_Main->Users()->UserExists("anna"));
+    }
+
+    void cleanupTestCase()
+    {
+        if (m_Main)
+            m_Main->RunExitSequence();
+        m_Main.reset();
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("DISPLAY") ? "offscreen" : "xcb");
+    QApplication app(argc, argv);
+    TestDialogs test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "tst_dialogs.moc"
