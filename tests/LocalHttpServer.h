@@ -20,6 +20,7 @@ public:
         QList<QPair<QByteArray, QByteArray>> headers;
         bool silent = false; // reads the request, never answers
         int delayMs = 0;     // answers the GET this late (HEAD at once)
+        int dripMs = 0;      // sends the GET's body one byte at a time, this far apart
     };
     struct Request
     {
@@ -78,6 +79,22 @@ private:
         if (first[0] != "HEAD")
             response += route.body;
         const QPointer<QTcpSocket> target(socket);
+        if (route.dripMs > 0 && first[0] != "HEAD") {
+            // The head at once, then the body a byte at a time: a server that never finishes.
+            const int head = int(response.size() - route.body.size());
+            socket->write(response.left(head));
+            auto *drip = new QTimer(this);
+            auto sent = std::make_shared<int>(head);
+            connect(drip, &QTimer::timeout, this, [target, drip, response, sent] {
+                if (!target || *sent >= response.size() || target->state() != QAbstractSocket::ConnectedState) {
+                    drip->deleteLater();
+                    return;
+                }
+                target->write(response.mid((*sent)++, 1));
+            });
+            drip->start(route.dripMs);
+            return;
+        }
         auto reply = [target, response] {
             if (!target)
                 return;
