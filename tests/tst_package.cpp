@@ -96,6 +96,8 @@ private slots:
         env.insert("XDG_CONFIG_HOME", m_Config.path());
         env.insert("XDG_RUNTIME_DIR", m_Runtime.path());
         env.insert("TARNWICK_VENDOR_BASE", m_Http.url(""));
+        // On the X server when the test run has one, as a user would see it.
+        env.insert("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("DISPLAY") ? "offscreen" : "xcb");
         program.setProcessEnvironment(env);
         program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         program.start(m_Root + "/usr/bin/tarnwick", {});
