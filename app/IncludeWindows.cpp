@@ -8,6 +8,8 @@
 #include <QGuiApplication>
 #include <QHash>
 #include <QMessageBox>
+#include <QMimeData>
+#include <QUrl>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
@@ -241,6 +243,16 @@ void DropRefused()
 {
     MsgBox(QStringLiteral("Invalid Drop Object.  Text or Web Browser links to RSS Channels accepted"),
            QStringLiteral("Tarnwick"));
+}
+
+void DropData(const QMimeData *data)
+{
+    if (data && data->hasUrls() && !data->urls().isEmpty())
+        DropURL(data->urls().constFirst().toString());
+    else if (data && data->hasText())
+        DropURL(data->text());
+    else
+        DropRefused();
 }
 
 } // namespace Include

@@ -5,6 +5,7 @@
 
 #include <functional>
 
+class QMimeData;
 class QWidget;
 
 // The window helpers every window of the main program shares: saved window states, moving and
@@ -57,5 +58,7 @@ void DropURL(const QString &text);
 void SetDropTarget(std::function<void(const QString &)> target);
 // Dropped data that is not text.
 void DropRefused();
+// Whatever was dropped on a window: a link's or the text's address to DropURL, else refused.
+void DropData(const QMimeData *data);
 
 } // namespace Include

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <time.h>
+#include <unistd.h>
 
 #include <cstdio>
 
@@ -27,6 +28,31 @@ inline void print(const char *name, double value, const char *unit)
 {
     std::printf("%s: %.2f %s\n", name, value, unit);
     std::fflush(stdout);
+}
+
+// CPU seconds and peak resident memory (MiB) of a running process, from /proc.
+struct Usage
+{
+    double cpu = 0;
+    double peakMiB = 0;
+};
+
+inline Usage UsageOf(qint64 pid)
+{
+    Usage u;
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (stat.open(QIODevice::ReadOnly)) {
+        const QByteArray text = stat.readAll();
+        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 13)
+            u.cpu = (fields[11].toDouble() + fields[12].toDouble()) / double(sysconf(_SC_CLK_TCK));
+    }
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (status.open(QIODevice::ReadOnly))
+        for (const QByteArray &line : status.readAll().split('\n'))
+            if (line.startsWith("VmHWM:"))
+                u.peakMiB = line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+    return u;
 }
 
 inline const ItemMoment kNewest = MomentOf(QDate(2026, 11, 30), 12 * 3600);

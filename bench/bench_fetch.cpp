@@ -36,31 +36,6 @@ QByteArray feed(int n)
     return out + "</channel></rss>";
 }
 
-// CPU seconds and peak resident memory (MiB) of a running process, from /proc.
-struct Usage
-{
-    double cpu = 0;
-    double peakMiB = 0;
-};
-
-Usage usageOf(qint64 pid)
-{
-    Usage u;
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (stat.open(QIODevice::ReadOnly)) {
-        const QByteArray text = stat.readAll();
-        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-        if (fields.size() > 13)
-            u.cpu = (fields[11].toDouble() + fields[12].toDouble()) / sysconf(_SC_CLK_TCK);
-    }
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (status.open(QIODevice::ReadOnly)) {
-        for (const QByteArray &line : status.readAll().split('\n'))
-            if (line.startsWith("VmHWM:"))
-                u.peakMiB = line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
-    }
-    return u;
-}
 
 } // namespace
 
@@ -92,7 +67,7 @@ int main(int argc, char *argv[])
     Usage last;
     QTimer sampler;
     QObject::connect(&sampler, &QTimer::timeout, [&] {
-        const Usage u = usageOf(server.processId());
+        const Usage u = UsageOf(server.processId());
         if (u.cpu > 0 || u.peakMiB > 0)
             last = u;
     });

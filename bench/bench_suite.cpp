@@ -45,29 +45,6 @@ QByteArray Feed(int n)
     return out + "</channel></rss>";
 }
 
-struct Usage
-{
-    double cpu = 0;
-    double peakMiB = 0;
-};
-
-Usage UsageOf(qint64 pid)
-{
-    Usage u;
-    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (stat.open(QIODevice::ReadOnly)) {
-        const QByteArray text = stat.readAll();
-        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-        if (fields.size() > 13)
-            u.cpu = (fields[11].toDouble() + fields[12].toDouble()) / sysconf(_SC_CLK_TCK);
-    }
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (status.open(QIODevice::ReadOnly))
-        for (const QByteArray &line : status.readAll().split('\n'))
-            if (line.startsWith("VmHWM:"))
-                u.peakMiB = line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
-    return u;
-}
 
 // One "tarnbank fetch" of every feed with a server of its own; its CPU and peak memory.
 Usage Fetch(const QStringList &args, int feeds, int *loaded)
@@ -149,7 +126,8 @@ void Run(int feeds)
         if (!proxy)
             qFatal("no bank: %s", qPrintable(error));
         proxy->Init(store.path(), QString());
-        QTest::qWaitFor([&] { return proxy->Count() >= feeds * kItems; }, 120000);
+        if (!QTest::qWaitFor([&] { return proxy->Count() >= feeds * kItems; }, 120000))
+            std::fprintf(stderr, "warning: the store was not in within 120 s\n");
         QSignalSpy counts(proxy.get(), &ItemBankProxy::ChannelCounts);
         QSignalSpy lists(proxy.get(), &ItemBankProxy::ChannelNodeList);
         constexpr int kRounds = 50;

@@ -3,6 +3,7 @@
 #include "SkinPainter.h"
 
 #include <QBitmap>
+#include <QCursor>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QMenu>
@@ -191,3 +192,57 @@ void Transparent::ResetWindow()
     if (m_Host)
         m_Host->clearMask();
 }
+
+namespace SkinWindow {
+
+int Button(Qt::MouseButton button)
+{
+    return button == Qt::LeftButton ? 1 : button == Qt::RightButton ? 2 : 0;
+}
+
+int Buttons(Qt::MouseButtons buttons)
+{
+    return buttons & Qt::LeftButton ? 1 : buttons & Qt::RightButton ? 2 : 0;
+}
+
+Qt::Edges EdgesAt(const QWidget *window, const QPoint &at, int grip)
+{
+    Qt::Edges edges;
+    if (!window || window->windowState() != Qt::WindowNoState)
+        return edges;
+    if (at.x() < grip)
+        edges |= Qt::LeftEdge;
+    if (at.x() >= window->width() - grip)
+        edges |= Qt::RightEdge;
+    if (at.y() < grip)
+        edges |= Qt::TopEdge;
+    if (at.y() >= window->height() - grip)
+        edges |= Qt::BottomEdge;
+    return edges;
+}
+
+Qt::CursorShape EdgeCursor(Qt::Edges edges)
+{
+    if (edges == (Qt::LeftEdge | Qt::TopEdge) || edges == (Qt::RightEdge | Qt::BottomEdge))
+        return Qt::SizeFDiagCursor;
+    if (edges == (Qt::RightEdge | Qt::TopEdge) || edges == (Qt::LeftEdge | Qt::BottomEdge))
+        return Qt::SizeBDiagCursor;
+    return edges & (Qt::LeftEdge | Qt::RightEdge) ? Qt::SizeHorCursor : Qt::SizeVerCursor;
+}
+
+QPointF CursorOn(const QWidget *window)
+{
+    return window ? QPointF(window->mapFromGlobal(QCursor::pos())) : QPointF();
+}
+
+void SetPointer(QWidget *window, bool custom)
+{
+    if (!window)
+        return;
+    if (custom)
+        window->setCursor(Qt::PointingHandCursor);
+    else
+        window->unsetCursor();
+}
+
+} // namespace SkinWindow

@@ -50,6 +50,17 @@ bool DragWindow(QWidget *window);
 // Starts resizing at the given edges.
 bool SizeWindow(QWidget *window, Qt::Edges edges);
 
+// The skin engine's button numbers: 1 left, 2 right, 0 any other (or none).
+int Button(Qt::MouseButton button);
+int Buttons(Qt::MouseButtons buttons);
+// The frame edges under a point of a window in its normal state, grip pixels wide.
+Qt::Edges EdgesAt(const QWidget *window, const QPoint &at, int grip = 5);
+// The sizing pointer for edges.
+Qt::CursorShape EdgeCursor(Qt::Edges edges);
+// The cursor on a window, for the skin's hover effects; the custom pointer over active text.
+QPointF CursorOn(const QWidget *window);
+void SetPointer(QWidget *window, bool custom);
+
 } // namespace SkinWindow
 
 // Shapes its host window from a painted picture: every pixel of the mask colour becomes a

@@ -8,6 +8,7 @@
 #include "LocalHttpServer.h"
 #include "ProfileFiles.h"
 #include "TestSupport.h"
+#include "WidgetSupport.h"
 #include "clsProfile.h"
 #include "clsSpotlight.h"
 #include "colGroups.h"
@@ -38,28 +39,6 @@ QByteArray Feed(const QByteArray &title)
 {
     return "<rss version=\"2.0\"><channel><title>" + title + "</title><item><title>" + title
         + " one</title><guid>" + title + "-1</guid></item></channel></rss>";
-}
-
-template <typename T>
-void OnNextDialog(std::function<void(T *)> fn)
-{
-    auto *timer = new QTimer;
-    timer->setInterval(30);
-    QObject::connect(timer, &QTimer::timeout, [timer, fn] {
-        if (auto *dialog = qobject_cast<T *>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            fn(dialog);
-        }
-    });
-    timer->start();
-}
-
-QString ScreenshotPath(const QString &name)
-{
-    const QString folder = QCoreApplication::applicationDirPath() + "/../tests/screenshots";
-    QDir().mkpath(folder);
-    return folder + "/" + name;
 }
 
 } // namespace

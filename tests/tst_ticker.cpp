@@ -7,6 +7,7 @@
 #include "ProfileFiles.h"
 #include "TAppBar.h"
 #include "TestSupport.h"
+#include "WidgetSupport.h"
 #include "TickerWindows.h"
 #include "ViewerWindows.h"
 #include "clsProfile.h"
@@ -38,13 +39,6 @@ QByteArray Feed(int items)
             + QByteArray::number(i) + "</link><description>&lt;p&gt;The body of story " + QByteArray::number(i)
             + ".&lt;/p&gt;</description><guid>v-" + QByteArray::number(i) + "</guid></item>";
     return out + "</channel></rss>";
-}
-
-QString ScreenshotPath(const QString &name)
-{
-    const QString folder = QCoreApplication::applicationDirPath() + "/../tests/screenshots";
-    QDir().mkpath(folder);
-    return folder + "/" + name;
 }
 
 QString Xprop(WId id, const char *property)

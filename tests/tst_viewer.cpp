@@ -10,6 +10,7 @@
 #include "ProfileFiles.h"
 #include "RSSChannel.h"
 #include "TestSupport.h"
+#include "WidgetSupport.h"
 #include "ViewerWindows.h"
 #include "XdgAutostart.h"
 #include "clsProfile.h"
@@ -68,13 +69,6 @@ QByteArray HostileFeed()
             + number + "</guid></item>";
     }
     return out + "</channel></rss>";
-}
-
-QString ScreenshotPath(const QString &name)
-{
-    const QString folder = QCoreApplication::applicationDirPath() + "/../tests/screenshots";
-    QDir().mkpath(folder);
-    return folder + "/" + name;
 }
 
 } // namespace

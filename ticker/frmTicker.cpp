@@ -576,7 +576,7 @@ bool frmTicker::DecodeIf(const QString &word)
 
 QPointF frmTicker::CursorOnSurface() const
 {
-    return mapFromGlobal(QCursor::pos());
+    return SkinWindow::CursorOn(this);
 }
 
 bool frmTicker::CursorOverWindow() const
@@ -586,24 +586,21 @@ bool frmTicker::CursorOverWindow() const
 
 void frmTicker::SetSurfaceCursor(bool custom)
 {
-    if (custom)
-        setCursor(Qt::PointingHandCursor);
-    else
-        unsetCursor();
+    SkinWindow::SetPointer(this, custom);
 }
 
 // ---- Mouse, drops, closing -------------------------------------------------------------------
 
 void frmTicker::mousePressEvent(QMouseEvent *event)
 {
-    const int button = event->button() == Qt::LeftButton ? 1 : event->button() == Qt::RightButton ? 2 : 0;
+    const int button = SkinWindow::Button(event->button());
     frmTarnSkin::Instance().SkinMouseDown(this, m_Surface, button, float(event->position().x()),
                                           float(event->position().y()), kKind);
 }
 
 void frmTicker::mouseMoveEvent(QMouseEvent *event)
 {
-    const int button = event->buttons() & Qt::LeftButton ? 1 : event->buttons() & Qt::RightButton ? 2 : 0;
+    const int button = SkinWindow::Buttons(event->buttons());
     frmTarnSkin::Instance().SkinMouseMove(this, m_Surface, button, float(event->position().x()),
                                           float(event->position().y()), kKind);
     const QPointF at = event->position();
@@ -623,7 +620,7 @@ void frmTicker::mouseReleaseEvent(QMouseEvent *event)
 {
     if (!rect().contains(event->position().toPoint()))
         return;
-    const int button = event->button() == Qt::LeftButton ? 1 : event->button() == Qt::RightButton ? 2 : 0;
+    const int button = SkinWindow::Button(event->button());
     if (frmTarnSkin::Instance().SkinMouseUp(this, m_Surface, button, float(event->position().x()),
                                             float(event->position().y()), kKind)) {
         m_BackgroundDirty = true;
@@ -654,14 +651,8 @@ void frmTicker::dragEnterEvent(QDragEnterEvent *event)
 
 void frmTicker::dropEvent(QDropEvent *event)
 {
-    const QMimeData *data = event->mimeData();
     event->acceptProposedAction();
-    if (data->hasUrls() && !data->urls().isEmpty())
-        Include::DropURL(data->urls().constFirst().toString());
-    else if (data->hasText())
-        Include::DropURL(data->text());
-    else
-        Include::DropRefused();
+    Include::DropData(event->mimeData());
 }
 
 void frmTicker::closeEvent(QCloseEvent *event)

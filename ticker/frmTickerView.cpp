@@ -3,6 +3,7 @@
 #include "Include.h"
 #include "IncludeWindows.h"
 #include "SkinPainter.h"
+#include "SkinWindows.h"
 #include "Vendor.h"
 #include "ViewerLogic.h"
 #include "XmlStylesheet.h"
@@ -268,7 +269,7 @@ bool frmTickerView::DecodeIf(const QString &word)
 
 QPointF frmTickerView::CursorOnSurface() const
 {
-    return mapFromGlobal(QCursor::pos());
+    return SkinWindow::CursorOn(this);
 }
 
 bool frmTickerView::CursorOverWindow() const
@@ -278,29 +279,26 @@ bool frmTickerView::CursorOverWindow() const
 
 void frmTickerView::SetSurfaceCursor(bool custom)
 {
-    if (custom)
-        setCursor(Qt::PointingHandCursor);
-    else
-        unsetCursor();
+    SkinWindow::SetPointer(this, custom);
 }
 
 void frmTickerView::mousePressEvent(QMouseEvent *event)
 {
-    const int button = event->button() == Qt::LeftButton ? 1 : event->button() == Qt::RightButton ? 2 : 0;
+    const int button = SkinWindow::Button(event->button());
     frmTarnSkin::Instance().SkinMouseDown(this, m_Surface, button, float(event->position().x()),
                                           float(event->position().y()), kKind);
 }
 
 void frmTickerView::mouseReleaseEvent(QMouseEvent *event)
 {
-    const int button = event->button() == Qt::LeftButton ? 1 : event->button() == Qt::RightButton ? 2 : 0;
+    const int button = SkinWindow::Button(event->button());
     frmTarnSkin::Instance().SkinMouseUp(this, m_Surface, button, float(event->position().x()),
                                         float(event->position().y()), kKind);
 }
 
 void frmTickerView::mouseMoveEvent(QMouseEvent *event)
 {
-    const int button = event->buttons() & Qt::LeftButton ? 1 : 0;
+    const int button = SkinWindow::Buttons(event->buttons());
     frmTarnSkin::Instance().SkinMouseMove(this, m_Surface, button, float(event->position().x()),
                                           float(event->position().y()), kKind);
 }

@@ -1,6 +1,7 @@
 #include "ChannelTree.h"
 
 #include "Include.h"
+#include "IncludeWindows.h"
 #include "RSSChannel.h"
 #include "SkinPainter.h"
 #include "colGroups.h"
@@ -284,14 +285,8 @@ void clsChannelTree::dragMoveEvent(QDragMoveEvent *event)
 
 void clsChannelTree::dropEvent(QDropEvent *event)
 {
-    const QMimeData *data = event->mimeData();
     event->acceptProposedAction();
-    if (data->hasUrls() && !data->urls().isEmpty())
-        emit TextDropped(data->urls().constFirst().toString());
-    else if (data->hasText())
-        emit TextDropped(data->text());
-    else
-        emit OtherDropped();
+    Include::DropData(event->mimeData());
 }
 
 void clsChannelTree::contextMenuEvent(QContextMenuEvent *event)

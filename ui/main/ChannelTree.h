@@ -97,8 +97,6 @@ signals:
     void RowDoubleClicked(int row);
     // The keyboard's menu key: the actions menu for the current row, at that place.
     void MenuKeyPressed(int row, const QPoint &globalPos);
-    void TextDropped(const QString &text);
-    void OtherDropped();
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;

@@ -88,8 +88,6 @@ frmMain::frmMain(QWidget *parent) : QWidget(parent, Qt::Window | Qt::FramelessWi
         m_mnuActions->setProperty("prepared", true);
         m_mnuActions->popup(at);
     });
-    connect(m_Tree, &clsChannelTree::TextDropped, this, [](const QString &text) { Include::DropURL(text); });
-    connect(m_Tree, &clsChannelTree::OtherDropped, this, [] { Include::DropRefused(); });
     tsp = new Transparent(this);
 
     // The update banner over the bottom of the tree.
@@ -1238,39 +1236,8 @@ void frmMain::paintEvent(QPaintEvent *)
 
 Qt::Edges frmMain::EdgesAt(const QPoint &at) const
 {
-    Qt::Edges edges;
-    if (m_FrameHidden || windowState() != Qt::WindowNoState)
-        return edges;
-    if (at.x() < kEdgeGrip)
-        edges |= Qt::LeftEdge;
-    if (at.x() >= width() - kEdgeGrip)
-        edges |= Qt::RightEdge;
-    if (at.y() < kEdgeGrip)
-        edges |= Qt::TopEdge;
-    if (at.y() >= height() - kEdgeGrip)
-        edges |= Qt::BottomEdge;
-    return edges;
+    return m_FrameHidden ? Qt::Edges() : SkinWindow::EdgesAt(this, at, kEdgeGrip);
 }
-
-namespace {
-
-int SkinButton(Qt::MouseButton button)
-{
-    return button == Qt::LeftButton ? 1 : button == Qt::RightButton ? 2 : 0;
-}
-
-Qt::CursorShape EdgeCursor(Qt::Edges edges)
-{
-    if (edges == (Qt::LeftEdge | Qt::TopEdge) || edges == (Qt::RightEdge | Qt::BottomEdge))
-        return Qt::SizeFDiagCursor;
-    if (edges == (Qt::RightEdge | Qt::TopEdge) || edges == (Qt::LeftEdge | Qt::BottomEdge))
-        return Qt::SizeBDiagCursor;
-    if (edges & (Qt::LeftEdge | Qt::RightEdge))
-        return Qt::SizeHorCursor;
-    return Qt::SizeVerCursor;
-}
-
-} // namespace
 
 void frmMain::mousePressEvent(QMouseEvent *event)
 {
@@ -1280,13 +1247,13 @@ void frmMain::mousePressEvent(QMouseEvent *event)
         Include::SizeWindow(this, Qt::LeftButton, edges);
         return;
     }
-    frmTarnSkin::Instance().SkinMouseDown(this, m_Surface, SkinButton(event->button()),
+    frmTarnSkin::Instance().SkinMouseDown(this, m_Surface, SkinWindow::Button(event->button()),
                                           float(event->position().x()), float(event->position().y()), 0);
 }
 
 void frmMain::mouseReleaseEvent(QMouseEvent *event)
 {
-    const bool hit = frmTarnSkin::Instance().SkinMouseUp(this, m_Surface, SkinButton(event->button()),
+    const bool hit = frmTarnSkin::Instance().SkinMouseUp(this, m_Surface, SkinWindow::Button(event->button()),
                                                          float(event->position().x()),
                                                          float(event->position().y()), 0);
     // A right click on the frame away from the skin's buttons offers the window's menus.
@@ -1298,15 +1265,11 @@ void frmMain::mouseMoveEvent(QMouseEvent *event)
 {
     const Qt::Edges edges = EdgesAt(event->position().toPoint());
     if (edges) {
-        setCursor(EdgeCursor(edges));
+        setCursor(SkinWindow::EdgeCursor(edges));
         tmrMousePointer.start();
     }
-    int button = 0;
-    if (event->buttons() & Qt::LeftButton)
-        button = 1;
-    else if (event->buttons() & Qt::RightButton)
-        button = 2;
-    frmTarnSkin::Instance().SkinMouseMove(this, m_Surface, button, float(event->position().x()),
+    frmTarnSkin::Instance().SkinMouseMove(this, m_Surface, SkinWindow::Buttons(event->buttons()),
+                                          float(event->position().x()),
                                           float(event->position().y()), 0);
 }
 
@@ -1340,14 +1303,8 @@ void frmMain::dragEnterEvent(QDragEnterEvent *event)
 
 void frmMain::dropEvent(QDropEvent *event)
 {
-    const QMimeData *data = event->mimeData();
     event->acceptProposedAction();
-    if (data->hasUrls() && !data->urls().isEmpty())
-        Include::DropURL(data->urls().constFirst().toString());
-    else if (data->hasText())
-        Include::DropURL(data->text());
-    else
-        Include::DropRefused();
+    Include::DropData(event->mimeData());
 }
 
 void frmMain::SkinHandler(const QString &function, float, float, bool released)
@@ -1449,7 +1406,7 @@ bool frmMain::DecodeIf(const QString &word)
 
 QPointF frmMain::CursorOnSurface() const
 {
-    return mapFromGlobal(QCursor::pos());
+    return SkinWindow::CursorOn(this);
 }
 
 bool frmMain::CursorOverWindow() const
@@ -1459,10 +1416,7 @@ bool frmMain::CursorOverWindow() const
 
 void frmMain::SetSurfaceCursor(bool custom)
 {
-    if (custom)
-        setCursor(Qt::PointingHandCursor);
-    else
-        unsetCursor();
+    SkinWindow::SetPointer(this, custom);
 }
 
 // ---- The model's host ----------------------------------------------------------------------

@@ -480,7 +480,7 @@ bool frmViewer::DecodeIf(const QString &word)
 
 QPointF frmViewer::CursorOnSurface() const
 {
-    return mapFromGlobal(QCursor::pos());
+    return SkinWindow::CursorOn(this);
 }
 
 bool frmViewer::CursorOverWindow() const
@@ -490,10 +490,7 @@ bool frmViewer::CursorOverWindow() const
 
 void frmViewer::SetSurfaceCursor(bool custom)
 {
-    if (custom)
-        setCursor(Qt::PointingHandCursor);
-    else
-        unsetCursor();
+    SkinWindow::SetPointer(this, custom);
 }
 
 void frmViewer::PaintMe()
@@ -586,18 +583,7 @@ void frmViewer::closeEvent(QCloseEvent *event)
 
 Qt::Edges frmViewer::EdgesAt(const QPoint &at) const
 {
-    Qt::Edges edges;
-    if (m_FrameHidden || windowState() != Qt::WindowNoState)
-        return edges;
-    if (at.x() < kEdgeGrip)
-        edges |= Qt::LeftEdge;
-    if (at.x() >= width() - kEdgeGrip)
-        edges |= Qt::RightEdge;
-    if (at.y() < kEdgeGrip)
-        edges |= Qt::TopEdge;
-    if (at.y() >= height() - kEdgeGrip)
-        edges |= Qt::BottomEdge;
-    return edges;
+    return m_FrameHidden ? Qt::Edges() : SkinWindow::EdgesAt(this, at, kEdgeGrip);
 }
 
 void frmViewer::mousePressEvent(QMouseEvent *event)
@@ -607,14 +593,14 @@ void frmViewer::mousePressEvent(QMouseEvent *event)
         Include::SizeWindow(this, Qt::LeftButton, edges);
         return;
     }
-    const int button = event->button() == Qt::LeftButton ? 1 : event->button() == Qt::RightButton ? 2 : 0;
+    const int button = SkinWindow::Button(event->button());
     frmTarnSkin::Instance().SkinMouseDown(this, m_Surface, button, float(event->position().x()),
                                           float(event->position().y()), kKind);
 }
 
 void frmViewer::mouseReleaseEvent(QMouseEvent *event)
 {
-    const int button = event->button() == Qt::LeftButton ? 1 : event->button() == Qt::RightButton ? 2 : 0;
+    const int button = SkinWindow::Button(event->button());
     const bool hit = frmTarnSkin::Instance().SkinMouseUp(this, m_Surface, button, float(event->position().x()),
                                                          float(event->position().y()), kKind);
     if (!hit && event->button() == Qt::RightButton)
@@ -625,15 +611,10 @@ void frmViewer::mouseMoveEvent(QMouseEvent *event)
 {
     const Qt::Edges edges = EdgesAt(event->position().toPoint());
     if (edges) {
-        if (edges == (Qt::LeftEdge | Qt::TopEdge) || edges == (Qt::RightEdge | Qt::BottomEdge))
-            setCursor(Qt::SizeFDiagCursor);
-        else if (edges == (Qt::RightEdge | Qt::TopEdge) || edges == (Qt::LeftEdge | Qt::BottomEdge))
-            setCursor(Qt::SizeBDiagCursor);
-        else
-            setCursor(edges & (Qt::LeftEdge | Qt::RightEdge) ? Qt::SizeHorCursor : Qt::SizeVerCursor);
+        setCursor(SkinWindow::EdgeCursor(edges));
         tmrMousePointer.start();
     }
-    const int button = event->buttons() & Qt::LeftButton ? 1 : event->buttons() & Qt::RightButton ? 2 : 0;
+    const int button = SkinWindow::Buttons(event->buttons());
     frmTarnSkin::Instance().SkinMouseMove(this, m_Surface, button, float(event->position().x()),
                                           float(event->position().y()), kKind);
 }
@@ -645,14 +626,8 @@ void frmViewer::dragEnterEvent(QDragEnterEvent *event)
 
 void frmViewer::dropEvent(QDropEvent *event)
 {
-    const QMimeData *data = event->mimeData();
     event->acceptProposedAction();
-    if (data->hasUrls() && !data->urls().isEmpty())
-        Include::DropURL(data->urls().constFirst().toString());
-    else if (data->hasText())
-        Include::DropURL(data->text());
-    else
-        Include::DropRefused();
+    Include::DropData(event->mimeData());
 }
 
 bool frmViewer::eventFilter(QObject *watched, QEvent *event)
