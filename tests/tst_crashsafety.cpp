@@ -99,7 +99,7 @@ private slots:
                 ++killed;
             }
             // Waiting with the event loop running: this process serves the feeds.
-            QTest::qWaitFor([&] { return fetch.state() == QProcess::NotRunning; }, 20000);
+            QVERIFY(QTest::qWaitFor([&] { return fetch.state() == QProcess::NotRunning; }, 20000));
             QTRY_VERIFY_WITH_TIMEOUT(ServersOf(m_Runtime.path()).isEmpty(), 5000);
             QVERIFY2(Readable(profile.filePath("items.xml"), "itembank"), qPrintable(QString("round %1").arg(round)));
             QVERIFY2(SetAside(profile.path()).isEmpty(), qPrintable(SetAside(profile.path()).join(' ')));
@@ -144,7 +144,7 @@ private slots:
             QVERIFY(program.waitForStarted());
             QTest::qWait(int(random.bounded(150, 1800)));
             ::kill(pid_t(program.processId()), SIGKILL);
-            QTest::qWaitFor([&] { return program.state() == QProcess::NotRunning; }, 5000);
+            QVERIFY(QTest::qWaitFor([&] { return program.state() == QProcess::NotRunning; }, 5000));
             for (qint64 pid : ServersOf(m_Runtime.path()))
                 ::kill(pid_t(pid), SIGKILL);
             const QString at = QString("round %1").arg(round);
