@@ -245,4 +245,11 @@ void SetPointer(QWidget *window, bool custom)
         window->unsetCursor();
 }
 
+void ReplaceFirst(QString &text, const QString &token, const QString &value)
+{
+    const int at = int(text.indexOf(token));
+    if (at >= 0)
+        text.replace(at, token.size(), value);
+}
+
 } // namespace SkinWindow

@@ -60,6 +60,8 @@ Qt::CursorShape EdgeCursor(Qt::Edges edges);
 // The cursor on a window, for the skin's hover effects; the custom pointer over active text.
 QPointF CursorOn(const QWidget *window);
 void SetPointer(QWidget *window, bool custom);
+// A skin text's placeholder: only its first occurrence is replaced.
+void ReplaceFirst(QString &text, const QString &token, const QString &value);
 
 } // namespace SkinWindow
 

@@ -541,11 +541,7 @@ QString frmTicker::DecodeText(const QString &text)
     if (!item)
         return QString();
     QString out = text;
-    auto once = [&out](const QString &token, const QString &value) {
-        const int at = out.indexOf(token);
-        if (at >= 0)
-            out.replace(at, token.size(), value);
-    };
+    auto once = [&out](const QString &token, const QString &value) { SkinWindow::ReplaceFirst(out, token, value); };
     once(tokens[0], modItemHandler::GetItemText(item, "channeltitle"));
     once(tokens[1], m_Headline.title);
     once(tokens[2], modItemHandler::GetItemTime(item));

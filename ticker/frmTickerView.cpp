@@ -244,11 +244,7 @@ QString frmTickerView::DecodeText(const QString &text)
 {
     QString out = text;
     const xml::Node item = Item();
-    auto once = [&out](const QString &token, const QString &value) {
-        const int at = out.indexOf(token);
-        if (at >= 0)
-            out.replace(at, token.size(), value);
-    };
+    auto once = [&out](const QString &token, const QString &value) { SkinWindow::ReplaceFirst(out, token, value); };
     once(QStringLiteral("{title}"), item ? modItemHandler::GetItemTitle(item) : QString());
     once(QStringLiteral("{chl}"), item ? modItemHandler::GetItemText(item, "channeltitle") : QString());
     return out;

@@ -1,5 +1,7 @@
 #include "frmAddChannel.h"
 
+#include "GroupChoices.h"
+
 #include "Include.h"
 #include "IncludeWindows.h"
 #include "XmlDocument.h"
@@ -165,15 +167,10 @@ void frmAddChannel::Init(clsProfile *profile, colProfiles *users, bool opmlTab)
 
 void frmAddChannel::FillGroups()
 {
+    const QStringList groups = GroupChoices(m_Profile);
     for (QComboBox *box : {m_OPMLGroup, m_UserGroup}) {
         box->clear();
-        if (!m_Profile || !m_Profile->Groups())
-            continue;
-        for (int i = 1; i <= m_Profile->GroupCount(); ++i) {
-            const QString name = m_Profile->GetGroup(i)->Name();
-            if (!Include::IsReservedGroup(name))
-                box->addItem(name);
-        }
+        box->addItems(groups);
     }
 }
 

@@ -1,5 +1,7 @@
 #include "frmAddMenu.h"
 
+#include "GroupChoices.h"
+
 #include "Include.h"
 #include "IncludeWindows.h"
 #include "clsProfile.h"
@@ -123,13 +125,7 @@ void frmAddMenu::SetOpeners(OpenFn opml, OpenFn profiles, OpenFn search)
 void frmAddMenu::FillGroups()
 {
     m_Group->clear();
-    if (!m_Profile || !m_Profile->Groups())
-        return;
-    for (int i = 1; i <= m_Profile->GroupCount(); ++i) {
-        const QString name = m_Profile->GetGroup(i)->Name();
-        if (!Include::IsReservedGroup(name))
-            m_Group->addItem(name);
-    }
+    m_Group->addItems(GroupChoices(m_Profile));
 }
 
 void frmAddMenu::SelectGroup(const QString &name)

@@ -1,5 +1,7 @@
 #include "frmSearch.h"
 
+#include "GroupChoices.h"
+
 #include "Include.h"
 #include "IncludeWindows.h"
 #include "PageScan.h"
@@ -166,13 +168,7 @@ void frmSearch::Init(clsProfile *profile, AddChannelFn add, NewGroupFn newGroup)
 void frmSearch::FillGroups()
 {
     m_Group->clear();
-    if (!m_Profile || !m_Profile->Groups())
-        return;
-    for (int i = 1; i <= m_Profile->GroupCount(); ++i) {
-        const QString name = m_Profile->GetGroup(i)->Name();
-        if (!Include::IsReservedGroup(name))
-            m_Group->addItem(name);
-    }
+    m_Group->addItems(GroupChoices(m_Profile));
 }
 
 void frmSearch::SelectGroup(const QString &name)

@@ -1366,11 +1366,7 @@ QString frmMain::DecodeText(const QString &text)
     QString out = text;
     if (!m_User || !m_User->IsActive())
         return out;
-    auto once = [&out](const QString &token, const QString &value) {
-        const int at = out.indexOf(token);
-        if (at >= 0)
-            out.replace(at, token.size(), value);
-    };
+    auto once = [&out](const QString &token, const QString &value) { SkinWindow::ReplaceFirst(out, token, value); };
     const QString channels = QString::number(m_User->ChannelCount() - 7);
     once(QStringLiteral("{user}"), m_User->Name());
     once(QStringLiteral("{channels}"), channels);

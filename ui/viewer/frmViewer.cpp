@@ -442,11 +442,7 @@ void frmViewer::SkinHandler(const QString &function, float, float, bool released
 QString frmViewer::DecodeText(const QString &text)
 {
     QString out = text;
-    auto once = [&out](const QString &token, const QString &value) {
-        const int at = out.indexOf(token);
-        if (at >= 0)
-            out.replace(at, token.size(), value);
-    };
+    auto once = [&out](const QString &token, const QString &value) { SkinWindow::ReplaceFirst(out, token, value); };
     once(QStringLiteral("{items}"), QString::number(ItemCount()));
     once(QStringLiteral("{allitems}"), QString::number(m_AllCount));
     if (ActiveProfile() && m_Channel)
