@@ -283,6 +283,14 @@ void frmViewer::ShowPage(const QByteArray &page)
 void frmViewer::WriteItemIcons() const
 {
     const QString folder = QFileInfo(m_PageFile).absolutePath() + QStringLiteral("/icons");
+    // Once per loaded skin and folder, not at every list: the pictures only change with the skin.
+    static QString written;
+    const auto &loaded = frmTarnSkin::Instance().ItemIcons();
+    const QString key = folder + QLatin1Char('|')
+        + QString::number(loaded.isEmpty() ? 0 : loaded.first().cacheKey());
+    if (written == key && QFileInfo::exists(folder + QStringLiteral("/item.png")))
+        return;
+    written = key;
     QDir().mkpath(folder);
     const auto &icons = frmTarnSkin::Instance().ItemIcons();
     for (auto it = icons.cbegin(); it != icons.cend(); ++it) {
