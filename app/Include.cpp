@@ -5,14 +5,19 @@
 #include "Vendor.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDebug>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QSaveFile>
 #include <QStandardPaths>
 #include <QUrl>
 
 #include <cmath>
+#include <cstdio>
 
 namespace Include {
 namespace {
@@ -80,18 +85,77 @@ QString InstalledDataPath()
 
 bool SeedAppFolder(const QString &installed)
 {
+    // ".seeded" lists each file copied from the installed data with the digest it had then. A
+    // copy that still has that digest was never changed by the user: when the installed file
+    // has changed since (a newer version), the copy is brought up to date. Changed copies, and
+    // files the list does not know, stay as they are.
     const QDir from(installed);
     const QString to = AppPath();
+    const QString manifestPath = to + QStringLiteral("/.seeded");
+    QHash<QString, QByteArray> seeded;
+    QFile manifest(manifestPath);
+    if (manifest.open(QIODevice::ReadOnly)) {
+        while (!manifest.atEnd()) {
+            const QList<QByteArray> fields = manifest.readLine().trimmed().split('\t');
+            if (fields.size() == 2)
+                seeded.insert(QString::fromUtf8(fields[0]), fields[1]);
+        }
+        manifest.close();
+    }
+    auto digest = [](const QString &path) {
+        QFile file(path);
+        QCryptographicHash hash(QCryptographicHash::Md5);
+        return file.open(QIODevice::ReadOnly) && hash.addData(&file) ? hash.result().toHex()
+                                                                     : QByteArray();
+    };
     bool ok = true;
+    bool changed = false;
     QDirIterator it(installed, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString source = it.next();
-        const QString target = to + QLatin1Char('/') + from.relativeFilePath(source);
-        if (QFileInfo::exists(target))
-            continue;
-        ok = QDir().mkpath(QFileInfo(target).path()) && QFile::copy(source, target) && ok;
-        // Installed files may be read-only; the user's copies are theirs to change.
-        QFile::setPermissions(target, QFile::permissions(target) | QFileDevice::WriteOwner);
+        const QString relative = from.relativeFilePath(source);
+        const QString target = to + QLatin1Char('/') + relative;
+        const QByteArray fresh = digest(source);
+        if (QFileInfo::exists(target)) {
+            const QByteArray current = digest(target);
+            if (current == fresh) {
+                if (seeded.value(relative) != fresh) {
+                    seeded.insert(relative, fresh); // the same as installed: known from now on
+                    changed = true;
+                }
+                continue;
+            }
+            if (current.isEmpty() || seeded.value(relative) != current)
+                continue; // the user's own version
+            // An untouched copy of an older version: replaced through a temporary file.
+            const QString temporary = target + QStringLiteral(".new");
+            QFile::remove(temporary);
+            const bool replaced = QFile::copy(source, temporary)
+                && QFile::setPermissions(temporary, QFile::permissions(temporary) | QFileDevice::WriteOwner)
+                && ::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(target).constData()) == 0;
+            if (!replaced)
+                QFile::remove(temporary);
+            ok = replaced && ok;
+        } else {
+            const bool copied = QDir().mkpath(QFileInfo(target).path()) && QFile::copy(source, target);
+            ok = copied && ok;
+            if (!copied)
+                continue;
+            // Installed files may be read-only; the user's copies are theirs to change.
+            QFile::setPermissions(target, QFile::permissions(target) | QFileDevice::WriteOwner);
+        }
+        seeded.insert(relative, fresh);
+        changed = true;
+    }
+    if (changed) {
+        QSaveFile out(manifestPath);
+        if (out.open(QIODevice::WriteOnly)) {
+            QStringList names = seeded.keys();
+            names.sort();
+            for (const QString &name : std::as_const(names))
+                out.write(name.toUtf8() + '\t' + seeded.value(name) + '\n');
+            out.commit();
+        }
     }
     return ok;
 }
@@ -214,10 +278,36 @@ void PlayLift()
         playFile("lift.wav");
 }
 
+bool IsWebAddress(const QString &address)
+{
+    QString scheme;
+    for (const QChar c : address) {
+        if (c.unicode() <= 0x20)
+            continue;
+        if (c == QLatin1Char(':'))
+            break;
+        scheme += c.toLower();
+        if (scheme.size() > 6)
+            return false;
+    }
+    return scheme == QLatin1String("http") || scheme == QLatin1String("https")
+        || scheme == QLatin1String("ftp") || scheme == QLatin1String("mailto");
+}
+
 void OpenURL(const QString &address)
 {
-    if (address.size() > 5)
-        DesktopServices::Current().OpenUrl(address);
+    if (address.size() <= 5)
+        return;
+    const QString text = address.trimmed();
+    // A bare host name is a web address; everything else must say it is one.
+    const bool bare = !text.contains(QLatin1Char(':')) && !text.startsWith(QLatin1Char('/'))
+        && !text.startsWith(QLatin1Char('.')) && !text.startsWith(QLatin1Char('~'))
+        && QUrl::fromUserInput(text).scheme() == QLatin1String("http");
+    if (!IsWebAddress(text) && !bare) {
+        qWarning().noquote() << "not opened (not a web address):" << text.left(200);
+        return;
+    }
+    DesktopServices::Current().OpenUrl(text);
 }
 
 } // namespace Include

@@ -20,7 +20,8 @@ QString AppPath();
 // tree's data folder when run from a build.
 QString InstalledDataPath();
 // Copies into the application folder whatever of the installed data it lacks (folders
-// included); never replaces a file the user has. Returns false when a copy failed.
+// included), and brings copies the user never changed up to the installed version; never
+// replaces a file the user changed. Returns false when a copy failed.
 bool SeedAppFolder(const QString &installed = InstalledDataPath());
 
 // ---- Channel addresses --------------------------------------------------------------------
@@ -52,7 +53,12 @@ void PlayAlert();
 // The drop and lift sounds when "PREFS"/"DROP" is on.
 void PlayDrop();
 void PlayLift();
-// Hands an address longer than 5 characters to the user's browser.
+// Whether an address is one a feed may send the user to: http, https, ftp or mailto (blanks
+// and control characters, which browsers skip inside a scheme, are skipped here too).
+bool IsWebAddress(const QString &address);
+// Hands an address longer than 5 characters to the user's browser, when it is a web address
+// (IsWebAddress, or a bare host name such as "example.com/news"); any other scheme (file:,
+// data:, javascript:, a custom handler) is refused.
 void OpenURL(const QString &address);
 
 // The 32-bit millisecond counter PlayAlert reads; tests replace it (empty restores it).

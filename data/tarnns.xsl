@@ -181,13 +181,52 @@
   <xsl:template match="*" mode="markup">
     <xsl:value-of select="concat('&lt;', local-name())"/>
     <xsl:for-each select="@*">
-      <xsl:value-of select="concat(' ', local-name(), '=&quot;', ., '&quot;')"/>
+      <xsl:value-of select="concat(' ', local-name(), '=&quot;')"/>
+      <xsl:call-template name="escape"><xsl:with-param name="text" select="."/></xsl:call-template>
+      <xsl:text>"</xsl:text>
     </xsl:for-each>
     <xsl:text>&gt;</xsl:text>
     <xsl:apply-templates select="node()" mode="markup"/>
     <xsl:value-of select="concat('&lt;/', local-name(), '&gt;')"/>
   </xsl:template>
-  <xsl:template match="text()" mode="markup"><xsl:value-of select="."/></xsl:template>
+  <!-- Text the author escaped stays text: its & < > " are written as references. -->
+  <xsl:template match="text()" mode="markup">
+    <xsl:call-template name="escape"><xsl:with-param name="text" select="."/></xsl:call-template>
+  </xsl:template>
+
+  <!-- Long texts are halved until a piece is short, so the recursion stays shallow; a piece
+       without any of the four characters is written as it is. -->
+  <xsl:template name="escape">
+    <xsl:param name="text"/>
+    <xsl:choose>
+      <xsl:when test="not(contains($text, '&amp;') or contains($text, '&lt;')
+                          or contains($text, '&gt;') or contains($text, '&quot;'))">
+        <xsl:value-of select="$text"/>
+      </xsl:when>
+      <xsl:when test="string-length($text) &gt; 64">
+        <xsl:variable name="half" select="floor(string-length($text) div 2)"/>
+        <xsl:call-template name="escape">
+          <xsl:with-param name="text" select="substring($text, 1, $half)"/>
+        </xsl:call-template>
+        <xsl:call-template name="escape">
+          <xsl:with-param name="text" select="substring($text, $half + 1)"/>
+        </xsl:call-template>
+      </xsl:when>
+      <xsl:otherwise>
+        <xsl:variable name="c" select="substring($text, 1, 1)"/>
+        <xsl:choose>
+          <xsl:when test="$c = '&amp;'">&amp;amp;</xsl:when>
+          <xsl:when test="$c = '&lt;'">&amp;lt;</xsl:when>
+          <xsl:when test="$c = '&gt;'">&amp;gt;</xsl:when>
+          <xsl:when test="$c = '&quot;'">&amp;quot;</xsl:when>
+          <xsl:otherwise><xsl:value-of select="$c"/></xsl:otherwise>
+        </xsl:choose>
+        <xsl:call-template name="escape">
+          <xsl:with-param name="text" select="substring($text, 2)"/>
+        </xsl:call-template>
+      </xsl:otherwise>
+    </xsl:choose>
+  </xsl:template>
 
   <xsl:template name="channel-date">
     <xsl:param name="rfc"/>

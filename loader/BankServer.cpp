@@ -190,6 +190,8 @@ clsItemBank *BankServer::createBank(Client *client, quint32 *id)
             [forward](const QString &url, qint16 index, const QString &value) {
                 forward("ChannelDetails", {url, QVariant::fromValue(index), value});
             });
+    connect(bank, &clsItemBank::BankMessage, link,
+            [forward](const QString &text) { forward("BankMessage", {text}); });
     return bank;
 }
 

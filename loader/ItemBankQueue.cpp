@@ -99,11 +99,18 @@ void clsItemBank::StartFetch(int k, int slot)
             URLLoader_NoFileChange(k);
     });
     const QueueSlot &s = m_Slots[slot];
-    loader->LoadURL(s.sURL, s.sLastMod, m_XSLFile);
+    loader->LoadURL(s.sURL, FetchStamp(s), m_XSLFile);
     if (m_TimeOut[k]) {
         m_TimeOut[k]->setInterval(m_FetchTimeOut);
         m_TimeOut[k]->setEnabled(true);
     }
+}
+
+QString clsItemBank::FetchStamp(const QueueSlot &slot) const
+{
+    if (m_StampsVoid && !m_FetchedInFull.contains(slot.sURL))
+        return QStringLiteral("-1"); // unknown: the HEAD answer can never match it
+    return slot.sLastMod;
 }
 
 void clsItemBank::EndFetch(int k)

@@ -84,13 +84,18 @@ void clsItemBank::LoadXML()
     m_Index.clear();
     m_StoreReady = false;
     m_KeepExistingFile = false;
+    m_StampsVoid = false;
+    m_FetchedInFull.clear();
 
     const QString path = StorePath();
     QFile probe(path);
     if (!probe.open(QIODevice::ReadOnly)) {
-        if (QFileInfo::exists(path))
+        if (QFileInfo::exists(path)) {
             SetAsideUnusableStore(probe.errorString());
+            ReportUnusableStore();
+        }
         StartEmpty();
+        m_StampsVoid = true;
         m_StoreReady = true;
         return;
     }
@@ -111,11 +116,8 @@ void clsItemBank::SetAsideUnusableStore(const QString &why)
     // A store that could not be read is kept under a dated name, so the empty store that
     // replaces it can never be saved over the user's items.
     const QString path = StorePath();
-    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    QString aside = QStringLiteral("%1.damaged-%2").arg(path, stamp);
-    for (int n = 2; QFileInfo::exists(aside); ++n)
-        aside = QStringLiteral("%1.damaged-%2-%3").arg(path, stamp).arg(n);
-    if (QFile::rename(path, aside)) {
+    const QString aside = xml::setAsideDamaged(path);
+    if (!aside.isEmpty()) {
         qWarning().noquote() << "item store" << path << "could not be used (" << why << "); kept as"
                              << aside;
         m_SetAsidePath = aside;
@@ -140,18 +142,37 @@ void clsItemBank::XMLDoc_onreadystatechange(int state)
         StartEmpty();
     }
     m_StoreReady = true;
-    if (!parsed) {
-        const QString detail = m_KeepExistingFile
-            ? QStringLiteral("The file was left as it is and will not be written over.")
-            : QStringLiteral("The file was kept as %1; the profile starts with an empty "
-                             "item store.")
-                  .arg(QFileInfo(m_SetAsidePath).fileName());
-        UserMessage::Show(QStringLiteral("Error parsing items.xml"), detail);
-    }
+    m_StampsVoid = Count() == 0;
+    if (!parsed)
+        ReportUnusableStore();
     emit StoreReady(parsed);
     const QStringList pending = std::exchange(m_PendingCounts, {});
     for (const QString &url : pending)
         UpdateChannel(url);
+}
+
+void clsItemBank::ReportUnusableStore()
+{
+    const QString detail = m_KeepExistingFile
+        ? QStringLiteral("The file %1 was left as it is and will not be written over.").arg(StorePath())
+        : QStringLiteral("The file was kept as %1; the profile starts with an empty item store "
+                         "and fetches its channels again.")
+              .arg(m_SetAsidePath);
+    const QString text = QStringLiteral("Error parsing items.xml");
+    UserMessage::Show(text, detail);
+    emit BankMessage(text + QStringLiteral("\n\n") + detail);
+}
+
+QString clsItemBank::Hash(const QString &channel, const QString &title, const QString &description,
+                          const QString &category)
+{
+    const QString hash = modHash::ItemHash(channel, title, description, category);
+    if (hash.isEmpty() && !m_HashErrorTold) {
+        m_HashErrorTold = true; // once, not for every item
+        emit BankMessage(QStringLiteral("HASH ERROR ")
+                         + QStringLiteral("Items could not be given their hash."));
+    }
+    return hash;
 }
 
 void clsItemBank::UpgradeStore()
@@ -166,8 +187,8 @@ void clsItemBank::UpgradeStore()
             if (!GetItemHash(item).isEmpty())
                 continue;
             AppendTextChild(item, "hash",
-                modHash::ItemHash(GetItemChannel(item), GetItemTitle(item),
-                    GetItemDescription(item), GetItemCategoryText(item)));
+                Hash(GetItemChannel(item), GetItemTitle(item), GetItemDescription(item),
+                    GetItemCategoryText(item)));
         }
     }
     root.setAttribute("version", QStringLiteral("1"));
@@ -223,6 +244,7 @@ void clsItemBank::MergeDelivered(QueueSlot &slot, const QByteArray &text, const 
         return;
     }
     MergeChannelNode(channel.documentElement(), slot);
+    m_FetchedInFull.insert(slot.sURL);
     emit ChannelLoaded(slot.sURL, slot.bNewItems, sNewMod);
 }
 
@@ -261,8 +283,7 @@ void clsItemBank::StoreItem(xml::Node item, QueueSlot &slot)
         AppendTextChild(item, "delete", QStringLiteral("false"));
     AppendTextChild(item, "channeltitle", slot.sTitle);
     AppendTextChild(item, "hash",
-        modHash::ItemHash(
-            slot.sURL, GetItemTitle(item), GetItemDescription(item), GetItemCategoryText(item)));
+        Hash(slot.sURL, GetItemTitle(item), GetItemDescription(item), GetItemCategoryText(item)));
     if (slot.lExpire != 0) {
         const auto age = ItemAgeDays(item);
         if (!age || *age >= slot.lExpire)

@@ -10,6 +10,7 @@
 #include <QDate>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -107,6 +108,9 @@ signals:
     void ChannelTimeOut(const QString &sURL);
     void ChannelNodeList(const QString &sURL, const QString &sNL);
     void ChannelDetails(const QString &sURL, qint16 lIndex, const QString &sValue);
+    // A message for the user ("Error parsing items.xml" and where the file went, "HASH ERROR
+    // ..."): the main program shows it, so the user hears why items went missing.
+    void BankMessage(const QString &sText);
 
     // In-process only (not carried to the main program): the store file has been read.
     void StoreReady(bool parsed);
@@ -117,6 +121,12 @@ private:
     void StoreItem(xml::Node item, QueueSlot &slot);
     void StartEmpty();
     void SetAsideUnusableStore(const QString &why);
+    // Tells the user (and the log) that the store could not be used, and where it went.
+    void ReportUnusableStore();
+    // modHash::ItemHash, telling the user once when it fails.
+    QString Hash(const QString &channel, const QString &title, const QString &description,
+                 const QString &category);
+    bool m_HashErrorTold = false;
     void RemoveStoredItem(xml::Node item);
     // Items a query selects; in store order when ordered. nullopt when there is no store.
     std::optional<std::vector<xml::Node>> SelectItems(const modItemQuery::ItemQuery &query,
@@ -141,6 +151,13 @@ private:
     bool m_KeepExistingFile = false;
     QString m_SetAsidePath;
     QDate m_Today;
+    // The store started empty (no file, an empty one, or one set aside): the stamps the main
+    // program holds describe items this store does not have, so each channel's first fetch
+    // ignores its stamp and loads the document in full.
+    bool m_StampsVoid = false;
+    QSet<QString> m_FetchedInFull;
+    // The stamp a fetch of the slot's channel compares with the server's.
+    QString FetchStamp(const QueueSlot &slot) const;
 
     // The fetch queue. Slots keep their place (a deque), so a slot being merged stays valid
     // when a handler queues another channel meanwhile.

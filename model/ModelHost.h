@@ -38,6 +38,9 @@ public:
     // The main window's information line, and a message box with an OK button.
     virtual void PopupInfo(const QString &text) = 0;
     virtual void ShowMessage(const QString &text) = 0;
+    // The active profile's bank was made again on a fresh server (the old one went away): a
+    // short notice, and open lists asked for again.
+    virtual void BankRestarted() {}
 
     static IModelHost *Current();
     // Not owned; nullptr removes it.

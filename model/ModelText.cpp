@@ -1,5 +1,12 @@
 #include "ModelText.h"
 
+#include "ModelHost.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QFileInfo>
+#include <QTimer>
+
 #include <cmath>
 #include <limits>
 
@@ -73,6 +80,46 @@ void LoadDocument(std::unique_ptr<xml::Document> &slot, const QString &path, QOb
                          done(*doc);
                      });
     doc->load(path);
+}
+
+Reading Examine(const xml::Document &doc, const QString &path, const QString &what)
+{
+    Reading reading;
+    if (doc.parseError() == 0) {
+        reading.document = &doc;
+        return reading;
+    }
+    if (!QFileInfo::exists(path))
+        return reading;
+    const QString reason = doc.parseErrorReason();
+    QString text;
+    reading.keptAs = xml::setAsideDamaged(path);
+    if (reading.keptAs.isEmpty()) {
+        reading.leaveFile = true;
+        text = QCoreApplication::translate("ModelText",
+                   "The %1 could not be read (%2).\n\nThe file %3 was left as it is and will not "
+                   "be written over, so changes made now are not kept in it.")
+                   .arg(what, reason, path);
+    } else {
+        auto salvaged = std::make_unique<xml::Document>();
+        if (salvaged->loadRecovering(reading.keptAs)) {
+            reading.salvaged = std::move(salvaged);
+            reading.document = reading.salvaged.get();
+        }
+        text = QCoreApplication::translate("ModelText",
+                   "The %1 could not be read (%2).\n\nThe file was kept as %3; Tarnwick goes on "
+                   "with what could still be read from it.")
+                   .arg(what, reason, reading.keptAs);
+    }
+    qWarning().noquote() << path << "could not be read:" << reason
+                         << (reading.leaveFile ? QStringLiteral("(left alone)")
+                                               : QStringLiteral("(kept as %1)").arg(reading.keptAs));
+    // Told once the reading that found it has ended, not from inside it.
+    QTimer::singleShot(0, QCoreApplication::instance(), [text] {
+        if (IModelHost *host = IModelHost::Current())
+            host->ShowMessage(text);
+    });
+    return reading;
 }
 
 } // namespace ModelText

@@ -26,4 +26,26 @@ qint16 ToInt16(const QString &text);
 void LoadDocument(std::unique_ptr<xml::Document> &slot, const QString &path, QObject *context,
                   std::function<void(const xml::Document &)> done);
 
+// How the read of one of the model's own documents (profiles.xml, channels.xml, groups.xml)
+// ended, and what may be taken from it.
+struct Reading
+{
+    // The document to take entries from; nullptr when there is nothing to take.
+    const xml::Document *document = nullptr;
+    // What a lenient read of a damaged file still gave (document points here then).
+    std::unique_ptr<xml::Document> salvaged;
+    // Where a damaged file was moved; empty when the file was fine or missing.
+    QString keptAs;
+    // Damaged, and it could not be moved either: saving must leave it alone.
+    bool leaveFile = false;
+    bool damaged() const { return !keptAs.isEmpty() || leaveFile; }
+};
+
+// Ends the load of path into doc. A missing file is nothing to take; a file that is there but
+// does not parse is moved aside (xml::setAsideDamaged), whatever a lenient read of it yields
+// is offered instead, and the user is told once, after the current work, through the model's
+// host (the log without one). what names the document for that message ("channel list of
+// profile "anna"").
+Reading Examine(const xml::Document &doc, const QString &path, const QString &what);
+
 } // namespace ModelText

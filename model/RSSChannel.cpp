@@ -228,10 +228,9 @@ xml::NodeHandle RSSChannel::SaveXML(xml::Document &doc) const
     appendIf(doc, e, "sortmode", SortMode);
     if (m_NewItems)
         appendText(doc, e, "newitems", QStringLiteral("yes"));
-    if (Expire != 0)
-        appendText(doc, e, "expire", NumberText(Expire));
-    if (Update != 0)
-        appendText(doc, e, "update", NumberText(Update));
+    // Written even when 0 ("keep forever", "never"): an absent element reads as the default.
+    appendText(doc, e, "expire", NumberText(Expire));
+    appendText(doc, e, "update", NumberText(Update));
     appendIf(doc, e, "lastmod", m_LastMod);
     appendIf(doc, e, "id", m_ID);
     appendText(doc, e, "windowstate", NumberText(WindowState));
@@ -310,7 +309,9 @@ void RSSChannel::LoadNode(xml::Node node)
         Expire = ModelText::ToInt32(v);
     else if (name == QLatin1String("update")) {
         Update = ModelText::ToInt32(v);
-        m_Reloader->setInterval(kFirstReloadMs);
+        // A channel that is never reloaded gets no first reload either.
+        if (Update != 0)
+            m_Reloader->setInterval(kFirstReloadMs);
     } else if (name == QLatin1String("openlink"))
         OpenLink = v == QLatin1String("yes");
     else if (name == QLatin1String("newitems"))

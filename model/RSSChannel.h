@@ -45,6 +45,8 @@ public:
     // Display title, two blanks and the item count: "Name  (12)".
     QString TitleAndCount() const;
     QString LastMod() const { return m_LastMod; }
+    // The stamp no longer describes what the item store holds: the next fetch loads in full.
+    void ForgetLastMod() { m_LastMod = QStringLiteral("-1"); }
     qint32 ItemCount() const { return m_ItemCount; }
     qint32 Unread() const { return m_Unread; }
 

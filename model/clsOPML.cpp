@@ -4,13 +4,31 @@
 #include "ModelText.h"
 
 #include <QEventLoop>
+#include <QList>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QPointer>
 #include <QTimer>
 #include <QUrl>
 
+namespace {
+// The waits of the loads running now, innermost last.
+QList<QPointer<QEventLoop>> &runningWaits()
+{
+    static QList<QPointer<QEventLoop>> waits;
+    return waits;
+}
+} // namespace
+
 clsOPML::clsOPML(QObject *parent) : QObject(parent) {}
+
+void clsOPML::EndWaits()
+{
+    for (const QPointer<QEventLoop> &wait : std::as_const(runningWaits())) {
+        if (wait)
+            wait->quit();
+    }
+}
 
 clsOPML::~clsOPML() = default;
 
@@ -21,42 +39,54 @@ void clsOPML::LoadOPML(const QString &path)
     m_Loading = true;
     m_Parsed = false;
     QPointer<clsOPML> self(this);
+    // The loop and the deadline belong to this call; the document and the transfer belong to
+    // the reader, so their completions (bound to the reader) never reach a reader that was
+    // destroyed meanwhile, and a destroyed reader ends the wait at once.
     QEventLoop wait;
     QTimer deadline;
     deadline.setSingleShot(true);
     connect(&deadline, &QTimer::timeout, &wait, &QEventLoop::quit);
-    auto doc = std::make_unique<xml::Document>();
-    std::unique_ptr<QNetworkAccessManager> network;
+    connect(this, &QObject::destroyed, &wait, &QEventLoop::quit);
+    auto *doc = new xml::Document(this);
+    const quint64 load = ++m_Load;
 
     const QUrl url(path);
     const QString scheme = url.scheme().toLower();
     if (scheme == QLatin1String("http") || scheme == QLatin1String("https")) {
-        network = std::make_unique<QNetworkAccessManager>();
+        auto *network = new QNetworkAccessManager(doc);
         QNetworkRequest request(url);
         request.setTransferTimeout(m_WaitMs);
         QNetworkReply *reply = network->get(request);
-        connect(reply, &QNetworkReply::finished, &wait, [&, reply] {
+        connect(reply, &QNetworkReply::finished, this, [this, reply, doc, load] {
             reply->deleteLater();
+            if (load != m_Load)
+                return;
             doc->loadXML(reply->error() == QNetworkReply::NoError ? reply->readAll() : QByteArray());
-            DocumentComplete(doc.get());
-            wait.quit();
+            DocumentComplete(doc);
+            emit loadEnded();
         });
     } else {
         doc->setAsync(true);
-        connect(doc.get(), &xml::Document::readyStateChange, &wait, [&](int state) {
-            if (state != xml::Document::Complete)
+        connect(doc, &xml::Document::readyStateChange, this, [this, doc, load](int state) {
+            if (state != xml::Document::Complete || load != m_Load)
                 return;
-            DocumentComplete(doc.get());
-            wait.quit();
+            DocumentComplete(doc);
+            emit loadEnded();
         });
         doc->load(path);
     }
+    connect(this, &clsOPML::loadEnded, &wait, &QEventLoop::quit);
     if (m_Loading) {
         deadline.start(m_WaitMs);
+        runningWaits().append(&wait);
         wait.exec(); // the window stays usable while the document comes
+        runningWaits().removeAll(&wait);
     }
     if (!self)
         return;
+    disconnect(this, &clsOPML::loadEnded, &wait, nullptr);
+    ++m_Load; // a late answer of this load finds nothing to report to
+    doc->deleteLater();
     if (m_Loading) {
         m_Loading = false;
         emit FileTimout();

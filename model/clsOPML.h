@@ -23,6 +23,8 @@ public:
     ~clsOPML() override;
 
     void LoadOPML(const QString &path);
+    // Ends every running wait at once, as if its time had run out (the program is ending).
+    static void EndWaits();
     int GetCount() const { return int(m_Entries.size()); }
     qint32 GetExpire(int index) const { return m_Entries.value(index).expire; }
     QString GetURL(int index) const { return m_Entries.value(index).url; }
@@ -37,6 +39,8 @@ public:
 signals:
     void FileLoaded();
     void FileTimout();
+    // In-process only: the document of the running load is complete (read or not).
+    void loadEnded();
 
 private:
     struct Entry
@@ -53,5 +57,6 @@ private:
     QVector<Entry> m_Entries;
     bool m_Loading = false;
     bool m_Parsed = false;
+    quint64 m_Load = 0;
     int m_WaitMs = kWaitMs;
 };

@@ -5,6 +5,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTimer>
+
+#include <utility>
 
 clsProfile::clsProfile(QObject *parent) : QObject(parent) {}
 
@@ -78,17 +81,13 @@ bool clsProfile::SetUserActive(QString *error)
         m_Channels.reset();
         return false;
     }
-    connect(m_Bank.get(), &ItemBankProxy::ChannelLoaded, this, &clsProfile::m_Bank_ChannelLoaded);
-    connect(m_Bank.get(), &ItemBankProxy::ChannelCounts, this, &clsProfile::m_Bank_ChannelCounts);
-    connect(m_Bank.get(), &ItemBankProxy::ChannelTimeOut, this, &clsProfile::m_Bank_ChannelTimeOut);
-    connect(m_Bank.get(), &ItemBankProxy::ChannelNodeList, this, &clsProfile::m_Bank_ChannelNodeList);
-    connect(m_Bank.get(), &ItemBankProxy::ChannelDetails, this, &clsProfile::m_Bank_ChannelDetails);
+    ConnectBank();
     RSSGroups = std::make_unique<colGroups>();
     connect(RSSGroups.get(), &colGroups::NewGroup, this, &clsProfile::NewGroup);
     connect(RSSGroups.get(), &colGroups::NewChannel, this, &clsProfile::NewChannel);
 
     QDir().mkpath(Folder());
-    m_Bank->Init(Folder(), Include::AppPath() + QStringLiteral("/tarnns.xsl"));
+    m_Bank->Init(Folder(), StylesheetPath());
     m_Channels->Init(m_Name);
     m_Bank->PauseQueue(); // reloads asked for while the tree is built only queue
     RSSGroups->Init(m_Name);
@@ -98,15 +97,74 @@ bool clsProfile::SetUserActive(QString *error)
     return true;
 }
 
+QString clsProfile::StylesheetPath()
+{
+    return Include::AppPath() + QStringLiteral("/tarnns.xsl");
+}
+
+void clsProfile::ConnectBank()
+{
+    connect(m_Bank.get(), &ItemBankProxy::ChannelLoaded, this, &clsProfile::m_Bank_ChannelLoaded);
+    connect(m_Bank.get(), &ItemBankProxy::ChannelCounts, this, &clsProfile::m_Bank_ChannelCounts);
+    connect(m_Bank.get(), &ItemBankProxy::ChannelTimeOut, this, &clsProfile::m_Bank_ChannelTimeOut);
+    connect(m_Bank.get(), &ItemBankProxy::ChannelNodeList, this, &clsProfile::m_Bank_ChannelNodeList);
+    connect(m_Bank.get(), &ItemBankProxy::ChannelDetails, this, &clsProfile::m_Bank_ChannelDetails);
+    connect(m_Bank.get(), &ItemBankProxy::BankMessage, this, &clsProfile::m_Bank_BankMessage);
+    // Handled from the event loop: the call that found the server gone is still on its way out.
+    connect(m_Bank.get(), &ItemBankProxy::ServerLost, this, &clsProfile::RestartBank,
+            Qt::QueuedConnection);
+}
+
+void clsProfile::RestartBank()
+{
+    if (!m_Active || !m_Bank || m_Bank->isAlive())
+        return;
+    QString error;
+    std::unique_ptr<ItemBankProxy> fresh = ItemBankProxy::Create(&error);
+    IModelHost *host = IModelHost::Current();
+    if (!fresh) {
+        if (host)
+            host->PopupInfo(tr("The item server stopped and could not be started again: %1").arg(error));
+        // Tried again a little later; the channels' own requests fail meanwhile.
+        QTimer::singleShot(kRestartRetryMs, this, &clsProfile::RestartBank);
+        return;
+    }
+    m_Bank->disconnect(this);
+    m_Bank = std::move(fresh);
+    ConnectBank();
+    m_Bank->Init(Folder(), StylesheetPath());
+    // The lost server may not have saved what it fetched last: every channel fetches its
+    // document in full at its next reload, and those that were waiting are asked for again.
+    for (int i = 1; m_Channels && i <= m_Channels->ChannelCount(); ++i) {
+        RSSChannel *channel = m_Channels->GetChannel(i);
+        channel->ForgetLastMod();
+        if (channel->IsReloading())
+            ReloadChannel(channel->URL());
+    }
+    // Marks that could not reach the lost server.
+    const auto pending = std::exchange(m_PendingMarks, {});
+    for (const PendingMark &mark : pending)
+        mark.apply(*m_Bank);
+    for (int i = 1; m_Channels && i <= m_Channels->ChannelCount(); ++i)
+        UpdateChannel(m_Channels->GetChannel(i)->URL());
+    m_Bank->ResumeQueue();
+    if (host)
+        host->BankRestarted();
+}
+
 void clsProfile::Deactivate()
 {
+    // Events that still arrive while the bank unloads change nothing and open nothing.
+    m_Active = false;
+    if (m_Bank)
+        m_Bank->disconnect(this);
     m_Channels.reset();
     if (m_Bank)
         m_Bank->UnloadMe(); // the bank saves its store
     m_Spotlight.reset();
     m_Bank.reset();
     RSSGroups.reset();
-    m_Active = false;
+    m_PendingMarks.clear();
 }
 
 void clsProfile::KillUser()
@@ -232,11 +290,31 @@ qint32 clsProfile::ItemCount()
     return m_Bank ? m_Bank->Count() : 0;
 }
 
+void clsProfile::Mark(PendingMark mark)
+{
+    if (!m_Bank)
+        return;
+    // A mark the server could not take because it went away is made again on the fresh one.
+    if (!mark.apply(*m_Bank) && !m_Bank->isAlive())
+        m_PendingMarks.push_back(std::move(mark));
+}
+
+bool clsProfile::PendingMark::apply(ItemBankProxy &bank) const
+{
+    switch (kind) {
+    case Read: return bank.MarkItemRead(key, flag);
+    case Tag: return bank.MarkItemTagged(key, flag);
+    case Delete: return bank.MarkItemDeleted(key, flag);
+    case AllRead: return bank.MarkAllRead(key);
+    }
+    return false;
+}
+
 void clsProfile::MarkItemRead(const QString &channelURL, const QString &hash, bool flag)
 {
     if (!m_Bank)
         return;
-    m_Bank->MarkItemRead(hash, flag);
+    Mark({PendingMark::Read, hash, flag});
     for (const QString &url : {channelURL, QStringLiteral("_tarnwick/unread"),
                                QStringLiteral("_tarnwick/read")})
         UpdateChannel(url);
@@ -246,7 +324,7 @@ void clsProfile::MarkItemTag(const QString &, const QString &hash, bool flag)
 {
     if (!m_Bank)
         return;
-    m_Bank->MarkItemTagged(hash, flag);
+    Mark({PendingMark::Tag, hash, flag});
     UpdateChannel(QStringLiteral("_tarnwick/flagged"));
 }
 
@@ -254,7 +332,7 @@ void clsProfile::MarkItemDeleted(const QString &channelURL, const QString &hash,
 {
     if (!m_Bank)
         return;
-    m_Bank->MarkItemDeleted(hash, flag);
+    Mark({PendingMark::Delete, hash, flag});
     for (const QString &url :
          {channelURL, QStringLiteral("_tarnwick/deleted"), QStringLiteral("_tarnwick/flagged"),
           QStringLiteral("_tarnwick/read"), QStringLiteral("_tarnwick/unread")})
@@ -265,7 +343,7 @@ void clsProfile::MarkAllRead(const QString &channelURL)
 {
     if (!m_Bank)
         return;
-    m_Bank->MarkAllRead(channelURL);
+    Mark({PendingMark::AllRead, channelURL, true});
     for (const QString &url : {channelURL, QStringLiteral("_tarnwick/read"),
                                QStringLiteral("_tarnwick/unread")})
         UpdateChannel(url);
@@ -352,6 +430,15 @@ void clsProfile::m_Bank_ChannelLoaded(const QString &url, bool newItems, const Q
           QStringLiteral("_tarnwick/read"), QStringLiteral("_tarnwick/unread"),
           QStringLiteral("_tarnwick/week"), QStringLiteral("_tarnwick/old")})
         UpdateChannel(u);
+}
+
+void clsProfile::m_Bank_BankMessage(const QString &text)
+{
+    // Shown once the bank's event has been answered: the server waits for it.
+    QTimer::singleShot(0, this, [text] {
+        if (IModelHost *host = IModelHost::Current())
+            host->ShowMessage(text);
+    });
 }
 
 void clsProfile::m_Bank_ChannelTimeOut(const QString &url)

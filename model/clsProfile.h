@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <memory>
+#include <vector>
 
 // One user's subscriptions: channels, groups and an item bank in the tarnloader server. It is
 // the main program's whole binding to the bank: every call goes through it, and it turns the
@@ -19,6 +20,9 @@ class clsProfile : public QObject
     Q_OBJECT
 
 public:
+    // How long a bank that could not be made again waits before the next try.
+    static constexpr int kRestartRetryMs = 5000;
+
     explicit clsProfile(QObject *parent = nullptr);
     ~clsProfile() override;
 
@@ -91,7 +95,24 @@ private:
     void m_Bank_ChannelTimeOut(const QString &url);
     void m_Bank_ChannelNodeList(const QString &url, const QString &nodeList);
     void m_Bank_ChannelDetails(const QString &url, qint16 index, const QString &value);
+    void m_Bank_BankMessage(const QString &text);
     void LoadNode(xml::Node node);
+    void ConnectBank();
+    // The server went away: a fresh one, the bank made again, counts asked for again, the
+    // waiting reloads and lost marks sent again and the queue resumed.
+    void RestartBank();
+    static QString StylesheetPath();
+
+    // A mark, kept when the server it was meant for went away before it arrived.
+    struct PendingMark
+    {
+        enum Kind { Read, Tag, Delete, AllRead } kind;
+        QString key; // item hash; channel address for AllRead
+        bool flag;
+        bool apply(ItemBankProxy &bank) const;
+    };
+    void Mark(PendingMark mark);
+    std::vector<PendingMark> m_PendingMarks;
 
     QString m_Name;
     bool m_Default = false;

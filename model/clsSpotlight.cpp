@@ -84,33 +84,33 @@ void clsSpotlight::m_Reloader_OnTimer()
 void clsSpotlight::objInet_StateChange(int state, const QString &newStamp)
 {
     if (state == 11) {
-        ReadDirectory();
+        ReadDirectory(QString());
     } else if (state == 12) {
         const bool unchanged = !newStamp.isEmpty() && newStamp == m_LastStamp
             && m_LastStamp != QLatin1String("-1");
-        if (!newStamp.isEmpty())
-            m_LastStamp = newStamp;
         if (!unchanged) {
-            ReadDirectory();
+            // The new stamp is kept only once the directory has been read, so a read that
+            // failed is tried again at the next check instead of being taken for unchanged.
+            ReadDirectory(newStamp);
             return;
         }
     }
     emit CheckDone();
 }
 
-void clsSpotlight::ReadDirectory()
+bool clsSpotlight::ReadDirectory(const QString &newStamp)
 {
     QPointer<clsSpotlight> self(this);
     clsOPML reader;
     reader.LoadOPML(DirectoryURL()); // the event loop runs meanwhile
     if (!self)
-        return;
+        return false;
     IModelHost *host = IModelHost::Current();
     clsProfile *profile = host ? host->CurrentProfile() : nullptr;
     RSSGroup *spotlight = profile ? profile->GetGroup(QStringLiteral("Spotlight")) : nullptr;
     if (!reader.Parsed() || !spotlight) {
         emit CheckDone();
-        return;
+        return false;
     }
     auto inDirectory = [&](const QString &url) {
         for (int i = reader.GetCount() - 1; i >= 0; --i) {
@@ -131,5 +131,8 @@ void clsSpotlight::ReadDirectory()
         if (!reader.GetURL(i).isEmpty())
             host->AddChannel(reader.GetURL(i), QStringLiteral("Spotlight"));
     }
+    if (!newStamp.isEmpty())
+        m_LastStamp = newStamp;
     emit CheckDone();
+    return true;
 }

@@ -43,7 +43,9 @@ signals:
 
 private:
     void objInet_StateChange(int state, const QString &newStamp);
-    void ReadDirectory();
+    // Reads and synchronises, then takes newStamp (when not empty) as the last stamp; false,
+    // and the stamp unchanged, when the directory could not be read.
+    bool ReadDirectory(const QString &newStamp);
 
     QString m_UserName;
     QString m_LastStamp;

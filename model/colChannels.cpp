@@ -66,10 +66,16 @@ void colChannels::Init(const QString &profileName)
 
 void colChannels::LoadXML()
 {
-    // A missing or unreadable file leaves the built-ins alone.
+    // A missing file leaves the built-ins alone; a damaged one is kept aside and what it
+    // still holds is taken. Until the file has been read it is never written.
+    m_Loaded = false;
     ModelText::LoadDocument(m_Document, FilePath(), this, [this](const xml::Document &doc) {
-        if (doc.parseError() == 0)
-            Walk(doc.documentElement());
+        const ModelText::Reading reading =
+            ModelText::Examine(doc, FilePath(), QStringLiteral("channel list of profile \"%1\"").arg(m_UserName));
+        if (reading.document)
+            Walk(reading.document->documentElement());
+        m_LeaveFile = reading.leaveFile;
+        m_Loaded = true;
         emit ChannelsLoaded();
     });
 }
@@ -85,6 +91,8 @@ void colChannels::Walk(xml::Node node)
     }
     auto channel = std::make_unique<RSSChannel>();
     channel->LoadChannel(node);
+    if (channel->URL().isEmpty())
+        return; // nothing to subscribe to (a damaged file can leave such an entry)
     if (channel->Expire > 0 && !Include::IsVirtualURL(channel->URL())) {
         if (IModelHost *host = IModelHost::Current())
             host->RemoveExpired(channel->URL(), channel->Expire);
@@ -104,6 +112,8 @@ void colChannels::Walk(xml::Node node)
 
 bool colChannels::SaveChannelXML()
 {
+    if (!m_Loaded || m_LeaveFile)
+        return false; // what the file holds is not in yet, or it must stay as it is
     xml::Document doc;
     xml::Node root = doc.setDocumentElement(doc.createElement("tarnwickchannels"));
     for (const auto &channel : m_Channels)

@@ -23,8 +23,11 @@ public:
     void Init(const QString &profileName);
     // Starts loading channels.xml; entries merge over the built-ins when it is read.
     void LoadXML();
-    // Writes channels.xml (through a temporary file); false when it could not be written.
+    // Writes channels.xml (through a temporary file); false when it could not be written, and
+    // when it must not be: before the file has been read in, or after a damaged file could
+    // not be moved aside.
     bool SaveChannelXML();
+    bool IsLoaded() const { return m_Loaded; }
     // Writes the subscribed channels (not the filters or the vendor's) as OPML to path.
     bool SaveOPML(const QString &path) const;
     void RequestAllStatus();
@@ -53,4 +56,6 @@ private:
     QString m_Folder;
     QString m_UserName;
     std::unique_ptr<xml::Document> m_Document;
+    bool m_Loaded = false;
+    bool m_LeaveFile = false;
 };

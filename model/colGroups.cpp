@@ -118,10 +118,16 @@ void colGroups::Init(const QString &profileName)
 
 void colGroups::LoadXML()
 {
-    // A missing or unreadable file leaves the built-in groups alone.
+    // A missing file leaves the built-in groups alone; a damaged one is kept aside and what it
+    // still holds is taken. Until the file has been read it is never written.
+    m_Loaded = false;
     ModelText::LoadDocument(m_Document, FilePath(), this, [this](const xml::Document &doc) {
-        if (doc.parseError() == 0)
-            Walk(doc.documentElement());
+        const ModelText::Reading reading = ModelText::Examine(
+            doc, FilePath(), QStringLiteral("group list of profile \"%1\"").arg(QDir(m_Folder).dirName()));
+        if (reading.document)
+            Walk(reading.document->documentElement());
+        m_LeaveFile = reading.leaveFile;
+        m_Loaded = true;
         emit GroupsLoaded();
     });
 }
@@ -137,6 +143,8 @@ void colGroups::Walk(xml::Node node)
     }
     auto group = std::make_unique<RSSGroup>();
     group->LoadGroup(node);
+    if (group->Name().isEmpty())
+        return; // a group without a name (a damaged file can leave one) cannot be shown
     for (const auto &existing : m_Groups) {
         if (existing->Name() == group->Name()) {
             existing->LoadGroup(node); // stored state and channels of a group already here
@@ -151,6 +159,8 @@ void colGroups::Walk(xml::Node node)
 
 bool colGroups::SaveGroupXML()
 {
+    if (!m_Loaded || m_LeaveFile)
+        return false; // what the file holds is not in yet, or it must stay as it is
     xml::Document doc;
     xml::Node root = doc.setDocumentElement(doc.createElement("tarnwickgroups"));
     for (const auto &group : m_Groups)

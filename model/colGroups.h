@@ -49,8 +49,11 @@ public:
 
     void Init(const QString &profileName);
     void LoadXML();
-    // Writes groups.xml through a temporary file; false when it could not be written.
+    // Writes groups.xml through a temporary file; false when it could not be written, and when
+    // it must not be: before the file has been read in, or after a damaged file could not be
+    // moved aside.
     bool SaveGroupXML();
+    bool IsLoaded() const { return m_Loaded; }
     int GroupCount() const { return int(m_Groups.size()); }
     RSSGroup *Group(const QString &key) const;
     RSSGroup *Group(int position) const;
@@ -76,4 +79,6 @@ private:
     std::vector<std::unique_ptr<RSSGroup>> m_Groups;
     QString m_Folder;
     std::unique_ptr<xml::Document> m_Document;
+    bool m_Loaded = false;
+    bool m_LeaveFile = false;
 };

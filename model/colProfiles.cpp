@@ -27,15 +27,41 @@ int colProfiles::IndexOf(const QString &key) const
 
 void colProfiles::Init()
 {
+    m_Loaded = false;
     ModelText::LoadDocument(m_Document, FilePath(), this, [this](const xml::Document &doc) {
-        if (doc.parseError() != 0) {
+        const ModelText::Reading reading =
+            ModelText::Examine(doc, FilePath(), QStringLiteral("profile list"));
+        m_LeaveFile = reading.leaveFile;
+        m_Loaded = true;
+        if (!reading.document && !reading.damaged()) {
             if (IModelHost *host = IModelHost::Current())
                 host->PopupInfo(QStringLiteral("Error Reading Profiles.XML File !!!"));
             return;
         }
-        Walk(doc.documentElement());
+        if (reading.document)
+            Walk(reading.document->documentElement());
+        // A damaged list is made whole again from the profile folders it no longer names.
+        if (reading.damaged())
+            AddProfileFolders();
         emit ProfilesLoaded();
     });
+}
+
+void colProfiles::AddProfileFolders()
+{
+    const QDir profiles(QFileInfo(FilePath()).path());
+    const auto folders = profiles.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QFileInfo &folder : folders) {
+        const QString name = folder.fileName();
+        const QDir dir(folder.filePath());
+        const bool holdsProfile = dir.exists(QStringLiteral("channels.xml"))
+            || dir.exists(QStringLiteral("groups.xml")) || dir.exists(QStringLiteral("items.xml"));
+        if (!holdsProfile || !IsValidName(name) || IndexOf(name) >= 0)
+            continue;
+        auto profile = std::make_unique<clsProfile>(this);
+        profile->setName(name);
+        m_Profiles.push_back(std::move(profile));
+    }
 }
 
 void colProfiles::Walk(xml::Node node)
@@ -60,12 +86,16 @@ void colProfiles::Walk(xml::Node node)
 
 bool colProfiles::SaveAllXML()
 {
-    xml::Document doc;
-    xml::Node root = doc.setDocumentElement(doc.createElement("tarnwickprofiles"));
-    for (const auto &profile : m_Profiles)
-        root.appendChild(profile->SaveXML(doc));
-    QDir().mkpath(QFileInfo(FilePath()).path());
-    const bool saved = doc.save(FilePath(), false);
+    // Never before the list has been read in: an empty collection is not an empty list.
+    bool saved = false;
+    if (m_Loaded && !m_LeaveFile) {
+        xml::Document doc;
+        xml::Node root = doc.setDocumentElement(doc.createElement("tarnwickprofiles"));
+        for (const auto &profile : m_Profiles)
+            root.appendChild(profile->SaveXML(doc));
+        QDir().mkpath(QFileInfo(FilePath()).path());
+        saved = doc.save(FilePath(), false);
+    }
     for (const auto &profile : m_Profiles) {
         profile->SaveGroupXML();
         profile->SaveChannelXML();

@@ -21,8 +21,10 @@ public:
     // Starts loading the profile list; ProfilesLoaded follows when it could be read.
     void Init();
     // Writes the profile list (through a temporary file), then the active profile's groups and
-    // channels. false when the profile list could not be written.
+    // channels. The list is written only once it has been read in (and never over a damaged
+    // file that could not be moved aside); false when it was not written.
     bool SaveAllXML();
+    bool IsLoaded() const { return m_Loaded; }
     int UserCount() const { return int(m_Profiles.size()); }
     // The first default profile; without one the first profile becomes the default.
     clsProfile *GetDefaultUser();
@@ -42,8 +44,12 @@ signals:
 
 private:
     void Walk(xml::Node node);
+    // Profiles whose folders hold a profile's documents but which the list does not name.
+    void AddProfileFolders();
     int IndexOf(const QString &key) const;
 
     std::vector<std::unique_ptr<clsProfile>> m_Profiles;
     std::unique_ptr<xml::Document> m_Document;
+    bool m_Loaded = false;
+    bool m_LeaveFile = false;
 };

@@ -58,4 +58,6 @@ struct RecordingHost : IModelHost
     }
     void PopupInfo(const QString &text) override { popups << text; }
     void ShowMessage(const QString &text) override { messages << text; }
+    int restarts = 0;
+    void BankRestarted() override { ++restarts; }
 };

@@ -15,6 +15,10 @@ namespace {
 
 const QString kXsl = QStringLiteral(TARNWICK_TEST_DATA "/passthrough.xsl");
 const QByteArray kStamp = "Fri, 20 Nov 2026 09:31:00 GMT";
+const QByteArray kOneStoredItem =
+    "<itembank version=\"1\"><item channel=\"http://127.0.0.1:1/other\" date=\"01 Dec 2026\" "
+    "time=\"10:00:00\"><title>kept</title><read>false</read><flag>false</flag>"
+    "<delete>false</delete><hash>0123456789ABCDEF0123456789ABCDEF</hash></item></itembank>";
 
 QByteArray feedFile()
 {
@@ -48,7 +52,16 @@ struct Bank
     clsItemBank bank;
     QSignalSpy loaded {&bank, &clsItemBank::ChannelLoaded};
     QSignalSpy timedOut {&bank, &clsItemBank::ChannelTimeOut};
-    explicit Bank(const QString &xsl = kXsl) { bank.Init(dir.path(), xsl); }
+    // stored: an item store to start from (a store with items trusts the stamps it is given).
+    explicit Bank(const QString &xsl = kXsl, const QByteArray &stored = {})
+    {
+        if (!stored.isEmpty()) {
+            QFile file(dir.filePath("items.xml"));
+            if (file.open(QIODevice::WriteOnly))
+                file.write(stored);
+        }
+        bank.Init(dir.path(), xsl);
+    }
     int reports() const { return int(loaded.size() + timedOut.size()); }
     bool waitReports(int n, int ms = 15000)
     {
@@ -67,6 +80,7 @@ private slots:
     void documentsThatCannotBeUsed();
     void fileAddressesAreReadDirectly();
     void queueFetchesReportsAndSavesOnce();
+    void emptyStoreFetchesInFull();
     void refreshPauseAndKill();
     void badDocumentsLeaveTheStoreAlone();
     void lateDocumentAfterTimeOutIsIgnored();
@@ -144,7 +158,8 @@ void TestFetch::queueFetchesReportsAndSavesOnce()
         server.route("/f" + QByteArray::number(i)) = {200, smallFeed("feed" + QByteArray::number(i)), {}};
     server.route("/same") = {200, feedFile(), {{"Last-Modified", kStamp}}};
 
-    Bank b;
+    Bank b(kXsl, kOneStoredItem);
+    QVERIFY(QTest::qWaitFor([&] { return b.bank.IsStoreReady(); }, 3000));
     QElapsedTimer clock;
     clock.start();
     for (int i = 0; i < 5; ++i)
@@ -155,7 +170,7 @@ void TestFetch::queueFetchesReportsAndSavesOnce()
     QVERIFY(b.waitReports(6));
     QVERIFY(clock.elapsed() >= 500);
     QCOMPARE(b.timedOut.size(), 0);
-    QCOMPARE(b.bank.Count(), 5);
+    QCOMPARE(b.bank.Count(), 6);
     QStringList unchanged;
     for (const auto &report : b.loaded)
         if (!report[1].toBool())
@@ -164,10 +179,27 @@ void TestFetch::queueFetchesReportsAndSavesOnce()
 
     // The store is written once, when the queue has run empty.
     const QString store = b.dir.filePath("items.xml");
-    QVERIFY(QTest::qWaitFor([&] { return QFile::exists(store); }, 3000));
     xml::Document saved;
-    QVERIFY(saved.load(store));
-    QCOMPARE(saved.documentElement().childCount(), 5);
+    QTRY_COMPARE_WITH_TIMEOUT((saved.load(store), saved.documentElement().childCount()), 6, 3000);
+}
+
+void TestFetch::emptyStoreFetchesInFull()
+{
+    // A store that starts empty (here: none at all) has none of the items the stamps the main
+    // program holds stand for: each channel's first fetch loads the document whatever its stamp.
+    LocalHttpServer server;
+    server.route("/same") = {200, feedFile(), {{"Last-Modified", kStamp}}};
+    Bank b;
+    b.bank.LoadChannel(server.url("/same"), kStamp, "Same", 0, {});
+    QVERIFY(b.waitReports(1));
+    QCOMPARE(server.count("GET", "/same"), 1);
+    QCOMPARE(b.loaded[0][1].toBool(), true);
+    QCOMPARE(b.bank.Count(), 30);
+    // Once fetched, the stamp stands again: the HEAD answer alone.
+    b.bank.LoadChannel(server.url("/same"), kStamp, "Same", 0, {});
+    QVERIFY(b.waitReports(2));
+    QCOMPARE(server.count("GET", "/same"), 1);
+    QCOMPARE(b.loaded[1][1].toBool(), false);
 }
 
 void TestFetch::refreshPauseAndKill()

@@ -4,6 +4,8 @@
 #include "XdgAutostart.h"
 
 #include <QDir>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -33,6 +35,7 @@ private slots:
     void settingsRoundTrip();
     void settingsSectionsAndDefaults();
     void startupListIsTheAutostartEntry();
+    void autostartEntryStartsAnOddlyNamedProgram();
     void channelIdentifiers();
     void addressTests();
     void textAndColour_data();
@@ -129,7 +132,7 @@ void TestInclude::startupListIsTheAutostartEntry()
     QVERIFY(s.SaveSetting(run, "Tarnwick", "/usr/bin/tarnwick"));
     const QString entry = m_Config.path() + "/autostart/tarnwick.desktop";
     QVERIFY(QFile::exists(entry));
-    QVERIFY(testsupport::readFile(entry).contains("Exec=/usr/bin/tarnwick"));
+    QVERIFY(testsupport::readFile(entry).contains("Exec=\"/usr/bin/tarnwick\""));
     QCOMPARE(s.GetSetting(run, "Tarnwick", "none"), QStringLiteral("/usr/bin/tarnwick"));
     QVERIFY(s.DeleteSetting(run, "Tarnwick"));
     QVERIFY(!QFile::exists(entry));
@@ -138,6 +141,47 @@ void TestInclude::startupListIsTheAutostartEntry()
     s.setCompany({});
     s.setAppName({});
     QVERIFY(!QFile::exists(m_Config.path() + "/Microsoft/Windows.conf"));
+}
+
+void TestInclude::autostartEntryStartsAnOddlyNamedProgram()
+{
+    // A program path with blanks, quotes, "$" and a backslash, started by the desktop's own
+    // reader of the entry (GLib's, through gio). GLib looks for the program under its still
+    // escaped name before it starts it, so a "%" in the path (written "%%") is checked only
+    // by reading the entry back.
+    CRegSettings &s = Include::Settings();
+    s.setCompany("Microsoft");
+    s.setAppName("Windows");
+    const QString run = "CurrentVersion\\Run";
+    const QString percent = "/opt/100% sure/tarnwick";
+    QVERIFY(s.SaveSetting(run, "Tarnwick", percent));
+    const QString entry = m_Config.path() + "/autostart/tarnwick.desktop";
+    QVERIFY(testsupport::readFile(entry).contains("Exec=\"/opt/100%% sure/tarnwick\"\n"));
+    QCOMPARE(s.GetSetting(run, "Tarnwick", "none"), percent);
+
+    QTemporaryDir dir;
+    const QString folder = dir.filePath("my apps");
+    QVERIFY(QDir().mkpath(folder));
+    const QString program = folder + "/tarn \"wick\" $HOME \\ 'x'";
+    const QString marker = dir.filePath("started");
+    QFile script(program);
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\ntouch \"" + marker.toUtf8() + "\"\n");
+    script.close();
+    QVERIFY(script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+    QVERIFY(s.SaveSetting(run, "Tarnwick", program));
+    QCOMPARE(s.GetSetting(run, "Tarnwick", "none"), program);
+    s.setCompany({});
+    s.setAppName({});
+
+    const QString gio = QStandardPaths::findExecutable("gio");
+    if (gio.isEmpty())
+        QSKIP("gio (libglib2.0-bin) is not installed");
+    QProcess launch;
+    launch.start(gio, {"launch", entry});
+    QVERIFY(launch.waitForFinished(10000));
+    QVERIFY2(launch.exitCode() == 0, launch.readAllStandardError().constData());
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(marker), 10000);
 }
 
 void TestInclude::channelIdentifiers()
@@ -221,7 +265,16 @@ void TestInclude::soundsAndAddresses()
 
     Include::OpenURL("http");
     Include::OpenURL("https://127.0.0.1/page");
-    QCOMPARE(desktop.opened, QStringList{"https://127.0.0.1/page"});
+    // Only web addresses reach the desktop, however the scheme is written.
+    for (const char *refused : {"file:///etc/passwd", "/etc/passwd", "javascript:alert(1)",
+                                " JaVa\tScRipt:alert(1)", "data:text/html,<b>x</b>", "vbscript:x",
+                                "ssh://host/x", "smb://host/share", "~/secret"})
+        Include::OpenURL(refused);
+    Include::OpenURL("mailto:someone@example.com");
+    Include::OpenURL("ftp://127.0.0.1/pub");
+    Include::OpenURL("example.com/news");
+    QCOMPARE(desktop.opened, (QStringList{"https://127.0.0.1/page", "mailto:someone@example.com",
+                                          "ftp://127.0.0.1/pub", "example.com/news"}));
     Include::SetTickSource({});
     DesktopServices::Install(nullptr);
 }
@@ -240,6 +293,17 @@ void TestInclude::appFolderIsSeeded()
     QVERIFY(Include::SeedAppFolder(installed.path()));
     QCOMPARE(testsupport::readFile(m_Home.filePath("skins/Basalt/skin.txt")), QByteArray("installed skin"));
     QCOMPARE(testsupport::readFile(m_Home.filePath("tarnns.xsl")), QByteArray("my own xsl"));
+    // A newer version replaces copies the user never changed, and only those.
+    testsupport::writeFile(installed.filePath("skins/Basalt/skin.txt"), "newer skin");
+    QFile::setPermissions(installed.filePath("tarnns.xsl"), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    testsupport::writeFile(installed.filePath("tarnns.xsl"), "newer xsl");
+    QVERIFY(Include::SeedAppFolder(installed.path()));
+    QCOMPARE(testsupport::readFile(m_Home.filePath("skins/Basalt/skin.txt")), QByteArray("newer skin"));
+    QCOMPARE(testsupport::readFile(m_Home.filePath("tarnns.xsl")), QByteArray("my own xsl"));
+    testsupport::writeFile(m_Home.filePath("skins/Basalt/skin.txt"), "my own skin");
+    testsupport::writeFile(installed.filePath("skins/Basalt/skin.txt"), "newest skin");
+    QVERIFY(Include::SeedAppFolder(installed.path()));
+    QCOMPARE(testsupport::readFile(m_Home.filePath("skins/Basalt/skin.txt")), QByteArray("my own skin"));
     // What a build ships is complete enough to start with.
     QVERIFY(Include::SeedAppFolder());
     for (const char *f : {"profiles/profiles.xml", "help.xml", "tarn.opml"})

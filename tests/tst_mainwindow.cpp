@@ -306,7 +306,7 @@ private slots:
         QSignalSpy quitting(qApp, &QCoreApplication::aboutToQuit);
         const qint32 stored = w.CurrentProfile()->ItemCount();
         w.Item("mnuTrayExit")->trigger();
-        QCOMPARE(exited.size(), 1);
+        QTRY_COMPARE(exited.size(), 1);
         QVERIFY(w.CurrentProfile() == nullptr);
         const QString folder = m_Home.filePath("profiles/anna/");
         const QByteArray profiles = readFile(m_Home.filePath("profiles/profiles.xml"));

@@ -20,6 +20,10 @@ TickerWindows::TickerWindows(frmMain *main) : QObject(main), m_Main(main)
             m_Ticker->SetList(list);
     };
     w.tickerSettings = [this] { ShowSettings(); };
+    w.tickerReload = [this] {
+        if (m_Ticker)
+            m_Ticker->ResetList();
+    };
     w.tickerBrowser = [this] {
         if (m_Ticker)
             m_Ticker->OpenExtern();
@@ -29,21 +33,28 @@ TickerWindows::TickerWindows(frmMain *main) : QObject(main), m_Main(main)
 TickerWindows::~TickerWindows()
 {
     delete m_Ticker.data();
+    delete m_Closing.data();
 }
 
 void TickerWindows::Show(bool on)
 {
     if (!on) {
-        if (m_Ticker) {
-            m_Ticker->close();
-            delete m_Ticker.data(); // with its preview and its docking strip, now
+        // Closing gives back the docking strip and closes the preview at once; the window
+        // itself goes from the event loop, since this may be its own button's handler.
+        if (frmTicker *ticker = m_Ticker) {
+            m_Ticker = nullptr;
+            m_Closing = ticker;
+            ticker->close();
         }
         return;
     }
     if (!m_Ticker) {
-        m_Ticker = new frmTicker;
+        frmTicker *ticker = new frmTicker;
+        m_Ticker = ticker;
         // Closed from its own button or by ending a new-items run: the menus follow.
-        connect(m_Ticker, &frmTicker::Closed, m_Main, [this] {
+        connect(ticker, &frmTicker::Closed, m_Main, [this, ticker] {
+            if (m_Ticker == ticker)
+                m_Ticker = nullptr; // it deletes itself once closed: no longer loaded
             for (const char *name : {"mnuFileTicker", "mnuTrayTicker"})
                 if (QAction *item = m_Main->Item(QLatin1String(name)))
                     item->setChecked(false);

@@ -23,4 +23,5 @@ public:
 private:
     frmMain *m_Main;
     QPointer<frmTicker> m_Ticker;
+    QPointer<frmTicker> m_Closing; // closed, waiting for the event loop to delete it
 };

@@ -20,6 +20,7 @@
 #include <QSaveFile>
 #include <QScreen>
 #include <QWebEnginePage>
+#include <QWebEngineScript>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
@@ -64,6 +65,9 @@ frmTickerView::frmTickerView(frmTicker *ticker)
     m_Page = new TickerViewPage(m_Web);
     m_Web->setPage(m_Page);
     QWebEngineSettings *settings = m_Page->settings();
+    // The page is one feed item: no script runs in it and it reaches no other file.
+    settings->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
+    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
     settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
     settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
     settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
@@ -101,8 +105,7 @@ void frmTickerView::ShowItem(xml::Node item)
     xml::Node root = m_Item->setDocumentElement(m_Item->createElement("channel"));
     root.appendChild(item.cloneInto(*m_Item, true));
     // The item's markup is untrusted, as in the viewer.
-    if (xml::Node description = Item().firstChildElement("description"))
-        description.setText(ViewerLogic::SanitizeItemHtml(description.text()));
+    ViewerLogic::SanitizeItem(Item());
     if (!skin.TickerStylesheet())
         skin.GetXSLTicker();
     const xml::Stylesheet *stylesheet = skin.TickerStylesheet();
@@ -139,7 +142,9 @@ void frmTickerView::webView_LoadFinished(bool ok)
 {
     if (!ok)
         return;
-    m_Page->runJavaScript(QStringLiteral("document.body ? document.body.scrollHeight : 0"), [this](const QVariant &v) {
+    // Measured from the program's own script world, which runs while the page's may not.
+    m_Page->runJavaScript(QStringLiteral("document.body ? document.body.scrollHeight : 0"),
+                          QWebEngineScript::ApplicationWorld, [this](const QVariant &v) {
         const frmTarnSkin &skin = frmTarnSkin::Instance();
         m_Target = qBound(kMinHeight, v.toInt() + skin.FrameNSize(kKind) + skin.FrameSSize(kKind), kMaxHeight);
         if (!tmrIEShowHide.isActive() && !m_Hiding)

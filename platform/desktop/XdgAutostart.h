@@ -7,10 +7,15 @@
 namespace XdgAutostart {
 
 QString EntryPath(const QString &name);
-// The entry's command (its Exec line) when the entry exists.
+// The program an entry starts (its Exec line, unquoted) when the entry exists.
 bool Read(const QString &name, QString *command);
-// Creates or replaces the entry, through a temporary file.
-bool Write(const QString &name, const QString &command);
+// Creates or replaces the entry that starts program, through a temporary file.
+bool Write(const QString &name, const QString &program);
+
+// The Exec value that starts program, quoted as the desktop entry specification asks (blanks,
+// quotes, "$", "%" and backslashes in the path included), and back.
+QString QuoteExec(const QString &program);
+QString UnquoteExec(const QString &value);
 // Removes the entry; true when it is gone.
 bool Remove(const QString &name);
 

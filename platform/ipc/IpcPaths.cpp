@@ -3,21 +3,46 @@
 #include <QDir>
 #include <QFile>
 
+#include <cerrno>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace IpcPaths {
+namespace {
+
+// A folder the sockets may live in: a real folder (not a link), owned by this user and
+// reachable by nobody else. Made so when missing; anything else found there is refused, since
+// another user could have placed it to catch the program's calls.
+bool PrivateFolder(const QString &path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
+        return false;
+    struct stat info = {};
+    if (::lstat(native.constData(), &info) != 0)
+        return false;
+    return S_ISDIR(info.st_mode) && info.st_uid == ::getuid() && (info.st_mode & 077) == 0;
+}
+
+} // namespace
 
 QString RuntimeFolder()
 {
     QString base = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (base.isEmpty() || !QFileInfo(base).isDir())
-        base = QDir::tempPath() + QStringLiteral("/tarnwick-%1").arg(getuid());
+    if (base.isEmpty() || !QFileInfo(base).isDir()) {
+        // No session folder: one of our own in the shared temporary folder, which must be ours
+        // alone.
+        base = QDir::tempPath() + QStringLiteral("/tarnwick-%1").arg(::getuid());
+        if (!PrivateFolder(base))
+            return {};
+    }
     const QString folder = base + QStringLiteral("/tarnwick");
     if (!QDir().mkpath(folder))
         return {};
-    // Private to the user, whatever it was before.
+    // The session folder is the user's own; what is below it is made private, whatever it was.
     if (!QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                           | QFileDevice::ExeOwner))
+                                           | QFileDevice::ExeOwner)
+        || !PrivateFolder(folder))
         return {};
     return folder;
 }

@@ -187,6 +187,8 @@ void ItemBankProxy::RaiseEvent(const IpcMessage &e)
         emit ChannelNodeList(s(0), s(1));
     else if (e.name == QLatin1String("ChannelDetails") && a.size() == 3)
         emit ChannelDetails(s(0), a[1].value<qint16>(), s(2));
+    else if (e.name == QLatin1String("BankMessage") && a.size() == 1)
+        emit BankMessage(s(0));
 }
 
 bool ItemBankProxy::LoadXML() { return Done("LoadXML", {}); }

@@ -61,6 +61,8 @@ signals:
     void ChannelTimeOut(const QString &sURL);
     void ChannelNodeList(const QString &sURL, const QString &sNL);
     void ChannelDetails(const QString &sURL, qint16 lIndex, const QString &sValue);
+    // A message the bank has for the user (a store that could not be read, and where it went).
+    void BankMessage(const QString &sText);
     void ServerLost();
 
 private:

@@ -3,7 +3,9 @@
 #include "XmlGuard.h"
 #include "XmlHandles.h"
 
+#include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QPointer>
 #include <QSaveFile>
 #include <QUrl>
@@ -145,6 +147,27 @@ bool Document::loadXML(const QByteArray &utf8)
     return takeParsed(std::move(doc), ctxt.get());
 }
 
+bool Document::loadRecovering(const QString &path)
+{
+    ++m_LoadGeneration;
+    m_Url = path;
+    QFile file(toLocalPath(path));
+    ParserCtxtPtr ctxt(xmlNewParserCtxt());
+    if (!ctxt || !file.open(QIODevice::ReadOnly)) {
+        setParsed(nullptr, XML_IO_LOAD_ERROR, QStringLiteral("cannot open %1").arg(path));
+        return false;
+    }
+    const QByteArray url = toLocalPath(path).toUtf8();
+    DocPtr doc(xmlCtxtReadIO(ctxt.get(), readFromQFile, closeNothing, &file, url.constData(),
+                             nullptr, parseOptions() | XML_PARSE_RECOVER));
+    if (!doc || !xmlDocGetRootElement(doc.get())) {
+        setParsed(nullptr, lastErrorCode(ctxt.get()), lastErrorText(ctxt.get()));
+        return false;
+    }
+    setParsed(doc.release(), 0, QString());
+    return true;
+}
+
 bool Document::save(const QString &path, bool declaration) const
 {
     if (!m_Doc)
@@ -230,6 +253,15 @@ void Document::adopt(DocPtr doc)
 {
     ++m_LoadGeneration;
     setParsed(doc.release(), 0, QString());
+}
+
+QString setAsideDamaged(const QString &path)
+{
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString aside = QStringLiteral("%1.damaged-%2").arg(path, stamp);
+    for (int n = 2; QFileInfo::exists(aside); ++n)
+        aside = QStringLiteral("%1.damaged-%2-%3").arg(path, stamp).arg(n);
+    return QFile::rename(path, aside) ? aside : QString();
 }
 
 } // namespace xml

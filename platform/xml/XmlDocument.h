@@ -43,6 +43,9 @@ public:
     // Parses text. Returns success; parseError() tells the same.
     bool loadXML(const QByteArray &utf8);
     bool loadXML(const QString &text) { return loadXML(text.toUtf8()); }
+    // Synchronous and lenient: keeps whatever elements a damaged file still yields (a
+    // truncated or partly overwritten document). true when a root element could be had.
+    bool loadRecovering(const QString &path);
 
     // Writes the whole document to a temporary file beside path and renames it into place,
     // so an interrupted save never leaves a half-written file. Returns success.
@@ -102,5 +105,10 @@ private:
     QString m_Url;
     quint64 m_LoadGeneration = 0;
 };
+
+// Moves a file that exists but cannot be used aside, to "<path>.damaged-YYYYMMDD-HHMMSS" (a
+// counter added when that name is taken), so that nothing is ever saved over it. Returns the
+// new path; empty when it could not be moved.
+QString setAsideDamaged(const QString &path);
 
 } // namespace xml

@@ -37,7 +37,12 @@ void Walk(xmlNodePtr node, const QUrl &base, QList<FoundChannel> &found, QSet<QS
             if (!href.isEmpty()) {
                 const QUrl url = base.isValid() ? base.resolved(QUrl(href)) : QUrl(href);
                 const QString address = url.isValid() ? url.toString() : href;
-                if (!seen.contains(address)) {
+                // Only a channel on the web is offered: a page cannot make the user subscribe
+                // to a local file or hand an address to some other program.
+                const QString scheme = url.scheme().toLower();
+                const bool web = url.isValid()
+                    && (scheme == QLatin1String("http") || scheme == QLatin1String("https"));
+                if (web && !seen.contains(address)) {
                     seen.insert(address);
                     found.append({Attribute(n, "title"), address});
                 }

@@ -11,6 +11,7 @@
 #include "Vendor.h"
 #include "clsProfile.h"
 #include "colGroups.h"
+#include "clsOPML.h"
 #include "colProfiles.h"
 #include "frmAbout.h"
 #include "frmAddChannel.h"
@@ -37,6 +38,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QThread>
 #include <QWindow>
 
 #include <utility>
@@ -282,7 +284,7 @@ void frmMain::ConnectProfile(clsProfile *profile)
 
 void frmMain::tmrOneShot_Timer()
 {
-    if (m_ExitRequested) {
+    if (m_ExitRequested && m_ExitDone) {
         tmrOneShot.stop();
         close();
         hide();
@@ -361,8 +363,37 @@ bool frmMain::RunExitSequence()
 void frmMain::ExitProgram()
 {
     m_ExitRequested = true;
+    if (m_ExitQueued)
+        return;
+    m_ExitQueued = true;
+    QTimer::singleShot(0, this, &frmMain::ExitWhenIdle);
+}
+
+void frmMain::ExitWhenIdle()
+{
+    // The exit sequence takes windows, profiles and banks away. It runs from the event loop
+    // itself, never inside a dialog, a menu or a wait for the server whose caller would go on
+    // with what was taken away: those are asked to end first.
+    if (QThread::currentThread()->loopLevel() > 1) {
+        EndWaits();
+        QTimer::singleShot(20, this, &frmMain::ExitWhenIdle);
+        return;
+    }
     RunExitSequence();
     tmrOneShot.start(500);
+}
+
+void frmMain::EndWaits()
+{
+    if (QWidget *popup = QApplication::activePopupWidget())
+        popup->close();
+    if (QWidget *modal = QApplication::activeModalWidget()) {
+        if (auto *dialog = qobject_cast<QDialog *>(modal))
+            dialog->reject();
+        else
+            modal->close();
+    }
+    clsOPML::EndWaits();
 }
 
 // ---- The tree ------------------------------------------------------------------------------
@@ -1442,6 +1473,8 @@ bool frmMain::IsViewerLoaded(const RSSChannel *channel) const
 
 void frmMain::OpenViewer(RSSChannel *channel, bool minimised)
 {
+    if (Ending())
+        return; // nothing opens while the program ends
     if (m_Windows.openViewer)
         m_Windows.openViewer(channel, minimised);
 }
@@ -1458,18 +1491,24 @@ bool frmMain::IsTickerLoaded() const
 
 void frmMain::ShowTickerNewItems()
 {
+    if (Ending())
+        return;
     if (m_Windows.tickerNewItems)
         m_Windows.tickerNewItems();
 }
 
 void frmMain::TickerSetList(const QString &nodeList)
 {
+    if (Ending())
+        return;
     if (m_Windows.tickerSetList)
         m_Windows.tickerSetList(nodeList);
 }
 
 void frmMain::ViewerSetList(RSSChannel *channel, const QString &nodeList, qint32 count)
 {
+    if (Ending())
+        return;
     if (m_Windows.viewerSetList)
         m_Windows.viewerSetList(channel, nodeList, count);
 }
@@ -1497,5 +1536,16 @@ void frmMain::PopupInfo(const QString &text)
 
 void frmMain::ShowMessage(const QString &text)
 {
+    if (Ending())
+        return;
     Include::MsgBox(text);
+}
+
+void frmMain::BankRestarted()
+{
+    PopupInfo(tr("The item server stopped; a new one took over and goes on fetching."));
+    if (m_Windows.reloadViewerLists)
+        m_Windows.reloadViewerLists();
+    if (IsTickerLoaded() && m_Windows.tickerReload)
+        m_Windows.tickerReload();
 }

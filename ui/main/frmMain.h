@@ -87,11 +87,14 @@ public:
     void TickerToggle();
     // The ticker menu's Close Ticker Bar.
     void CloseTicker() { mnuTickerClose_Click(); }
-    // The tray menu's Exit: the exit sequence, then the process ends.
+    // The tray menu's Exit: the exit sequence (from the event loop, once no dialog, menu or
+    // wait is open), then the process ends.
     void ExitProgram();
     // The exit sequence without ending the event loop; true once it has run.
     bool RunExitSequence();
     bool Exiting() const { return m_ExitDone; }
+    // Exit has been asked for or has run: nothing opens any more.
+    bool Ending() const { return m_ExitRequested || m_ExitDone; }
     void cmdWinFrame_Click();
     bool FrameHidden() const { return m_FrameHidden; }
     void SetSkinChanged() { m_SkinChanged = true; }
@@ -140,6 +143,7 @@ public:
     void AddChannel(const QString &url, const QString &groupName) override;
     void PopupInfo(const QString &text) override;
     void ShowMessage(const QString &text) override;
+    void BankRestarted() override;
 
     // Windows that later parts of the program provide (the item viewer, the ticker, the
     // properties, preferences and search windows) plug in here; until then the commands
@@ -160,6 +164,8 @@ public:
         std::function<bool()> isPropertiesLoaded;
         std::function<void()> preferences;
         std::function<void()> unloadDialogs;
+        std::function<void()> reloadViewerLists; // each open viewer asks for its list again
+        std::function<void()> tickerReload;      // the ticker starts a fresh list
     };
     Windows &windows() { return m_Windows; }
 
@@ -193,6 +199,9 @@ private:
     bool EnsureProfile();
     void ConnectProfile(clsProfile *profile);
     void tmrOneShot_Timer();
+    void ExitWhenIdle();
+    // Ends open menus, dialogs and document waits, so the exit sequence can run.
+    void EndWaits();
     void tmrMousePointer_Timer();
     void m_Reloader_OnTimer();
     void LoadUpdatePage();
@@ -242,6 +251,7 @@ private:
     bool m_SkinChanged = false;
     bool m_IconAdded = false;
     bool m_ExitRequested = false;
+    bool m_ExitQueued = false;
     bool m_ExitDone = false;
     bool m_Description = true;
     bool m_ShowHelpRequest = false;

@@ -1,5 +1,6 @@
 #include "ViewerLogic.h"
 
+#include "Include.h"
 #include "ModelText.h"
 
 #include <QByteArray>
@@ -100,14 +101,13 @@ const QSet<QByteArray> kAddresses = {"href", "src", "action", "formaction", "bac
 
 bool SafeAddress(const QByteArray &element, const QByteArray &attribute, const QString &raw)
 {
+    if (Include::IsWebAddress(raw))
+        return true;
     // Browsers skip blanks and control characters in a scheme: so must the check.
     QString value;
     for (const QChar c : raw)
         if (c.unicode() > 0x20)
             value += c.toLower();
-    if (value.startsWith(QLatin1String("http:")) || value.startsWith(QLatin1String("https:"))
-        || value.startsWith(QLatin1String("mailto:")) || value.startsWith(QLatin1String("ftp:")))
-        return true;
     // Pictures may be inline data; nothing else may.
     return element == "img" && attribute == "src" && value.startsWith(QLatin1String("data:image/"))
         && !value.startsWith(QLatin1String("data:image/svg"));
@@ -160,6 +160,19 @@ void Clean(xmlNodePtr node)
 }
 
 } // namespace
+
+void SanitizeItem(xml::Node item)
+{
+    if (xml::Node description = item.firstChildElement("description"))
+        description.setText(SanitizeItemHtml(description.text()));
+    // The item's own address becomes a link in the page: only a web address may.
+    for (xml::Node field = item.firstChild(); field; field = field.nextSibling()) {
+        const QString name = field.nodeName();
+        if (field.isElement() && (name == QLatin1String("link") || name == QLatin1String("comments"))
+            && !Include::IsWebAddress(field.text()))
+            field.setText(QString());
+    }
+}
 
 QString SanitizeItemHtml(const QString &html)
 {

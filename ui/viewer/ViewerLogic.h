@@ -1,5 +1,7 @@
 #pragma once
 
+#include "XmlNode.h"
+
 #include <QString>
 
 #include <optional>
@@ -34,6 +36,10 @@ QString ShowChannelTitles(const QString &page);
 // objects, and only web addresses (http, https, mailto, ftp; data: for pictures) in links and
 // sources. Returns markup that is safe to place into the page.
 QString SanitizeItemHtml(const QString &html);
+// An item of a list, made fit for a page: its description cleaned (SanitizeItemHtml), and its
+// link and comments address emptied unless it is a web address (a javascript: or file: link
+// would run in, or reach out of, the page).
+void SanitizeItem(xml::Node item);
 
 // HTML Tidy with the configuration file and the error file, as the page is cleaned before it
 // is shown. tidied is false (and text the page unchanged) when a step failed.

@@ -36,6 +36,11 @@ ViewerWindows::ViewerWindows(frmMain *main) : QObject(main), m_Main(main)
     w.isPropertiesLoaded = [this] { return !m_Properties.isNull(); };
     w.preferences = [this] { ShowPreferences(); };
     w.unloadDialogs = [this] { UnloadDialogs(); };
+    w.reloadViewerLists = [this] {
+        for (const auto &viewer : std::as_const(m_Viewers))
+            if (viewer)
+                viewer->LoadNodeList();
+    };
 }
 
 ViewerWindows::~ViewerWindows()

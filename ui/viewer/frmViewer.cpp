@@ -29,6 +29,8 @@
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
+#include <memory>
+
 namespace {
 
 constexpr int kKind = 1; // the skin's window kind of item viewers
@@ -235,11 +237,8 @@ void frmViewer::SetList(const QString &list, qint32 allCount)
     }
     // Item markup is cleaned before the stylesheet places it into the page unescaped.
     for (xml::Node item = doc->documentElement().firstChild(); item; item = item.nextSibling()) {
-        if (!item.isElement())
-            continue;
-        xml::Node description = item.firstChildElement("description");
-        if (description)
-            description.setText(ViewerLogic::SanitizeItemHtml(description.text()));
+        if (item.isElement())
+            ViewerLogic::SanitizeItem(item);
     }
     const xml::Stylesheet *stylesheet = frmTarnSkin::Instance().ViewerStylesheet();
     const std::optional<QByteArray> page = stylesheet ? stylesheet->transformToText(*doc) : std::nullopt;
@@ -329,18 +328,28 @@ void frmViewer::ApplySearch(const QString &text)
 
 QVariant frmViewer::RunScript(const QString &script, int timeoutMs)
 {
+    // The answer may come after the wait has given up: it then lands in the shared state, and
+    // the loop it would have ended is gone.
+    struct Answer
+    {
+        QVariant value;
+        bool done = false;
+        QPointer<QEventLoop> wait;
+    };
+    auto answer = std::make_shared<Answer>();
     QEventLoop wait;
-    QVariant result;
-    bool done = false;
-    m_Page->runJavaScript(script, [&](const QVariant &value) {
-        result = value;
-        done = true;
-        wait.quit();
+    answer->wait = &wait;
+    m_Page->runJavaScript(script, [answer](const QVariant &value) {
+        answer->value = value;
+        answer->done = true;
+        if (answer->wait)
+            answer->wait->quit();
     });
     QTimer::singleShot(timeoutMs, &wait, &QEventLoop::quit);
-    if (!done)
+    if (!answer->done)
         wait.exec();
-    return result;
+    answer->wait = nullptr;
+    return answer->value;
 }
 
 xml::Node frmViewer::Item(int position) const
