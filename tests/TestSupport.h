@@ -2,6 +2,9 @@
 
 // Small helpers the unit tests share: files, test data, hostile documents.
 #include <QFile>
+#include <QLockFile>
+
+#include <csignal>
 
 namespace testsupport {
 
@@ -40,6 +43,16 @@ inline void usePrivateRuntime(const QString &folder)
     QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner
                                       | QFileDevice::ExeOwner);
     qputenv("XDG_RUNTIME_DIR", folder.toUtf8());
+}
+
+// The process id of the bank server that runs for session folder runtimeFolder (its lock
+// file names it); 0 when none runs.
+inline qint64 serverPid(const QString &runtimeFolder)
+{
+    QLockFile lock(runtimeFolder + QStringLiteral("/tarnwick/tarnloader.lock"));
+    qint64 pid = 0;
+    QString host, app;
+    return lock.getLockInfo(&pid, &host, &app) && ::kill(pid_t(pid), 0) == 0 ? pid : 0;
 }
 
 } // namespace testsupport

@@ -13,6 +13,8 @@
 #include <QTest>
 
 #include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -29,10 +31,7 @@ QByteArray feed(const QByteArray &title, int items = 1)
 // The running server's process id, from its lock file; 0 when none runs.
 qint64 serverPid()
 {
-    QLockFile lock(IpcPaths::ServerLock());
-    qint64 pid = 0;
-    QString host, app;
-    return lock.getLockInfo(&pid, &host, &app) && ::kill(pid_t(pid), 0) == 0 ? pid : 0;
+    return testsupport::serverPid(qEnvironmentVariable("XDG_RUNTIME_DIR"));
 }
 
 bool waitServerGone()
@@ -53,6 +52,7 @@ private slots:
     void socketIsPrivateAndSurvivesBadPeers();
     void releaseSavesAndServerEnds();
     void serverDeathFailsCallsAtOnce();
+    void sharedFallbackFolderMustBeOurs();
 
 private:
     QTemporaryDir m_Runtime;
@@ -229,6 +229,43 @@ void TestBankServer::serverDeathFailsCallsAtOnce()
     QVERIFY(again->UnloadMe());
     bank.reset();
     again.reset();
+}
+
+void TestBankServer::sharedFallbackFolderMustBeOurs()
+{
+    // Without a session folder the sockets go below the shared temporary folder, where another
+    // user could have prepared the place: only a real folder of our own, closed to others, is
+    // used.
+    const QByteArray session = qgetenv("XDG_RUNTIME_DIR");
+    const QByteArray tmp = qgetenv("TMPDIR");
+    QTemporaryDir shared;
+    qunsetenv("XDG_RUNTIME_DIR");
+    qputenv("TMPDIR", shared.path().toUtf8());
+    const QString base = shared.filePath(QStringLiteral("tarnwick-%1").arg(::getuid()));
+    const QByteArray native = QFile::encodeName(base);
+
+    QCOMPARE(IpcPaths::RuntimeFolder(), base + "/tarnwick");
+    QCOMPARE(QFileInfo(base).permissions() & QFileDevice::Permissions(0x7077),
+             QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QVERIFY(::chmod(native.constData(), 0777) == 0);
+    QCOMPARE(IpcPaths::RuntimeFolder(), QString()); // open to everyone
+    QVERIFY(::chmod(native.constData(), 0700) == 0);
+    if (::getuid() == 0) { // only the superuser can give a folder away
+        QVERIFY(::chown(native.constData(), 65534, 65534) == 0);
+        QCOMPARE(IpcPaths::RuntimeFolder(), QString()); // someone else's
+        QVERIFY(::chown(native.constData(), 0, 0) == 0);
+    }
+    QVERIFY(QDir(base).removeRecursively());
+    QTemporaryDir elsewhere;
+    QVERIFY(QFile::link(elsewhere.path(), base));
+    QCOMPARE(IpcPaths::RuntimeFolder(), QString()); // a link may lead anywhere
+    QVERIFY(!QFileInfo::exists(elsewhere.filePath("tarnwick")));
+
+    qputenv("XDG_RUNTIME_DIR", session);
+    if (tmp.isNull())
+        qunsetenv("TMPDIR");
+    else
+        qputenv("TMPDIR", tmp);
 }
 
 QTEST_GUILESS_MAIN(TestBankServer)

@@ -46,6 +46,9 @@ private slots:
     void titles();
     void channelsXmlRoundTrip();
     void storedEntriesMergeOverBuiltIns();
+    void zeroExpiryAndReloadSurviveRestarts();
+    void neverSavedBeforeRead();
+    void damagedFileIsKeptAsideAndSalvaged();
 
 private:
     QTemporaryDir m_Home;
@@ -281,6 +284,80 @@ void TestChannels::storedEntriesMergeOverBuiltIns()
     QCOMPARE(order.mid(0, 8), (QStringList{"F1", "F2", "F3", "F4", "F5", "F6", "F7", "F8"}));
     QCOMPARE(list->GetChannel(9)->URL(), QStringLiteral("_tarnwick/today"));
     QCOMPARE(list->GetChannel(11)->URL(), QStringLiteral("http://127.0.0.1/x.xml"));
+}
+
+void TestChannels::zeroExpiryAndReloadSurviveRestarts()
+{
+    {
+        auto list = loadedList();
+        RSSChannel *c = list->AddChannel("http://127.0.0.1/keep.xml");
+        c->Expire = 0; // keep forever
+        c->Update = 0; // never reload
+        QVERIFY(list->SaveChannelXML());
+    }
+    for (int start = 0; start < 3; ++start) {
+        m_Host.expired.clear();
+        auto list = loadedList();
+        RSSChannel *c = list->GetChannel("http://127.0.0.1/keep.xml");
+        QVERIFY(c);
+        QCOMPARE(c->Expire, 0);
+        QCOMPARE(c->Update, 0);
+        QCOMPARE(c->Reloader()->Interval(), 0); // not even a first reload
+        QVERIFY(!m_Host.expired.join(' ').contains("keep.xml")); // never expired at start
+        QVERIFY(list->SaveChannelXML());
+        const QByteArray file = testsupport::readFile(list->FilePath());
+        QVERIFY(file.contains("<expire> 0</expire>") && file.contains("<update> 0</update>"));
+    }
+    // A file of an earlier version without the elements still means the defaults.
+    QVERIFY(testsupport::writeFile(m_Home.filePath("profiles/anna/channels.xml"),
+                           "<tarnwickchannels><channel><url>http://127.0.0.1/old.xml</url>"
+                           "</channel></tarnwickchannels>"));
+    auto list = loadedList();
+    QCOMPARE(list->GetChannel("http://127.0.0.1/old.xml")->Expire, 60);
+    QCOMPARE(list->GetChannel("http://127.0.0.1/old.xml")->Update, 60);
+}
+
+void TestChannels::neverSavedBeforeRead()
+{
+    const QByteArray stored = "<tarnwickchannels><channel><url>http://127.0.0.1/mine.xml</url>"
+                              "</channel></tarnwickchannels>";
+    QDir().mkpath(m_Home.filePath("profiles/anna"));
+    testsupport::writeFile(m_Home.filePath("profiles/anna/channels.xml"), stored);
+    colChannels list;
+    QSignalSpy loaded(&list, &colChannels::ChannelsLoaded);
+    list.Init("anna");
+    QVERIFY(!list.SaveChannelXML()); // the file is not in yet: it stays as it is
+    QCOMPARE(testsupport::readFile(list.FilePath()), stored);
+    QVERIFY(loaded.wait(5000));
+    QVERIFY(list.SaveChannelXML());
+    QVERIFY(testsupport::readFile(list.FilePath()).contains("http://127.0.0.1/mine.xml"));
+}
+
+void TestChannels::damagedFileIsKeptAsideAndSalvaged()
+{
+    // Cut off in the middle of the third entry, as a full disk or a copy gone wrong leaves it.
+    const QByteArray damaged = "<tarnwickchannels><channel><url>http://127.0.0.1/one.xml</url>"
+                               "<title>One</title><expire> 0</expire></channel><channel><url>"
+                               "http://127.0.0.1/two.xml</url></channel><channel><ur";
+    const QString path = m_Home.filePath("profiles/anna/channels.xml");
+    QDir().mkpath(m_Home.filePath("profiles/anna"));
+    testsupport::writeFile(path, damaged);
+    auto list = loadedList();
+    QVERIFY(list->GetChannel("http://127.0.0.1/one.xml"));
+    QCOMPARE(list->GetChannel("http://127.0.0.1/one.xml")->Expire, 0);
+    QVERIFY(list->GetChannel("http://127.0.0.1/two.xml"));
+    QCOMPARE(list->ChannelCount(), 9 + 2);
+    const QStringList kept = QDir(m_Home.filePath("profiles/anna")).entryList({"channels.xml.damaged-*"});
+    QCOMPARE(kept.size(), 1);
+    const QString keptPath = m_Home.filePath("profiles/anna/" + kept[0]);
+    QCOMPARE(testsupport::readFile(keptPath), damaged);
+    // Told once, naming the kept file.
+    QTRY_COMPARE(m_Host.messages.size(), 1);
+    QVERIFY(m_Host.messages[0].contains(keptPath));
+    QVERIFY(list->SaveChannelXML());
+    QVERIFY(testsupport::readFile(path).contains("http://127.0.0.1/two.xml"));
+    QCOMPARE(testsupport::readFile(keptPath), damaged);
+
 }
 
 QTEST_GUILESS_MAIN(TestChannels)

@@ -30,6 +30,7 @@ class TestChannelStylesheet : public QObject
 private slots:
     void feedsOfEveryFormat_data();
     void feedsOfEveryFormat();
+    void escapedXhtmlTextStaysText();
 };
 
 void TestChannelStylesheet::feedsOfEveryFormat_data()
@@ -111,6 +112,33 @@ void TestChannelStylesheet::feedsOfEveryFormat()
         else
             QCOMPARE(GetItemDate(stored) + " " + GetItemTime(stored), e.moment);
     }
+}
+
+void TestChannelStylesheet::escapedXhtmlTextStaysText()
+{
+    // What the author escaped inside XHTML content (text and attribute values) must come out as
+    // text of the item's markup, never as markup of its own. A long text exercises the
+    // escaping's halving.
+    const QByteArray longText = QByteArray("a &lt; b &amp;&amp; c &gt; d &quot;e&quot; ").repeated(400);
+    const QByteArray feed =
+        "<feed xmlns=\"http://www.w3.org/2005/Atom\"><title>T</title><entry><title>E</title>"
+        "<id>tag:1</id><content type=\"xhtml\"><div xmlns=\"http://www.w3.org/1999/xhtml\">"
+        "<p title=\"x&quot; onmouseover=&quot;alert(1)\">&lt;script&gt;alert(1)&lt;/script&gt;</p>"
+        "<pre>" + longText + "</pre></div></content></entry></feed>";
+    QString error;
+    auto style = xml::Stylesheet::fromFile(kStylesheet, &error);
+    QVERIFY2(style, qPrintable(error));
+    xml::Document source;
+    QVERIFY(source.loadXML(feed));
+    xml::Document plain;
+    QVERIFY(style->transformToDocument(source, plain));
+    const auto description = plain.selectSingleNode("//item/description");
+    QVERIFY(description);
+    const QString markup = description->text();
+    QVERIFY2(markup.contains("<p title=\"x&quot; onmouseover=&quot;alert(1)\">"), qPrintable(markup.left(300)));
+    QVERIFY(markup.contains("&lt;script&gt;alert(1)&lt;/script&gt;</p>"));
+    QVERIFY(!markup.contains("<script"));
+    QCOMPARE(markup.count("a &lt; b &amp;&amp; c &gt; d &quot;e&quot; "), 400);
 }
 
 QTEST_GUILESS_MAIN(TestChannelStylesheet)

@@ -43,6 +43,7 @@ private slots:
     void builtInGroups();
     void groupOperations();
     void groupsXmlRoundTrip();
+    void damagedOrUnreadGroupsAreNeverWrittenOver();
 
 private:
     QTemporaryDir m_Home;
@@ -128,6 +129,33 @@ void TestGroups::groupsXmlRoundTrip()
     // The loaded group is announced; its channels are read from it, not announced.
     QVERIFY(events.contains("group News & <more>"));
     QVERIFY(!events.contains("News & <more> http://127.0.0.1/n.xml"));
+}
+
+void TestGroups::damagedOrUnreadGroupsAreNeverWrittenOver()
+{
+    const QString path = m_Home.filePath("profiles/anna/groups.xml");
+    const QByteArray stored = "<tarnwickgroups><group><title>Mine</title><expand>true</expand>"
+                              "<channel>http://127.0.0.1/m.xml</channel></group></tarnwickgroups>";
+    QDir().mkpath(m_Home.filePath("profiles/anna"));
+    QVERIFY(testsupport::writeFile(path, stored));
+    {
+        colGroups groups;
+        QSignalSpy loaded(&groups, &colGroups::GroupsLoaded);
+        groups.Init("anna");
+        QVERIFY(!groups.SaveGroupXML()); // not read yet
+        QCOMPARE(testsupport::readFile(path), stored);
+        QVERIFY(loaded.wait(5000));
+    }
+    // Cut off after the first group: that group is kept, the file set aside as it was.
+    const QByteArray damaged = stored.left(stored.indexOf("</tarnwickgroups>")) + "<group><title>Oth";
+    testsupport::writeFile(path, damaged);
+    auto groups = loadedGroups();
+    QCOMPARE(urlsOf(groups->Group("Mine")), QStringList{"http://127.0.0.1/m.xml"});
+    const QStringList kept = QDir(m_Home.filePath("profiles/anna")).entryList({"groups.xml.damaged-*"});
+    QCOMPARE(kept.size(), 1);
+    QCOMPARE(testsupport::readFile(m_Home.filePath("profiles/anna/" + kept[0])), damaged);
+    QVERIFY(groups->SaveGroupXML());
+    QVERIFY(testsupport::readFile(path).contains("<title>Mine</title>"));
 }
 
 QTEST_GUILESS_MAIN(TestGroups)

@@ -6,9 +6,11 @@
 #include "colChannels.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -103,6 +105,27 @@ void TestOPML::unreadableAndSlowFiles()
     QCOMPARE(slowTimedOut.size(), 1);
     QCOMPARE(slow.GetCount(), 0);
     QVERIFY(timedOut.isEmpty());
+
+    // A reader that goes away while it waits (its window replaced it): the wait ends at once
+    // and a late answer finds nothing to report to.
+    http.route("/late.opml") = {200, "<opml><body><outline xmlUrl=\"http://127.0.0.1/x\"/></body></opml>", {}};
+    http.route("/late.opml").dripMs = 50;
+    auto *doomed = new clsOPML;
+    QTimer::singleShot(200, doomed, [doomed] { delete doomed; });
+    QElapsedTimer clock;
+    clock.start();
+    doomed->LoadOPML(http.url("/late.opml"));
+    QVERIFY(clock.elapsed() < 5000);
+    QTest::qWait(200);
+
+    // The program ending ends every wait.
+    clsOPML ending;
+    QSignalSpy endingTimedOut(&ending, &clsOPML::FileTimout);
+    QTimer::singleShot(200, [] { clsOPML::EndWaits(); });
+    clock.restart();
+    ending.LoadOPML(http.url("/slow.opml"));
+    QVERIFY(clock.elapsed() < 5000);
+    QCOMPARE(endingTimedOut.size(), 1);
 }
 
 void TestOPML::exportAndReadBack()

@@ -48,6 +48,22 @@ private slots:
         QCOMPARE(Found(found), QStringList{"Recent changes | https://wiki.example/index.php?title=Special:RecentChanges&feed=atom"});
     }
 
+    void onlyWebAddressesAreOffered()
+    {
+        const QString page = "<html><head>"
+            "<link rel=alternate type=application/rss+xml title=Local href='file:///etc/passwd'>"
+            "<link rel=alternate type=application/rss+xml title=Script href='javascript:alert(1)'>"
+            "<link rel=alternate type=application/rss+xml title=Data href='data:text/xml,<rss/>'>"
+            "<link rel=alternate type=application/rss+xml title=Other href='feed://x.example/rss'>"
+            "<link rel=alternate type=application/rss+xml title=Web href='https://x.example/rss'>"
+            "<link rel=alternate type=application/rss+xml title=Relative href='/plain.xml'>"
+            "</head></html>";
+        QCOMPARE(Found(ScanPage(page, QUrl("http://x.example/index.html"))),
+                 (QStringList{"Web | https://x.example/rss", "Relative | http://x.example/plain.xml"}));
+        // Without the page's address a relative address leads nowhere.
+        QCOMPARE(Found(ScanPage(page)), QStringList{"Web | https://x.example/rss"});
+    }
+
     void nothingAnnounced()
     {
         QVERIFY(ScanPage(Page("no-feeds.html")).isEmpty());

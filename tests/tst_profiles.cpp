@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+
 namespace {
 
 QByteArray feed(const QByteArray &title, int items)
@@ -43,6 +45,9 @@ private slots:
     void namesThatCannotBeFolders();
     void endToEnd();
     void spotlightFollowsTheDirectory();
+    void profileListIsNeverLostOrWrittenOver();
+    void lostServerIsReplaced();
+    void unusableStoreIsToldAndRefetched();
 
 private:
     QTemporaryDir m_Runtime;
@@ -314,10 +319,136 @@ void TestProfiles::spotlightFollowsTheDirectory()
     QVERIFY(check());
     QCOMPARE(members(), (QStringList{b, c}));
 
+    // A new stamp whose document cannot be read is not taken: the next check reads again.
+    directory({c}, "stamp-3");
+    http.route("/featured.opml").body = "<opml><body><outline";
+    QVERIFY(check());
+    QCOMPARE(spot->LastStamp(), QStringLiteral("stamp-2"));
+    QCOMPARE(members(), (QStringList{b, c}));
+    QVERIFY(settled());
+    directory({c}, "stamp-3");
+    QVERIFY(check());
+    QCOMPARE(members(), QStringList{c});
+    QCOMPARE(spot->LastStamp(), QStringLiteral("stamp-3"));
+    directory({b}, "stamp-2");
+    http.route("/featured.opml").body = "<opml><body><outline";
+    QVERIFY(check());
+
     dora->Deactivate(); // keeps the stamp in the settings
-    QCOMPARE(Include::Settings().GetSetting("Spotlight", "dora_lastmod", ""), QStringLiteral("stamp-2"));
+    QCOMPARE(Include::Settings().GetSetting("Spotlight", "dora_lastmod", ""), QStringLiteral("stamp-3"));
     m_Host.profile = nullptr;
     clsSpotlight::SetDirectoryURL(QString());
+}
+
+void TestProfiles::profileListIsNeverLostOrWrittenOver()
+{
+    const QString list = m_Home.filePath("profiles/profiles.xml");
+    const QByteArray stored = "<tarnwickprofiles><user><username>anna</username><default>true"
+                              "</default></user><user><username>ben</username></user>"
+                              "</tarnwickprofiles>";
+    testsupport::writeFile(list, stored);
+    for (const char *name : {"anna", "ben", "cara"}) {
+        QDir().mkpath(m_Home.filePath("profiles/") + name);
+        testsupport::writeFile(m_Home.filePath("profiles/") + name + "/channels.xml", "<tarnwickchannels/>");
+    }
+    {
+        // Saved before the list is in (a window closed at once): the list stays.
+        colProfiles profiles;
+        profiles.Init();
+        QVERIFY(!profiles.SaveAllXML());
+        QCOMPARE(testsupport::readFile(list), stored);
+    }
+    // Damaged: kept aside; what it still names, and the profile folders it no longer names, are
+    // the profiles.
+    const QByteArray damaged = stored.left(stored.indexOf("<user><username>ben"));
+    testsupport::writeFile(list, damaged + "<user><usern");
+    colProfiles profiles;
+    QSignalSpy loaded(&profiles, &colProfiles::ProfilesLoaded);
+    profiles.Init();
+    QVERIFY(loaded.wait(5000));
+    QStringList names;
+    for (int i = 1; i <= profiles.UserCount(); ++i)
+        names << profiles.GetUser(i)->Name();
+    QCOMPARE(names, (QStringList{"anna", "ben", "cara"}));
+    QCOMPARE(profiles.GetDefaultUser()->Name(), QStringLiteral("anna"));
+    const QStringList kept = QDir(m_Home.filePath("profiles")).entryList({"profiles.xml.damaged-*"});
+    QCOMPARE(kept.size(), 1);
+    QTRY_COMPARE(m_Host.messages.size(), 1);
+    QVERIFY(m_Host.messages[0].contains(kept[0]));
+    QVERIFY(profiles.SaveAllXML());
+    QCOMPARE(testsupport::readFile(list).count("<username>"), 3);
+    QCOMPARE(testsupport::readFile(m_Home.filePath("profiles/" + kept[0])), damaged + "<user><usern");
+}
+
+void TestProfiles::lostServerIsReplaced()
+{
+    LocalHttpServer http;
+    http.route("/a.xml") = {200, feed("Alpha", 3), {{"Last-Modified", "stamp-a"}}};
+    const QString a = http.url("/a.xml");
+    colProfiles profiles;
+    QVERIFY(profiles.AddUser("erin", true, false));
+    clsProfile *erin = profiles.GetUser("erin");
+    m_Host.profile = erin;
+    QVERIFY(erin->SetUserActive());
+    erin->ResumeQueue();
+    erin->AddGroup("News");
+    erin->AddChannel(a, "News");
+    QVERIFY(QTest::qWaitFor([&] { return erin->GetChannel(a)->ItemCount() == 3; }, 15000));
+    QVERIFY(QTest::qWaitFor([&] { return QFile::exists(m_Home.filePath("profiles/erin/items.xml")); }, 5000));
+
+    // The server dies for real.
+    const qint64 pid = testsupport::serverPid(m_Runtime.path());
+    QVERIFY(pid > 0);
+    QVERIFY(::kill(pid_t(pid), SIGKILL) == 0);
+    QTRY_COMPARE_WITH_TIMEOUT(m_Host.restarts, 1, 15000);
+    QVERIFY(testsupport::serverPid(m_Runtime.path()) != pid);
+    QVERIFY(erin->Bank()->isAlive());
+    // The fresh bank has the stored items and answers; the next reload fetches in full,
+    // whatever stamp the lost server last reported.
+    QTRY_COMPARE(erin->GetChannel(a)->Unread(), 3);
+    QCOMPARE(erin->GetChannel(a)->LastMod(), QStringLiteral("-1"));
+    const int gets = http.count("GET", "/a.xml");
+    erin->ReloadChannel(a);
+    QVERIFY(QTest::qWaitFor([&] { return http.count("GET", "/a.xml") > gets; }, 15000));
+    QTRY_COMPARE(erin->GetChannel(a)->LastMod(), QStringLiteral("stamp-a"));
+    // Marks reach the new server.
+    erin->MarkAllRead(a);
+    QTRY_COMPARE(erin->GetChannel(a)->Unread(), 0);
+    erin->Deactivate();
+    m_Host.profile = nullptr;
+}
+
+void TestProfiles::unusableStoreIsToldAndRefetched()
+{
+    // A store that does not parse is kept aside; the user hears of it, and every channel's
+    // next reload fetches in full though channels.xml still holds its stamp.
+    LocalHttpServer http;
+    http.route("/a.xml") = {200, feed("Alpha", 2), {{"Last-Modified", "stamp-a"}}};
+    const QString a = http.url("/a.xml");
+    const QString folder = m_Home.filePath("profiles/finn");
+    QDir().mkpath(folder);
+    testsupport::writeFile(folder + "/channels.xml",
+                           "<tarnwickchannels><channel><url>" + a.toUtf8() + "</url><lastmod>stamp-a"
+                           "</lastmod><update> 60</update></channel></tarnwickchannels>");
+    testsupport::writeFile(folder + "/groups.xml", "<tarnwickgroups><group><title>News</title><channel>"
+                           + a.toUtf8() + "</channel></group></tarnwickgroups>");
+    testsupport::writeFile(folder + "/items.xml", "<itembank version=\"1\"><item channel=");
+    colProfiles profiles;
+    QVERIFY(profiles.AddUser("finn", true, false));
+    clsProfile *finn = profiles.GetUser("finn");
+    m_Host.profile = finn;
+    QVERIFY(finn->SetUserActive());
+    finn->ResumeQueue();
+    QTRY_VERIFY_WITH_TIMEOUT(!m_Host.messages.isEmpty(), 10000);
+    QVERIFY2(m_Host.messages[0].startsWith("Error parsing items.xml"), qPrintable(m_Host.messages[0]));
+    const QStringList kept = QDir(folder).entryList({"items.xml.damaged-*"});
+    QCOMPARE(kept.size(), 1);
+    QVERIFY(m_Host.messages[0].contains(kept[0]));
+    QVERIFY(QTest::qWaitFor([&] { return finn->GetChannel(a) && finn->GetChannel(a)->ItemCount() == 2; }, 15000));
+    QCOMPARE(http.count("GET", "/a.xml"), 1);
+    QCOMPARE(m_Host.messages.size(), 1);
+    finn->Deactivate();
+    m_Host.profile = nullptr;
 }
 
 QTEST_GUILESS_MAIN(TestProfiles)
