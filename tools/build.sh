@@ -11,7 +11,7 @@ build=${TARNWICK_BUILD_DIR:-$top/build}
 
 packages=(g++ make cmake pkg-config qt6-base-dev qt6-webengine-dev qt6-multimedia-dev
           qt6-svg-dev libxml2-dev libxslt1-dev libtidy-dev libxcb1-dev appstream dpkg-dev xvfb xauth dbus x11-utils
-          libglib2.0-bin xdotool)
+          libglib2.0-bin xdotool trayer imagemagick)
 
 missing=()
 for p in "${packages[@]}"; do

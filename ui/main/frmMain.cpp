@@ -91,6 +91,8 @@ frmMain::frmMain(QWidget *parent) : QWidget(parent, Qt::Window | Qt::FramelessWi
         m_mnuActions->popup(at);
     });
     tsp = new Transparent(this);
+    // A click on the frame or its buttons leaves the keyboard with the tree.
+    setFocusProxy(m_Tree);
 
     // The update banner over the bottom of the tree.
     picUpgrade = new QWidget(this);
@@ -137,6 +139,8 @@ frmMain::frmMain(QWidget *parent) : QWidget(parent, Qt::Window | Qt::FramelessWi
         if (m_ItemCountStale)
             RefreshItemCount();
     });
+    m_MessageTimer.setSingleShot(true);
+    connect(&m_MessageTimer, &QTimer::timeout, this, &frmMain::ShowQueuedMessages);
     tmrMousePointer.setInterval(100);
     connect(&tmrMousePointer, &QTimer::timeout, this, &frmMain::tmrMousePointer_Timer);
 
@@ -1538,7 +1542,24 @@ void frmMain::ShowMessage(const QString &text)
 {
     if (Ending())
         return;
-    Include::MsgBox(text);
+    m_Messages << text;
+    m_MessageTimer.start(0);
+}
+
+void frmMain::ShowQueuedMessages()
+{
+    // One box at a time, and only from the event loop itself: a box opened inside a wait for
+    // the item server would hold that call up, and boxes opened inside each other stack up.
+    if (m_ShowingMessage)
+        return;
+    if (QThread::currentThread()->loopLevel() > 1) {
+        m_MessageTimer.start(50);
+        return;
+    }
+    m_ShowingMessage = true;
+    while (!m_Messages.isEmpty() && !Ending())
+        Include::MsgBox(m_Messages.takeFirst());
+    m_ShowingMessage = false;
 }
 
 void frmMain::BankRestarted()

@@ -200,6 +200,7 @@ private:
     void ConnectProfile(clsProfile *profile);
     void tmrOneShot_Timer();
     void ExitWhenIdle();
+    void ShowQueuedMessages();
     // Ends open menus, dialogs and document waits, so the exit sequence can run.
     void EndWaits();
     void tmrMousePointer_Timer();
@@ -262,6 +263,10 @@ private:
     qint32 m_ItemCount = 0;
     bool m_ItemCountStale = true;
     QTimer m_CountTimer;
+    // Messages for the user, shown one after the other.
+    QStringList m_Messages;
+    QTimer m_MessageTimer;
+    bool m_ShowingMessage = false;
     bool m_Painting = false;
 
     clsChannelTree *m_Tree = nullptr;

@@ -1,0 +1,386 @@
+// The road a user takes, on the real program: tarnwick started on an X server of its own with a
+// fresh home folder, driven by the mouse and the keyboard (xdotool), looked at through the X
+// server's pixels, restarted with its real files, ended by a signal, by the tray menu and by an
+// item server killed for real. Screenshots of each step go to build/tests/screenshots.
+#include "Include.h"
+#include "LocalHttpServer.h"
+#include "ProfileFiles.h"
+#include "SkinPainter.h"
+#include "TestSupport.h"
+#include "UserRoad.h"
+#include "frmTarnSkin.h"
+
+#include <QDateTime>
+#include <QLocale>
+#include <QtTest>
+
+using namespace userroad;
+
+namespace {
+
+QByteArray RfcDate(int hoursAgo)
+{
+    return QLocale::c()
+        .toString(QDateTime::currentDateTimeUtc().addSecs(-3600 * hoursAgo), "ddd, dd MMM yyyy hh:mm:ss 'GMT'")
+        .toLatin1();
+}
+
+QByteArray Item(const QByteArray &title, const QByteArray &link, const QByteArray &guid, int hoursAgo)
+{
+    return "<item><title>" + title + "</title><link>" + QString::fromUtf8(link).toHtmlEscaped().toUtf8() + "</link><description>"
+        + title + " told at length</description><guid>" + guid + "</guid><pubDate>"
+        + RfcDate(hoursAgo) + "</pubDate></item>";
+}
+
+// The item whose guid is given, as stored in items.xml.
+QByteArray StoredItem(const QByteArray &store, const QByteArray &guid)
+{
+    const int at = store.indexOf("<guid>" + guid + "</guid>");
+    if (at < 0)
+        return {};
+    const int start = store.lastIndexOf("<item ", at);
+    const int end = store.indexOf("</item>", at);
+    return store.mid(start, end - start);
+}
+
+} // namespace
+
+class TestUserRoad : public QObject
+{
+    Q_OBJECT
+
+    Screen m_Screen;
+    LocalHttpServer m_Http;
+    QTemporaryDir m_SkinHome, m_SkinConfig;
+
+    // The centre of a skin button on a window of that kind, as the shipped skin places it.
+    QPoint Button(int kind, const QString &function, const Window &w) const
+    {
+        for (const frmSkinEntity &e : frmTarnSkin::Instance().Entities()) {
+            if (e.Window != kind || e.Function != function || e.img.isNull())
+                continue;
+            const EntityPlace at = SkinPainter::PlaceEntity(e, e.img.deviceIndependentSize(), QSizeF(w.rect.size()));
+            return w.rect.topLeft() + QPoint(int(at.x + at.width / 2), int(at.y + at.height / 2));
+        }
+        return {};
+    }
+
+    // The main window: the skinned window named "Tarnwick" that is not a dialog or the tray icon.
+    std::optional<Window> MainWindow(int ms = 20000) const
+    {
+        return m_Screen.WaitWindow("^Tarnwick$", ms, [](const Window &w) {
+            return !w.popup && w.rect.width() > 100 && !w.Is("_NET_WM_WINDOW_TYPE_DIALOG");
+        });
+    }
+    std::optional<Window> TrayIcon(int ms = 20000) const
+    {
+        return m_Screen.WaitWindow("^Tarnwick$", ms, [](const Window &w) { return w.popup && w.rect.width() <= 32; });
+    }
+    QList<Window> MessageBoxes() const
+    {
+        QList<Window> boxes;
+        for (const Window &w : m_Screen.Windows("^Tarnwick$"))
+            if (w.Is("_NET_WM_WINDOW_TYPE_DIALOG"))
+                boxes << w;
+        return boxes;
+    }
+
+    // Waits until the window shows the picture count times; the screen is saved when it never
+    // does, to be looked at.
+    bool WaitPictures(const Window &w, const QImage &picture, int count, QImage *shot = nullptr)
+    {
+        QImage last;
+        const bool shown = QTest::qWaitFor([&] {
+            last = m_Screen.Shot();
+            return FindPicture(last, picture, w.rect).size() == count;
+        }, 20000);
+        if (!shown)
+            last.save(testsupport::ScreenshotPath(QStringLiteral("userroad-missing-%1-pictures.png").arg(w.name.left(8))));
+        if (shot)
+            *shot = last;
+        return shown;
+    }
+
+    // Exit from the notification area's menu, as a person ends the program.
+    bool ExitFromTray(Program &program)
+    {
+        const auto icon = TrayIcon();
+        if (!icon)
+            return false;
+        m_Screen.Click(icon->rect.center(), 3);
+        if (!m_Screen.WaitWindow("^Tarnwick$", 5000, [](const Window &w) { return w.popup && w.rect.width() > 32; }))
+            return false;
+        m_Screen.Save("tray-menu");
+        m_Screen.Run("xdotool", {"key", "x"}); // E&xit
+        return program.WaitEnd();
+    }
+
+    // Creates the first profile in the dialog a fresh start shows.
+    bool CreateFirstProfile(const QString &name)
+    {
+        const auto dialog = m_Screen.WaitWindow("^Create New Profile$");
+        if (!dialog)
+            return false;
+        m_Screen.Type(*dialog, name);
+        m_Screen.Keys(*dialog, {"Return"});
+        return m_Screen.WaitGone("^Create New Profile$");
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QString why;
+        if (!m_Screen.Start(&why))
+            QSKIP(qPrintable(why));
+        // The skin the program starts with, read here too to know where its buttons are.
+        qputenv("TARNWICK_HOME", m_SkinHome.path().toUtf8());
+        qputenv("XDG_CONFIG_HOME", m_SkinConfig.path().toUtf8());
+        QVERIFY(Include::SeedAppFolder(QStringLiteral(TARNWICK_DATA)));
+        frmTarnSkin::Instance().LoadSkin();
+        QCOMPARE(frmTarnSkin::Instance().SkinName(), QStringLiteral("Basalt"));
+    }
+
+    void cleanupTestCase() { m_Screen.Stop(); }
+
+    // A new user's first session and the next two starts.
+    void firstSessionAndRestarts()
+    {
+        m_Http.route("/alpha.xml") = {200, "<rss version=\"2.0\"><channel><title>Alpha</title>"
+            "<link>" + m_Http.url("/").toUtf8() + "</link><description>Alpha news</description>"
+            + Item("Web story", m_Http.url("/story.html").toUtf8(), "a1", 1)
+            + Item("Script story", "javascript:cmd('D',2)", "a2", 2)
+            + Item("File story", "file:///etc/passwd", "a3", 3)
+            + "</channel></rss>", {}};
+        Program program(m_Screen, m_Http.url(""));
+        QVERIFY(program.Start());
+
+        // The first profile.
+        QVERIFY(m_Screen.WaitWindow("^Create New Profile$"));
+        m_Screen.Save("01-first-profile");
+        QVERIFY(CreateFirstProfile("anna"));
+        auto main = MainWindow();
+        QVERIFY(main);
+        // The first start shows the help channel once it has been read.
+        const auto help = m_Screen.WaitWindow("^Help - Tarnwick$");
+        QVERIFY(help);
+        m_Screen.Save("02-help");
+        m_Screen.Click(Button(1, "close", *help));
+        QVERIFY(m_Screen.WaitGone("^Help - Tarnwick$"));
+
+        // A channel added through the add window.
+        m_Screen.Click(Button(0, "addchannel", *main));
+        const auto add = m_Screen.WaitWindow("^Add RSS Channel$");
+        QVERIFY(add);
+        m_Screen.Type(*add, m_Http.url("/alpha.xml"));
+        m_Screen.Save("03-add-channel");
+        m_Screen.Keys(*add, {"Return"});
+        QVERIFY(m_Screen.WaitGone("^Add RSS Channel$"));
+        // Fetched and stored (the store is written once the fetch queue has run empty).
+        QVERIFY(QTest::qWaitFor([&] {
+            return testsupport::readFile(program.Home("profiles/anna/items.xml")).contains("<guid>a3</guid>");
+        }, 20000));
+
+        // Its viewer, from the keyboard: the last row of the tree, Enter.
+        m_Screen.Keys(*main, {"End", "Return"});
+        const auto viewer = m_Screen.WaitWindow("^Alpha - Tarnwick$");
+        QVERIFY(viewer);
+        const QImage readIcon(program.Home("icons/item.png"));
+        QVERIFY(!readIcon.isNull());
+        QImage shot;
+        QVERIFY2(WaitPictures(*viewer, readIcon, 3, &shot), "the viewer never showed the three items");
+        m_Screen.Save("04-viewer");
+
+        // Only the item with a web address offers to open it; the script and the file stay out.
+        const QList<QPoint> links = FindPicture(shot, QImage(program.Home("icons/link.png")), viewer->rect);
+        QCOMPARE(links.size(), 1);
+        m_Screen.Click(links[0] + QPoint(8, 8));
+        QTRY_COMPARE_WITH_TIMEOUT(program.Opened(), QStringList{m_Http.url("/story.html")}, 10000);
+
+        // Tag the first item, mark the third read, by their icons.
+        const QList<QPoint> tags = FindPicture(shot, QImage(program.Home("icons/tagfade.png")), viewer->rect);
+        QCOMPARE(tags.size(), 3);
+        m_Screen.Click(tags[0] + QPoint(8, 8));
+        const QList<QPoint> reads = FindPicture(shot, readIcon, viewer->rect);
+        m_Screen.Click(reads[2] + QPoint(8, 8));
+        QTest::qWait(500);
+        m_Screen.Save("05-viewer-marked");
+
+        // The ticker, opened and closed by its buttons.
+        m_Screen.Click(Button(0, "openticker", *main));
+        const auto ticker = m_Screen.WaitWindow("^Tarnwick Ticker$");
+        QVERIFY(ticker);
+        m_Screen.Save("06-ticker");
+        m_Screen.Click(Button(3, "close", *ticker));
+        QVERIFY(m_Screen.WaitGone("^Tarnwick Ticker$"));
+        QTest::qWait(500);
+        QVERIFY2(program.Running(), qPrintable(program.Ending()));
+
+        // A preference: the main window no longer opens at start.
+        m_Screen.Click(Button(0, "prefs", *main));
+        const auto prefs = m_Screen.WaitWindow("^Preferences$");
+        QVERIFY(prefs);
+        m_Screen.Keys(*prefs, {"Tab", "space"});
+        m_Screen.Save("07-preferences");
+        m_Screen.Keys(*prefs, {"Return"});
+        QVERIFY(m_Screen.WaitGone("^Preferences$"));
+        QTRY_VERIFY(testsupport::readFile(program.Config("Veltrasic/Tarnwick.conf")).contains("OPENMAIN=False"));
+
+        // Exit from the tray menu: everything is written.
+        QVERIFY2(ExitFromTray(program), qPrintable(program.Ending()));
+        const QByteArray store = testsupport::readFile(program.Home("profiles/anna/items.xml"));
+        QVERIFY(StoredItem(store, "a1").contains("<flag>true</flag>"));
+        QVERIFY(StoredItem(store, "a3").contains("<read>true</read>"));
+        QVERIFY(StoredItem(store, "a2").contains("<delete>false</delete>")); // no script ran
+        QVERIFY(testsupport::readFile(program.Home("profiles/anna/channels.xml")).contains(m_Http.url("/alpha.xml").toUtf8()));
+
+        // Two starts with the main window hidden, ended by a signal and by the tray menu: the
+        // profile list stays, and no start asks for a first profile again.
+        for (int start = 0; start < 2; ++start) {
+            QVERIFY(program.Start());
+            QVERIFY(TrayIcon());
+            QTest::qWait(1500);
+            QVERIFY(m_Screen.Windows("^Create New Profile$").isEmpty());
+            QVERIFY(!MainWindow(0));
+            m_Screen.Save(QStringLiteral("08-hidden-start-%1").arg(start));
+            if (start == 0)
+                QVERIFY2(program.Stop(), qPrintable(program.Ending()));
+            else
+                QVERIFY2(ExitFromTray(program), qPrintable(program.Ending()));
+            QVERIFY(testsupport::readFile(program.Home("profiles/profiles.xml")).contains("<username>anna</username>"));
+        }
+    }
+
+    // Ending the program a few seconds after the first profile was made, while the help channel
+    // is read and its viewer opens: an orderly end every time.
+    void quitSoonAfterTheFirstProfile()
+    {
+        for (const int ms : {4200, 4600, 5000, 5200, 5400, 5800}) {
+            Program program(m_Screen, m_Http.url(""));
+            QVERIFY(program.Start());
+            QVERIFY(CreateFirstProfile("bert"));
+            QTest::qWait(ms);
+            QVERIFY2(program.Stop(), qPrintable(QStringLiteral("after %1 ms: %2").arg(ms).arg(program.Ending())));
+            QVERIFY(testsupport::readFile(program.Home("profiles/profiles.xml")).contains("<username>bert</username>"));
+        }
+    }
+
+    // The item server killed for real: a new one takes over and the user goes on.
+    void itemServerKilled()
+    {
+        m_Http.route("/beta.xml") = {200, "<rss version=\"2.0\"><channel><title>Beta</title>"
+            + Item("First", m_Http.url("/1").toUtf8(), "b1", 1) + Item("Second", m_Http.url("/2").toUtf8(), "b2", 2)
+            + "</channel></rss>", {{"Last-Modified", "stamp-b"}}};
+        Program program(m_Screen, m_Http.url(""));
+        const QString folder = program.Home("profiles/cara");
+        QVERIFY(profilefiles::WriteProfileList(program.Home(), {"cara"}));
+        QVERIFY(profilefiles::WriteChannels(folder, {{m_Http.url("/beta.xml"), "Beta"}}));
+        QVERIFY(profilefiles::WriteGroups(folder, {{"News", {m_Http.url("/beta.xml")}}}));
+        QVERIFY(program.Start());
+        const auto main = MainWindow();
+        QVERIFY(main);
+        QVERIFY(QTest::qWaitFor([&] { return m_Http.count("GET", "/beta.xml") > 0; }, 20000));
+        const qint64 first = program.ServerPid();
+        QVERIFY(first > 0);
+        QVERIFY(::kill(pid_t(first), SIGKILL) == 0);
+        QVERIFY(QTest::qWaitFor([&] { return program.ServerPid() > 0 && program.ServerPid() != first; }, 15000));
+
+        // Reload all (F5) reaches the feed again, through the new server.
+        // The lost server may not have written what it fetched: the next reload reads the
+        // document in full, whatever stamp the channel holds.
+        const int before = m_Http.count("GET", "/beta.xml");
+        m_Screen.Keys(*main, {"F5"});
+        QVERIFY(QTest::qWaitFor([&] { return m_Http.count("GET", "/beta.xml") > before; }, 15000));
+        QVERIFY(QTest::qWaitFor([&] {
+            return testsupport::readFile(folder + "/items.xml").contains("<guid>b2</guid>");
+        }, 20000));
+        // The viewer shows the channel's items.
+        m_Screen.Keys(*main, {"End", "Return"});
+        const auto viewer = m_Screen.WaitWindow("^Beta - Tarnwick$");
+        QVERIFY(viewer);
+        const QImage readIcon(program.Home("icons/item.png"));
+        QVERIFY(WaitPictures(*viewer, readIcon, 2));
+        m_Screen.Save("09-after-server-killed");
+        QVERIFY(MessageBoxes().isEmpty());
+        QVERIFY2(program.Stop(), qPrintable(program.Ending()));
+        const QByteArray store = testsupport::readFile(folder + "/items.xml");
+        QCOMPARE(store.count("<guid>b1</guid>") + store.count("<guid>b2</guid>"), 2);
+    }
+
+    // Damaged documents: kept aside, told once, the channel fetched again in full.
+    void damagedFilesAreKeptAside()
+    {
+        m_Http.route("/gamma.xml") = {200, "<rss version=\"2.0\"><channel><title>Gamma</title>"
+            + Item("Only", m_Http.url("/g").toUtf8(), "g1", 1) + "</channel></rss>", {{"Last-Modified", "stamp-g"}}};
+        Program program(m_Screen, m_Http.url(""));
+        const QString folder = program.Home("profiles/dora");
+        QVERIFY(profilefiles::WriteProfileList(program.Home(), {"dora"}));
+        QVERIFY(profilefiles::WriteGroups(folder, {{"News", {m_Http.url("/gamma.xml")}}}));
+        // channels.xml cut off after the first entry; items.xml not XML at all.
+        const QByteArray channels = "<tarnwickchannels><channel><url>" + m_Http.url("/gamma.xml").toUtf8()
+            + "</url><title>Gamma</title><lastmod>stamp-g</lastmod><update> 60</update></channel><chan";
+        QVERIFY(profilefiles::Write(folder + "/channels.xml", channels));
+        QVERIFY(profilefiles::Write(folder + "/items.xml", "\x1f\x8b garbage"));
+        QVERIFY(program.Start());
+
+        // Each is told once, in a message box the user closes.
+        QStringList seen;
+        for (int box = 0; box < 2; ++box) {
+            QVERIFY2(QTest::qWaitFor([&] { return !MessageBoxes().isEmpty(); }, 20000), "no message");
+            m_Screen.Save(QStringLiteral("10-damaged-%1").arg(box));
+            const Window message = MessageBoxes().first();
+            m_Screen.Keys(message, {"Return"});
+            QVERIFY(QTest::qWaitFor([&] {
+                for (const Window &w : MessageBoxes())
+                    if (w.id == message.id)
+                        return false;
+                return true;
+            }, 5000));
+        }
+        // The channel was salvaged, and fetched in full though its stamp had not changed.
+        QVERIFY(QTest::qWaitFor([&] {
+            return testsupport::readFile(folder + "/items.xml").contains("<guid>g1</guid>");
+        }, 20000));
+        QCOMPARE(m_Http.count("GET", "/gamma.xml"), 1);
+        QVERIFY(MessageBoxes().isEmpty()); // each was told once
+        QVERIFY2(program.Stop(), qPrintable(program.Ending()));
+        const QStringList keptChannels = QDir(folder).entryList({"channels.xml.damaged-*"});
+        const QStringList keptItems = QDir(folder).entryList({"items.xml.damaged-*"});
+        QCOMPARE(keptChannels.size(), 1);
+        QCOMPARE(keptItems.size(), 1);
+        QCOMPARE(testsupport::readFile(folder + "/" + keptChannels[0]), channels);
+        QVERIFY(testsupport::readFile(folder + "/channels.xml").contains(m_Http.url("/gamma.xml").toUtf8()));
+        QCOMPARE(testsupport::readFile(folder + "/items.xml").count("<guid>g1</guid>"), 1);
+        QVERIFY(testsupport::readFile(folder + "/" + keptItems[0]).startsWith("\x1f\x8b garbage"));
+    }
+
+    // "Keep forever" and "never reload" hold across restarts: old items stay.
+    void keepForeverAcrossRestarts()
+    {
+        Program program(m_Screen, m_Http.url(""));
+        const QString folder = program.Home("profiles/emil");
+        const QString url = m_Http.url("/kept.xml");
+        QVERIFY(profilefiles::WriteProfileList(program.Home(), {"emil"}));
+        QVERIFY(profilefiles::WriteGroups(folder, {{"Archive", {url}}}));
+        QVERIFY(profilefiles::Write(folder + "/channels.xml", "<tarnwickchannels><channel><url>" + url.toUtf8()
+            + "</url><title>Archive</title><expire> 0</expire><update> 0</update></channel></tarnwickchannels>"));
+        const QByteArray old = QLocale::c().toString(QDate::currentDate().addDays(-100), "dd MMM yyyy").toLatin1();
+        QVERIFY(profilefiles::Write(folder + "/items.xml", "<itembank version=\"1\"><item channel=\"" + url.toUtf8()
+            + "\" date=\"" + old + "\" time=\"10:00:00\"><title>From long ago</title><read>true</read>"
+              "<flag>false</flag><delete>false</delete><channeltitle>Archive</channeltitle>"
+              "<hash>00112233445566778899AABBCCDDEEFF</hash></item></itembank>"));
+        for (int start = 0; start < 3; ++start) {
+            QVERIFY(program.Start());
+            QVERIFY(MainWindow());
+            QTest::qWait(1500);
+            QVERIFY2(program.Stop(), qPrintable(program.Ending()));
+            const QByteArray file = testsupport::readFile(folder + "/channels.xml");
+            QVERIFY2(file.contains("<expire> 0</expire>") && file.contains("<update> 0</update>"), file.constData());
+            QVERIFY2(testsupport::readFile(folder + "/items.xml").contains("From long ago"),
+                     qPrintable(QStringLiteral("gone after start %1").arg(start + 1)));
+        }
+        QCOMPARE(m_Http.count("HEAD", "/kept.xml") + m_Http.count("GET", "/kept.xml"), 0); // never reloaded
+    }
+};
+
+QTEST_MAIN(TestUserRoad)
+#include "tst_userroad.moc"
