@@ -146,6 +146,10 @@ std::unique_ptr<ItemBankProxy> openBank(const Options &o)
         err() << "tarnbank: " << error << '\n';
         return nullptr;
     }
+    // What the bank has to tell the user (a store it could not read) goes to standard error.
+    QObject::connect(bank.get(), &ItemBankProxy::BankMessage, [](const QString &text) {
+        err() << "tarnbank: " << oneLine(text) << '\n';
+    });
     const QString xsl = o.xsl.isEmpty() ? defaultStylesheet() : QFileInfo(o.xsl).absoluteFilePath();
     if (!bank->Init(QFileInfo(o.profile).absoluteFilePath(), xsl)) {
         err() << "tarnbank: the item bank server went away\n";

@@ -219,6 +219,16 @@ private slots:
         QVERIFY(readFile(view->PagePath()).contains(title.toUtf8()));
         QVERIFY(view->TargetHeight() >= frmTickerView::kMinHeight && view->TargetHeight() <= frmTickerView::kMaxHeight);
         QCOMPARE(view->height(), view->TargetHeight()); // no animation: at once
+        // The page is one feed item: no script of the page's own runs in it.
+        QVariant pageScript = QStringLiteral("not answered");
+        bool answered = false;
+        view->webView()->page()->runJavaScript("document.title = 'changed'; 6 * 7", [&](const QVariant &v) {
+            pageScript = v;
+            answered = true;
+        });
+        QTRY_VERIFY(answered);
+        QVERIFY2(!pageScript.isValid(), qPrintable(pageScript.toString()));
+        QVERIFY(view->webView()->page()->title() != "changed");
         // Read in the bank: one unread fewer for the channel.
         Profile()->UpdateChannel(m_Http.url("/v.xml"));
         QVERIFY(QTest::qWaitFor([&] { return Profile()->GetChannel(m_Http.url("/v.xml"))->Unread() == 9; }, 5000));

@@ -209,6 +209,7 @@ private slots:
         m_Screen.Click(Button(0, "openticker", *main));
         const auto ticker = m_Screen.WaitWindow("^Tarnwick Ticker$");
         QVERIFY(ticker);
+        QVERIFY(WaitPictures(*ticker, QImage(m_SkinHome.filePath("skins/Basalt/btn_close.png")), 1));
         m_Screen.Save("06-ticker");
         m_Screen.Click(Button(3, "close", *ticker));
         QVERIFY(m_Screen.WaitGone("^Tarnwick Ticker$"));

@@ -63,10 +63,12 @@ QByteArray HostileFeed()
     };
     QByteArray out = "<rss version=\"2.0\"><channel><title>Hostile</title>";
     int n = 0;
+    // And the items' own addresses, which become links in the page.
+    const QByteArray links[] = {"javascript:document.title='D:4;'", "", "", "file:///etc/hostname", "", ""};
     for (const QByteArray &attack : attacks) {
         const QByteArray number = QByteArray::number(++n);
-        out += "<item><title>Trap " + number + "</title><description>" + attack + "</description><guid>trap-"
-            + number + "</guid></item>";
+        out += "<item><title>Trap " + number + "</title><link>" + links[n - 1] + "</link><description>" + attack
+            + "</description><guid>trap-" + number + "</guid></item>";
     }
     return out + "</channel></rss>";
 }
@@ -243,8 +245,13 @@ private slots:
         QCOMPARE(hostile->RunScript("document.querySelectorAll('.item script, .item iframe, .item svg, [onerror], [onload]').length").toInt(), 0);
         const QByteArray page = readFile(hostile->PageFile());
         QVERIFY(!page.contains("etc/hostname"));
+        QVERIFY(!page.contains("javascript:document"));
         QVERIFY(!page.contains("document.title='D"));
         QVERIFY(page.contains("Content-Security-Policy"));
+        // A script whose answer comes after the wait gave up: the late answer finds nothing
+        // of the wait left to write to.
+        QVERIFY(!hostile->RunScript("var t = Date.now(); while (Date.now() - t < 400) {} 1", 5).isValid());
+        QTest::qWait(800);
         // The page's own command mechanism still works.
         hostile->RunScript("cmd('D', 6);");
         QVERIFY(QTest::qWaitFor([&] { return TreeCount("All Items", "_tarnwick/deleted").toInt() == deletedBefore.toInt() + 1; }, 5000));

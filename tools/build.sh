@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Installs what is missing (Debian 12), builds, then starts Tarnwick or runs every test.
 #   tools/build.sh start   build and start the program
-#   tools/build.sh test    build and run every test (benchmarks excluded)
+#   tools/build.sh test    build and run every test (benchmarks excluded), then all of them
+#                          again built with AddressSanitizer and UBSan (what CI runs)
+#   tools/build.sh check   build and run every test once, without the sanitizer pass
+#   tools/build.sh sanitize  the sanitizer pass alone
 #   tools/build.sh bench   build and run the benchmarks
 set -euo pipefail
 
@@ -28,23 +31,67 @@ if ((${#missing[@]})); then
     "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build "$build" -j "$(nproc)"
+configure_and_build() { # build folder, extra cmake options...
+    local folder=$1
+    shift
+    cmake -S "$top" -B "$folder" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+    cmake --build "$folder" -j "$(nproc)"
+}
+
+run_tests() { # build folder, labels to leave out
+    # Windows under a private X server; each test sets its own platform and sandbox flags (the
+    # user-road suite starts an X server of its own).
+    xvfb-run -a -s "-screen 0 1280x1024x24" \
+        ctest --test-dir "$1" -LE "$2" -j "$(nproc)" --output-on-failure
+}
+
+# The whole suite once more, built with AddressSanitizer and UBSan into a folder of its own. Every
+# program the tests start (tarnwick, tarnloader, tarnbank) is instrumented too; their reports go
+# to files, and any report fails the pass.
+sanitize() {
+    local folder=${TARNWICK_SANITIZE_BUILD_DIR:-$top/build-sanitize}
+    configure_and_build "$folder" -DTARNWICK_SANITIZE=ON -DTARNWICK_BENCH=OFF
+    local reports=$folder/sanitizer-reports
+    rm -rf "$reports"
+    mkdir -p "$reports"
+    export ASAN_OPTIONS="log_path=$reports/asan:halt_on_error=1:detect_leaks=1:detect_stack_use_after_return=1"
+    export LSAN_OPTIONS="suppressions=$top/tools/lsan.supp:print_suppressions=0"
+    export UBSAN_OPTIONS="log_path=$reports/ubsan:print_stacktrace=1:halt_on_error=1"
+    local status=0
+    run_tests "$folder" "benchmark|package|nosanitize" || status=$?
+    if compgen -G "$reports/*" >/dev/null; then
+        echo "Sanitizer reports:" >&2
+        cat "$reports"/* >&2
+        status=1
+    fi
+    return $status
+}
 
 case "$mode" in
 start)
+    configure_and_build "$build"
     exec "$build/bin/tarnwick"
     ;;
 test)
-    # Windows under a private X server; each test sets its own platform and sandbox flags.
-    exec xvfb-run -a -s "-screen 0 1280x1024x24" \
-        ctest --test-dir "$build" -LE benchmark --output-on-failure
+    # Every test, then the sanitizer pass: what CI runs.
+    configure_and_build "$build"
+    run_tests "$build" benchmark
+    sanitize
+    ;;
+check)
+    # The ordinary pass alone, for a quicker round while working.
+    configure_and_build "$build"
+    run_tests "$build" benchmark
+    ;;
+sanitize)
+    sanitize
     ;;
 bench)
+    configure_and_build "$build"
     exec ctest --test-dir "$build" -L benchmark --verbose
     ;;
 *)
-    echo "usage: $0 start|test|bench" >&2
+    echo "usage: $0 start|test|check|sanitize|bench" >&2
     exit 2
     ;;
 esac
