@@ -249,10 +249,11 @@ void BankServer::clientGone(Client *client)
     const auto it = std::find_if(m_Clients.begin(), m_Clients.end(),
                                  [client](const auto &c) { return c.get() == client; });
     if (it != m_Clients.end()) {
-        // Freed from the event loop: this may run inside one of the client's own frames.
-        Client *raw = it->release();
+        // Freed from the event loop, since this may run inside one of the client's own frames;
+        // whatever is still waiting then goes with the server.
+        m_Departed.push_back(std::move(*it));
         m_Clients.erase(it);
-        QTimer::singleShot(0, this, [raw] { delete raw; });
+        QTimer::singleShot(0, this, [this] { m_Departed.clear(); });
     }
     if (m_Clients.empty())
         emit finished();

@@ -44,6 +44,7 @@ private:
 
     QLocalServer m_Server;
     std::vector<std::unique_ptr<Client>> m_Clients;
+    std::vector<std::unique_ptr<Client>> m_Departed; // gone, freed from the event loop
     std::vector<std::unique_ptr<clsItemBank>> m_Retired; // released, inert, freed at the end
     quint32 m_NextBank = 0;
     bool m_HadClient = false;

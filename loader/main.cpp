@@ -30,5 +30,9 @@ int main(int argc, char *argv[])
         return 1;
     }
     QObject::connect(&server, &BankServer::finished, &app, &QCoreApplication::quit);
-    return app.exec();
+    const int status = app.exec();
+    // Loaders the banks let go of are deleted now, ending their transfers, before the network
+    // client goes with the application object.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return status;
 }

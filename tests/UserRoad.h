@@ -171,6 +171,13 @@ public:
         Run(QStringLiteral("xdotool"), {"click", QString::number(button)});
     }
 
+    void DoubleClick(QPoint at) const
+    {
+        Move(at);
+        QTest::qWait(150);
+        Run(QStringLiteral("xdotool"), {"click", "--repeat", "2", "--delay", "80", "1"});
+    }
+
     // Keys ("Return", "ctrl+shift+a", ...) to a window, given the keyboard focus first.
     void Keys(const Window &w, const QStringList &keys) const
     {
@@ -243,6 +250,37 @@ inline QList<QPoint> FindPicture(const QImage &screen, const QImage &picture, QR
     return found;
 }
 
+// The centre of the first spot of at least 3 x 3 pixels of that colour within area (for marks
+// drawn at a size of their own, such as the tree's icons); nothing when there is none.
+inline std::optional<QPoint> FindColour(const QImage &screen, QColor colour, QRect area, int tolerance = 40)
+{
+    const int size = 3;
+    const QImage s = screen.convertToFormat(QImage::Format_RGB32);
+    area = area.intersected(s.rect().adjusted(0, 0, -size, -size));
+    auto near = [&](int x, int y) {
+        const QRgb p = s.pixel(x, y);
+        return qAbs(qRed(p) - colour.red()) + qAbs(qGreen(p) - colour.green())
+            + qAbs(qBlue(p) - colour.blue()) <= tolerance;
+    };
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            bool spot = true;
+            for (int dy = 0; dy < size && spot; ++dy)
+                for (int dx = 0; dx < size && spot; ++dx)
+                    spot = near(x + dx, y + dy);
+            if (spot)
+                return QPoint(x + size / 2, y + size / 2);
+        }
+    }
+    return std::nullopt;
+}
+
+// The colour of a picture's middle pixel.
+inline QColor MiddleColour(const QImage &picture)
+{
+    return picture.pixelColor(picture.width() / 2, picture.height() / 2);
+}
+
 // tarnwick with a home, settings and session folder of its own, kept across its restarts.
 class Program
 {
@@ -278,6 +316,14 @@ public:
         return path.isEmpty() ? m_Home.path() : m_Home.filePath(path);
     }
     QString Config(const QString &path) const { return m_Config.filePath(path); }
+    // As for a user who has started the program before: no help channel shown at start.
+    void NotTheFirstStart()
+    {
+        QDir().mkpath(m_Config.filePath(QStringLiteral("Veltrasic")));
+        QFile conf(m_Config.filePath(QStringLiteral("Veltrasic/Tarnwick.conf")));
+        if (conf.open(QIODevice::WriteOnly | QIODevice::Append))
+            conf.write("[PREFS]\nFIRSTRUN=False\n");
+    }
     QString BrowserLog() const { return m_Bin.filePath(QStringLiteral("opened.txt")); }
     QStringList Opened() const
     {
@@ -301,7 +347,8 @@ public:
         m_Process.setProcessEnvironment(env);
         m_Process.setProcessChannelMode(QProcess::ForwardedOutputChannel);
         m_Errors.clear();
-        m_Process.start(QStringLiteral(TARNWICK_PATH), {});
+        // $TARNWICK_PATH runs another build (an installed package, an earlier version) instead.
+        m_Process.start(qEnvironmentVariable("TARNWICK_PATH", QStringLiteral(TARNWICK_PATH)), {});
         return m_Process.waitForStarted(10000);
     }
 

@@ -5,6 +5,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QNetworkAccessManager>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -86,6 +87,7 @@ private slots:
     void lateDocumentAfterTimeOutIsIgnored();
     void gzipBodies();
     void silentServerTimesOut();
+    void cleanupTestCase();
 };
 
 void TestFetch::lastModifiedDecidesTheDocumentLoad()
@@ -301,6 +303,15 @@ void TestFetch::silentServerTimesOut()
     // 500 ms pacing, then 15 s (one control tick of precision).
     QVERIFY2(clock.elapsed() >= 15000, qPrintable(QString::number(clock.elapsed())));
     QVERIFY(b.loaded.isEmpty());
+}
+
+void TestFetch::cleanupTestCase()
+{
+    // The process's one network client goes with its transfers' threads while the event loop
+    // can still take them down, rather than at exit.
+    qDeleteAll(QCoreApplication::instance()->findChildren<QNetworkAccessManager *>(
+        QString(), Qt::FindDirectChildrenOnly));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 QTEST_GUILESS_MAIN(TestFetch)

@@ -65,11 +65,12 @@ class TestUserRoad : public QObject
         return {};
     }
 
-    // The main window: the skinned window named "Tarnwick" that is not a dialog or the tray icon.
+    // The main window: the window named "Tarnwick" that is not a dialog, the "Loading profile"
+    // box, a menu or the tray icon.
     std::optional<Window> MainWindow(int ms = 20000) const
     {
         return m_Screen.WaitWindow("^Tarnwick$", ms, [](const Window &w) {
-            return !w.popup && w.rect.width() > 100 && !w.Is("_NET_WM_WINDOW_TYPE_DIALOG");
+            return !w.popup && !w.Is("_NET_WM_WINDOW_TYPE_DIALOG") && !w.Is("_NET_WM_WINDOW_TYPE_UTILITY");
         });
     }
     std::optional<Window> TrayIcon(int ms = 20000) const
@@ -272,6 +273,7 @@ private slots:
             + Item("First", m_Http.url("/1").toUtf8(), "b1", 1) + Item("Second", m_Http.url("/2").toUtf8(), "b2", 2)
             + "</channel></rss>", {{"Last-Modified", "stamp-b"}}};
         Program program(m_Screen, m_Http.url(""));
+        program.NotTheFirstStart();
         const QString folder = program.Home("profiles/cara");
         QVERIFY(profilefiles::WriteProfileList(program.Home(), {"cara"}));
         QVERIFY(profilefiles::WriteChannels(folder, {{m_Http.url("/beta.xml"), "Beta"}}));
@@ -294,8 +296,14 @@ private slots:
         QVERIFY(QTest::qWaitFor([&] {
             return testsupport::readFile(folder + "/items.xml").contains("<guid>b2</guid>");
         }, 20000));
-        // The viewer shows the channel's items.
-        m_Screen.Keys(*main, {"End", "Return"});
+        // The viewer shows the channel's items: a double click on the channel, the one row
+        // that shows new items.
+        const QColor newItems = MiddleColour(QImage(m_SkinHome.filePath("skins/Basalt/icon_newitems.png")));
+        std::optional<QPoint> row;
+        if (!QTest::qWaitFor([&] { return bool(row = FindColour(m_Screen.Shot(), newItems, main->rect)); }, 20000))
+            m_Screen.Save("missing-new-items");
+        QVERIFY(row);
+        m_Screen.DoubleClick(*row + QPoint(30, 0)); // on the channel's title
         const auto viewer = m_Screen.WaitWindow("^Beta - Tarnwick$");
         QVERIFY(viewer);
         const QImage readIcon(program.Home("icons/item.png"));
@@ -313,6 +321,7 @@ private slots:
         m_Http.route("/gamma.xml") = {200, "<rss version=\"2.0\"><channel><title>Gamma</title>"
             + Item("Only", m_Http.url("/g").toUtf8(), "g1", 1) + "</channel></rss>", {{"Last-Modified", "stamp-g"}}};
         Program program(m_Screen, m_Http.url(""));
+        program.NotTheFirstStart();
         const QString folder = program.Home("profiles/dora");
         QVERIFY(profilefiles::WriteProfileList(program.Home(), {"dora"}));
         QVERIFY(profilefiles::WriteGroups(folder, {{"News", {m_Http.url("/gamma.xml")}}}));
@@ -358,6 +367,7 @@ private slots:
     void keepForeverAcrossRestarts()
     {
         Program program(m_Screen, m_Http.url(""));
+        program.NotTheFirstStart();
         const QString folder = program.Home("profiles/emil");
         const QString url = m_Http.url("/kept.xml");
         QVERIFY(profilefiles::WriteProfileList(program.Home(), {"emil"}));
