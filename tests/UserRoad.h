@@ -154,6 +154,19 @@ public:
         return found;
     }
 
+    // As soon as a window of that name exists, shown or not (polled as fast as xdotool answers).
+    bool WaitCreated(const QString &pattern, int ms = 20000) const
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < ms) {
+            if (!Run(QStringLiteral("xdotool"), {"search", "--name", pattern}).trimmed().isEmpty())
+                return true;
+            QCoreApplication::processEvents();
+        }
+        return false;
+    }
+
     bool WaitGone(const QString &pattern, int ms = 10000) const
     {
         return QTest::qWaitFor([&] { return Windows(pattern).isEmpty(); }, ms);
