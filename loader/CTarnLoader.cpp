@@ -29,8 +29,14 @@ CTarnLoader::CTarnLoader(QObject *parent) : QObject(parent) {}
 
 CTarnLoader::~CTarnLoader()
 {
-    if (m_Reply)
-        m_Reply->abort();
+    // The transfer ends with the loader: its handlers must not go on (an aborted HEAD would
+    // otherwise start a GET that nothing owns).
+    if (QNetworkReply *reply = m_Reply.data()) {
+        m_Reply.clear();
+        reply->disconnect(this);
+        reply->abort();
+        reply->deleteLater();
+    }
 }
 
 QNetworkAccessManager *CTarnLoader::Network()

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QLockFile>
+#include <QNetworkAccessManager>
 #include <QTextStream>
 
 int main(int argc, char *argv[])
@@ -31,8 +32,10 @@ int main(int argc, char *argv[])
     }
     QObject::connect(&server, &BankServer::finished, &app, &QCoreApplication::quit);
     const int status = app.exec();
-    // Loaders the banks let go of are deleted now, ending their transfers, before the network
-    // client goes with the application object.
+    // Loaders the banks let go of are deleted now, ending their transfers, and then the network
+    // client with its worker thread, while events can still be delivered.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    qDeleteAll(app.findChildren<QNetworkAccessManager *>(QString(), Qt::FindDirectChildrenOnly));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     return status;
 }

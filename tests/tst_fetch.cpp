@@ -80,6 +80,7 @@ private slots:
     void lastModifiedDecidesTheDocumentLoad();
     void documentsThatCannotBeUsed();
     void fileAddressesAreReadDirectly();
+    void loaderGoneEndsItsTransfer();
     void queueFetchesReportsAndSavesOnce();
     void emptyStoreFetchesInFull();
     void refreshPauseAndKill();
@@ -151,6 +152,22 @@ void TestFetch::fileAddressesAreReadDirectly()
     QVERIFY(run.run(QUrl::fromLocalFile(f.fileName()).toString(), QStringLiteral("whatever")));
     QVERIFY(run.text().contains("local item"));
     QCOMPARE(run.newMod(), QString());
+}
+
+void TestFetch::loaderGoneEndsItsTransfer()
+{
+    // A loader let go while its HEAD waits ends that transfer and starts no other.
+    LocalHttpServer server;
+    server.route("/hanging").silent = true;
+    server.route("/after") = {200, smallFeed("after"), {}};
+    auto *loader = new CTarnLoader;
+    loader->LoadURL(server.url("/hanging"), QString(), kXsl);
+    QVERIFY(QTest::qWaitFor([&] { return server.count("HEAD", "/hanging") == 1; }, 5000));
+    delete loader;
+    // Another fetch through the same client, to its end: the first one's GET would be in by now.
+    LoaderRun after;
+    QVERIFY(after.run(server.url("/after"), QString()));
+    QCOMPARE(server.count("GET", "/hanging"), 0);
 }
 
 void TestFetch::queueFetchesReportsAndSavesOnce()
