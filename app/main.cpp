@@ -8,8 +8,12 @@
 #include <QApplication>
 #include <QSessionManager>
 
+#include <sys/stat.h>
+
 int main(int argc, char *argv[])
 {
+    // Profiles, pages and settings are the user's alone: folders 0700, files 0600.
+    ::umask(077);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tarnwick"));
     QApplication::setOrganizationName(QStringLiteral("Veltrasic"));

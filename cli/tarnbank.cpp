@@ -17,6 +17,8 @@
 #include <QSaveFile>
 #include <QTextStream>
 
+#include <sys/stat.h>
+
 namespace {
 
 constexpr int kUsage = 2;
@@ -160,11 +162,14 @@ std::unique_ptr<ItemBankProxy> openBank(const Options &o)
 
 int finish(ItemBankProxy &bank, int code)
 {
-    if (!bank.UnloadMe()) {
-        err() << "tarnbank: the item bank server went away before saving\n";
+    const bool saved = bank.UnloadMe();
+    out().flush();
+    if (!saved) {
+        err() << (bank.isAlive() ? "tarnbank: the item store could not be saved; what this command "
+                                   "did is lost\n"
+                                 : "tarnbank: the item bank server went away before saving\n");
         return kFailed;
     }
-    out().flush();
     return code;
 }
 
@@ -270,6 +275,7 @@ int mark(const Options &o)
 
 int main(int argc, char *argv[])
 {
+    ::umask(077); // the stamps file, like the store, is the user's alone
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tarnbank"));
     const auto options = parse(app.arguments().mid(1));

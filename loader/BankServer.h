@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QLocalServer>
 #include <QObject>
+#include <QTimer>
 
 #include <memory>
 #include <vector>
@@ -16,14 +17,24 @@ class clsItemBank;
 // call made while the client handles an event is served at once, inside the operation that
 // raised it.
 //
-// A released bank is unloaded (its store saved) and kept inert until the server ends, so no
-// bank object ever disappears under one of its own operations. When a client goes away its
-// banks are unloaded the same way; when the last client has gone the server is finished.
+// One bank serves one profile folder: a client whose Init names a folder that another client
+// has open joins that bank (two programs on one profile never write over each other's store).
+// Events go to every client of the bank, except the answers to a call (counts, item lists),
+// which go to the caller. The bank is unloaded (saved) when its last client unloads or leaves,
+// and kept inert until the server ends, so no bank disappears under one of its own operations.
+//
+// No client can hold the others: a client that leaves an event unanswered for kEventWaitMs is
+// no longer waited for until it answers again; frames over IpcMessage::kMaxClientFrame and
+// connections beyond kMaxClients are refused; the server goes on listening whatever happens
+// to its socket.
 class BankServer : public QObject
 {
     Q_OBJECT
 
 public:
+    static constexpr int kMaxClients = 64;
+    static constexpr int kEventWaitMs = 1500;
+
     explicit BankServer(QObject *parent = nullptr);
     ~BankServer() override;
 
@@ -36,16 +47,30 @@ signals:
 
 private:
     struct Client;
+    struct SharedBank;
+
     void onNewConnection();
     void onCall(Client *client, const IpcMessage &call);
+    void serve(Client *client, quint32 id, SharedBank *shared, const IpcMessage &call);
     void clientGone(Client *client);
     void releaseBank(Client *client, quint32 id);
-    clsItemBank *createBank(Client *client, quint32 *id);
+    SharedBank *createBank(Client *client, quint32 *id);
+    // Init of a bank not yet set up: true when the client joined the bank that already serves
+    // that folder (and the call is answered).
+    bool joinOpenBank(Client *client, quint32 id, SharedBank *fresh, const IpcMessage &call);
+    void raise(SharedBank *shared, const char *name, QVariantList args, bool toCaller);
+    void retire(SharedBank *shared);
+    bool isLive(const Client *client) const;
+    void reapDeparted();
+    void keepListening();
 
     QLocalServer m_Server;
+    QString m_SocketPath;
+    QTimer m_Watch;
     std::vector<std::unique_ptr<Client>> m_Clients;
-    std::vector<std::unique_ptr<Client>> m_Departed; // gone, freed from the event loop
-    std::vector<std::unique_ptr<clsItemBank>> m_Retired; // released, inert, freed at the end
+    std::vector<std::unique_ptr<Client>> m_Departed; // gone, freed from the outermost event loop
+    std::vector<std::unique_ptr<SharedBank>> m_Banks;
+    std::vector<std::unique_ptr<SharedBank>> m_Retired; // unloaded, inert, freed at the end
     quint32 m_NextBank = 0;
     bool m_HadClient = false;
 };

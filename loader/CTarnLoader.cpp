@@ -1,13 +1,16 @@
 #include "CTarnLoader.h"
 
+#include "ChannelDocument.h"
 #include "XmlDocument.h"
 
 #include <QCoreApplication>
+#include <QDebug>
 #include <QFile>
 #include <QNetworkAccessManager>
 #include <QNetworkProxyFactory>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QThreadPool>
 #include <QUrl>
 
 namespace {
@@ -126,17 +129,27 @@ void CTarnLoader::StartDocumentLoad()
 
 void CTarnLoader::DocumentArrived(const QByteArray &bytes, bool ok)
 {
-    xml::Document channel;
-    if (!ok || !m_XSL || !channel.loadXML(bytes)) {
+    if (!ok || !m_XSL || bytes.isEmpty()) {
         Deliver(QByteArray());
         return;
     }
-    xml::Document output;
-    if (!m_XSL->transformToDocument(channel, output)) {
-        Deliver(QByteArray());
-        return;
-    }
-    Deliver(output.xmlUtf8());
+    // Parsed and transformed away from the bank's thread; the result comes back through the
+    // event loop, to this loader if it is still there.
+    const QPointer<CTarnLoader> self(this);
+    const std::shared_ptr<xml::Stylesheet> stylesheet = m_XSL;
+    const QString url = m_URL;
+    QThreadPool::globalInstance()->start([self, stylesheet, bytes, url] {
+        const ChannelDocument::Prepared prepared =
+            ChannelDocument::Prepare(bytes, *stylesheet, kMaxEntries);
+        if (prepared.dropped > 0)
+            qWarning().noquote() << url << "holds" << prepared.entries << "entries; the oldest"
+                                 << prepared.dropped << "were left out";
+        const QByteArray text = prepared.ok ? prepared.text : QByteArray();
+        QMetaObject::invokeMethod(QCoreApplication::instance(), [self, text] {
+            if (self)
+                self->Deliver(text);
+        }, Qt::QueuedConnection);
+    });
 }
 
 void CTarnLoader::Deliver(const QByteArray &text)

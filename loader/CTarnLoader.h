@@ -19,7 +19,11 @@ class QNetworkReply;
 //
 // Failures (the address cannot be fetched, the document does not parse, no stylesheet) are
 // delivered as an empty text, which the bank reports as a time-out at once instead of waiting
-// for its fetch time-out. Redirects, HTTPS, gzip and the system proxy are the HTTP client's.
+// for its fetch time-out. Redirects, HTTPS, gzip and the system proxy are the HTTP client's;
+// a redirect from a web address to the machine itself or its private network is refused.
+//
+// The document is parsed and transformed on a worker thread (ChannelDocument), with at most
+// kMaxEntries entries, so the bank's thread stays free and one document's memory is bounded.
 class CTarnLoader : public QObject
 {
     Q_OBJECT
@@ -27,6 +31,8 @@ class CTarnLoader : public QObject
 public:
     // Documents larger than this are not read.
     static constexpr qint64 kMaxDocumentBytes = 32 * 1024 * 1024;
+    // Entries (items) taken from one document: the newest; the rest are left out and logged.
+    static constexpr int kMaxEntries = 1000;
 
     explicit CTarnLoader(QObject *parent = nullptr);
     ~CTarnLoader() override;
@@ -48,7 +54,7 @@ private:
     void Deliver(const QByteArray &text);
     static QNetworkAccessManager *Network();
 
-    std::unique_ptr<xml::Stylesheet> m_XSL;
+    std::shared_ptr<xml::Stylesheet> m_XSL; // shared with the worker that transforms
     QString m_URL;
     QString m_LastMod;
     QString m_NewMod;

@@ -1,9 +1,17 @@
 // The fetch queue: slots, three loaders, pacing and time-outs.
 #include "clsItemBank.h"
 
+#include <malloc.h>
+
 void clsItemBank::LoadChannel(const QString &sURL, const QString &sLastMod, const QString &sTitle,
                               qint32 lExpire, const QString &sPubDate)
 {
+    // Nothing to fetch (no address, or a bank never set up): the request ends at once, with
+    // the one report every request gets.
+    if (sURL.isEmpty() || !m_Initialized) {
+        emit ChannelTimeOut(sURL);
+        return;
+    }
     auto fill = [&](QueueSlot &slot) {
         slot.sLastMod = sLastMod;
         slot.sURL = sURL;
@@ -128,6 +136,9 @@ void clsItemBank::URLLoader_XMLReadyStateChange(int k, const QByteArray &XDoc,
         return; // the fetch already timed out
     MergeDelivered(m_Slots[m_SlotOf[k]], XDoc, sNewMod);
     EndFetch(k);
+    // A large document leaves much freed memory behind: it goes back to the system.
+    if (XDoc.size() > kTrimAfterBytes)
+        malloc_trim(0);
 }
 
 void clsItemBank::URLLoader_NoFileChange(int k)
@@ -136,9 +147,11 @@ void clsItemBank::URLLoader_NoFileChange(int k)
         m_TimeOut[k]->setEnabled(false);
     if (!m_Busy[k])
         return;
-    const QueueSlot &slot = m_Slots[m_SlotOf[k]];
-    emit ChannelLoaded(slot.sURL, false, slot.sLastMod);
+    // The fetch has ended before it is reported: whatever arrives while the report is handled
+    // belongs to no request.
+    const QueueSlot slot = m_Slots[m_SlotOf[k]];
     EndFetch(k);
+    emit ChannelLoaded(slot.sURL, false, slot.sLastMod);
 }
 
 void clsItemBank::m_TimeOut_OnTimer(int k)
@@ -147,8 +160,16 @@ void clsItemBank::m_TimeOut_OnTimer(int k)
         m_TimeOut[k]->setEnabled(false);
     if (!m_Busy[k])
         return;
-    emit ChannelTimeOut(m_Slots[m_SlotOf[k]].sURL);
+    const QString url = m_Slots[m_SlotOf[k]].sURL;
     EndFetch(k);
+    // The fetch is given up: its transfer ends too, and nothing it might still deliver is
+    // merged or reported.
+    if (m_URLLoader[k]) {
+        m_URLLoader[k]->disconnect(this);
+        m_URLLoader[k]->deleteLater();
+        m_URLLoader[k].clear();
+    }
+    emit ChannelTimeOut(url);
 }
 
 void clsItemBank::DropLoaders()

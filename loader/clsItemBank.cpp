@@ -4,7 +4,10 @@
 #include "modHash.h"
 #include "modItemHandler.h"
 
+#include <algorithm>
 #include <utility>
+
+#include <malloc.h>
 #include <QDateTime>
 #include <QDebug>
 #include <QDir>
@@ -56,6 +59,15 @@ clsItemBank::~clsItemBank() = default;
 
 void clsItemBank::Init(const QString &sUsername, const QString &sXSLfile)
 {
+    if (m_Initialized) {
+        // One bank, one profile: a second Init would drop the timers and slots of fetches
+        // still running.
+        qWarning().noquote() << "item bank for" << m_Folder << "already set up; second Init ignored";
+        return;
+    }
+    if (sUsername.isEmpty())
+        return; // no profile folder: nothing to load or save
+    m_Initialized = true;
     // Stopped, interval 0, in this order: the three fetch time-outs, then the pacing timer.
     for (int k = 0; k < kLoaders; ++k) {
         m_TimeOut[k] = new CSpanClock(this);
@@ -81,6 +93,9 @@ void clsItemBank::LoadXML()
 
     XMLDoc = std::make_unique<xml::Document>();
     XMLDoc->setAsync(true);
+    // The store holds what the merge let through (fields bounded, kMaxFieldChars), but a store
+    // written before that bound, or by hand, must still read back.
+    XMLDoc->setHugeText(true);
     m_Index.clear();
     m_StoreReady = false;
     m_KeepExistingFile = false;
@@ -194,13 +209,29 @@ void clsItemBank::UpgradeStore()
     root.setAttribute("version", QStringLiteral("1"));
 }
 
-void clsItemBank::SaveIt()
+bool clsItemBank::SaveIt()
 {
-    if (!XMLDoc || XMLDoc->isEmpty() || !m_StoreReady || m_KeepExistingFile)
-        return;
-    if (!XMLDoc->save(StorePath()))
-        qWarning().noquote() << "could not save" << StorePath()
-                             << "; trying again at the next save";
+    if (m_Folder.isEmpty() || !XMLDoc || XMLDoc->isEmpty() || !m_StoreReady)
+        return false; // not set up: there is nothing of this profile to write, and nowhere
+    if (m_KeepExistingFile)
+        return false;
+    if (XMLDoc->save(StorePath())) {
+        m_SaveFailing = false;
+        return true;
+    }
+    // The old file stays as it was (the new one never replaced it). The user hears of it once
+    // per run of failures; every later save moment tries again.
+    qWarning().noquote() << "could not save" << StorePath() << "; trying again at the next save";
+    if (!m_SaveFailing) {
+        m_SaveFailing = true;
+        emit BankMessage(QStringLiteral("Could not save items.xml\n\nThe item store could not be "
+                                        "written to %1 (the disk may be full or the folder "
+                                        "not writable). Items fetched and marks made since "
+                                        "the last save are kept only until the program ends; "
+                                        "the file there is unchanged.")
+                             .arg(StorePath()));
+    }
+    return false;
 }
 
 qint32 clsItemBank::Count() const
@@ -213,9 +244,12 @@ qint32 clsItemBank::NewItemsCount() const
     return m_NewItems ? m_NewItems->documentElement().childCount() : 0;
 }
 
-void clsItemBank::UnloadMe()
+bool clsItemBank::UnloadMe()
 {
-    SaveIt();
+    // Nothing to write (never set up, already unloaded, or the store not read in yet) is no
+    // failure; a store that could not be written is.
+    const bool nothingToWrite = m_Folder.isEmpty() || !XMLDoc || XMLDoc->isEmpty() || !m_StoreReady;
+    const bool saved = nothingToWrite ? (SaveIt(), true) : SaveIt();
     // Timers and loaders may be the ones reporting right now: stop them, let them go later.
     if (m_Queue) {
         m_Queue->setEnabled(false);
@@ -232,6 +266,8 @@ void clsItemBank::UnloadMe()
     m_NewItems.reset();
     m_Index.clear();
     m_StoreReady = false;
+    malloc_trim(0); // a store can be large: what it held goes back to the system
+    return saved;
 }
 
 // ---- Merge -------------------------------------------------------------------------------
@@ -269,8 +305,27 @@ void clsItemBank::MergeChannelNode(xml::Node node, QueueSlot &slot)
         emit ChannelDetails(slot.sURL, index, value);
 }
 
+void clsItemBank::BoundFields(xml::Node item, const QueueSlot &slot)
+{
+    for (xml::Node field = item.firstChild(); field; field = field.nextSibling()) {
+        if (!field.isElement())
+            continue;
+        const QString text = field.text();
+        if (text.size() <= kMaxFieldChars)
+            continue;
+        QString kept = text.left(kMaxFieldChars);
+        if (kept.back().isHighSurrogate())
+            kept.chop(1);
+        qWarning().noquote() << "item" << GetItemTitle(item).left(80) << "of" << slot.sURL << ":"
+                             << field.nodeName() << "cut from" << text.size() << "to" << kept.size()
+                             << "characters";
+        field.setText(kept);
+    }
+}
+
 void clsItemBank::StoreItem(xml::Node item, QueueSlot &slot)
 {
+    BoundFields(item, slot);
     SetItemAttr(item, "channel", slot.sURL);
     const ItemMoment moment = ResolveItemDate(GetItemPubDate(item), slot.sPubDate);
     SetItemAttr(item, "date", FormatItemDate(moment));
@@ -301,7 +356,12 @@ bool clsItemBank::StoreIfNew(xml::Node item)
         return false; // already stored; its marks stay
     const QByteArray guid = GetItemGuid(item).toUtf8();
     if (!guid.isEmpty()) {
-        const std::vector<xml::Node> matches = m_Index.withGuid(guid);
+        // Only the item's own channel: a guid another channel uses names another item.
+        std::vector<xml::Node> matches = m_Index.withGuid(guid);
+        const QString channel = GetItemChannel(item);
+        matches.erase(std::remove_if(matches.begin(), matches.end(),
+                                     [&](xml::Node m) { return GetItemChannel(m) != channel; }),
+                      matches.end());
         if (matches.size() == 1) {
             if (SameItemContent(matches.front(), item))
                 return false;

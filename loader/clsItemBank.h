@@ -39,9 +39,10 @@ public:
     void Init(const QString &sUsername, const QString &sXSLfile);
     // Builds both documents and starts reading the store file.
     void LoadXML();
-    // Writes the store to its file through a temporary file. Never fails; a failed save is
-    // tried again at the next save moment.
-    void SaveIt();
+    // Writes the store to its file through a temporary file; false when that failed (the old
+    // file stays as it was; the user hears of it once through BankMessage, and the next save
+    // moment tries again) or when there is nothing to write (no Init, a store not read in).
+    bool SaveIt();
     // Items in the store, read, tagged and deleted ones included.
     qint32 Count() const;
     qint32 NewItemsCount() const;
@@ -67,8 +68,8 @@ public:
     static QString ItemListXml(const std::vector<xml::Node> &list);
     // The day the date filters count from; tests set it.
     void SetToday(QDate today) { m_Today = today; }
-    // Saves the store and drops everything.
-    void UnloadMe();
+    // Saves the store and drops everything; false when the save failed.
+    bool UnloadMe();
 
     // Queues a fetch of the channel, or refreshes the request already queued or running for
     // it. Fetches start one per pacing tick (500 ms), at most three at once, each ended by its
@@ -79,6 +80,10 @@ public:
     void ResumeQueue();
 
     static constexpr int kLoaders = 3;
+    // Merges of documents larger than this give the memory they freed back to the system.
+    static constexpr qsizetype kTrimAfterBytes = 1024 * 1024;
+    // The longest text one field of a fetched item may keep; longer ones are cut (and logged).
+    static constexpr int kMaxFieldChars = 1 << 20;
     static constexpr qint32 kPacingMs = 500;
     static constexpr qint32 kFetchTimeOutMs = 15000;
     // Tests shorten the fetch time-out.
@@ -119,6 +124,8 @@ private:
     void XMLDoc_onreadystatechange(int state);
     void UpgradeStore();
     void StoreItem(xml::Node item, QueueSlot &slot);
+    // Cuts fields longer than kMaxFieldChars, so that the store always reads back.
+    static void BoundFields(xml::Node item, const QueueSlot &slot);
     void StartEmpty();
     void SetAsideUnusableStore(const QString &why);
     // Tells the user (and the log) that the store could not be used, and where it went.
@@ -127,6 +134,8 @@ private:
     QString Hash(const QString &channel, const QString &title, const QString &description,
                  const QString &category);
     bool m_HashErrorTold = false;
+    bool m_SaveFailing = false;
+    bool m_Initialized = false;
     void RemoveStoredItem(xml::Node item);
     // Items a query selects; in store order when ordered. nullopt when there is no store.
     std::optional<std::vector<xml::Node>> SelectItems(const modItemQuery::ItemQuery &query,

@@ -7,8 +7,19 @@
 #include <QNetworkAccessManager>
 #include <QTextStream>
 
+#include <sys/resource.h>
+#include <sys/stat.h>
+
 int main(int argc, char *argv[])
 {
+    // What the server writes (item stores, their folders) is the user's alone.
+    ::umask(077);
+    // Every descriptor the system allows: the server caps its clients well below it.
+    struct rlimit files = {};
+    if (::getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
+        files.rlim_cur = files.rlim_max;
+        ::setrlimit(RLIMIT_NOFILE, &files);
+    }
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tarnloader"));
     QCoreApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION_TEXT));

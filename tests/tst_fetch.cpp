@@ -5,6 +5,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLocale>
 #include <QNetworkAccessManager>
 #include <QProcess>
 #include <QSignalSpy>
@@ -81,6 +82,7 @@ private slots:
     void documentsThatCannotBeUsed();
     void fileAddressesAreReadDirectly();
     void loaderGoneEndsItsTransfer();
+    void longDocumentsKeepTheNewestEntries();
     void queueFetchesReportsAndSavesOnce();
     void emptyStoreFetchesInFull();
     void refreshPauseAndKill();
@@ -168,6 +170,35 @@ void TestFetch::loaderGoneEndsItsTransfer()
     LoaderRun after;
     QVERIFY(after.run(server.url("/after"), QString()));
     QCOMPARE(server.count("GET", "/hanging"), 0);
+}
+
+void TestFetch::longDocumentsKeepTheNewestEntries()
+{
+    // More entries than one document may bring: the newest by their own dates stay, wherever
+    // they stand in the document; the channel's own elements stay too.
+    const int count = CTarnLoader::kMaxEntries + 500;
+    QByteArray feed = "<rss version=\"2.0\"><channel><title>Long</title><description>d</description>";
+    for (int i = 0; i < count; ++i) {
+        const int day = (i * 7919) % count; // every day once, in a scrambled order
+        const QDate date = QDate(2020, 1, 1).addDays(day);
+        feed += "<item><title>Day " + QByteArray::number(day) + "</title><pubDate>"
+            + QLocale::c().toString(date, "ddd, dd MMM yyyy").toLatin1() + " 12:00:00 GMT</pubDate></item>";
+    }
+    feed += "</channel></rss>";
+    LocalHttpServer server;
+    server.route("/long.xml") = {200, feed, {}};
+    LoaderRun run;
+    QVERIFY(run.run(server.url("/long.xml"), QString()));
+    xml::Document out;
+    QVERIFY(out.loadXML(run.text()));
+    const auto titles = out.selectNodes("//item/title");
+    QVERIFY(titles);
+    QCOMPARE(int(titles->size()), CTarnLoader::kMaxEntries);
+    int oldestKept = count;
+    for (const xml::Node &t : *titles)
+        oldestKept = qMin(oldestKept, t.text().mid(4).toInt());
+    QCOMPARE(oldestKept, count - CTarnLoader::kMaxEntries);
+    QVERIFY(out.selectSingleNode("/rss/channel/title"));
 }
 
 void TestFetch::queueFetchesReportsAndSavesOnce()

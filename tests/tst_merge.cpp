@@ -79,7 +79,7 @@ private slots:
     void channelDetailsInDocumentOrder();
     void secondFetchStoresNothingAndKeepsMarks();
     void changedContentByGuid();
-    void sameArticleFromSecondChannel();
+    void guidsBelongToTheirChannel();
     void guidsAndHashesWithQuotes();
     void expiryAtMergeTime();
     void itemDatesAndChannelDates();
@@ -209,27 +209,35 @@ void TestMerge::changedContentByGuid()
     QCOMPARE(b.bank.NewItemsCount(), 4);
 }
 
-void TestMerge::sameArticleFromSecondChannel()
+void TestMerge::guidsBelongToTheirChannel()
 {
+    // A guid names an item within its own channel: another channel that uses the same guids,
+    // with the same or with new text, adds its own items and takes nothing from the first.
     Bank b;
     const QByteArray story = item("Shared", "Mon, 02 Oct 2006 13:00:00 GMT",
         "<guid>tag:127.0.0.1,2006:shared</guid><author>A</author>");
     QVERIFY(b.merge(channel({story})));
-    QVERIFY(!b.merge(channel({story}), "http://127.0.0.1/mirror.xml"));
-    QCOMPARE(b.bank.Count(), 1);
-    QCOMPARE(GetItemChannel(b.root().firstChild()), kUrl);
-
-    // Two stored items share a guid (a hand-made store): the guid no longer decides, so an
-    // item like one of them but from another channel is added.
-    Bank twins("<itembank version=\"1\">"
-               "<item channel=\"a\" date=\"02 Oct 2006\" time=\"10:00:00\"><title>Twin</title>"
-               "<description>about Twin</description><guid>dup</guid><hash>H1</hash></item>"
-               "<item channel=\"b\" date=\"01 Oct 2006\" time=\"10:00:00\"><title>Twin</title>"
-               "<description>about Twin</description><guid>dup</guid><hash>H2</hash></item>"
-               "</itembank>");
-    QCOMPARE(twins.bank.Count(), 2);
-    QVERIFY(twins.merge(channel({item("Twin", "", "<guid>dup</guid>")})));
-    QCOMPARE(twins.bank.Count(), 3);
+    const QString hash = GetItemHash(b.root().firstChild());
+    b.bank.MarkItemTagged(hash, true);
+    b.bank.MarkItemRead(hash, true);
+    QVERIFY(b.merge(channel({story}), "http://127.0.0.1/mirror.xml"));
+    QCOMPARE(b.bank.Count(), 2);
+    const QByteArray rewritten = item("Shared, corrected", "Mon, 02 Oct 2006 13:00:00 GMT",
+        "<guid>tag:127.0.0.1,2006:shared</guid><author>Someone else</author>");
+    QVERIFY(b.merge(channel({rewritten}), "http://127.0.0.1/thief.xml"));
+    QCOMPARE(b.bank.Count(), 3);
+    int own = 0;
+    for (xml::Node i = b.root().firstChild(); i; i = i.nextSibling()) {
+        if (GetItemChannel(i) != kUrl)
+            continue;
+        ++own;
+        QCOMPARE(GetItemHash(i), hash);
+        QVERIFY(IsItemFlagged(i) && IsItemRead(i)); // the first channel's marks stay
+    }
+    QCOMPARE(own, 1);
+    // Within the channel the guid still decides: new text replaces the channel's own item.
+    QVERIFY(b.merge(channel({rewritten})));
+    QCOMPARE(b.bank.Count(), 3);
 }
 
 void TestMerge::guidsAndHashesWithQuotes()

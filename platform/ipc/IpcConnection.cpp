@@ -2,10 +2,11 @@
 
 #include <QEventLoop>
 #include <QLocalSocket>
+#include <QTimer>
 #include <QtEndian>
 
-IpcConnection::IpcConnection(QLocalSocket *socket, QObject *parent)
-    : QObject(parent), m_Socket(socket)
+IpcConnection::IpcConnection(QLocalSocket *socket, QObject *parent, quint32 maxFrame)
+    : QObject(parent), m_Socket(socket), m_MaxFrame(maxFrame)
 {
     m_Socket->setParent(this);
     connect(m_Socket, &QLocalSocket::readyRead, this, &IpcConnection::onReadyRead);
@@ -52,8 +53,10 @@ void IpcConnection::send(const IpcMessage &message)
     m_Socket->write(payload);
 }
 
-std::optional<IpcMessage> IpcConnection::request(IpcMessage message)
+std::optional<IpcMessage> IpcConnection::request(IpcMessage message, int timeoutMs, bool *timedOut)
 {
+    if (timedOut)
+        *timedOut = false;
     if (m_Lost)
         return std::nullopt;
     message.id = ++m_NextId;
@@ -61,15 +64,34 @@ std::optional<IpcMessage> IpcConnection::request(IpcMessage message)
     send(message);
     QPointer<IpcConnection> self(this);
     QEventLoop loop;
+    QTimer deadline;
+    bool expired = false;
+    if (timeoutMs >= 0) {
+        deadline.setSingleShot(true);
+        connect(&deadline, &QTimer::timeout, &loop, [&] {
+            expired = true;
+            loop.quit();
+        });
+        deadline.start(timeoutMs);
+    }
     m_Waiting.insert(id, &loop);
-    while (self && !m_Lost && !m_Answers.contains(id))
+    while (self && !m_Lost && !expired && !m_Answers.contains(id))
         loop.exec(QEventLoop::ExcludeUserInputEvents);
     if (!self)
         return std::nullopt;
     m_Waiting.remove(id);
-    if (!m_Answers.contains(id))
+    if (!m_Answers.contains(id)) {
+        if (timedOut)
+            *timedOut = expired && !m_Lost;
         return std::nullopt;
+    }
     return m_Answers.take(id);
+}
+
+void IpcConnection::post(IpcMessage message)
+{
+    message.id = ++m_NextId;
+    send(message);
 }
 
 void IpcConnection::answer(const IpcMessage &to, IpcMessage reply)
@@ -86,7 +108,7 @@ void IpcConnection::onReadyRead()
     m_Buffer += m_Socket->readAll();
     while (m_Buffer.size() >= 4) {
         const quint32 size = qFromBigEndian<quint32>(m_Buffer.constData());
-        if (size > IpcMessage::kMaxFrame) {
+        if (size > m_MaxFrame) {
             close(); // nothing sane is that large: drop the peer, not ourselves
             return;
         }
@@ -117,6 +139,8 @@ void IpcConnection::dispatch()
             if (QEventLoop *loop = m_Waiting.value(message.id)) {
                 m_Answers.insert(message.id, message);
                 loop->quit();
+            } else {
+                emit lateAnswer();
             }
             continue;
         }

@@ -25,14 +25,19 @@ class IpcConnection : public QObject
     Q_OBJECT
 
 public:
-    // Takes over socket.
-    explicit IpcConnection(QLocalSocket *socket, QObject *parent = nullptr);
+    // Takes over socket. Frames longer than maxFrame from the peer close the connection.
+    explicit IpcConnection(QLocalSocket *socket, QObject *parent = nullptr,
+                           quint32 maxFrame = IpcMessage::kMaxFrame);
     ~IpcConnection() override;
 
     bool isConnected() const { return !m_Lost; }
     // Sends a Call or Event and returns its Reply or EventReply; nullopt once the connection
-    // is lost, at once for requests still waiting.
-    std::optional<IpcMessage> request(IpcMessage message);
+    // is lost, at once for requests still waiting, and after timeoutMs (when not negative)
+    // without an answer, with *timedOut set (an answer that comes later is dropped).
+    std::optional<IpcMessage> request(IpcMessage message, int timeoutMs = -1,
+                                      bool *timedOut = nullptr);
+    // Sends a Call or Event without waiting for its answer (which is dropped when it comes).
+    void post(IpcMessage message);
     // Answers a Call (with a Reply) or an Event (with an EventReply).
     void answer(const IpcMessage &to, IpcMessage reply = IpcMessage());
     void close();
@@ -41,6 +46,8 @@ signals:
     // A Call or Event arrived. The handler answers it before it returns.
     void received(const IpcMessage &message);
     void disconnected();
+    // An answer came for a request nobody waits for any more (it timed out, or was posted).
+    void lateAnswer();
 
 private:
     void onReadyRead();
@@ -54,6 +61,7 @@ private:
     bool m_DispatchQueued = false;
     bool m_Lost = false;
     quint32 m_NextId = 0;
+    quint32 m_MaxFrame;
     QHash<quint32, IpcMessage> m_Answers;
     QHash<quint32, QEventLoop *> m_Waiting;
 };

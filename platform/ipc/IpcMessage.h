@@ -22,8 +22,11 @@ struct IpcMessage
     QVariant result;   // Reply
     QString error;     // Reply, when not ok
 
-    // Frames larger than this are refused.
+    // Frames larger than this are refused. What the server sends (item lists) can be large;
+    // what a client sends (calls with addresses, titles, hashes and the answers to events) is
+    // small, and the server refuses anything larger than kMaxClientFrame.
     static constexpr quint32 kMaxFrame = 256u * 1024 * 1024;
+    static constexpr quint32 kMaxClientFrame = 1024u * 1024;
 
     // The payload of a frame (without its length prefix).
     QByteArray encode() const;

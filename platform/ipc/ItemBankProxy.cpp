@@ -231,7 +231,7 @@ bool ItemBankProxy::MarkItemTagged(const QString &sHash, bool bTag)
 {
     return Done("MarkItemTagged", {sHash, bTag});
 }
-bool ItemBankProxy::SaveIt() { return Done("SaveIt", {}); }
-bool ItemBankProxy::UnloadMe() { return Done("UnloadMe", {}); }
+bool ItemBankProxy::SaveIt() { return Call("SaveIt", {}).value_or(false).toBool(); }
+bool ItemBankProxy::UnloadMe() { return Call("UnloadMe", {}).value_or(false).toBool(); }
 bool ItemBankProxy::PauseQueue() { return Done("PauseQueue", {}); }
 bool ItemBankProxy::ResumeQueue() { return Done("ResumeQueue", {}); }

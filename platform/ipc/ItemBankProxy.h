@@ -46,6 +46,7 @@ public:
     bool MarkItemRead(const QString &sHash, bool bRead = true);
     bool MarkItemDeleted(const QString &sHash, bool bDel = true);
     bool MarkItemTagged(const QString &sHash, bool bTag = true);
+    // Whether the store was written (false also when the server could not be reached).
     bool SaveIt();
     bool UnloadMe();
     bool PauseQueue();

@@ -92,8 +92,8 @@ void Document::parseFile(const QString &path)
         return;
     }
     const QByteArray url = local.toUtf8();
-    DocPtr doc(xmlCtxtReadIO(
-        ctxt.get(), readFromQFile, closeNothing, &file, url.constData(), nullptr, parseOptions()));
+    DocPtr doc(xmlCtxtReadIO(ctxt.get(), readFromQFile, closeNothing, &file, url.constData(),
+                             nullptr, parseOptions() | (m_Huge ? XML_PARSE_HUGE : 0)));
     takeParsed(std::move(doc), ctxt.get());
 }
 

@@ -35,6 +35,9 @@ public:
 
     void setAsync(bool async) { m_Async = async; }
     bool async() const { return m_Async; }
+    // For documents the program wrote itself: no limit on the size of one text node (libxml2
+    // otherwise refuses text over 10,000,000 bytes). Never for documents from the web.
+    void setHugeText(bool huge) { m_Huge = huge; }
 
     // Path of a local file or a file:// address. Synchronous: returns success. Asynchronous:
     // returns true and finishes later with readyStateChange(Complete). A missing file ends
@@ -99,6 +102,7 @@ private:
 
     DocPtr m_Doc;
     bool m_Async = false;
+    bool m_Huge = false;
     int m_ReadyState = Uninitialized;
     int m_ParseError = 0;
     QString m_ParseReason;

@@ -1,0 +1,237 @@
+#include "ChannelDocument.h"
+
+#include "XmlDocument.h"
+#include "XmlHandles.h"
+#include "XmlGuard.h"
+#include "XmlStylesheet.h"
+#include "modItemHandler.h"
+
+#include <QDateTime>
+
+#include <libxml/parser.h>
+#include <libxml/xmlreader.h>
+
+#include <algorithm>
+#include <malloc.h>
+#include <numeric>
+#include <optional>
+#include <vector>
+
+namespace ChannelDocument {
+namespace {
+
+using modItemHandler::ItemMoment;
+
+bool IsEntry(const xmlChar *local)
+{
+    return local && (xmlStrEqual(local, BAD_CAST "item") || xmlStrEqual(local, BAD_CAST "entry"));
+}
+
+// The date elements of RSS, RSS 1.0 (Dublin Core) and Atom.
+bool IsDate(const xmlChar *local)
+{
+    static const char *const names[] = {"pubDate", "date", "published", "updated", "issued", "modified"};
+    return local && std::any_of(std::begin(names), std::end(names),
+                                [local](const char *n) { return xmlStrEqual(local, BAD_CAST n); });
+}
+
+std::optional<ItemMoment> EntryDate(const QString &text)
+{
+    if (const auto moment = modItemHandler::ParseFeedDate(text))
+        return moment;
+    const QDateTime iso = QDateTime::fromString(text.trimmed(), Qt::ISODate);
+    if (iso.isValid())
+        return modItemHandler::MomentOf(iso.date(), iso.time().msecsSinceStartOfDay() / 1000);
+    return std::nullopt;
+}
+
+xmlTextReaderPtr Reader(const QByteArray &raw)
+{
+    return xmlReaderForMemory(raw.constData(), int(raw.size()), nullptr, nullptr, xml::parseOptions());
+}
+
+// Each entry's own date (nothing where it has none, or none that reads), in document order;
+// nullopt when the document does not parse.
+std::optional<std::vector<std::optional<ItemMoment>>> EntryDates(const QByteArray &raw)
+{
+    std::vector<std::optional<ItemMoment>> dates;
+    xmlTextReaderPtr reader = Reader(raw);
+    if (!reader)
+        return std::nullopt;
+    int entryDepth = -1;
+    bool dated = false;
+    int status;
+    while ((status = xmlTextReaderRead(reader)) == 1) {
+        if (xmlTextReaderNodeType(reader) != XML_READER_TYPE_ELEMENT)
+            continue;
+        const int depth = xmlTextReaderDepth(reader);
+        if (entryDepth >= 0 && depth <= entryDepth)
+            entryDepth = -1; // past the entry
+        const xmlChar *local = xmlTextReaderConstLocalName(reader);
+        if (entryDepth < 0) {
+            if (IsEntry(local)) {
+                entryDepth = depth;
+                dated = false;
+                dates.emplace_back();
+            }
+            continue;
+        }
+        if (!dated && IsDate(local)) {
+            dated = true;
+            xmlChar *text = xmlTextReaderReadString(reader);
+            dates.back() = EntryDate(QString::fromUtf8(reinterpret_cast<const char *>(text)));
+            xmlFree(text);
+        }
+    }
+    xmlFreeTextReader(reader);
+    if (status != 0)
+        return std::nullopt;
+    return dates;
+}
+
+// Which entries stay: the newest maxEntries by date; entries without a date count as the
+// newest and keep their document order.
+std::vector<bool> Newest(const std::vector<std::optional<ItemMoment>> &dates, int maxEntries)
+{
+    std::vector<int> order(dates.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        if (!dates[size_t(a)] || !dates[size_t(b)])
+            return !dates[size_t(a)] && dates[size_t(b)];
+        return *dates[size_t(a)] > *dates[size_t(b)];
+    });
+    std::vector<bool> keep(dates.size(), false);
+    for (size_t i = 0; i < order.size() && i < size_t(maxEntries); ++i)
+        keep[size_t(order[i])] = true;
+    return keep;
+}
+
+// The tree builder of libxml2, with the entries not kept passed over: their elements, text and
+// everything inside never reach the tree.
+struct EntryFilter
+{
+    xmlSAXHandler builder;
+    const std::vector<bool> *keep = nullptr;
+    int index = -1;
+    int depth = 0;
+    int entryDepth = -1; // depth of the kept entry being read; -1 outside
+    int skipping = 0;    // nesting inside an entry that is not kept
+};
+
+EntryFilter &FilterOf(void *ctx)
+{
+    return *static_cast<EntryFilter *>(static_cast<xmlParserCtxtPtr>(ctx)->_private);
+}
+
+void FilterStart(void *ctx, const xmlChar *local, const xmlChar *prefix, const xmlChar *uri,
+                 int namespaces, const xmlChar **nsDecls, int attributes, int defaulted,
+                 const xmlChar **attrs)
+{
+    EntryFilter &f = FilterOf(ctx);
+    if (f.skipping > 0) {
+        ++f.skipping;
+        return;
+    }
+    if (f.entryDepth < 0 && IsEntry(local)) {
+        ++f.index;
+        if (!(*f.keep)[size_t(f.index)]) {
+            f.skipping = 1;
+            return;
+        }
+        f.entryDepth = f.depth;
+    }
+    ++f.depth;
+    f.builder.startElementNs(ctx, local, prefix, uri, namespaces, nsDecls, attributes, defaulted, attrs);
+}
+
+void FilterEnd(void *ctx, const xmlChar *local, const xmlChar *prefix, const xmlChar *uri)
+{
+    EntryFilter &f = FilterOf(ctx);
+    if (f.skipping > 0) {
+        --f.skipping;
+        return;
+    }
+    if (--f.depth == f.entryDepth)
+        f.entryDepth = -1;
+    f.builder.endElementNs(ctx, local, prefix, uri);
+}
+
+void FilterText(void *ctx, const xmlChar *text, int length)
+{
+    EntryFilter &f = FilterOf(ctx);
+    if (f.skipping == 0)
+        f.builder.characters(ctx, text, length);
+}
+
+void FilterCData(void *ctx, const xmlChar *text, int length)
+{
+    EntryFilter &f = FilterOf(ctx);
+    if (f.skipping == 0)
+        f.builder.cdataBlock(ctx, text, length);
+}
+
+void FilterReference(void *ctx, const xmlChar *name)
+{
+    EntryFilter &f = FilterOf(ctx);
+    if (f.skipping == 0 && f.builder.reference)
+        f.builder.reference(ctx, name);
+}
+
+xml::DocPtr Pruned(const QByteArray &raw, const std::vector<bool> &keep)
+{
+    xml::ParserCtxtPtr ctxt(xmlNewParserCtxt());
+    if (!ctxt || !ctxt->sax)
+        return nullptr;
+    EntryFilter filter;
+    filter.builder = *ctxt->sax;
+    filter.keep = &keep;
+    ctxt->_private = &filter;
+    ctxt->sax->startElementNs = FilterStart;
+    ctxt->sax->endElementNs = FilterEnd;
+    ctxt->sax->characters = FilterText;
+    ctxt->sax->cdataBlock = FilterCData;
+    ctxt->sax->reference = FilterReference;
+    xml::DocPtr doc(xmlCtxtReadMemory(ctxt.get(), raw.constData(), int(raw.size()), nullptr, nullptr,
+                                      xml::parseOptions()));
+    if (!ctxt->wellFormed)
+        return nullptr;
+    return doc;
+}
+
+Prepared Build(const QByteArray &raw, const xml::Stylesheet &stylesheet, int maxEntries)
+{
+    Prepared out;
+    const auto dates = EntryDates(raw);
+    if (!dates)
+        return out;
+    out.entries = int(dates->size());
+    xml::Document source;
+    if (out.entries > maxEntries) {
+        xml::DocPtr doc = Pruned(raw, Newest(*dates, maxEntries));
+        if (!doc || !xmlDocGetRootElement(doc.get()))
+            return out;
+        source.adopt(std::move(doc));
+        out.dropped = out.entries - maxEntries;
+    } else if (!source.loadXML(raw)) {
+        return out;
+    }
+    xml::Document result;
+    if (!stylesheet.transformToDocument(source, result))
+        return out;
+    out.text = result.xmlUtf8();
+    out.ok = true;
+    return out;
+}
+
+} // namespace
+
+Prepared Prepare(const QByteArray &raw, const xml::Stylesheet &stylesheet, int maxEntries)
+{
+    xml::initialize(); // this thread's error handlers
+    const Prepared prepared = Build(raw, stylesheet, maxEntries);
+    if (raw.size() > 4 * 1024 * 1024)
+        malloc_trim(0); // the trees of a large document are gone: their memory goes back
+    return prepared;
+}
+
+} // namespace ChannelDocument
