@@ -6,6 +6,7 @@
 #include "IpcConnection.h"
 #include "ItemBankProxy.h"
 #include "LocalHttpServer.h"
+#include "RawBankClient.h"
 #include "TestSupport.h"
 
 #include <QCoreApplication>
@@ -68,36 +69,6 @@ bool WaitReport(ItemBankProxy &bank, int ms)
     return reported;
 }
 
-// A client of its own on the server's socket, with a bank for profile.
-struct RawClient
-{
-    IpcConnection *link = nullptr;
-    qint32 bank = 0;
-    bool Open(const QString &runtime, const QString &profile, const QString &xsl)
-    {
-        auto *socket = new QLocalSocket;
-        socket->connectToServer(runtime + QStringLiteral("/tarnwick/tarnloader.sock"));
-        if (!socket->waitForConnected(5000))
-            return false;
-        link = new IpcConnection(socket);
-        IpcMessage create;
-        create.name = QStringLiteral("CreateBank");
-        const auto created = link->request(create);
-        if (!created || !created->ok)
-            return false;
-        bank = created->result.toInt();
-        return Call("Init", {profile, xsl}).has_value();
-    }
-    std::optional<IpcMessage> Call(const char *name, QVariantList args)
-    {
-        IpcMessage call;
-        call.bank = quint32(bank);
-        call.name = QLatin1String(name);
-        call.args = std::move(args);
-        return link->request(call);
-    }
-};
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -151,8 +122,8 @@ int main(int argc, char *argv[])
         if (!bank)
             qFatal("no server: %s", qPrintable(error));
         bank->Init(a.path(), xsl);
-        RawClient other;
-        if (!other.Open(runtime.path(), b.path(), xsl))
+        RawBankClient other;
+        if (!other.Open(runtime.path()) || !other.Call("Init", {b.path(), xsl}))
             qFatal("no second client");
         bool reported = false;
         QObject::connect(bank.get(), &ItemBankProxy::ChannelLoaded, [&] { reported = true; });
@@ -174,7 +145,6 @@ int main(int argc, char *argv[])
         print("other_client_worst_call_wait_during_merge", worst, "ms");
         bank->UnloadMe();
         other.link->close();
-        delete other.link;
         bank.reset();
         WaitServerGone(runtime.path());
     }
@@ -182,16 +152,15 @@ int main(int argc, char *argv[])
     // Another client's calls while a third never answers its events.
     {
         QTemporaryDir b, c;
-        RawClient busy, silent;
+        RawBankClient busy, silent;
         QString error;
         auto starter = ItemBankProxy::Create(&error); // starts the server
-        if (!starter || !busy.Open(runtime.path(), b.path(), xsl) || !silent.Open(runtime.path(), c.path(), xsl))
+        if (!starter || !busy.Open(runtime.path()) || !silent.Open(runtime.path(), false)
+            || !busy.Call("Init", {b.path(), xsl}) || !silent.Call("Init", {c.path(), xsl}))
             qFatal("no clients");
         // The silent client takes no event: nothing answers what it receives.
         for (int i = 0; i < 3; ++i)
             silent.Call("LoadChannel", {http.url("/small" + QByteArray::number(i) + ".xml"), QStringLiteral("-1"), QStringLiteral("T"), 0, QString()});
-        QObject::connect(busy.link, &IpcConnection::received, busy.link,
-                         [&busy](const IpcMessage &m) { busy.link->answer(m); });
         // Whatever waits on the silent client is released when it goes, 20 s on.
         QTimer::singleShot(20000, silent.link, [&silent] { silent.link->close(); });
         QElapsedTimer total, one;

@@ -6,12 +6,16 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QFile>
+#include <QHostAddress>
+#include <QHostInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkProxyFactory>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QThreadPool>
 #include <QUrl>
+
+#include <algorithm>
 
 namespace {
 
@@ -23,7 +27,31 @@ QNetworkRequest requestFor(const QUrl &url)
     request.setHeader(QNetworkRequest::UserAgentHeader,
                       QStringLiteral("Tarnwick/%1").arg(QCoreApplication::applicationVersion()));
     request.setTransferTimeout(kTransferTimeOutMs);
+    // Each redirect is looked at before it is followed (CTarnLoader::CheckRedirect).
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::UserVerifiedRedirectPolicy);
     return request;
+}
+
+// This machine or a private network: loopback, RFC 1918, carrier-grade NAT, link-local,
+// "this network", IPv6 unique-local and link-local, and IPv4 addresses mapped into IPv6.
+bool IsLocal(QHostAddress address)
+{
+    bool mapped = false;
+    const quint32 v4 = address.toIPv4Address(&mapped);
+    if (mapped || address.protocol() == QAbstractSocket::IPv4Protocol) {
+        const auto in = [v4](quint32 net, int bits) { return (v4 >> (32 - bits)) == (net >> (32 - bits)); };
+        return in(0x7F000000, 8) || in(0x0A000000, 8) || in(0xAC100000, 12) || in(0xC0A80000, 16)
+            || in(0xA9FE0000, 16) || in(0x64400000, 10) || in(0x00000000, 8);
+    }
+    return address.isLoopback() || address.isLinkLocal() || address.isUniqueLocalUnicast()
+        || address == QHostAddress::AnyIPv6;
+}
+
+bool AnyLocal(const QHostInfo &info)
+{
+    const auto addresses = info.addresses();
+    return std::any_of(addresses.begin(), addresses.end(), IsLocal);
 }
 
 } // namespace
@@ -69,6 +97,7 @@ void CTarnLoader::LoadURL(const QString &sURL, const QString &sLastMod, const QS
     }
     QNetworkReply *reply = Network()->head(requestFor(url));
     m_Reply = reply;
+    connect(reply, &QNetworkReply::redirected, this, [this, reply](const QUrl &to) { CheckRedirect(reply, to); });
     connect(reply, &QNetworkReply::finished, this, [this, reply] {
         reply->deleteLater();
         if (reply != m_Reply)
@@ -78,6 +107,43 @@ void CTarnLoader::LoadURL(const QString &sURL, const QString &sLastMod, const QS
         if (status.isValid())
             m_NewMod = QString::fromLatin1(reply->rawHeader("Last-Modified"));
         objInet_StateChange(status.isValid() ? 12 : 11);
+    });
+}
+
+void CTarnLoader::CheckRedirect(QNetworkReply *reply, const QUrl &to)
+{
+    // A feed on the web must not lead the fetcher to this machine or its private network (a
+    // redirect to another port on the loopback would call local services); nor from https to
+    // anything less. Feeds the user subscribed to on such addresses themselves redirect freely.
+    const QUrl from(m_URL);
+    const QString scheme = to.scheme().toLower();
+    const bool web = scheme == QLatin1String("http") || scheme == QLatin1String("https");
+    if (!web || (from.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0
+                 && scheme != QLatin1String("https"))) {
+        qWarning().noquote() << "not following the redirect of" << m_URL << "to" << to.toString();
+        reply->abort();
+        return;
+    }
+    const QPointer<QNetworkReply> guarded(reply);
+    const QString target = to.host();
+    const QString url = m_URL;
+    QHostInfo::lookupHost(from.host(), this, [this, guarded, target, to, url](const QHostInfo &origin) {
+        if (AnyLocal(origin)) {
+            if (guarded)
+                emit guarded->redirectAllowed();
+            return;
+        }
+        QHostInfo::lookupHost(target, this, [guarded, to, url](const QHostInfo &next) {
+            if (!guarded)
+                return;
+            if (AnyLocal(next)) {
+                qWarning().noquote() << "not following the redirect of" << url << "to" << to.toString()
+                                     << "(a local address)";
+                guarded->abort();
+                return;
+            }
+            emit guarded->redirectAllowed();
+        });
     });
 }
 
@@ -113,6 +179,7 @@ void CTarnLoader::StartDocumentLoad()
     }
     QNetworkReply *reply = Network()->get(requestFor(url));
     m_Reply = reply;
+    connect(reply, &QNetworkReply::redirected, this, [this, reply](const QUrl &to) { CheckRedirect(reply, to); });
     connect(reply, &QNetworkReply::downloadProgress, this, [reply](qint64 received, qint64 total) {
         if (received > kMaxDocumentBytes || total > kMaxDocumentBytes)
             reply->abort(); // far larger than any channel: not read

@@ -11,6 +11,7 @@
 
 class QNetworkAccessManager;
 class QNetworkReply;
+class QUrl;
 
 // One fetch of one channel document. It asks the server for "Last-modified" with a HEAD
 // request first; when that equals the stamp the caller knows, it reports NoFileChange and
@@ -49,6 +50,8 @@ signals:
 private:
     // 11: the HEAD request failed; 12: it was answered.
     void objInet_StateChange(int State);
+    // Follows a redirect of reply to to, or ends the transfer.
+    void CheckRedirect(QNetworkReply *reply, const QUrl &to);
     void StartDocumentLoad();
     void DocumentArrived(const QByteArray &bytes, bool ok);
     void Deliver(const QByteArray &text);

@@ -9,7 +9,6 @@
 #include <QDateTime>
 
 #include <libxml/parser.h>
-#include <libxml/xmlreader.h>
 
 #include <algorithm>
 #include <malloc.h>
@@ -45,48 +44,78 @@ std::optional<ItemMoment> EntryDate(const QString &text)
     return std::nullopt;
 }
 
-xmlTextReaderPtr Reader(const QByteArray &raw)
+// A first look through the document that builds nothing: each entry's own date.
+struct DateScan
 {
-    return xmlReaderForMemory(raw.constData(), int(raw.size()), nullptr, nullptr, xml::parseOptions());
+    std::vector<std::optional<ItemMoment>> dates;
+    int depth = 0;
+    int entryDepth = -1;
+    bool inDate = false;
+    bool dated = false;
+    QByteArray text;
+};
+
+DateScan &ScanOf(void *ctx)
+{
+    return *static_cast<DateScan *>(static_cast<xmlParserCtxtPtr>(ctx)->_private);
+}
+
+void ScanStart(void *ctx, const xmlChar *local, const xmlChar *, const xmlChar *, int,
+               const xmlChar **, int, int, const xmlChar **)
+{
+    DateScan &scan = ScanOf(ctx);
+    if (scan.entryDepth < 0 && IsEntry(local)) {
+        scan.entryDepth = scan.depth;
+        scan.dated = false;
+        scan.dates.emplace_back();
+    } else if (scan.entryDepth >= 0 && !scan.dated && IsDate(local)) {
+        scan.inDate = true;
+        scan.text.clear();
+    }
+    ++scan.depth;
+}
+
+void ScanEnd(void *ctx, const xmlChar *, const xmlChar *, const xmlChar *)
+{
+    DateScan &scan = ScanOf(ctx);
+    if (--scan.depth == scan.entryDepth)
+        scan.entryDepth = -1;
+    if (scan.inDate) {
+        scan.inDate = false;
+        scan.dated = true;
+        scan.dates.back() = EntryDate(QString::fromUtf8(scan.text));
+    }
+}
+
+void ScanText(void *ctx, const xmlChar *text, int length)
+{
+    DateScan &scan = ScanOf(ctx);
+    if (scan.inDate && scan.text.size() < 256)
+        scan.text.append(reinterpret_cast<const char *>(text), length);
 }
 
 // Each entry's own date (nothing where it has none, or none that reads), in document order;
 // nullopt when the document does not parse.
 std::optional<std::vector<std::optional<ItemMoment>>> EntryDates(const QByteArray &raw)
 {
-    std::vector<std::optional<ItemMoment>> dates;
-    xmlTextReaderPtr reader = Reader(raw);
-    if (!reader)
+    xml::ParserCtxtPtr ctxt(xmlNewParserCtxt());
+    if (!ctxt || !ctxt->sax)
         return std::nullopt;
-    int entryDepth = -1;
-    bool dated = false;
-    int status;
-    while ((status = xmlTextReaderRead(reader)) == 1) {
-        if (xmlTextReaderNodeType(reader) != XML_READER_TYPE_ELEMENT)
-            continue;
-        const int depth = xmlTextReaderDepth(reader);
-        if (entryDepth >= 0 && depth <= entryDepth)
-            entryDepth = -1; // past the entry
-        const xmlChar *local = xmlTextReaderConstLocalName(reader);
-        if (entryDepth < 0) {
-            if (IsEntry(local)) {
-                entryDepth = depth;
-                dated = false;
-                dates.emplace_back();
-            }
-            continue;
-        }
-        if (!dated && IsDate(local)) {
-            dated = true;
-            xmlChar *text = xmlTextReaderReadString(reader);
-            dates.back() = EntryDate(QString::fromUtf8(reinterpret_cast<const char *>(text)));
-            xmlFree(text);
-        }
-    }
-    xmlFreeTextReader(reader);
-    if (status != 0)
+    DateScan scan;
+    ctxt->_private = &scan;
+    xmlSAXHandler handler = {};
+    handler.initialized = XML_SAX2_MAGIC;
+    handler.startElementNs = ScanStart;
+    handler.endElementNs = ScanEnd;
+    handler.characters = ScanText;
+    handler.cdataBlock = ScanText;
+    *ctxt->sax = handler;
+    ctxt->userData = ctxt.get();
+    xml::DocPtr nothing(xmlCtxtReadMemory(ctxt.get(), raw.constData(), int(raw.size()), nullptr,
+                                          nullptr, xml::parseOptions()));
+    if (!ctxt->wellFormed)
         return std::nullopt;
-    return dates;
+    return std::move(scan.dates);
 }
 
 // Which entries stay: the newest maxEntries by date; entries without a date count as the

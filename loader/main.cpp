@@ -7,6 +7,7 @@
 #include <QNetworkAccessManager>
 #include <QTextStream>
 
+#include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -14,6 +15,9 @@ int main(int argc, char *argv[])
 {
     // What the server writes (item stores, their folders) is the user's alone.
     ::umask(077);
+    // A file that would grow past the allowed size is a failed write the client hears of,
+    // not the end of the server.
+    ::signal(SIGXFSZ, SIG_IGN);
     // Every descriptor the system allows: the server caps its clients well below it.
     struct rlimit files = {};
     if (::getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {

@@ -2,6 +2,7 @@
 #include "IpcPaths.h"
 #include "ItemBankProxy.h"
 #include "LocalHttpServer.h"
+#include "RawBankClient.h"
 #include "TestSupport.h"
 
 #include <QDir>
@@ -9,8 +10,11 @@
 #include <QLocalSocket>
 #include <QLockFile>
 #include <QSignalSpy>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QtEndian>
 
 #include <signal.h>
 #include <sys/stat.h>
@@ -53,6 +57,10 @@ private slots:
     void releaseSavesAndServerEnds();
     void serverDeathFailsCallsAtOnce();
     void sharedFallbackFolderMustBeOurs();
+    void twoClientsShareOneProfile();
+    void silentClientHoldsNoOne();
+    void greedyClientsAreRefused();
+    void oneFetchHasBoundedMemory();
 
 private:
     QTemporaryDir m_Runtime;
@@ -266,6 +274,160 @@ void TestBankServer::sharedFallbackFolderMustBeOurs()
         qunsetenv("TMPDIR");
     else
         qputenv("TMPDIR", tmp);
+}
+
+void TestBankServer::twoClientsShareOneProfile()
+{
+    // tarnbank beside tarnwick on one profile: one bank serves both, so neither writes over
+    // what the other did.
+    LocalHttpServer http;
+    http.route("/a") = {200, feed("alpha", 3), {}};
+    http.route("/b") = {200, feed("beta", 2), {}};
+    QTemporaryDir profile;
+    auto first = ItemBankProxy::Create();
+    QVERIFY(first);
+    QVERIFY(first->Init(profile.path(), kXsl));
+    RawBankClient second;
+    QStringList secondEvents;
+    QVERIFY(second.Open(m_Runtime.path(), false));
+    connect(second.link, &IpcConnection::received, second.link, [&](const IpcMessage &m) {
+        secondEvents << m.name;
+        second.link->answer(m);
+    });
+    QVERIFY(second.Call("Init", {profile.path() + "/.", kXsl})); // the same folder, written otherwise
+
+    QSignalSpy firstLoaded(first.get(), &ItemBankProxy::ChannelLoaded);
+    QVERIFY(first->LoadChannel(http.url("/a"), {}, "A", 0, {}));
+    QVERIFY(firstLoaded.wait(10000));
+    QVERIFY(QTest::qWaitFor([&] { return secondEvents.contains("ChannelLoaded"); }, 5000)); // both hear of it
+    QCOMPARE(second.Call("Count")->result.toInt(), 3);
+    QVERIFY(second.Call("LoadChannel", {http.url("/b"), QString(), QStringLiteral("B"), 0, QString()}));
+    QVERIFY(firstLoaded.wait(10000));
+    QCOMPARE(first->Count(), 5);
+    // The answer to a call goes to its caller alone.
+    secondEvents.clear();
+    QSignalSpy firstCounts(first.get(), &ItemBankProxy::ChannelCounts);
+    QVERIFY(second.Call("UpdateChannel", {http.url("/a")}));
+    QCOMPARE(secondEvents, QStringList{"ChannelCounts"});
+    QVERIFY(firstCounts.isEmpty());
+    // One leaves: the bank stays for the other; the last to leave saves everything.
+    QVERIFY(second.Call("UnloadMe")->result.toBool());
+    second.Call("ReleaseBank", {});
+    QVERIFY(first->MarkAllRead(http.url("/b")));
+    QVERIFY(first->UnloadMe());
+    first.reset();
+    second.link->close();
+    const QByteArray store = testsupport::readFile(profile.filePath("items.xml"));
+    QCOMPARE(store.count("<item "), 5);
+    QCOMPARE(store.count("<read>true</read>"), 2);
+}
+
+void TestBankServer::silentClientHoldsNoOne()
+{
+    // A client that takes events and never answers them, while another calls and gets events
+    // of its own: the other is answered all the same (before, its calls waited until the silent
+    // one went away).
+    LocalHttpServer http;
+    for (int i = 0; i < 4; ++i)
+        http.route("/s" + QByteArray::number(i)) = {200, feed("silent" + QByteArray::number(i), 2), {}};
+    QTemporaryDir a, b;
+    auto starter = ItemBankProxy::Create();
+    QVERIFY(starter);
+    RawBankClient busy, silent;
+    QVERIFY(busy.Open(m_Runtime.path()) && silent.Open(m_Runtime.path(), false));
+    QVERIFY(busy.Call("Init", {a.path(), kXsl}) && silent.Call("Init", {b.path(), kXsl}));
+    for (int i = 0; i < 4; ++i)
+        silent.Call("LoadChannel", {http.url("/s" + QByteArray::number(i)), QString(), QStringLiteral("S"), 0, QString()});
+    bool silentStillThere = true;
+    QTimer::singleShot(60000, silent.link, [&] { silentStillThere = false; silent.link->close(); });
+    int calls = 0;
+    while (http.count("GET", "/s3") == 0 || calls < 200) {
+        QVERIFY(busy.Call("UpdateChannel", {QStringLiteral("_tarnwick/all")}));
+        ++calls;
+    }
+    QVERIFY2(silentStillThere, "the busy client was held until the silent one went away");
+    silent.link->close();
+    busy.link->close();
+}
+
+void TestBankServer::greedyClientsAreRefused()
+{
+    // A frame larger than any call, a flood of connections under a small descriptor limit: the
+    // greedy peers are refused, the server goes on listening and serving.
+    QProcess server;
+    server.start("prlimit", {"--nofile=120:120", ItemBankProxy::ServerProgram()});
+    QVERIFY(server.waitForStarted(5000));
+    QVERIFY(QTest::qWaitFor([] { return serverPid() != 0; }, 10000));
+    QTemporaryDir profile;
+    auto bank = ItemBankProxy::Create();
+    QVERIFY(bank);
+    QVERIFY(bank->Init(profile.path(), kXsl));
+
+    QLocalSocket big;
+    big.connectToServer(IpcPaths::ServerSocket());
+    QVERIFY(big.waitForConnected(2000));
+    QByteArray header(4, 0);
+    qToBigEndian(quint32(IpcMessage::kMaxClientFrame + 1), header.data());
+    big.write(header);
+    big.flush();
+    QVERIFY(big.state() == QLocalSocket::UnconnectedState || big.waitForDisconnected(3000));
+
+    std::vector<std::unique_ptr<QLocalSocket>> flood;
+    for (int i = 0; i < 300; ++i) {
+        auto socket = std::make_unique<QLocalSocket>();
+        socket->connectToServer(IpcPaths::ServerSocket());
+        socket->waitForConnected(200);
+        flood.push_back(std::move(socket));
+    }
+    QVERIFY(QTest::qWaitFor([&] {
+        return std::count_if(flood.begin(), flood.end(), [](const auto &s) {
+                   return s->state() == QLocalSocket::ConnectedState;
+               }) <= 64;
+    }, 10000));
+    QCOMPARE(bank->Count(), 0); // still served
+    flood.clear();
+    // Still listening: a new client gets its bank.
+    auto later = ItemBankProxy::Create();
+    QVERIFY(later);
+    QVERIFY(bank->UnloadMe());
+    bank.reset();
+    later.reset();
+    QVERIFY(server.waitForFinished(10000));
+}
+
+void TestBankServer::oneFetchHasBoundedMemory()
+{
+    // 300,000 tiny entries (about 17 MB): the server keeps the newest thousand, stays within
+    // 120 MiB while it fetches, and gives the memory back once the bank has unloaded. (Before:
+    // 3.5 GB, all of it kept.)
+    QByteArray body = "<rss version=\"2.0\"><channel><title>Endless</title>";
+    for (int i = 0; i < 300000; ++i)
+        body += "<item><title>Entry " + QByteArray::number(i) + "</title><guid>g" + QByteArray::number(i)
+            + "</guid></item>";
+    body += "</channel></rss>";
+    LocalHttpServer http;
+    http.route("/endless.xml") = {200, body, {}};
+    QTemporaryDir profile;
+    auto bank = ItemBankProxy::Create();
+    QVERIFY(bank);
+    const qint64 pid = serverPid();
+    QVERIFY(bank->Init(profile.path(), QStringLiteral(TARNWICK_DATA "/tarnns.xsl")));
+    QSignalSpy loaded(bank.get(), &ItemBankProxy::ChannelLoaded);
+    QVERIFY(bank->LoadChannel(http.url("/endless.xml"), {}, "E", 0, {}));
+    QVERIFY(loaded.wait(60000));
+    QCOMPARE(bank->Count(), 1000);
+    auto statusMiB = [pid](const char *key) {
+        for (const QByteArray &line : testsupport::readFile(QStringLiteral("/proc/%1/status").arg(pid)).split('\n'))
+            if (line.startsWith(key))
+                return line.mid(int(qstrlen(key))).trimmed().split(' ').first().toDouble() / 1024;
+        return -1.0;
+    };
+    const double peak = statusMiB("VmHWM:");
+    QVERIFY2(peak > 0 && peak < 120, qPrintable(QString::number(peak)));
+    QVERIFY(bank->UnloadMe());
+    const double kept = statusMiB("VmRSS:");
+    QVERIFY2(kept < 60, qPrintable(QString::number(kept)));
+    bank.reset();
 }
 
 QTEST_GUILESS_MAIN(TestBankServer)

@@ -4,7 +4,9 @@
 #include "clsItemBank.h"
 
 #include <QElapsedTimer>
+#include <QDir>
 #include <QFile>
+#include <QNetworkProxyFactory>
 #include <QLocale>
 #include <QNetworkAccessManager>
 #include <QProcess>
@@ -12,6 +14,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
+
+#include <csignal>
+#include <sys/resource.h>
 
 namespace {
 
@@ -88,6 +93,10 @@ private slots:
     void refreshPauseAndKill();
     void badDocumentsLeaveTheStoreAlone();
     void lateDocumentAfterTimeOutIsIgnored();
+    void oneReportPerRequest();
+    void failedSaveIsToldOnce();
+    void hugeFieldIsCutAndTheStoreReadsBack();
+    void noRedirectFromTheWebToThisMachine();
     void gzipBodies();
     void silentServerTimesOut();
     void cleanupTestCase();
@@ -310,14 +319,132 @@ void TestFetch::lateDocumentAfterTimeOutIsIgnored()
     server.route("/slow").delayMs = 2500;
     Bank b;
     b.bank.SetFetchTimeOut(1000);
+    // The main program takes its time with the time-out (the document would arrive meanwhile):
+    // still the one report, nothing merged.
+    QObject::connect(&b.bank, &clsItemBank::ChannelTimeOut, &b.bank, [] { QTest::qWait(2500); });
     b.bank.LoadChannel(server.url("/slow"), {}, "", 0, {});
     QVERIFY(b.waitReports(1, 5000));
     QCOMPARE(b.timedOut.size(), 1);
-    // The document still arrives, two seconds later: nothing is merged or reported.
     QVERIFY(QTest::qWaitFor([&] { return server.count("GET", "/slow") == 1; }, 3000));
     QTest::qWait(3000);
     QCOMPARE(b.reports(), 1);
     QCOMPARE(b.bank.Count(), 0);
+}
+
+void TestFetch::oneReportPerRequest()
+{
+    // A request with no address, or to a bank never set up, ends at once with its report; a
+    // second Init leaves the running fetch alone; nothing is written without a profile folder.
+    LocalHttpServer server;
+    server.route("/a") = {200, smallFeed("a"), {}};
+    Bank b;
+    b.bank.LoadChannel(QString(), {}, "", 0, {});
+    QCOMPARE(b.timedOut.size(), 1);
+    b.bank.LoadChannel(server.url("/a"), {}, "", 0, {});
+    b.bank.Init(b.dir.filePath("elsewhere"), kXsl);
+    QVERIFY(b.waitReports(2));
+    QCOMPARE(b.loaded.size(), 1);
+    QCOMPARE(b.timedOut.size(), 1);
+    QCOMPARE(b.loaded[0][0].toString(), server.url("/a"));
+
+    const QString cwd = QDir::currentPath();
+    QTemporaryDir elsewhere;
+    QDir::setCurrent(elsewhere.path());
+    clsItemBank unset;
+    QSignalSpy timedOut(&unset, &clsItemBank::ChannelTimeOut);
+    unset.LoadChannel(server.url("/a"), {}, "", 0, {});
+    QCOMPARE(timedOut.size(), 1);
+    QVERIFY(!unset.SaveIt());
+    QVERIFY(unset.UnloadMe()); // nothing to write is no failure
+    QDir::setCurrent(cwd);
+    QVERIFY(QDir(elsewhere.path()).isEmpty());
+}
+
+void TestFetch::failedSaveIsToldOnce()
+{
+    // Files may grow no larger than 1 KiB while the store is saved, as on a full disk: the save
+    // fails, the old file stays, the user hears of it once per run of failures.
+    Bank b(kXsl, kOneStoredItem);
+    QVERIFY(QTest::qWaitFor([&] { return b.bank.IsStoreReady(); }, 3000));
+    QSignalSpy told(&b.bank, &clsItemBank::BankMessage);
+    LocalHttpServer server;
+    server.route("/f") = {200, feedFile(), {}};
+    b.bank.LoadChannel(server.url("/f"), {}, "", 0, {});
+    QVERIFY(b.waitReports(1));
+    const QByteArray before = testsupport::readFile(b.dir.filePath("items.xml"));
+    struct rlimit normal = {};
+    ::getrlimit(RLIMIT_FSIZE, &normal);
+    struct rlimit small = normal;
+    small.rlim_cur = 1024;
+    const auto previous = ::signal(SIGXFSZ, SIG_IGN);
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    const bool first = b.bank.SaveIt();
+    const bool second = b.bank.SaveIt();
+    ::setrlimit(RLIMIT_FSIZE, &normal);
+    ::signal(SIGXFSZ, previous);
+    QVERIFY(!first && !second);
+    QCOMPARE(told.size(), 1);
+    QVERIFY(told[0][0].toString().startsWith("Could not save items.xml"));
+    QCOMPARE(testsupport::readFile(b.dir.filePath("items.xml")), before);
+    QVERIFY(b.bank.SaveIt());
+    QVERIFY(testsupport::readFile(b.dir.filePath("items.xml")).size() > before.size());
+}
+
+void TestFetch::hugeFieldIsCutAndTheStoreReadsBack()
+{
+    // One description of about 10.1 MB (libxml2 reads no longer text node without being told):
+    // it is cut to the field bound and every item of the profile reads back.
+    QByteArray feed = "<rss version=\"2.0\"><channel><title>Big</title>";
+    for (int i = 0; i < 50; ++i)
+        feed += "<item><title>Small " + QByteArray::number(i) + "</title><guid>s" + QByteArray::number(i)
+            + "</guid></item>";
+    feed += "<item><title>Huge</title><description>" + QByteArray(10'100'000, 'x') + "</description></item>";
+    feed += "</channel></rss>";
+    LocalHttpServer server;
+    server.route("/big.xml") = {200, feed, {}};
+    Bank b;
+    b.bank.LoadChannel(server.url("/big.xml"), {}, "", 0, {});
+    QVERIFY(b.waitReports(1, 60000));
+    QCOMPARE(b.loaded.size(), 1);
+    QVERIFY(b.bank.UnloadMe());
+    clsItemBank again;
+    QSignalSpy ready(&again, &clsItemBank::StoreReady);
+    again.Init(b.dir.path(), kXsl);
+    QVERIFY(ready.wait(20000));
+    QCOMPARE(ready[0][0].toBool(), true);
+    QCOMPARE(again.Count(), 51);
+    const auto huge = again.StoreDocument()->selectSingleNode("//item[title='Huge']/description");
+    QVERIFY(huge);
+    QCOMPARE(huge->text().size(), clsItemBank::kMaxFieldChars);
+}
+
+void TestFetch::noRedirectFromTheWebToThisMachine()
+{
+    // A feed on the web (reached here through a proxy, as no real host is at hand) that
+    // redirects to a port on the loopback: not followed. A loopback feed that redirects on the
+    // loopback is the user's own: followed.
+    LocalHttpServer proxy;
+    const QByteArray inside = proxy.url("/secret").toLatin1();
+    proxy.route("http://feeds.example/feed.xml") = {302, "", {{"Location", inside}}};
+    proxy.route("/secret") = {200, smallFeed("secret"), {}};
+    proxy.route("http://127.0.0.1:" + QByteArray::number(QUrl(proxy.url("/")).port()) + "/secret") =
+        {200, smallFeed("secret"), {}};
+    qputenv("http_proxy", proxy.url("").toLatin1());
+    qputenv("no_proxy", "");
+    QNetworkProxyFactory::setUseSystemConfiguration(true);
+    LoaderRun web;
+    QVERIFY(web.run("http://feeds.example/feed.xml", QString()));
+    qunsetenv("http_proxy");
+    QVERIFY(!web.text().contains("secret item"));
+    for (const auto &request : proxy.log())
+        QVERIFY2(!request.path.contains("/secret"), request.path.constData());
+
+    LocalHttpServer local;
+    local.route("/moved") = {302, "", {{"Location", local.url("/here").toLatin1()}}};
+    local.route("/here") = {200, smallFeed("here"), {}};
+    LoaderRun own;
+    QVERIFY(own.run(local.url("/moved"), QString()));
+    QVERIFY(own.text().contains("here item"));
 }
 
 void TestFetch::gzipBodies()

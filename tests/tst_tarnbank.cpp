@@ -2,6 +2,7 @@
 #include "TestSupport.h"
 #include "XmlDocument.h"
 
+#include <QFileInfo>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -28,6 +29,7 @@ private slots:
     void initTestCase();
     void fetchListCountMark();
     void usageErrors();
+    void failedSavesAndPrivateFiles();
 
 private:
     // Runs tarnbank while this process keeps serving HTTP.
@@ -106,6 +108,49 @@ void TestTarnbank::usageErrors()
         QCOMPARE(r.code, 2);
         QVERIFY(r.err.contains("usage:"));
     }
+}
+
+void TestTarnbank::failedSavesAndPrivateFiles()
+{
+    LocalHttpServer http;
+    http.route("/news.xml") = {200, testsupport::dataFile("feed30.xml"), {}};
+    const QString news = http.url("/news.xml");
+
+    // What the server writes is the user's alone.
+    QTemporaryDir profile;
+    QCOMPARE(tarnbank({"fetch", "--profile", profile.path(), news}).code, 0);
+    for (const char *file : {"items.xml", "tarnbank-stamps.txt"})
+        QCOMPARE(QFileInfo(profile.filePath(file)).permissions() & QFileDevice::Permissions(0x0077),
+                 QFileDevice::Permissions());
+
+    // A store that cannot be written (the server may write no file over 4 KiB, as on a full
+    // disk): the command says so and fails, instead of reporting what it will lose as loaded,
+    // and the store there stays as it was.
+    const QByteArray before = testsupport::readFile(profile.filePath("items.xml"));
+    auto limitedServer = [&] {
+        auto *server = new QProcess(this);
+        server->start("bash", {"-c", "trap '' XFSZ; exec prlimit --fsize=4096 " + QStringLiteral(TARNLOADER_BUILT)});
+        return server->waitForStarted(5000)
+            && QTest::qWaitFor([&] { return testsupport::serverPid(m_Runtime.path()) != 0; }, 10000);
+    };
+    QVERIFY(limitedServer());
+    http.route("/more.xml") = {200, testsupport::dataFile("feeds/atom10.xml"), {}};
+    const Run fetched = tarnbank({"fetch", "--profile", profile.path(), http.url("/more.xml")});
+    QCOMPARE(fetched.code, 1);
+    QVERIFY2(fetched.err.contains("Could not save items.xml"), fetched.err.constData());
+    QVERIFY(fetched.err.contains("could not be saved"));
+    QCOMPARE(testsupport::readFile(profile.filePath("items.xml")), before);
+    QVERIFY(QTest::qWaitFor([&] { return testsupport::serverPid(m_Runtime.path()) == 0; }, 10000));
+    QVERIFY(limitedServer());
+    const QString hash = QString::fromUtf8(before.mid(before.indexOf("<hash>") + 6, 32));
+    QCOMPARE(tarnbank({"mark", "--profile", profile.path(), hash, "read"}).code, 1);
+    QCOMPARE(testsupport::readFile(profile.filePath("items.xml")), before);
+    QVERIFY(QTest::qWaitFor([&] { return testsupport::serverPid(m_Runtime.path()) == 0; }, 10000));
+
+    // An empty address ends at once with its one report.
+    const Run empty = tarnbank({"fetch", "--profile", profile.path(), ""});
+    QCOMPARE(empty.code, 0);
+    QCOMPARE(empty.lines, QStringList{"timeout "});
 }
 
 QTEST_GUILESS_MAIN(TestTarnbank)

@@ -11,6 +11,7 @@
 #include "frmTarnSkin.h"
 
 #include <QDateTime>
+#include <QFileInfo>
 #include <QLocale>
 #include <QtTest>
 
@@ -246,6 +247,10 @@ private slots:
         QVERIFY(StoredItem(store, "a3").contains("<read>true</read>"));
         QVERIFY(StoredItem(store, "a2").contains("<delete>false</delete>")); // no script ran
         QVERIFY(testsupport::readFile(program.Home("profiles/anna/channels.xml")).contains(m_Http.url("/alpha.xml").toUtf8()));
+        // What the user reads and marks is theirs alone.
+        const auto othersMay = QFileDevice::Permissions(0x0077);
+        for (const char *path : {"profiles", "profiles/anna", "profiles/anna/channels.xml", "profiles/anna/items.xml"})
+            QVERIFY2(!(QFileInfo(program.Home(path)).permissions() & othersMay), path);
 
         // Two starts with the main window hidden, ended by a signal and by the tray menu: the
         // profile list stays, and no start asks for a first profile again.
