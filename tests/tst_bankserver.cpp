@@ -304,6 +304,7 @@ void TestBankServer::twoClientsShareOneProfile()
     QVERIFY(second.Call("LoadChannel", {http.url("/b"), QString(), QStringLiteral("B"), 0, QString()}));
     QVERIFY(firstLoaded.wait(10000));
     QCOMPARE(first->Count(), 5);
+    QVERIFY(QTest::qWaitFor([&] { return secondEvents.count("ChannelLoaded") == 2; }, 5000));
     // The answer to a call goes to its caller alone.
     secondEvents.clear();
     QSignalSpy firstCounts(first.get(), &ItemBankProxy::ChannelCounts);
