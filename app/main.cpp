@@ -3,6 +3,7 @@
 #include "SingleInstance.h"
 #include "TickerWindows.h"
 #include "ViewerWindows.h"
+#include "WindowHub.h"
 #include "frmMain.h"
 
 #include <QApplication>
@@ -27,9 +28,11 @@ int main(int argc, char *argv[])
     // Whatever the application folder lacks of the installed data is copied in at every start.
     Include::SeedAppFolder();
 
-    frmMain window;
-    ViewerWindows viewers(&window);
-    TickerWindows ticker(&window);
+    WindowHub windows;
+    frmMain window(windows);
+    ViewerWindows viewers(windows, &window);
+    TickerWindows ticker(windows, &window);
+    windows.Attach(&window, &viewers, &ticker);
     QObject::connect(&instance, &SingleInstance::ShowRequested, &window, [&window] {
         window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
         window.show();

@@ -9,6 +9,7 @@
 #include "TestSupport.h"
 #include "clsProfile.h"
 #include "clsSpotlight.h"
+#include "WindowHub.h"
 #include "frmMain.h"
 
 #include <QApplication>
@@ -53,7 +54,8 @@ int main(int argc, char *argv[])
     const double cpu0 = bench::cpuMs();
     QElapsedTimer clock;
     clock.start();
-    frmMain window;
+    WindowHub hub;
+    frmMain window(hub);
     window.Form_Load();
     clsChannelTree *tree = window.treMain();
     const QString last = channels.last().first;

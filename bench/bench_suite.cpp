@@ -14,6 +14,7 @@
 #include "TestSupport.h"
 #include "clsItemBank.h"
 #include "clsSpotlight.h"
+#include "WindowHub.h"
 #include "frmMain.h"
 
 #include <QApplication>
@@ -168,7 +169,8 @@ void Run(int feeds)
         Include::Settings().SaveSetting("PREFS", "FIRSTRUN", "False");
         QElapsedTimer clock;
         clock.start();
-        frmMain window;
+        WindowHub hub;
+        frmMain window(hub);
         window.Form_Load();
         const QString lastGroup = QStringLiteral("Group %1").arg((feeds - 1) % 10);
         const bool filled = QTest::qWaitFor([&] {

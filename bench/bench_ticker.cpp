@@ -3,6 +3,7 @@
 #include "BenchStore.h"
 #include "Include.h"
 #include "frmTarnSkin.h"
+#include "WindowHub.h"
 #include "frmTicker.h"
 
 #include <QApplication>
@@ -44,7 +45,8 @@ int main(int argc, char *argv[])
     for (int effect = 0; effect < 4; ++effect) {
         Include::Settings().SaveSetting("Ticker", "Effect", QString::number(effect));
         Include::Settings().SaveSetting("Ticker", "Width", "1280");
-        frmTicker ticker;
+        WindowHub hub;
+        frmTicker ticker(hub);
         ticker.SetList(List(20));
         ticker.show();
         QTest::qWait(300); // settled

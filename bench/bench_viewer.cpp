@@ -6,6 +6,7 @@
 #include "ViewerLogic.h"
 #include "XmlStylesheet.h"
 #include "frmTarnSkin.h"
+#include "WindowHub.h"
 #include "frmViewer.h"
 
 #include <QApplication>
@@ -41,7 +42,8 @@ int main(int argc, char *argv[])
     Include::SeedAppFolder(QStringLiteral(TARNWICK_SOURCE_DATA));
     frmTarnSkin::Instance().LoadSkin();
 
-    frmViewer viewer(nullptr, home.filePath("temp.html"));
+    WindowHub hub;
+    frmViewer viewer(nullptr, home.filePath("temp.html"), hub);
     viewer.resize(700, 600);
     viewer.show();
     const QString list = List(1000);

@@ -17,6 +17,7 @@
 #include "frmAddGroup.h"
 #include "frmAddMenu.h"
 #include "frmDelProfile.h"
+#include "WindowHub.h"
 #include "frmMain.h"
 #include "frmSearch.h"
 #include "frmUser.h"
@@ -51,6 +52,7 @@ class TestDialogs : public QObject
     LocalHttpServer m_Http;
     QStringList m_Messages;
     std::function<int(const QString &)> m_Answer;
+    WindowHub m_Hub;
     std::unique_ptr<frmMain> m_Main;
 
     clsProfile *Profile() { return m_Main->CurrentProfile(); }
@@ -85,7 +87,7 @@ private slots:
                                            "</head><body><p>Hello</p></body></html>", {{"Content-Type", "text/html"}}};
         // First start: no profile yet, so the profile dialog comes first.
         Include::Settings().SaveSetting("PREFS", "FIRSTRUN", "False");
-        m_Main = std::make_unique<frmMain>();
+        m_Main = std::make_unique<frmMain>(m_Hub);
         OnNextDialog<frmUser>([](frmUser *dialog) {
             dialog->txtUsername()->setText("anna");
             dialog->findChild<QPushButton *>("cmdCreate")->click();

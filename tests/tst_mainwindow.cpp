@@ -16,6 +16,7 @@
 #include "colProfiles.h"
 #include "frmAddMenu.h"
 #include "frmChannelManage.h"
+#include "WindowHub.h"
 #include "frmMain.h"
 #include "frmUser.h"
 
@@ -105,7 +106,8 @@ private slots:
         Include::LoadFormState(&far, "Far");
         QVERIFY(QGuiApplication::primaryScreen()->availableGeometry().intersects(far.geometry()));
 
-        frmMain w;
+        WindowHub hub;
+        frmMain w(hub);
         // The check page's number against this version's digits run together (0.1.0: 10).
         w.CheckUpdateText("<html><body>10</body></html>");
         QVERIFY(!w.UpdateBannerShown());
@@ -134,10 +136,15 @@ private slots:
 
     void firstStartToExit()
     {
-        frmMain w;
+        // The viewers stand in as a list of what was opened.
+        struct Viewers : WindowHub
+        {
+            QStringList opened;
+            void OpenViewer(RSSChannel *channel, bool) override { opened << channel->URL(); }
+        } hub;
+        QStringList &opened = hub.opened;
+        frmMain w(hub);
         QSignalSpy exited(&w, &frmMain::ExitSequenceDone);
-        QStringList opened;
-        w.windows().openViewer = [&opened](RSSChannel *channel, bool) { opened << channel->URL(); };
         // No profile yet: the window asks for one, refusing a bad name first.
         OnNextDialog<frmUser>([](frmUser *dialog) {
             dialog->grab().save(ScreenshotPath("create-profile.png"));

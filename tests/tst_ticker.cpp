@@ -12,6 +12,7 @@
 #include "ViewerWindows.h"
 #include "clsProfile.h"
 #include "clsSpotlight.h"
+#include "WindowHub.h"
 #include "frmMain.h"
 #include "frmTicker.h"
 #include "frmTickerSettings.h"
@@ -57,6 +58,7 @@ class TestTicker : public QObject
 
     QTemporaryDir m_Home, m_Config, m_Runtime;
     LocalHttpServer m_Http;
+    WindowHub m_Hub;
     std::unique_ptr<frmMain> m_Main;
     TickerWindows *m_Tickers = nullptr;
 
@@ -78,9 +80,9 @@ private slots:
         QVERIFY(profilefiles::WriteProfileList(m_Home.path(), {"anna"}));
         QVERIFY(profilefiles::WriteGroups(m_Home.filePath("profiles/anna"), {{"News", {}}}));
         Include::Settings().SaveSetting("PREFS", "FIRSTRUN", "False");
-        m_Main = std::make_unique<frmMain>();
-        new ViewerWindows(m_Main.get());
-        m_Tickers = new TickerWindows(m_Main.get());
+        m_Main = std::make_unique<frmMain>(m_Hub);
+        m_Tickers = new TickerWindows(m_Hub, m_Main.get());
+        m_Hub.Attach(m_Main.get(), new ViewerWindows(m_Hub, m_Main.get()), m_Tickers);
         m_Main->Form_Load();
         QVERIFY(QTest::qWaitFor([&] { return Profile() && Profile()->Groups(); }, 10000));
         m_Main->AddChannel(m_Http.url("/v.xml"), "News");
@@ -254,7 +256,7 @@ private slots:
         // With pop-ups on, new items open the ticker on them alone; it closes when they are done.
         Include::Settings().SaveSetting("PREFS", "POPUP", "True");
         QVERIFY(Profile()->NewItemsCount() >= 10);
-        m_Main->windows().tickerNewItems();
+        m_Hub.ShowTickerNewItems();
         QPointer<frmTicker> ticker = m_Tickers->Ticker();
         QVERIFY(ticker);
         QVERIFY(ticker->NewItemMode() && ticker->NewItemsOnlyRun());

@@ -15,6 +15,7 @@
 #include "XdgAutostart.h"
 #include "clsProfile.h"
 #include "clsSpotlight.h"
+#include "WindowHub.h"
 #include "frmMain.h"
 #include "frmPreferences.h"
 #include "frmProperties.h"
@@ -96,6 +97,7 @@ class TestViewer : public QObject
     QTemporaryDir m_Home, m_Config, m_Runtime;
     LocalHttpServer m_Http;
     QStringList m_Messages;
+    WindowHub m_Hub;
     std::unique_ptr<frmMain> m_Main;
     ViewerWindows *m_Viewers = nullptr;
     QString m_A, m_H;
@@ -153,8 +155,9 @@ private slots:
         QVERIFY(profilefiles::WriteGroups(m_Home.filePath("profiles/anna"), {{"News", {}}}));
 
         Include::Settings().SaveSetting("PREFS", "FIRSTRUN", "False"); // no help viewer in the way
-        m_Main = std::make_unique<frmMain>();
-        m_Viewers = new ViewerWindows(m_Main.get());
+        m_Main = std::make_unique<frmMain>(m_Hub);
+        m_Viewers = new ViewerWindows(m_Hub, m_Main.get());
+        m_Hub.Attach(m_Main.get(), m_Viewers, nullptr);
         m_Main->Form_Load();
         QVERIFY(QTest::qWaitFor([&] { return Profile() && m_Main->treMain()->FindRow("News", "0") >= 0; }, 10000));
         m_Main->AddChannel(m_A, "News");

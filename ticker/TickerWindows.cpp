@@ -1,33 +1,12 @@
 #include "TickerWindows.h"
 
-#include "frmMain.h"
+#include "WindowServices.h"
 #include "frmTicker.h"
 #include "frmTickerSettings.h"
 
-TickerWindows::TickerWindows(frmMain *main) : QObject(main), m_Main(main)
+TickerWindows::TickerWindows(IWindowServices &services, QWidget *dialogOwner)
+    : QObject(dialogOwner), m_Services(services), m_DialogOwner(dialogOwner)
 {
-    frmMain::Windows &w = main->windows();
-    w.isTickerLoaded = [this] { return !m_Ticker.isNull(); };
-    w.showTicker = [this](bool on) { Show(on); };
-    w.tickerNewItems = [this] {
-        if (!m_Ticker)
-            Show(true);
-        m_Ticker->ShowNewListOnly();
-        m_Ticker->ShowMe();
-    };
-    w.tickerSetList = [this](const QString &list) {
-        if (m_Ticker)
-            m_Ticker->SetList(list);
-    };
-    w.tickerSettings = [this] { ShowSettings(); };
-    w.tickerReload = [this] {
-        if (m_Ticker)
-            m_Ticker->ResetList();
-    };
-    w.tickerBrowser = [this] {
-        if (m_Ticker)
-            m_Ticker->OpenExtern();
-    };
 }
 
 TickerWindows::~TickerWindows()
@@ -49,19 +28,25 @@ void TickerWindows::Show(bool on)
         return;
     }
     if (!m_Ticker) {
-        frmTicker *ticker = new frmTicker;
+        frmTicker *ticker = new frmTicker(m_Services);
         m_Ticker = ticker;
         // Closed from its own button or by ending a new-items run: the menus follow.
-        connect(ticker, &frmTicker::Closed, m_Main, [this, ticker] {
+        connect(ticker, &frmTicker::Closed, this, [this, ticker] {
             if (m_Ticker == ticker)
                 m_Ticker = nullptr; // it deletes itself once closed: no longer loaded
-            for (const char *name : {"mnuFileTicker", "mnuTrayTicker"})
-                if (QAction *item = m_Main->Item(QLatin1String(name)))
-                    item->setChecked(false);
+            m_Services.TickerClosed();
         });
     }
     m_Ticker->show();
     m_Ticker->raise();
+}
+
+void TickerWindows::ShowNewItems()
+{
+    if (!m_Ticker)
+        Show(true);
+    m_Ticker->ShowNewListOnly();
+    m_Ticker->ShowMe();
 }
 
 void TickerWindows::ShowSettings()
@@ -69,6 +54,6 @@ void TickerWindows::ShowSettings()
     frmTickerSettings dialog([this](bool listChanged) {
         if (m_Ticker)
             m_Ticker->LoadRegVals(listChanged);
-    }, m_Main);
+    }, m_DialogOwner);
     dialog.exec();
 }

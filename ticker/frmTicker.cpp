@@ -7,7 +7,7 @@
 #include "SkinWindows.h"
 #include "TAppBar.h"
 #include "clsProfile.h"
-#include "frmMain.h"
+#include "WindowServices.h"
 #include "frmTarnSkin.h"
 #include "frmTickerView.h"
 #include "modItemHandler.h"
@@ -46,8 +46,9 @@ int TickerHeight()
 
 } // namespace
 
-frmTicker::frmTicker(QWidget *parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+frmTicker::frmTicker(IWindowServices &services, QWidget *parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      m_Services(services)
 {
     setObjectName(QStringLiteral("frmTicker"));
     setWindowTitle(QStringLiteral("Tarnwick Ticker"));
@@ -469,7 +470,6 @@ void frmTicker::MarkCurrent(const char *what, bool on)
 void frmTicker::SkinHandler(const QString &function, float x, float y, bool released)
 {
     const QString name = function.toLower();
-    frmMain *main = frmMain::Instance();
     if (!released) {
         if (name == QLatin1String("move") && !m_Bar)
             Include::DragWindow(this);
@@ -484,13 +484,9 @@ void frmTicker::SkinHandler(const QString &function, float x, float y, bool rele
         m_Step.index = 0;
         BuildTickerList();
     } else if (name == QLatin1String("close")) {
-        if (main)
-            main->CloseTicker();
-        else
-            close();
+        m_Services.CloseTicker();
     } else if (name == QLatin1String("tickermenu")) {
-        if (main)
-            main->mnuTicker()->popup(mapToGlobal(QPoint(int(x), int(y))));
+        m_Services.PopupTickerMenu(mapToGlobal(QPoint(int(x), int(y))));
     } else if (name == QLatin1String("next") || name == QLatin1String("prev")) {
         if (name == QLatin1String("next"))
             m_NextRequested = true;
@@ -513,8 +509,7 @@ void frmTicker::SkinHandler(const QString &function, float x, float y, bool rele
     } else if (name == QLatin1String("link")) {
         OpenExtern();
     } else if (name == QLatin1String("openmain")) {
-        if (main)
-            main->OpenMainWindow();
+        m_Services.OpenMainWindow();
     } else if (name == QLatin1String("openbrowser")) {
         Include::OpenURL(QString());
     } else if (name == QLatin1String("delete") || name == QLatin1String("undelete")) {
@@ -625,8 +620,7 @@ void frmTicker::mouseReleaseEvent(QMouseEvent *event)
     }
     if (event->button() == Qt::RightButton) {
         raise();
-        if (frmMain *main = frmMain::Instance())
-            main->mnuTicker()->popup(event->globalPosition().toPoint());
+        m_Services.PopupTickerMenu(event->globalPosition().toPoint());
     } else if (event->button() == Qt::LeftButton) {
         if (m_Preview) {
             HideItem();

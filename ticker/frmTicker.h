@@ -14,6 +14,7 @@
 #include <memory>
 #include <vector>
 
+class IWindowServices;
 class TAppBar;
 class clsStyle;
 #include "frmTickerView.h"
@@ -30,8 +31,10 @@ class frmTicker : public QWidget, public ISkinnedWindow
 public:
     static constexpr int kKind = 3;
 
-    explicit frmTicker(QWidget *parent = nullptr);
+    // services: the main window and its ticker menu, the ticker's own opening and closing.
+    explicit frmTicker(IWindowServices &services, QWidget *parent = nullptr);
     ~frmTicker() override;
+    IWindowServices &Services() const { return m_Services; }
 
     void ShowMe();
     void ShowNewListOnly();
@@ -119,6 +122,7 @@ private:
     QFont m_TitleFont, m_ChannelFont, m_DateFont, m_TimeFont;
     QPointF m_DragOrigin {-1, -1};
 
+    IWindowServices &m_Services;
     QTimer m_Scroll;
     QTimer m_Hold;
     QImage m_Surface;

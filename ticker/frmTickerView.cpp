@@ -7,7 +7,7 @@
 #include "Vendor.h"
 #include "ViewerLogic.h"
 #include "XmlStylesheet.h"
-#include "frmMain.h"
+#include "WindowServices.h"
 #include "frmTarnSkin.h"
 #include "frmTicker.h"
 #include "modItemHandler.h"
@@ -238,8 +238,7 @@ void frmTickerView::SkinHandler(const QString &function, float x, float y, bool 
         if (m_Ticker)
             m_Ticker->OpenExtern();
     } else if (name == QLatin1String("openmain")) {
-        if (frmMain *main = frmMain::Instance())
-            main->OpenMainWindow();
+        m_Ticker->Services().OpenMainWindow();
     } else if (name == QLatin1String("openbrowser")) {
         Include::OpenURL(Vendor::Address(Vendor::kDefaultSearchPage));
     }

@@ -4,7 +4,6 @@
 #include "IncludeWindows.h"
 #include "RSSChannel.h"
 #include "clsProfile.h"
-#include "frmMain.h"
 
 #include <QDialogButtonBox>
 #include <QHeaderView>
@@ -12,7 +11,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-frmChannelManage::frmChannelManage(QWidget *owner) : QDialog(owner)
+frmChannelManage::frmChannelManage(QWidget *owner, std::function<void(const QString &)> removeChannel)
+    : QDialog(owner), m_RemoveChannel(std::move(removeChannel))
 {
     setObjectName(QStringLiteral("frmChannelManage"));
     setWindowTitle(QStringLiteral("Delete Channels"));
@@ -62,11 +62,7 @@ void frmChannelManage::cmdDelete_Click()
     QStringList urls;
     for (const QTreeWidgetItem *item : m_List->selectedItems())
         urls << item->data(0, Qt::UserRole).toString();
-    for (const QString &url : std::as_const(urls)) {
-        if (frmMain *main = frmMain::Instance())
-            main->RemoveChannel(url);
-        else if (m_Profile)
-            m_Profile->RemoveChannel(url);
-    }
+    for (const QString &url : std::as_const(urls))
+        m_RemoveChannel(url);
     ListChannels(m_Profile);
 }

@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class QPushButton;
 class QTreeWidget;
 class clsProfile;
@@ -13,7 +15,8 @@ class frmChannelManage : public QDialog
     Q_OBJECT
 
 public:
-    explicit frmChannelManage(QWidget *owner);
+    // removeChannel takes a channel out of the profile, its tree rows and the item bank.
+    frmChannelManage(QWidget *owner, std::function<void(const QString &url)> removeChannel);
     // Lists every channel of the profile that is not a filter or one of the maker's.
     void ListChannels(clsProfile *profile);
     QTreeWidget *lstChannels() const { return m_List; }
@@ -23,4 +26,5 @@ private:
     QTreeWidget *m_List;
     QPushButton *m_Delete;
     clsProfile *m_Profile = nullptr;
+    std::function<void(const QString &)> m_RemoveChannel;
 };

@@ -8,6 +8,7 @@
 #include "RSSChannel.h"
 #include "SkinPainter.h"
 #include "SkinWindows.h"
+#include "WindowServices.h"
 #include "Vendor.h"
 #include "clsProfile.h"
 #include "colGroups.h"
@@ -45,8 +46,6 @@
 
 namespace {
 
-QPointer<frmMain> g_Main;
-
 bool IsTrue(const QString &value)
 {
     return value.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0;
@@ -66,14 +65,9 @@ QString UpdateCheckAddress()
 
 } // namespace
 
-frmMain *frmMain::Instance()
+frmMain::frmMain(IWindowServices &services, QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_Services(services)
 {
-    return g_Main;
-}
-
-frmMain::frmMain(QWidget *parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
-{
-    g_Main = this;
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Tarnwick"));
     setMouseTracking(true);
@@ -245,8 +239,7 @@ void frmMain::ChangeUser(const QString &name)
     m_Tree->setEnabled(false);
     if (m_User) {
         disconnect(m_User, nullptr, this, nullptr);
-        if (m_Windows.closeViewers)
-            m_Windows.closeViewers();
+        m_Services.CloseViewers();
         m_User->Deactivate();
     }
     m_User = profile;
@@ -336,10 +329,8 @@ bool frmMain::RunExitSequence()
     Include::SaveFormState(this, QStringLiteral("Tarnwick"));
     if (m_Users)
         m_Users->SaveAllXML();
-    if (m_Windows.closeViewers)
-        m_Windows.closeViewers();
-    if (m_Windows.unloadDialogs)
-        m_Windows.unloadDialogs();
+    m_Services.CloseViewers();
+    m_Services.UnloadDialogs();
     frmAddMenu::Unload();
     if (m_AddChannel)
         m_AddChannel->close();
@@ -349,8 +340,8 @@ bool frmMain::RunExitSequence()
         m_Manager->close();
     if (m_Loading)
         m_Loading->close();
-    if (IsTickerLoaded() && m_Windows.showTicker)
-        m_Windows.showTicker(false);
+    if (IsTickerLoaded())
+        m_Services.ShowTicker(false);
     if (m_User) {
         disconnect(m_User, nullptr, this, nullptr);
         m_User->Deactivate(); // the bank writes items.xml before it answers
@@ -486,8 +477,8 @@ void frmMain::treMain_RowReleased(int row, Qt::MouseButton button)
             treMain_RowDoubleClicked(row);
         const QString url = m_Tree->RowURL(row);
         if (url != QLatin1String("0")) {
-            if (m_Windows.isPropertiesLoaded && m_Windows.isPropertiesLoaded() && m_Windows.properties && m_User)
-                m_Windows.properties(m_User->GetChannel(url));
+            if (m_Services.IsPropertiesLoaded() && m_User)
+                m_Services.ShowProperties(m_User->GetChannel(url));
         } else if (m_User) {
             if (RSSGroup *group = m_User->GetGroup(m_Tree->RowGroup(row))) {
                 group->setExpanded(!group->Expanded());
@@ -518,7 +509,6 @@ void frmMain::PrepareActionsMenu(int row)
     m_Items.value(QStringLiteral("mnuGroupRename"))->setVisible(show.groupEdit);
     m_Items.value(QStringLiteral("mnuGroupDelete"))->setVisible(show.groupEdit);
     m_Items.value(QStringLiteral("mnuADash1"))->setVisible(show.separator);
-    m_Items.value(QStringLiteral("mnuChannelProperties"))->setEnabled(bool(m_Windows.properties));
 }
 
 void frmMain::treMain_RowDoubleClicked(int row)
@@ -530,8 +520,8 @@ void frmMain::treMain_RowDoubleClicked(int row)
     if (!channel)
         return;
     channel->CreateChannelView(false);
-    if (m_Windows.isPropertiesLoaded && m_Windows.isPropertiesLoaded() && m_Windows.properties)
-        m_Windows.properties(channel);
+    if (m_Services.IsPropertiesLoaded())
+        m_Services.ShowProperties(channel);
 }
 
 QString frmMain::SelectedGroup() const
@@ -721,10 +711,6 @@ void frmMain::BuildProfileMenu()
     }
     for (int i = m_Users->UserCount(); i < m_ProfileEntries.size(); ++i)
         m_ProfileEntries.at(i)->setVisible(false);
-    const bool some = bool(m_Windows.preferences);
-    m_Items.value(QStringLiteral("mnuFilePrefs"))->setEnabled(some);
-    m_Items.value(QStringLiteral("mnuFileTicker"))->setEnabled(bool(m_Windows.showTicker));
-    m_Items.value(QStringLiteral("mnuFileTickerSettings"))->setEnabled(bool(m_Windows.tickerSettings));
 }
 
 // ---- Commands ------------------------------------------------------------------------------
@@ -768,8 +754,8 @@ void frmMain::mnuFileSkin_Click()
     connect(&chooser, &frmSkin::SkinChosen, this, [this] { m_SkinChanged = true; });
     if (chooser.Populate())
         chooser.exec();
-    if (m_User && m_Windows.closeViewers)
-        m_Windows.closeViewers();
+    if (m_User)
+        m_Services.CloseViewers();
     if (m_SkinChanged) {
         Include::Settings().SaveSetting(QStringLiteral("PREFS"), QStringLiteral("HIDECHLFRAME"), QStringLiteral("False"));
         LoadSkin();
@@ -779,8 +765,7 @@ void frmMain::mnuFileSkin_Click()
 void frmMain::mnuFilePrefs_Click()
 {
     const bool before = Pref("DESCRIPTION", "True");
-    if (m_Windows.preferences)
-        m_Windows.preferences();
+    m_Services.ShowPreferences();
     if (Pref("DESCRIPTION", "True") != before)
         RepopulateTreeMain();
 }
@@ -795,12 +780,16 @@ void frmMain::TickerToggle()
 {
     const bool loaded = IsTickerLoaded();
     for (const char *name : {"mnuFileTicker", "mnuTrayTicker"})
-        m_Items.value(QLatin1String(name))->setChecked(!loaded && m_Windows.showTicker);
-    if (!m_Windows.showTicker)
-        return;
+        m_Items.value(QLatin1String(name))->setChecked(!loaded);
     Include::Settings().SaveSetting(QStringLiteral("Ticker"), QStringLiteral("Show"),
                                     loaded ? QStringLiteral("False") : QStringLiteral("True"));
-    m_Windows.showTicker(!loaded);
+    m_Services.ShowTicker(!loaded);
+}
+
+void frmMain::TickerClosed()
+{
+    for (const char *name : {"mnuFileTicker", "mnuTrayTicker"})
+        m_Items.value(QLatin1String(name))->setChecked(false);
 }
 
 void frmMain::mnuTickerClose_Click()
@@ -808,20 +797,17 @@ void frmMain::mnuTickerClose_Click()
     for (const char *name : {"mnuFileTicker", "mnuTrayTicker"})
         m_Items.value(QLatin1String(name))->setChecked(false);
     Include::Settings().SaveSetting(QStringLiteral("Ticker"), QStringLiteral("Show"), QStringLiteral("False"));
-    if (m_Windows.showTicker)
-        m_Windows.showTicker(false); // the ticker takes its preview with it
+    m_Services.ShowTicker(false); // the ticker takes its preview with it
 }
 
 void frmMain::mnuTickerSettings_Click()
 {
-    if (m_Windows.tickerSettings)
-        m_Windows.tickerSettings();
+    m_Services.ShowTickerSettings();
 }
 
 void frmMain::mnuTickerBrowser_Click()
 {
-    if (m_Windows.tickerBrowser)
-        m_Windows.tickerBrowser();
+    m_Services.OpenTickerItem();
 }
 
 QString frmMain::RunGroupDialog(QWidget *owner)
@@ -958,7 +944,7 @@ void frmMain::mnuActionDelete_Click()
     if (!m_User)
         return;
     if (!m_Manager)
-        m_Manager = new frmChannelManage(this);
+        m_Manager = new frmChannelManage(this, [this](const QString &url) { RemoveChannel(url); });
     m_Manager->ListChannels(m_User);
     m_Manager->show();
     m_Manager->raise();
@@ -1073,8 +1059,7 @@ void frmMain::mnuChannelRemove_Click()
 void frmMain::mnuChannelProperties_Click()
 {
     if (RSSChannel *channel = SelectedChannel())
-        if (m_Windows.properties)
-            m_Windows.properties(channel);
+        m_Services.ShowProperties(channel);
 }
 
 void frmMain::ShowHelpChannel()
@@ -1128,7 +1113,6 @@ void frmMain::ShowTrayMenu(const QPoint &at)
     raise();
     m_Items.value(QStringLiteral("mnuTrayNewItems"))->setVisible(false);
     m_Items.value(QStringLiteral("mnuTrayDash"))->setVisible(false);
-    m_Items.value(QStringLiteral("mnuTrayTicker"))->setEnabled(bool(m_Windows.showTicker));
     m_mnuTray->exec(at);
     if (m_ExitRequested)
         ExitProgram();
@@ -1472,15 +1456,14 @@ void frmMain::RemoveExpired(const QString &url, qint32 days)
 
 bool frmMain::IsViewerLoaded(const RSSChannel *channel) const
 {
-    return m_Windows.isViewerLoaded && m_Windows.isViewerLoaded(channel);
+    return m_Services.IsViewerLoaded(channel);
 }
 
 void frmMain::OpenViewer(RSSChannel *channel, bool minimised)
 {
     if (Ending())
         return; // nothing opens while the program ends
-    if (m_Windows.openViewer)
-        m_Windows.openViewer(channel, minimised);
+    m_Services.OpenViewer(channel, minimised);
 }
 
 bool frmMain::TakeShowHelpRequest()
@@ -1490,31 +1473,28 @@ bool frmMain::TakeShowHelpRequest()
 
 bool frmMain::IsTickerLoaded() const
 {
-    return m_Windows.isTickerLoaded && m_Windows.isTickerLoaded();
+    return m_Services.IsTickerLoaded();
 }
 
 void frmMain::ShowTickerNewItems()
 {
     if (Ending())
         return;
-    if (m_Windows.tickerNewItems)
-        m_Windows.tickerNewItems();
+    m_Services.ShowTickerNewItems();
 }
 
 void frmMain::TickerSetList(const QString &nodeList)
 {
     if (Ending())
         return;
-    if (m_Windows.tickerSetList)
-        m_Windows.tickerSetList(nodeList);
+    m_Services.SetTickerList(nodeList);
 }
 
 void frmMain::ViewerSetList(RSSChannel *channel, const QString &nodeList, qint32 count)
 {
     if (Ending())
         return;
-    if (m_Windows.viewerSetList)
-        m_Windows.viewerSetList(channel, nodeList, count);
+    m_Services.SetViewerList(channel, nodeList, count);
 }
 
 clsProfile *frmMain::CurrentProfile()
@@ -1565,8 +1545,6 @@ void frmMain::ShowQueuedMessages()
 void frmMain::BankRestarted()
 {
     PopupInfo(tr("The item server stopped; a new one took over and goes on fetching."));
-    if (m_Windows.reloadViewerLists)
-        m_Windows.reloadViewerLists();
-    if (IsTickerLoaded() && m_Windows.tickerReload)
-        m_Windows.tickerReload();
+    m_Services.ReloadViewerLists();
+    m_Services.ResetTickerList();
 }

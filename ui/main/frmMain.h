@@ -12,10 +12,10 @@
 #include <QTimer>
 #include <QWidget>
 
-#include <functional>
 #include <memory>
 
 class CSpanClock;
+class IWindowServices;
 class QLabel;
 class QNetworkAccessManager;
 class QNetworkReply;
@@ -47,13 +47,13 @@ public:
     static constexpr int kVersionMinor = TARNWICK_VERSION_MINOR;
     static constexpr int kVersionRevision = TARNWICK_VERSION_PATCH;
 
-    explicit frmMain(QWidget *parent = nullptr);
+    // services: the other windows (viewers, dialogs, the ticker).
+    explicit frmMain(IWindowServices &services, QWidget *parent = nullptr);
     ~frmMain() override;
 
     // The load handler: tree, update check, skin, profiles, visibility, ticker. Separate from
     // the constructor so that the entry point has installed the window as the model's host.
     void Form_Load();
-    static frmMain *Instance();
 
     // ---- The tree ----
     void RepopulateTreeMain();
@@ -87,6 +87,8 @@ public:
     void TickerToggle();
     // The ticker menu's Close Ticker Bar.
     void CloseTicker() { mnuTickerClose_Click(); }
+    // The ticker closed itself: its menu items follow.
+    void TickerClosed();
     // The tray menu's Exit: the exit sequence (from the event loop, once no dialog, menu or
     // wait is open), then the process ends.
     void ExitProgram();
@@ -145,29 +147,6 @@ public:
     void ShowMessage(const QString &text) override;
     void BankRestarted() override;
 
-    // Windows that later parts of the program provide (the item viewer, the ticker, the
-    // properties, preferences and search windows) plug in here; until then the commands
-    // that need them do nothing.
-    struct Windows
-    {
-        std::function<bool(const RSSChannel *)> isViewerLoaded;
-        std::function<void(RSSChannel *, bool)> openViewer;
-        std::function<void(RSSChannel *, const QString &, qint32)> viewerSetList;
-        std::function<void()> closeViewers;
-        std::function<bool()> isTickerLoaded;
-        std::function<void(bool)> showTicker; // true: create and show; false: unload
-        std::function<void()> tickerNewItems;
-        std::function<void(const QString &)> tickerSetList;
-        std::function<void()> tickerSettings;
-        std::function<void()> tickerBrowser;
-        std::function<void(RSSChannel *)> properties; // shows the channel in the dialog
-        std::function<bool()> isPropertiesLoaded;
-        std::function<void()> preferences;
-        std::function<void()> unloadDialogs;
-        std::function<void()> reloadViewerLists; // each open viewer asks for its list again
-        std::function<void()> tickerReload;      // the ticker starts a fresh list
-    };
-    Windows &windows() { return m_Windows; }
 
 signals:
     // The exit sequence has run: profiles saved, banks unloaded.
@@ -245,6 +224,7 @@ private:
     void mnuTickerBrowser_Click();
     void lblUpgradeLink_Click();
 
+    IWindowServices &m_Services;
     std::unique_ptr<colProfiles> m_Users;
     QPointer<clsProfile> m_User;
     CSpanClock *m_Reloader = nullptr;
@@ -289,5 +269,4 @@ private:
           *m_mnuMain = nullptr;
     QMap<QString, QAction *> m_Items;
     QList<QAction *> m_ProfileEntries;
-    Windows m_Windows;
 };

@@ -3,7 +3,7 @@
 #include "Include.h"
 #include "IncludeWindows.h"
 #include "RSSChannel.h"
-#include "frmMain.h"
+#include "WindowServices.h"
 #include "frmPreferences.h"
 #include "frmProperties.h"
 #include "frmViewer.h"
@@ -12,35 +12,9 @@
 #include <QGuiApplication>
 #include <QScreen>
 
-namespace {
-QPointer<ViewerWindows> g_Instance;
-}
-
-ViewerWindows *ViewerWindows::Instance()
+ViewerWindows::ViewerWindows(IWindowServices &services, QWidget *dialogOwner)
+    : QObject(dialogOwner), m_Services(services), m_DialogOwner(dialogOwner)
 {
-    return g_Instance;
-}
-
-ViewerWindows::ViewerWindows(frmMain *main) : QObject(main), m_Main(main)
-{
-    g_Instance = this;
-    frmMain::Windows &w = main->windows();
-    w.isViewerLoaded = [this](const RSSChannel *c) { return IsViewerLoaded(c); };
-    w.openViewer = [this](RSSChannel *c, bool minimised) { OpenViewer(c, minimised); };
-    w.viewerSetList = [this](RSSChannel *c, const QString &list, qint32 count) {
-        if (frmViewer *viewer = Viewer(c))
-            viewer->SetList(list, count);
-    };
-    w.closeViewers = [this] { CloseViewers(); };
-    w.properties = [this](RSSChannel *c) { ShowProperties(c); };
-    w.isPropertiesLoaded = [this] { return !m_Properties.isNull(); };
-    w.preferences = [this] { ShowPreferences(); };
-    w.unloadDialogs = [this] { UnloadDialogs(); };
-    w.reloadViewerLists = [this] {
-        for (const auto &viewer : std::as_const(m_Viewers))
-            if (viewer)
-                viewer->LoadNodeList();
-    };
 }
 
 ViewerWindows::~ViewerWindows()
@@ -78,7 +52,7 @@ void ViewerWindows::OpenViewer(RSSChannel *channel, bool minimised)
         return;
     frmViewer *viewer = Viewer(channel);
     if (!viewer) {
-        viewer = new frmViewer(channel, FreePageFile());
+        viewer = new frmViewer(channel, FreePageFile(), m_Services);
         m_Viewers.insert(channel, viewer);
         connect(viewer, &frmViewer::Resized, this, [this, viewer] {
             if (!m_Resizing)
@@ -136,6 +110,13 @@ void ViewerWindows::SaveWndState(RSSChannel *channel, frmViewer *viewer)
     channel->WindowState = 0;
 }
 
+void ViewerWindows::ReloadLists()
+{
+    for (const auto &viewer : std::as_const(m_Viewers))
+        if (viewer)
+            viewer->LoadNodeList();
+}
+
 void ViewerWindows::CloseViewers()
 {
     const auto viewers = m_Viewers;
@@ -151,7 +132,7 @@ void ViewerWindows::CloseViewers()
 void ViewerWindows::ShowProperties(RSSChannel *channel)
 {
     if (!m_Properties) {
-        m_Properties = new frmProperties(m_Main);
+        m_Properties = new frmProperties(m_Services, m_DialogOwner);
         m_Properties->setAttribute(Qt::WA_DeleteOnClose);
     }
     m_Properties->SetChannelProp(channel);
@@ -161,10 +142,7 @@ void ViewerWindows::ShowProperties(RSSChannel *channel)
 
 void ViewerWindows::ShowPreferences()
 {
-    frmPreferences dialog([this] {
-        if (m_Main->windows().tickerSettings)
-            m_Main->windows().tickerSettings();
-    }, m_Main);
+    frmPreferences dialog([this] { m_Services.ShowTickerSettings(); }, m_DialogOwner);
     dialog.exec();
 }
 

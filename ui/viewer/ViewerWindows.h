@@ -4,16 +4,15 @@
 #include <QObject>
 #include <QPointer>
 
+class IWindowServices;
+class QWidget;
 class RSSChannel;
-class frmMain;
-class frmPreferences;
 #include "frmProperties.h"
 
 #include "frmViewer.h"
 
 
-// The item viewers, the properties dialog and the preferences dialog, plugged into the main
-// window. One viewer per channel; each open viewer writes its page to a file of its own
+// The item viewers, the properties dialog and the preferences dialog. One viewer per channel; each open viewer writes its page to a file of its own
 // ("temp.html" for the first, "temp2.html" and so on), so two viewers never show each other's
 // items.
 class ViewerWindows : public QObject
@@ -21,15 +20,18 @@ class ViewerWindows : public QObject
     Q_OBJECT
 
 public:
-    explicit ViewerWindows(frmMain *main);
+    // Dialogs open over dialogOwner (the main window); the windows ask the others through
+    // services.
+    ViewerWindows(IWindowServices &services, QWidget *dialogOwner);
     ~ViewerWindows() override;
-    static ViewerWindows *Instance();
 
     bool IsViewerLoaded(const RSSChannel *channel) const;
     frmViewer *Viewer(const RSSChannel *channel) const;
     // Opens (or raises) the channel's viewer and asks for its list.
     void OpenViewer(RSSChannel *channel, bool minimised);
     void CloseViewers();
+    // Each open viewer asks for its list again.
+    void ReloadLists();
     frmProperties *Properties() const { return m_Properties; }
     void ShowProperties(RSSChannel *channel);
     void ShowPreferences();
@@ -40,7 +42,8 @@ private:
     void SetWndState(RSSChannel *channel, frmViewer *viewer);
     void SaveWndState(RSSChannel *channel, frmViewer *viewer);
 
-    frmMain *m_Main;
+    IWindowServices &m_Services;
+    QPointer<QWidget> m_DialogOwner;
     QHash<const RSSChannel *, QPointer<frmViewer>> m_Viewers;
     QPointer<frmProperties> m_Properties;
     bool m_Resizing = false;

@@ -3,8 +3,7 @@
 #include "Include.h"
 #include "IncludeWindows.h"
 #include "RSSChannel.h"
-#include "colProfiles.h"
-#include "frmMain.h"
+#include "WindowServices.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -32,7 +31,8 @@ std::optional<qint32> WholeNumber(const QString &text)
 
 } // namespace
 
-frmProperties::frmProperties(QWidget *owner) : QDialog(owner)
+frmProperties::frmProperties(IWindowServices &services, QWidget *owner)
+    : QDialog(owner), m_Services(services)
 {
     setObjectName(QStringLiteral("frmProperties"));
     setWindowTitle(QStringLiteral("Properties"));
@@ -177,9 +177,7 @@ bool frmProperties::cmdApply_Click()
         channel->SetState(-1, -1);
     }
     // The change is kept at once, not only at the next save.
-    if (frmMain *main = frmMain::Instance())
-        if (main->Users())
-            main->Users()->SaveAllXML();
+    m_Services.SaveProfiles();
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QPointer>
 
+class IWindowServices;
 class QCheckBox;
 class QLineEdit;
 class QMenu;
@@ -17,7 +18,8 @@ class frmProperties : public QDialog
     Q_OBJECT
 
 public:
-    explicit frmProperties(QWidget *owner = nullptr);
+    // services: where a changed title is saved at once.
+    explicit frmProperties(IWindowServices &services, QWidget *owner = nullptr);
     ~frmProperties() override;
 
     void SetChannelProp(RSSChannel *channel);
@@ -38,6 +40,7 @@ protected:
     void done(int result) override;
 
 private:
+    IWindowServices &m_Services;
     QPointer<RSSChannel> m_Channel;
     QTreeWidget *m_List;
     QLineEdit *m_Title, *m_Reload, *m_Remove;

@@ -9,7 +9,7 @@
 #include "ViewerLogic.h"
 #include "XmlStylesheet.h"
 #include "clsProfile.h"
-#include "frmMain.h"
+#include "WindowServices.h"
 #include "frmTarnSkin.h"
 #include "modItemHandler.h"
 
@@ -88,8 +88,10 @@ private:
     frmViewer *m_Viewer;
 };
 
-frmViewer::frmViewer(RSSChannel *channel, const QString &pageFile, QWidget *parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_Channel(channel), m_PageFile(pageFile)
+frmViewer::frmViewer(RSSChannel *channel, const QString &pageFile, IWindowServices &services,
+                     QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_Channel(channel),
+      m_Services(services), m_PageFile(pageFile)
 {
     setObjectName(QStringLiteral("frmViewer"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -416,11 +418,9 @@ void frmViewer::SkinHandler(const QString &function, float, float, bool released
     } else if (name == QLatin1String("windowframe")) {
         cmdWinFrame_Click();
     } else if (name == QLatin1String("openmain")) {
-        if (frmMain *main = frmMain::Instance())
-            main->OpenMainWindow();
+        m_Services.OpenMainWindow();
     } else if (name == QLatin1String("openticker")) {
-        if (frmMain *main = frmMain::Instance())
-            main->TickerToggle();
+        m_Services.ToggleTicker();
     } else if (name == QLatin1String("reload")) {
         if (m_Channel)
             m_Channel->ForceLoadRSS();
@@ -430,9 +430,8 @@ void frmViewer::SkinHandler(const QString &function, float, float, bool released
             profile->MarkAllRead(m_URL);
         LoadNodeList();
     } else if (name == QLatin1String("properties")) {
-        frmMain *main = frmMain::Instance();
-        if (main && main->windows().properties && m_Channel)
-            main->windows().properties(m_Channel);
+        if (m_Channel)
+            m_Services.ShowProperties(m_Channel);
     } else if (name == QLatin1String("openinbrowser")) {
         const QString link = m_Channel ? m_Channel->link : QString();
         if (link.isEmpty())

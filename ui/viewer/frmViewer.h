@@ -13,10 +13,11 @@
 #include <memory>
 #include <vector>
 
-class QLineEdit;
-class QWebEngineView;
 #include "RSSChannel.h"
 
+class IWindowServices;
+class QLineEdit;
+class QWebEngineView;
 class Transparent;
 class ViewerPage;
 
@@ -32,8 +33,10 @@ class frmViewer : public QWidget, public ISkinnedWindow
     Q_OBJECT
 
 public:
-    // pageFile: where this viewer writes its page (one file per open viewer).
-    frmViewer(RSSChannel *channel, const QString &pageFile, QWidget *parent = nullptr);
+    // pageFile: where this viewer writes its page (one file per open viewer); services: the
+    // other windows (the main window, the ticker, the properties dialog).
+    frmViewer(RSSChannel *channel, const QString &pageFile, IWindowServices &services,
+              QWidget *parent = nullptr);
     ~frmViewer() override;
 
     void SetupView(const QString &url, const QString &filterAddress);
@@ -99,6 +102,7 @@ private:
     Qt::Edges EdgesAt(const QPoint &at) const;
 
     QPointer<RSSChannel> m_Channel;
+    IWindowServices &m_Services;
     QString m_URL;
     QString m_Filter;
     QString m_PageFile;

@@ -1,0 +1,156 @@
+#include "WindowHub.h"
+
+#include "TickerWindows.h"
+#include "ViewerWindows.h"
+#include "colProfiles.h"
+#include "frmMain.h"
+
+#include <QMenu>
+
+void WindowHub::Attach(frmMain *main, ViewerWindows *viewers, TickerWindows *ticker)
+{
+    m_Main = main;
+    m_Viewers = viewers;
+    m_Ticker = ticker;
+}
+
+// ---- The main window ----
+
+void WindowHub::OpenMainWindow()
+{
+    if (m_Main)
+        m_Main->OpenMainWindow();
+}
+
+void WindowHub::SaveProfiles()
+{
+    if (m_Main && m_Main->Users())
+        m_Main->Users()->SaveAllXML();
+}
+
+void WindowHub::PopupTickerMenu(const QPoint &at)
+{
+    if (m_Main)
+        m_Main->mnuTicker()->popup(at);
+}
+
+// ---- Item viewers and their dialogs ----
+
+bool WindowHub::IsViewerLoaded(const RSSChannel *channel) const
+{
+    return m_Viewers && m_Viewers->IsViewerLoaded(channel);
+}
+
+void WindowHub::OpenViewer(RSSChannel *channel, bool minimised)
+{
+    if (m_Viewers)
+        m_Viewers->OpenViewer(channel, minimised);
+}
+
+void WindowHub::SetViewerList(RSSChannel *channel, const QString &nodeList, qint32 count)
+{
+    if (m_Viewers)
+        if (frmViewer *viewer = m_Viewers->Viewer(channel))
+            viewer->SetList(nodeList, count);
+}
+
+void WindowHub::CloseViewers()
+{
+    if (m_Viewers)
+        m_Viewers->CloseViewers();
+}
+
+void WindowHub::ReloadViewerLists()
+{
+    if (m_Viewers)
+        m_Viewers->ReloadLists();
+}
+
+void WindowHub::ShowProperties(RSSChannel *channel)
+{
+    if (m_Viewers && channel)
+        m_Viewers->ShowProperties(channel);
+}
+
+bool WindowHub::IsPropertiesLoaded() const
+{
+    return m_Viewers && m_Viewers->Properties();
+}
+
+void WindowHub::ShowPreferences()
+{
+    if (m_Viewers)
+        m_Viewers->ShowPreferences();
+}
+
+void WindowHub::UnloadDialogs()
+{
+    if (m_Viewers)
+        m_Viewers->UnloadDialogs();
+}
+
+// ---- The ticker ----
+
+bool WindowHub::IsTickerLoaded() const
+{
+    return m_Ticker && m_Ticker->Ticker();
+}
+
+void WindowHub::ToggleTicker()
+{
+    if (m_Main)
+        m_Main->TickerToggle();
+}
+
+void WindowHub::ShowTicker(bool on)
+{
+    if (m_Ticker)
+        m_Ticker->Show(on);
+}
+
+void WindowHub::CloseTicker()
+{
+    if (m_Main)
+        m_Main->CloseTicker();
+    else
+        ShowTicker(false);
+}
+
+void WindowHub::TickerClosed()
+{
+    if (m_Main)
+        m_Main->TickerClosed();
+}
+
+void WindowHub::ShowTickerNewItems()
+{
+    if (m_Ticker)
+        m_Ticker->ShowNewItems();
+}
+
+void WindowHub::SetTickerList(const QString &nodeList)
+{
+    if (m_Ticker)
+        if (frmTicker *ticker = m_Ticker->Ticker())
+            ticker->SetList(nodeList);
+}
+
+void WindowHub::ResetTickerList()
+{
+    if (m_Ticker)
+        if (frmTicker *ticker = m_Ticker->Ticker())
+            ticker->ResetList();
+}
+
+void WindowHub::ShowTickerSettings()
+{
+    if (m_Ticker)
+        m_Ticker->ShowSettings();
+}
+
+void WindowHub::OpenTickerItem()
+{
+    if (m_Ticker)
+        if (frmTicker *ticker = m_Ticker->Ticker())
+            ticker->OpenExtern();
+}
