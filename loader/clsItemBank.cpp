@@ -70,10 +70,10 @@ void clsItemBank::Init(const QString &sUsername, const QString &sXSLfile)
     m_Initialized = true;
     // Stopped, interval 0, in this order: the three fetch time-outs, then the pacing timer.
     for (int k = 0; k < kLoaders; ++k) {
-        m_TimeOut[k] = new CSpanClock(this);
+        m_TimeOut[k] = m_MakeClock(this);
         connect(m_TimeOut[k], &CSpanClock::OnTimer, this, [this, k] { m_TimeOut_OnTimer(k); });
     }
-    m_Queue = new CSpanClock(this);
+    m_Queue = m_MakeClock(this);
     connect(m_Queue, &CSpanClock::OnTimer, this, &clsItemBank::m_Queue_OnTimer);
     m_Folder = sUsername;
     m_XSLFile = sXSLfile;

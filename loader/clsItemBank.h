@@ -16,6 +16,7 @@
 
 #include <array>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -88,6 +89,10 @@ public:
     static constexpr qint32 kFetchTimeOutMs = 15000;
     // Tests shorten the fetch time-out.
     void SetFetchTimeOut(qint32 ms) { m_FetchTimeOut = ms; }
+    // Where the bank's clocks (the fetch time-outs and the queue's pacing) come from; set
+    // before Init. Tests hand in clocks whose time they move themselves.
+    using ClockFactory = std::function<CSpanClock *(QObject *parent)>;
+    void SetClockFactory(ClockFactory factory) { m_MakeClock = std::move(factory); }
 
     // Merges a fetched, transformed channel document into the store and reports it:
     // ChannelDetails while walking, then ChannelLoaded; ChannelTimeOut when text does not parse.
@@ -186,4 +191,5 @@ private:
     QPointer<CSpanClock> m_Queue;
     bool m_Paused = false;
     qint32 m_FetchTimeOut = kFetchTimeOutMs;
+    ClockFactory m_MakeClock = [](QObject *parent) { return new CSpanClock(parent); };
 };

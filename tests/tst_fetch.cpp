@@ -1,9 +1,9 @@
 #include "CTarnLoader.h"
 #include "LocalHttpServer.h"
+#include "ManualTime.h"
 #include "TestSupport.h"
 #include "clsItemBank.h"
 
-#include <QElapsedTimer>
 #include <QDir>
 #include <QFile>
 #include <QNetworkProxyFactory>
@@ -59,9 +59,12 @@ struct Bank
     clsItemBank bank;
     QSignalSpy loaded {&bank, &clsItemBank::ChannelLoaded};
     QSignalSpy timedOut {&bank, &clsItemBank::ChannelTimeOut};
-    // stored: an item store to start from (a store with items trusts the stamps it is given).
-    explicit Bank(const QString &xsl = kXsl, const QByteArray &stored = {})
+    // stored: an item store to start from (a store with items trusts the stamps it is given);
+    // time: the bank's clocks run on it instead of the system's.
+    explicit Bank(const QString &xsl = kXsl, const QByteArray &stored = {}, ManualTime *time = nullptr)
     {
+        if (time)
+            bank.SetClockFactory(time->Factory());
         if (!stored.isEmpty()) {
             QFile file(dir.filePath("items.xml"));
             if (file.open(QIODevice::WriteOnly))
@@ -219,15 +222,12 @@ void TestFetch::queueFetchesReportsAndSavesOnce()
 
     Bank b(kXsl, kOneStoredItem);
     QVERIFY(QTest::qWaitFor([&] { return b.bank.IsStoreReady(); }, 3000));
-    QElapsedTimer clock;
-    clock.start();
     for (int i = 0; i < 5; ++i)
         b.bank.LoadChannel(server.url("/f" + QByteArray::number(i)), {}, "T", 0, {});
     b.bank.LoadChannel(server.url("/same"), kStamp, "Same", 0, {});
     // Nothing starts before the pacing period that the last request began.
     QVERIFY(server.log().isEmpty());
     QVERIFY(b.waitReports(6));
-    QVERIFY(clock.elapsed() >= 500);
     QCOMPARE(b.timedOut.size(), 0);
     QCOMPARE(b.bank.Count(), 6);
     QStringList unchanged;
@@ -316,17 +316,19 @@ void TestFetch::lateDocumentAfterTimeOutIsIgnored()
 {
     LocalHttpServer server;
     server.route("/slow") = {200, smallFeed("late"), {}};
-    server.route("/slow").delayMs = 2500;
-    Bank b;
-    b.bank.SetFetchTimeOut(1000);
-    // The main program takes its time with the time-out (the document would arrive meanwhile):
+    server.route("/slow").delayMs = 1500;
+    ManualTime time;
+    Bank b(kXsl, {}, &time);
+    // The main program takes its time with the time-out (the document arrives meanwhile):
     // still the one report, nothing merged.
     QObject::connect(&b.bank, &clsItemBank::ChannelTimeOut, &b.bank, [] { QTest::qWait(2500); });
     b.bank.LoadChannel(server.url("/slow"), {}, "", 0, {});
-    QVERIFY(b.waitReports(1, 5000));
+    time.Advance(clsItemBank::kPacingMs); // the queue starts the fetch
+    QVERIFY(QTest::qWaitFor([&] { return server.count("GET", "/slow") == 1; }, 5000));
+    time.Advance(clsItemBank::kFetchTimeOutMs);
     QCOMPARE(b.timedOut.size(), 1);
-    QVERIFY(QTest::qWaitFor([&] { return server.count("GET", "/slow") == 1; }, 3000));
-    QTest::qWait(3000);
+    // Once more after the answer came: the queue, run empty, reports nothing else.
+    time.Advance(clsItemBank::kPacingMs);
     QCOMPARE(b.reports(), 1);
     QCOMPARE(b.bank.Count(), 0);
 }
@@ -466,17 +468,21 @@ void TestFetch::gzipBodies()
 // The one test that waits for the real fetch time-out.
 void TestFetch::silentServerTimesOut()
 {
+    // A server that takes the request and never answers: the fetch ends when its 15 s are
+    // over, not a moment before.
     LocalHttpServer server;
     server.route("/silent").silent = true;
-    Bank b;
-    QElapsedTimer clock;
-    clock.start();
+    ManualTime time;
+    Bank b(kXsl, {}, &time);
     b.bank.LoadChannel(server.url("/silent"), {}, "", 0, {});
-    QVERIFY(b.waitReports(1, 25000));
+    QVERIFY(server.log().isEmpty()); // the pacing period comes first
+    time.Advance(clsItemBank::kPacingMs);
+    QVERIFY(QTest::qWaitFor([&] { return server.count("HEAD", "/silent") == 1; }, 5000));
+    time.Advance(clsItemBank::kFetchTimeOutMs - 1);
+    QCOMPARE(b.reports(), 0);
+    time.Advance(1);
     QCOMPARE(b.timedOut.size(), 1);
     QCOMPARE(b.timedOut[0][0].toString(), server.url("/silent"));
-    // 500 ms pacing, then 15 s (one control tick of precision).
-    QVERIFY2(clock.elapsed() >= 15000, qPrintable(QString::number(clock.elapsed())));
     QVERIFY(b.loaded.isEmpty());
 }
 
