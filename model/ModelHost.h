@@ -5,19 +5,13 @@
 class RSSChannel;
 class clsProfile;
 
-// What the subscription model asks of the windows and of the active profile. The main window
-// implements it; until a host is installed (and in tests that install none) every call is
-// ignored, as calls to a missing window or profile are.
+// What the subscription model asks of the windows (a channel's own bank requests go to its
+// profile). The main window implements it; until a host is installed (and in tests that install
+// none) every call is ignored, as calls to a missing window or profile are.
 class IModelHost
 {
 public:
     virtual ~IModelHost() = default;
-
-    // The active profile's bank, for the channel's reload and recount requests and the channel
-    // list's expiry.
-    virtual void ReloadChannel(const QString &url) = 0;
-    virtual void UpdateChannel(const QString &url) = 0;
-    virtual void RemoveExpired(const QString &url, qint32 days) = 0;
 
     // The main window: a channel's counts or icon changed.
     virtual void StateChange(const QString &user, RSSChannel *channel) = 0;

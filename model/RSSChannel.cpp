@@ -2,6 +2,7 @@
 
 #include "CSpanClock.h"
 #include "Include.h"
+#include "ChannelOwner.h"
 #include "ModelHost.h"
 #include "ModelText.h"
 
@@ -77,8 +78,8 @@ void RSSChannel::ReloadRequest()
         return; // filters are not fetched
     m_Reloading = true;
     SetState(-1, -1);
-    if (IModelHost *host = IModelHost::Current())
-        host->ReloadChannel(m_URL);
+    if (m_Owner)
+        m_Owner->ReloadChannel(m_URL);
 }
 
 bool RSSChannel::ForceLoadRSS()
@@ -147,12 +148,10 @@ void RSSChannel::SetState(qint32 count, qint32 unread)
         m_ItemCount = count;
     if (unread > -1)
         m_Unread = unread;
-    IModelHost *host = IModelHost::Current();
-    if (!host)
-        return;
-    if (m_Unread == -1)
-        host->UpdateChannel(m_URL); // the counts come back through SetState
-    host->StateChange(m_Username, this);
+    if (m_Unread == -1 && m_Owner)
+        m_Owner->UpdateChannel(m_URL); // the counts come back through SetState
+    if (IModelHost *host = IModelHost::Current())
+        host->StateChange(m_Username, this);
 }
 
 QString RSSChannel::GetImage() const

@@ -11,10 +11,12 @@
 
 #include "CSpanClock.h"
 
+class IChannelOwner;
+
 // One subscribed channel of the active profile: its address and identity, the fields of its
 // last fetched document, the user's settings for it, its counts and icon state, its viewer's
-// saved rectangle, and its own reload timer. It fetches nothing itself: its timer asks the
-// active profile to queue a reload.
+// saved rectangle, and its own reload timer. It fetches nothing itself: its timer asks its
+// profile (the owner) to queue a reload.
 //
 // Reload timing: 5 s after it is subscribed or loaded with a reload period, then every
 // Update minutes, one hour after a time-out; never while its viewer is open (it looks again
@@ -35,6 +37,8 @@ public:
     QString URL() const { return m_URL; }
     QString Username() const { return m_Username; }
     void setUsername(const QString &v) { m_Username = v; }
+    // The profile whose bank serves the channel; none: its requests go nowhere.
+    void setOwner(IChannelOwner *owner) { m_Owner = owner; }
     QString ID() const { return m_ID; }
     void setID(const QString &v) { m_ID = v; }
     // The custom title, or the title when there is none.
@@ -111,6 +115,7 @@ private:
     void ReloadRequest();
     void LoadNode(xml::Node node);
 
+    IChannelOwner *m_Owner = nullptr;
     QString m_URL;
     QString m_Username;
     QString m_Folder;

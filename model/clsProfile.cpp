@@ -75,7 +75,7 @@ bool clsProfile::SetUserActive(QString *error)
 {
     if (m_Active)
         return true;
-    m_Channels = std::make_unique<colChannels>();
+    m_Channels = std::make_unique<colChannels>(this);
     m_Bank = ItemBankProxy::Create(error);
     if (!m_Bank) {
         m_Channels.reset();

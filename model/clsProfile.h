@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ChannelOwner.h"
 #include "ItemBankProxy.h"
 #include "XmlDocument.h"
 #include "colChannels.h"
@@ -15,7 +16,7 @@
 // One user's subscriptions: channels, groups and an item bank in the tarnloader server. It is
 // the main program's whole binding to the bank: every call goes through it, and it turns the
 // bank's events into channel fields and counts, ticker and viewer lists.
-class clsProfile : public QObject
+class clsProfile : public QObject, public IChannelOwner
 {
     Q_OBJECT
 
@@ -48,8 +49,8 @@ public:
     // Deletes the profile's documents and, when nothing else is left in it, its folder.
     void KillUser();
 
-    void UpdateChannel(const QString &url);
-    void ReloadChannel(const QString &url);
+    void UpdateChannel(const QString &url) override;
+    void ReloadChannel(const QString &url) override;
     RSSChannel *GetChannel(const QString &key) const;
     int GroupCount() const;
     RSSGroup *GetGroup(const QString &key) const;
@@ -76,7 +77,7 @@ public:
                            const QString &search);
     void SubChannelList(const QString &url, const QString &filter, const QString &search);
     bool KillChannel(const QString &url);
-    void RemoveExpired(const QString &url, qint32 days);
+    void RemoveExpired(const QString &url, qint32 days) override;
 
     colChannels *Channels() const { return m_Channels.get(); }
     colGroups *Groups() const { return RSSGroups.get(); }

@@ -1,12 +1,12 @@
 #include "colChannels.h"
 
 #include "Include.h"
-#include "ModelHost.h"
+#include "ChannelOwner.h"
 #include "ModelText.h"
 
 #include <QDir>
 
-colChannels::colChannels(QObject *parent) : QObject(parent) {}
+colChannels::colChannels(IChannelOwner *owner, QObject *parent) : QObject(parent), m_Owner(owner) {}
 
 colChannels::~colChannels() = default;
 
@@ -30,6 +30,7 @@ void colChannels::Append(std::unique_ptr<RSSChannel> channel)
     if (IndexOf(channel->URL()) >= 0)
         return;
     channel->setParent(this);
+    channel->setOwner(m_Owner);
     m_Channels.push_back(std::move(channel));
 }
 
@@ -94,8 +95,8 @@ void colChannels::Walk(xml::Node node)
     if (channel->URL().isEmpty())
         return; // nothing to subscribe to (a damaged file can leave such an entry)
     if (channel->Expire > 0 && !Include::IsVirtualURL(channel->URL())) {
-        if (IModelHost *host = IModelHost::Current())
-            host->RemoveExpired(channel->URL(), channel->Expire);
+        if (m_Owner)
+            m_Owner->RemoveExpired(channel->URL(), channel->Expire);
     }
     for (auto it = m_Channels.begin(); it != m_Channels.end(); ++it) {
         if ((*it)->URL() == channel->URL()) {

@@ -11,12 +11,15 @@
 
 // The active profile's channels, in order, keyed by address (keys compare without regard to
 // case), with the nine built-in channels, kept in the profile's channels.xml.
+class IChannelOwner;
+
 class colChannels : public QObject
 {
     Q_OBJECT
 
 public:
-    explicit colChannels(QObject *parent = nullptr);
+    // owner: the profile whose bank serves these channels (reloads, counts, expiry).
+    explicit colChannels(IChannelOwner *owner = nullptr, QObject *parent = nullptr);
     ~colChannels() override;
 
     // Seeds the built-in channels and starts loading channels.xml of the profile.
@@ -52,6 +55,7 @@ private:
     int IndexOf(const QString &key) const;
     void Append(std::unique_ptr<RSSChannel> channel);
 
+    IChannelOwner *m_Owner;
     std::vector<std::unique_ptr<RSSChannel>> m_Channels;
     QString m_Folder;
     QString m_UserName;

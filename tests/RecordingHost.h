@@ -1,7 +1,8 @@
 #pragma once
 
-// An IModelHost for tests: records what the model asks of the windows and forwards the bank
-// requests to a profile, as the main window does for its current profile.
+// An IModelHost for tests: records what the model asks of the windows. As a channel list's
+// owner it records the bank requests too, and forwards them to a profile when one is set.
+#include "ChannelOwner.h"
 #include "ModelHost.h"
 #include "RSSChannel.h"
 #include "clsProfile.h"
@@ -12,7 +13,7 @@
 
 #include <utility>
 
-struct RecordingHost : IModelHost
+struct RecordingHost : IModelHost, IChannelOwner
 {
     QStringList reloads, recounts, expired, states, popups, messages, added;
     QSet<const RSSChannel *> openViewers;

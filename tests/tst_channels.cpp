@@ -21,10 +21,10 @@ struct Sounds : DesktopServices
     bool OpenUrl(const QString &) override { return true; }
 };
 
-// A channel list of profile "anna", loaded.
-std::unique_ptr<colChannels> loadedList()
+// A channel list of profile "anna", loaded; owner: where its bank requests go.
+std::unique_ptr<colChannels> loadedList(IChannelOwner *owner)
 {
-    auto list = std::make_unique<colChannels>();
+    auto list = std::make_unique<colChannels>(owner);
     QSignalSpy loaded(list.get(), &colChannels::ChannelsLoaded);
     list->Init("anna");
     loaded.wait(5000);
@@ -77,7 +77,7 @@ void TestChannels::cleanup()
 
 void TestChannels::freshProfileHasTheBuiltIns()
 {
-    auto list = loadedList();
+    auto list = loadedList(&m_Host);
     QCOMPARE(list->ChannelCount(), 9);
     QStringList ids;
     for (int i = 1; i <= 9; ++i)
@@ -92,7 +92,7 @@ void TestChannels::freshProfileHasTheBuiltIns()
 
 void TestChannels::reloadTimerSequence()
 {
-    auto list = loadedList();
+    auto list = loadedList(&m_Host);
     RSSChannel *c = list->AddChannel("http://127.0.0.1/a.xml");
     QCOMPARE(list->AddChannel("http://127.0.0.1/a.xml"), c);
     QCOMPARE(c->ID(), QStringLiteral("A01"));
@@ -139,7 +139,7 @@ void TestChannels::loadedTimeOutAndIcons()
     quint32 now = 100000;
     Include::SetTickSource([&] { return now; });
     Include::ResetAlert();
-    auto list = loadedList();
+    auto list = loadedList(&m_Host);
     RSSChannel *c = list->AddChannel("http://127.0.0.1/b.xml");
     QCOMPARE(c->Unread(), -1);
     c->SetState(-1, -1);
@@ -197,7 +197,7 @@ void TestChannels::titles()
 
 void TestChannels::channelsXmlRoundTrip()
 {
-    auto list = loadedList();
+    auto list = loadedList(&m_Host);
     RSSChannel *c = list->AddChannel("http://127.0.0.1/full.xml");
     c->setTitle("Full & <fine>");
     c->link = "http://127.0.0.1/";
@@ -227,7 +227,7 @@ void TestChannels::channelsXmlRoundTrip()
     QCOMPARE(file.count("<image>"), 1);
     Q_UNUSED(bare);
 
-    auto again = loadedList();
+    auto again = loadedList(&m_Host);
     QCOMPARE(again->ChannelCount(), 11);
     RSSChannel *r = again->GetChannel("http://127.0.0.1/full.xml");
     QVERIFY(r);
@@ -262,7 +262,7 @@ void TestChannels::storedEntriesMergeOverBuiltIns()
         "<ttl>12.5</ttl><expire>abc</expire></channel>"
         "<channel><url>http://127.0.0.1/x.xml</url><title>Second</title><update>99</update>"
         "<expire>1</expire></channel></whatever>");
-    auto list = loadedList();
+    auto list = loadedList(&m_Host);
     QCOMPARE(list->ChannelCount(), 11);
     RSSChannel *today = list->GetChannel("_tarnwick/today");
     QCOMPARE(today->Update, 0); // a built-in keeps its reload period
@@ -289,7 +289,7 @@ void TestChannels::storedEntriesMergeOverBuiltIns()
 void TestChannels::zeroExpiryAndReloadSurviveRestarts()
 {
     {
-        auto list = loadedList();
+        auto list = loadedList(&m_Host);
         RSSChannel *c = list->AddChannel("http://127.0.0.1/keep.xml");
         c->Expire = 0; // keep forever
         c->Update = 0; // never reload
@@ -297,7 +297,7 @@ void TestChannels::zeroExpiryAndReloadSurviveRestarts()
     }
     for (int start = 0; start < 3; ++start) {
         m_Host.expired.clear();
-        auto list = loadedList();
+        auto list = loadedList(&m_Host);
         RSSChannel *c = list->GetChannel("http://127.0.0.1/keep.xml");
         QVERIFY(c);
         QCOMPARE(c->Expire, 0);
@@ -312,7 +312,7 @@ void TestChannels::zeroExpiryAndReloadSurviveRestarts()
     QVERIFY(testsupport::writeFile(m_Home.filePath("profiles/anna/channels.xml"),
                            "<tarnwickchannels><channel><url>http://127.0.0.1/old.xml</url>"
                            "</channel></tarnwickchannels>"));
-    auto list = loadedList();
+    auto list = loadedList(&m_Host);
     QCOMPARE(list->GetChannel("http://127.0.0.1/old.xml")->Expire, 60);
     QCOMPARE(list->GetChannel("http://127.0.0.1/old.xml")->Update, 60);
 }
@@ -342,7 +342,7 @@ void TestChannels::damagedFileIsKeptAsideAndSalvaged()
     const QString path = m_Home.filePath("profiles/anna/channels.xml");
     QDir().mkpath(m_Home.filePath("profiles/anna"));
     testsupport::writeFile(path, damaged);
-    auto list = loadedList();
+    auto list = loadedList(&m_Host);
     QVERIFY(list->GetChannel("http://127.0.0.1/one.xml"));
     QCOMPARE(list->GetChannel("http://127.0.0.1/one.xml")->Expire, 0);
     QVERIFY(list->GetChannel("http://127.0.0.1/two.xml"));

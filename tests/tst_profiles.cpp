@@ -54,6 +54,7 @@ private:
     QTemporaryDir m_Config;
     QTemporaryDir m_Home;
     RecordingHost m_Host;
+    LocalHttpServer m_Vendor;
     Quiet m_Quiet;
 };
 
@@ -62,6 +63,8 @@ void TestProfiles::initTestCase()
     testsupport::usePrivateRuntime(m_Runtime.path());
     qputenv("XDG_CONFIG_HOME", m_Config.path().toUtf8());
     clsSpotlight::SetDirectoryURL(QString()); // only the Spotlight test reads a directory
+    // The maker's channels are asked of a local server that has none of them.
+    qputenv("TARNWICK_VENDOR_BASE", m_Vendor.url("").toUtf8());
 }
 
 void TestProfiles::init()

@@ -1436,24 +1436,6 @@ void frmMain::SetSurfaceCursor(bool custom)
 
 // ---- The model's host ----------------------------------------------------------------------
 
-void frmMain::ReloadChannel(const QString &url)
-{
-    if (m_User)
-        m_User->ReloadChannel(url);
-}
-
-void frmMain::UpdateChannel(const QString &url)
-{
-    if (m_User)
-        m_User->UpdateChannel(url);
-}
-
-void frmMain::RemoveExpired(const QString &url, qint32 days)
-{
-    if (m_User)
-        m_User->RemoveExpired(url, days);
-}
-
 bool frmMain::IsViewerLoaded(const RSSChannel *channel) const
 {
     return m_Services.IsViewerLoaded(channel);

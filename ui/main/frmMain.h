@@ -130,9 +130,6 @@ public:
     void SetSurfaceCursor(bool custom) override;
 
     // ---- IModelHost ----
-    void ReloadChannel(const QString &url) override;
-    void UpdateChannel(const QString &url) override;
-    void RemoveExpired(const QString &url, qint32 days) override;
     void StateChange(const QString &user, RSSChannel *channel) override;
     bool IsViewerLoaded(const RSSChannel *channel) const override;
     void OpenViewer(RSSChannel *channel, bool minimised) override;
