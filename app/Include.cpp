@@ -188,12 +188,6 @@ bool IsSpecialURL(const QString &url)
     return IsVirtualURL(url) || IsVendorURL(url);
 }
 
-bool IsReservedGroup(const QString &name)
-{
-    return name == QLatin1String("All Items") || name == QLatin1String("Spotlight")
-        || name == QLatin1String("Tarnwick");
-}
-
 QString NewChannelID()
 {
     CRegSettings &s = Settings();

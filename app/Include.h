@@ -33,8 +33,6 @@ bool IsVirtualURL(const QString &url);
 // The seven filters and the two vendor channels.
 bool IsSpecialURL(const QString &url);
 bool IsVendorURL(const QString &url);
-// "All Items", "Spotlight" and "Tarnwick".
-bool IsReservedGroup(const QString &name);
 
 // A new channel identifier: "Common"/"LastID" (default 2560) plus one, in upper-case hex.
 QString NewChannelID();

@@ -169,6 +169,27 @@ bool colGroups::SaveGroupXML()
     return doc.save(FilePath(), false);
 }
 
+bool colGroups::IsReserved(const QString &name)
+{
+    return name == QLatin1String("All Items") || name == QLatin1String("Spotlight")
+        || name == QLatin1String("Tarnwick");
+}
+
+QString colGroups::NameProblem(const QString &name, const QString &renaming) const
+{
+    if (!renaming.isEmpty() && IsReserved(renaming))
+        return tr("The group \"%1\" cannot be renamed.").arg(renaming);
+    if (name.contains(QLatin1Char('|')))
+        return QStringLiteral("Group name contains invalid characters: |");
+    const QString clean = name.trimmed();
+    if (clean.isEmpty())
+        return tr("Please enter a group name.");
+    const RSSGroup *existing = Group(clean);
+    if (existing && (renaming.isEmpty() || existing != Group(renaming)))
+        return tr("A group named \"%1\" already exists.").arg(existing->Name());
+    return QString();
+}
+
 RSSGroup *colGroups::Group(const QString &key) const
 {
     const int i = IndexOf(key);

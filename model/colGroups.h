@@ -61,6 +61,15 @@ public:
     void Rename(const QString &oldName, const QString &newName);
     // Creates the group unless one of that name (in any letter case) exists.
     bool AddGroup(const QString &name);
+
+    // The built-in groups "All Items", "Spotlight" and "Tarnwick" (exact spelling): never
+    // renamed or deleted, and channels are not filed into them by hand.
+    static bool IsReserved(const QString &name);
+    // Whether name (trimmed) may be given to a new group, or to the group renaming when that is
+    // set: "" when it may, else why not, in words for the user. A name may not be empty, hold
+    // "|" (the separator of the tree's row keys) or be another group's in any letter case; a
+    // group may take another spelling of its own name; a built-in group keeps its name.
+    QString NameProblem(const QString &name, const QString &renaming = QString()) const;
     void AssignChannel(const QString &groupKey, const QString &url);
     void Remove(const QString &key);
     bool IsInGroup(const QString &url) const;

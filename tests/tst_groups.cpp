@@ -95,6 +95,17 @@ void TestGroups::groupOperations()
     QCOMPARE(urlsOf(groups->Group("News")), (QStringList{"c", "b"}));
     QVERIFY(!groups->Group("News")->DeleteChannel("zzz"));
 
+    // The naming rules the dialogs ask for.
+    QVERIFY(colGroups::IsReserved("Spotlight") && !colGroups::IsReserved("spotlight"));
+    QCOMPARE(groups->NameProblem("  Sport "), QString());
+    QCOMPARE(groups->NameProblem("a|b"), QStringLiteral("Group name contains invalid characters: |"));
+    QCOMPARE(groups->NameProblem("   "), QStringLiteral("Please enter a group name."));
+    QCOMPARE(groups->NameProblem("NEWS"), QStringLiteral("A group named \"News\" already exists."));
+    QCOMPARE(groups->NameProblem("spotlight"), QStringLiteral("A group named \"Spotlight\" already exists."));
+    QCOMPARE(groups->NameProblem("NEWS", "News"), QString()); // its own name, spelt anew
+    QCOMPARE(groups->NameProblem("Spotlight", "News"), QStringLiteral("A group named \"Spotlight\" already exists."));
+    QCOMPARE(groups->NameProblem("Mine", "Tarnwick"), QStringLiteral("The group \"Tarnwick\" cannot be renamed."));
+
     groups->AddGroup("Sport");
     groups->Rename("All Items", "Everything");
     QCOMPARE(groups->Group(2)->Name(), QStringLiteral("Everything"));

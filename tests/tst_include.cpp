@@ -206,8 +206,6 @@ void TestInclude::addressTests()
     QVERIFY(IsVendorURL(VendorHelpURL()) && IsVendorURL(VendorNewsURL()));
     QVERIFY(VendorHelpURL().startsWith("file://") && VendorHelpURL().endsWith("/help.xml"));
     QVERIFY(!IsVendorURL("_tarnwick/today") && !IsSpecialURL("http://127.0.0.1/x"));
-    QVERIFY(IsReservedGroup("All Items") && IsReservedGroup("Spotlight") && IsReservedGroup("Tarnwick"));
-    QVERIFY(!IsReservedGroup("all items") && !IsReservedGroup("News"));
 }
 
 void TestInclude::textAndColour_data()

@@ -11,7 +11,7 @@ QStringList GroupChoices(const clsProfile *profile)
         return names;
     for (int i = 1; i <= profile->GroupCount(); ++i) {
         const QString name = profile->GetGroup(i)->Name();
-        if (!Include::IsReservedGroup(name))
+        if (!colGroups::IsReserved(name))
             names << name;
     }
     return names;

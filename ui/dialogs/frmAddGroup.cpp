@@ -59,10 +59,6 @@ bool frmAddGroup::cmdOk_Click()
 {
     const bool renaming = !m_Text->isHidden();
     const QString name = renaming ? m_Text->text() : m_Combo->currentText();
-    if (name.contains(QLatin1Char('|'))) {
-        Include::MsgBox(QStringLiteral("Group name contains invalid characters: |"));
-        return false;
-    }
     if (renaming)
         return m_Rename && m_Rename(m_OldName, name);
     if (!m_Add || !m_Add(name))

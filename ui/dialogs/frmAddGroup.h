@@ -7,8 +7,8 @@
 class QComboBox;
 class QLineEdit;
 
-// "Add Group" (or "Rename Group"): a name, checked for "|" here; the main window checks the rest
-// and changes the model.
+// "Add Group" (or "Rename Group"): a name, handed to the main window, which asks the profile's
+// groups whether the name may be used and changes the model.
 class frmAddGroup : public QDialog
 {
     Q_OBJECT

@@ -39,7 +39,7 @@ clsChannelTree::MenuItems clsChannelTree::MenuItemsFor(const QString &group, con
     MenuItems items;
     if (group.isEmpty())
         return items;
-    const bool reserved = Include::IsReservedGroup(group);
+    const bool reserved = colGroups::IsReserved(group);
     items.separator = true;
     if (url != kGroupURL) {
         items.channelItems = true;

@@ -866,7 +866,7 @@ void frmMain::AddChannelsWithURL(const QString &url)
                     [this](const QString &g) { ShowAddChannels(false, g); },
                     [this](const QString &g) { ShowSearch(g); });
     const QString group = SelectedGroup();
-    const bool reserved = group.isEmpty() || Include::IsReservedGroup(group);
+    const bool reserved = group.isEmpty() || colGroups::IsReserved(group);
     RSSGroup *last = m_User->GetGroup(m_User->GroupCount());
     menu.SelectGroup(!reserved ? group : last ? last->Name() : QString());
     if (!url.isNull())
@@ -890,16 +890,13 @@ bool frmMain::AddGroup(const QString &name)
 {
     if (!m_User)
         return false;
-    const QString clean = name.trimmed();
-    if (clean.isEmpty()) {
-        Include::MsgBox(tr("Please enter a group name."));
+    if (!m_User->Groups())
+        return false;
+    if (const QString problem = m_User->Groups()->NameProblem(name); !problem.isEmpty()) {
+        Include::MsgBox(problem);
         return false;
     }
-    if (m_User->GetGroup(clean)) {
-        Include::MsgBox(tr("A group named \"%1\" already exists.").arg(m_User->GetGroup(clean)->Name()));
-        return false;
-    }
-    m_User->AddGroup(clean); // announces the group: its row follows
+    m_User->AddGroup(name.trimmed()); // announces the group: its row follows
     m_Users->SaveAllXML();
     return true;
 }
@@ -908,21 +905,11 @@ bool frmMain::RenameGroup(const QString &oldName, const QString &newName)
 {
     if (!m_User || !m_User->GetGroup(oldName))
         return false;
-    const QString clean = newName.trimmed();
-    if (Include::IsReservedGroup(oldName)) {
-        Include::MsgBox(tr("The group \"%1\" cannot be renamed.").arg(oldName));
+    if (const QString problem = m_User->Groups()->NameProblem(newName, oldName); !problem.isEmpty()) {
+        Include::MsgBox(problem);
         return false;
     }
-    if (clean.isEmpty()) {
-        Include::MsgBox(tr("Please enter a group name."));
-        return false;
-    }
-    RSSGroup *existing = m_User->GetGroup(clean);
-    if (existing && existing != m_User->GetGroup(oldName)) {
-        Include::MsgBox(tr("A group named \"%1\" already exists.").arg(existing->Name()));
-        return false;
-    }
-    m_User->RenameGroup(oldName, clean);
+    m_User->RenameGroup(oldName, newName.trimmed());
     RepopulateTreeMain();
     m_Users->SaveAllXML();
     return true;
@@ -986,7 +973,7 @@ void frmMain::mnuGroupReload_Click()
 void frmMain::mnuGroupRename_Click()
 {
     const QString group = SelectedGroup();
-    if (group.isEmpty() || Include::IsReservedGroup(group))
+    if (group.isEmpty() || colGroups::IsReserved(group))
         return;
     frmAddGroup dialog(this, [this](const QString &n) { return AddGroup(n); },
                        [this](const QString &o, const QString &n) { return RenameGroup(o, n); });
@@ -997,7 +984,7 @@ void frmMain::mnuGroupRename_Click()
 void frmMain::mnuGroupDelete_Click()
 {
     const QString name = SelectedGroup();
-    if (!m_User || name.isEmpty() || Include::IsReservedGroup(name))
+    if (!m_User || name.isEmpty() || colGroups::IsReserved(name))
         return;
     RSSGroup *group = m_User->GetGroup(name);
     if (!group)
@@ -1036,7 +1023,7 @@ void frmMain::mnuChannelRemove_Click()
 {
     RSSChannel *channel = SelectedChannel();
     const QString group = SelectedGroup();
-    if (!channel || Include::IsReservedGroup(group))
+    if (!channel || colGroups::IsReserved(group))
         return;
     const QString url = channel->URL();
     const int answer = Include::AskBox(
