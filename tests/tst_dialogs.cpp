@@ -224,8 +224,8 @@ private slots:
                  (QStringList{"Please enter a username",
                               "Username cannot contain any of the following symbols: \\/:*?'|<>\"",
                               "Username already exists"}));
-        // A group name with "|" is refused too.
-        frmAddGroup group(m_Main.get(), [](const QString &) { return true; }, {});
+        // A group name with "|" is refused too (by the profile's groups, which the window asks).
+        frmAddGroup group(m_Main.get(), [this](const QString &n) { return m_Main->AddGroup(n); }, {});
         group.cboGroup()->setEditText("a|b");
         QVERIFY(!group.cmdOk_Click());
         QCOMPARE(m_Messages.last(), QStringLiteral("Group name contains invalid characters: |"));
