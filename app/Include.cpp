@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDebug>
+#include <QLoggingCategory>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -18,6 +19,10 @@
 
 #include <cmath>
 #include <cstdio>
+
+namespace {
+Q_LOGGING_CATEGORY(lcDesktop, "tarnwick.desktop", QtInfoMsg)
+}
 
 namespace Include {
 namespace {
@@ -298,7 +303,7 @@ void OpenURL(const QString &address)
         && !text.startsWith(QLatin1Char('.')) && !text.startsWith(QLatin1Char('~'))
         && QUrl::fromUserInput(text).scheme() == QLatin1String("http");
     if (!IsWebAddress(text) && !bare) {
-        qWarning().noquote() << "not opened (not a web address):" << text.left(200);
+        qCWarning(lcDesktop).noquote() << "not opened (not a web address):" << text.left(200);
         return;
     }
     DesktopServices::Current().OpenUrl(text);

@@ -1,6 +1,7 @@
 #include "BankServer.h"
 
 #include "clsItemBank.h"
+#include "LoaderLog.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -171,7 +172,7 @@ void BankServer::keepListening()
     m_Server.close();
     QString error;
     if (!listen(m_SocketPath, &error))
-        qWarning().noquote() << "tarnloader: cannot listen again:" << error;
+        qCWarning(lcServer).noquote() << "tarnloader: cannot listen again:" << error;
 }
 
 bool BankServer::isLive(const Client *client) const

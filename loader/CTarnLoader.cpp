@@ -1,6 +1,7 @@
 #include "CTarnLoader.h"
 
 #include "ChannelDocument.h"
+#include "LoaderLog.h"
 #include "XmlDocument.h"
 
 #include <QCoreApplication>
@@ -86,6 +87,7 @@ void CTarnLoader::LoadURL(const QString &sURL, const QString &sLastMod, const QS
     m_LastMod = sLastMod;
     m_URL = sURL;
     m_NewMod.clear();
+    m_Error.clear();
     m_XSL = xml::Stylesheet::fromFile(sXTFM);
 
     const QUrl url(sURL);
@@ -106,6 +108,9 @@ void CTarnLoader::LoadURL(const QString &sURL, const QString &sLastMod, const QS
         const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
         if (status.isValid())
             m_NewMod = QString::fromLatin1(reply->rawHeader("Last-Modified"));
+        qCDebug(lcFetch).noquote() << "HEAD" << m_URL << "answered"
+                                   << (status.isValid() ? status.toString() : reply->errorString())
+                                   << "stamp" << m_NewMod << "known" << m_LastMod;
         objInet_StateChange(status.isValid() ? 12 : 11);
     });
 }
@@ -120,7 +125,8 @@ void CTarnLoader::CheckRedirect(QNetworkReply *reply, const QUrl &to)
     const bool web = scheme == QLatin1String("http") || scheme == QLatin1String("https");
     if (!web || (from.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0
                  && scheme != QLatin1String("https"))) {
-        qWarning().noquote() << "not following the redirect of" << m_URL << "to" << to.toString();
+        qCWarning(lcFetch).noquote() << "not following the redirect of" << m_URL << "to" << to.toString();
+        m_Error = QStringLiteral("a redirect to %1 was refused").arg(to.toString());
         reply->abort();
         return;
     }
@@ -133,12 +139,13 @@ void CTarnLoader::CheckRedirect(QNetworkReply *reply, const QUrl &to)
                 emit guarded->redirectAllowed();
             return;
         }
-        QHostInfo::lookupHost(target, this, [guarded, to, url](const QHostInfo &next) {
+        QHostInfo::lookupHost(target, this, [this, guarded, to, url](const QHostInfo &next) {
             if (!guarded)
                 return;
             if (AnyLocal(next)) {
-                qWarning().noquote() << "not following the redirect of" << url << "to" << to.toString()
-                                     << "(a local address)";
+                qCWarning(lcFetch).noquote() << "not following the redirect of" << url << "to"
+                                             << to.toString() << "(a local address)";
+                m_Error = QStringLiteral("a redirect to a local address (%1) was refused").arg(to.toString());
                 guarded->abort();
                 return;
             }
@@ -165,39 +172,58 @@ void CTarnLoader::StartDocumentLoad()
     const QString scheme = url.scheme().toLower();
     if (url.isLocalFile() || scheme.isEmpty()) {
         QFile file(url.isLocalFile() ? url.toLocalFile() : m_URL);
-        const bool readable = file.open(QIODevice::ReadOnly) && file.size() <= kMaxDocumentBytes;
-        const QByteArray bytes = readable ? file.read(kMaxDocumentBytes) : QByteArray();
+        QString error;
+        if (!file.open(QIODevice::ReadOnly))
+            error = file.errorString();
+        else if (file.size() > kMaxDocumentBytes)
+            error = QStringLiteral("larger than %1 MiB").arg(kMaxDocumentBytes >> 20);
+        const QByteArray bytes = error.isEmpty() ? file.read(kMaxDocumentBytes) : QByteArray();
         QMetaObject::invokeMethod(
-            this, [this, bytes, readable] { DocumentArrived(bytes, readable); },
-            Qt::QueuedConnection);
+            this, [this, bytes, error] { DocumentArrived(bytes, error); }, Qt::QueuedConnection);
         return;
     }
     if (scheme != QLatin1String("http") && scheme != QLatin1String("https")) {
+        const QString error = QStringLiteral("not a web address or a file");
         QMetaObject::invokeMethod(
-            this, [this] { DocumentArrived({}, false); }, Qt::QueuedConnection);
+            this, [this, error] { DocumentArrived({}, error); }, Qt::QueuedConnection);
         return;
     }
     QNetworkReply *reply = Network()->get(requestFor(url));
     m_Reply = reply;
     connect(reply, &QNetworkReply::redirected, this, [this, reply](const QUrl &to) { CheckRedirect(reply, to); });
-    connect(reply, &QNetworkReply::downloadProgress, this, [reply](qint64 received, qint64 total) {
-        if (received > kMaxDocumentBytes || total > kMaxDocumentBytes)
+    qCDebug(lcFetch).noquote() << "GET" << m_URL;
+    connect(reply, &QNetworkReply::downloadProgress, this, [this, reply](qint64 received, qint64 total) {
+        if (received > kMaxDocumentBytes || total > kMaxDocumentBytes) {
+            m_Error = QStringLiteral("larger than %1 MiB").arg(kMaxDocumentBytes >> 20);
             reply->abort(); // far larger than any channel: not read
+        }
     });
     connect(reply, &QNetworkReply::finished, this, [this, reply] {
         reply->deleteLater();
         if (reply != m_Reply)
             return;
         m_Reply.clear();
-        const bool ok = reply->error() == QNetworkReply::NoError;
-        DocumentArrived(ok ? reply->readAll() : QByteArray(), ok);
+        QString error;
+        if (reply->error() != QNetworkReply::NoError) {
+            const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+            if (!m_Error.isEmpty())
+                error = m_Error; // ended here: too large, or a refused redirect
+            else if (status.isValid() && status.toInt() >= 400)
+                error = QStringLiteral("HTTP %1 %2").arg(status.toInt())
+                            .arg(reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString());
+            else
+                error = reply->errorString();
+        }
+        DocumentArrived(error.isEmpty() ? reply->readAll() : QByteArray(), error);
     });
 }
 
-void CTarnLoader::DocumentArrived(const QByteArray &bytes, bool ok)
+void CTarnLoader::DocumentArrived(const QByteArray &bytes, const QString &error)
 {
-    if (!ok || !m_XSL || bytes.isEmpty()) {
-        Deliver(QByteArray());
+    if (!error.isEmpty() || !m_XSL || bytes.isEmpty()) {
+        Deliver(QByteArray(), !error.isEmpty() ? error
+                              : !m_XSL     ? QStringLiteral("no channel stylesheet")
+                                           : QStringLiteral("an empty document"));
         return;
     }
     // Parsed and transformed away from the bank's thread; the result comes back through the
@@ -209,17 +235,20 @@ void CTarnLoader::DocumentArrived(const QByteArray &bytes, bool ok)
         const ChannelDocument::Prepared prepared =
             ChannelDocument::Prepare(bytes, *stylesheet, kMaxEntries);
         if (prepared.dropped > 0)
-            qWarning().noquote() << url << "holds" << prepared.entries << "entries; the oldest"
-                                 << prepared.dropped << "were left out";
+            qCWarning(lcFetch).noquote() << url << "holds" << prepared.entries
+                                         << "entries; the oldest" << prepared.dropped << "were left out";
         const QByteArray text = prepared.ok ? prepared.text : QByteArray();
-        QMetaObject::invokeMethod(QCoreApplication::instance(), [self, text] {
+        const QString error = prepared.error;
+        QMetaObject::invokeMethod(QCoreApplication::instance(), [self, text, error] {
             if (self)
-                self->Deliver(text);
+                self->Deliver(text, error);
         }, Qt::QueuedConnection);
     });
 }
 
-void CTarnLoader::Deliver(const QByteArray &text)
+void CTarnLoader::Deliver(const QByteArray &text, const QString &error)
 {
+    m_Error = text.isEmpty() ? error : QString();
+    qCDebug(lcFetch).noquote() << m_URL << "delivered" << text.size() << "bytes" << m_Error;
     emit XMLReadyStateChange(text, m_NewMod);
 }

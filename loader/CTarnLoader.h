@@ -19,8 +19,8 @@ class QUrl;
 // transformed text.
 //
 // Failures (the address cannot be fetched, the document does not parse, no stylesheet) are
-// delivered as an empty text, which the bank reports as a time-out at once instead of waiting
-// for its fetch time-out. Redirects, HTTPS, gzip and the system proxy are the HTTP client's;
+// delivered as an empty text, with the reason in Error(); the bank logs it and reports a
+// time-out at once instead of waiting for its fetch time-out. Redirects, HTTPS, gzip and the system proxy are the HTTP client's;
 // a redirect from a web address to the machine itself or its private network is refused.
 //
 // The document is parsed and transformed on a worker thread (ChannelDocument), with at most
@@ -41,6 +41,8 @@ public:
     // Returns at once; the outcome arrives as NoFileChange, or as DownloadComplete followed by
     // XMLReadyStateChange. sLastMod "" or "-1" means no stamp is known.
     void LoadURL(const QString &sURL, const QString &sLastMod, const QString &sXTFM);
+    // Why the last document delivered was empty ("HTTP 404 Not Found", "not XML", ...).
+    QString Error() const { return m_Error; }
 
 signals:
     void DownloadComplete(const QString &sNewMod);
@@ -53,13 +55,15 @@ private:
     // Follows a redirect of reply to to, or ends the transfer.
     void CheckRedirect(QNetworkReply *reply, const QUrl &to);
     void StartDocumentLoad();
-    void DocumentArrived(const QByteArray &bytes, bool ok);
-    void Deliver(const QByteArray &text);
+    // bytes: the document; error: why there is none that can be used.
+    void DocumentArrived(const QByteArray &bytes, const QString &error);
+    void Deliver(const QByteArray &text, const QString &error);
     static QNetworkAccessManager *Network();
 
     std::shared_ptr<xml::Stylesheet> m_XSL; // shared with the worker that transforms
     QString m_URL;
     QString m_LastMod;
     QString m_NewMod;
+    QString m_Error;
     QPointer<QNetworkReply> m_Reply;
 };

@@ -231,22 +231,29 @@ Prepared Build(const QByteArray &raw, const xml::Stylesheet &stylesheet, int max
 {
     Prepared out;
     const auto dates = EntryDates(raw);
-    if (!dates)
+    if (!dates) {
+        out.error = QStringLiteral("not well-formed XML");
         return out;
+    }
     out.entries = int(dates->size());
     xml::Document source;
     if (out.entries > maxEntries) {
         xml::DocPtr doc = Pruned(raw, Newest(*dates, maxEntries));
-        if (!doc || !xmlDocGetRootElement(doc.get()))
+        if (!doc || !xmlDocGetRootElement(doc.get())) {
+            out.error = QStringLiteral("not well-formed XML");
             return out;
+        }
         source.adopt(std::move(doc));
         out.dropped = out.entries - maxEntries;
     } else if (!source.loadXML(raw)) {
+        out.error = QStringLiteral("not well-formed XML");
         return out;
     }
     xml::Document result;
-    if (!stylesheet.transformToDocument(source, result))
+    if (!stylesheet.transformToDocument(source, result)) {
+        out.error = QStringLiteral("the channel stylesheet could not transform it");
         return out;
+    }
     out.text = result.xmlUtf8();
     out.ok = true;
     return out;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 
 namespace xml {
 class Stylesheet;
@@ -19,6 +20,7 @@ namespace ChannelDocument {
 struct Prepared
 {
     bool ok = false;   // the document parsed and transformed
+    QString error;     // why not, when not
     QByteArray text;   // the transformed document, serialized
     int entries = 0;   // entries the document had
     int dropped = 0;   // left out (the oldest beyond maxEntries)

@@ -1,6 +1,8 @@
 // The fetch queue: slots, three loaders, pacing and time-outs.
 #include "clsItemBank.h"
 
+#include "LoaderLog.h"
+
 #include <malloc.h>
 
 void clsItemBank::LoadChannel(const QString &sURL, const QString &sLastMod, const QString &sTitle,
@@ -99,8 +101,12 @@ void clsItemBank::StartFetch(int k, int slot)
     m_URLLoader[k] = loader;
     connect(loader, &CTarnLoader::XMLReadyStateChange, this,
             [this, k, loader](const QByteArray &XDoc, const QString &sNewMod) {
-                if (m_URLLoader[k] == loader)
-                    URLLoader_XMLReadyStateChange(k, XDoc, sNewMod);
+                if (m_URLLoader[k] != loader)
+                    return;
+                if (XDoc.isEmpty() && m_Busy[k])
+                    qCInfo(lcBank).noquote() << m_Slots[m_SlotOf[k]].sURL
+                                             << "could not be used:" << loader->Error();
+                URLLoader_XMLReadyStateChange(k, XDoc, sNewMod);
             });
     connect(loader, &CTarnLoader::NoFileChange, this, [this, k, loader] {
         if (m_URLLoader[k] == loader)
@@ -161,6 +167,7 @@ void clsItemBank::m_TimeOut_OnTimer(int k)
     if (!m_Busy[k])
         return;
     const QString url = m_Slots[m_SlotOf[k]].sURL;
+    qCInfo(lcBank).noquote() << url << "gave no answer within" << m_FetchTimeOut / 1000.0 << "s";
     EndFetch(k);
     // The fetch is given up: its transfer ends too, and nothing it might still deliver is
     // merged or reported.

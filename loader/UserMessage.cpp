@@ -1,5 +1,7 @@
 #include "UserMessage.h"
 
+#include "LoaderLog.h"
+
 #include <QDebug>
 
 namespace UserMessage {
@@ -18,9 +20,9 @@ void Show(const QString &text, const QString &detail)
         return;
     }
     if (detail.isEmpty())
-        qWarning().noquote() << text;
+        qCWarning(lcBank).noquote() << text;
     else
-        qWarning().noquote() << text << "-" << detail;
+        qCWarning(lcBank).noquote() << text << "-" << detail;
 }
 
 Handler SetHandler(Handler handler)

@@ -1,8 +1,9 @@
 #include "clsItemBank.h"
 
-#include "UserMessage.h"
+#include "LoaderLog.h"
 #include "modHash.h"
 #include "modItemHandler.h"
+#include "UserMessage.h"
 
 #include <algorithm>
 #include <utility>
@@ -62,7 +63,7 @@ void clsItemBank::Init(const QString &sUsername, const QString &sXSLfile)
     if (m_Initialized) {
         // One bank, one profile: a second Init would drop the timers and slots of fetches
         // still running.
-        qWarning().noquote() << "item bank for" << m_Folder << "already set up; second Init ignored";
+        qCWarning(lcBank).noquote() << "item bank for" << m_Folder << "already set up; second Init ignored";
         return;
     }
     if (sUsername.isEmpty())
@@ -133,11 +134,11 @@ void clsItemBank::SetAsideUnusableStore(const QString &why)
     const QString path = StorePath();
     const QString aside = xml::setAsideDamaged(path);
     if (!aside.isEmpty()) {
-        qWarning().noquote() << "item store" << path << "could not be used (" << why << "); kept as"
+        qCWarning(lcBank).noquote() << "item store" << path << "could not be used (" << why << "); kept as"
                              << aside;
         m_SetAsidePath = aside;
     } else {
-        qWarning().noquote() << "item store" << path << "could not be used (" << why
+        qCWarning(lcBank).noquote() << "item store" << path << "could not be used (" << why
                              << ") nor moved aside; it will not be written over";
         m_KeepExistingFile = true;
         m_SetAsidePath.clear();
@@ -221,7 +222,7 @@ bool clsItemBank::SaveIt()
     }
     // The old file stays as it was (the new one never replaced it). The user hears of it once
     // per run of failures; every later save moment tries again.
-    qWarning().noquote() << "could not save" << StorePath() << "; trying again at the next save";
+    qCWarning(lcBank).noquote() << "could not save" << StorePath() << "; trying again at the next save";
     if (!m_SaveFailing) {
         m_SaveFailing = true;
         emit BankMessage(QStringLiteral("Could not save items.xml\n\nThe item store could not be "
@@ -316,7 +317,7 @@ void clsItemBank::BoundFields(xml::Node item, const QueueSlot &slot)
         QString kept = text.left(kMaxFieldChars);
         if (kept.back().isHighSurrogate())
             kept.chop(1);
-        qWarning().noquote() << "item" << GetItemTitle(item).left(80) << "of" << slot.sURL << ":"
+        qCWarning(lcBank).noquote() << "item" << GetItemTitle(item).left(80) << "of" << slot.sURL << ":"
                              << field.nodeName() << "cut from" << text.size() << "to" << kept.size()
                              << "characters";
         field.setText(kept);

@@ -4,11 +4,16 @@
 
 #include <QCoreApplication>
 #include <QDebug>
+#include <QLoggingCategory>
 #include <QFileInfo>
 #include <QTimer>
 
 #include <cmath>
 #include <limits>
+
+namespace {
+Q_LOGGING_CATEGORY(lcModel, "tarnwick.model", QtInfoMsg)
+}
 
 namespace ModelText {
 
@@ -111,7 +116,7 @@ Reading Examine(const xml::Document &doc, const QString &path, const QString &wh
                    "with what could still be read from it.")
                    .arg(what, reason, reading.keptAs);
     }
-    qWarning().noquote() << path << "could not be read:" << reason
+    qCWarning(lcModel).noquote() << path << "could not be read:" << reason
                          << (reading.leaveFile ? QStringLiteral("(left alone)")
                                                : QStringLiteral("(kept as %1)").arg(reading.keptAs));
     // Told once the reading that found it has ended, not from inside it.

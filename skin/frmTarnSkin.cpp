@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QDebug>
+#include <QLoggingCategory>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -15,6 +16,10 @@
 
 #include <cmath>
 #include <limits>
+
+namespace {
+Q_LOGGING_CATEGORY(lcSkin, "tarnwick.skin", QtInfoMsg)
+}
 
 const QStringList frmTarnSkin::kTreeKeys = {"unread", "newitems", "itemunread", "read", "collapse",
                                             "expanded", "err", "flagged", "help", "reload"};
@@ -112,7 +117,7 @@ void frmTarnSkin::Report(const QString &text) const
     if (reporter())
         reporter()(text);
     else
-        qWarning().noquote() << text;
+        qCWarning(lcSkin).noquote() << text;
 }
 
 int frmTarnSkin::KindOf(const QString &word)

@@ -2,8 +2,13 @@
 
 #include <QEventLoop>
 #include <QLocalSocket>
+#include <QLoggingCategory>
 #include <QTimer>
 #include <QtEndian>
+
+namespace {
+Q_LOGGING_CATEGORY(lcIpc, "tarnwick.ipc", QtInfoMsg)
+}
 
 IpcConnection::IpcConnection(QLocalSocket *socket, QObject *parent, quint32 maxFrame)
     : QObject(parent), m_Socket(socket), m_MaxFrame(maxFrame)
@@ -109,6 +114,8 @@ void IpcConnection::onReadyRead()
     while (m_Buffer.size() >= 4) {
         const quint32 size = qFromBigEndian<quint32>(m_Buffer.constData());
         if (size > m_MaxFrame) {
+            qCWarning(lcIpc) << "a peer sent a frame of" << size << "bytes (at most" << m_MaxFrame
+                             << "taken); its connection is closed";
             close(); // nothing sane is that large: drop the peer, not ourselves
             return;
         }
@@ -117,6 +124,7 @@ void IpcConnection::onReadyRead()
         const auto message = IpcMessage::decode(m_Buffer.mid(4, int(size)));
         m_Buffer.remove(0, int(4 + size));
         if (!message) {
+            qCWarning(lcIpc) << "a peer sent a frame that does not decode; its connection is closed";
             close();
             return;
         }
