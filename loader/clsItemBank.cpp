@@ -1,6 +1,7 @@
 #include "clsItemBank.h"
 
 #include "LoaderLog.h"
+#include "TextNumber.h"
 #include "modHash.h"
 #include "modItemHandler.h"
 #include "UserMessage.h"
@@ -33,14 +34,6 @@ qint16 DetailIndex(const QString &name)
             return static_cast<qint16>(i + 1);
     }
     return 0;
-}
-
-// The leading number of a text ("1.5abc" gives 1.5, "abc" gives 0).
-double LeadingNumber(const QString &text)
-{
-    static const QRegularExpression number(QStringLiteral("^\\s*([+-]?(\\d+\\.?\\d*|\\.\\d+))"));
-    const auto match = number.match(text);
-    return match.hasMatch() ? match.captured(1).toDouble() : 0.0;
 }
 
 void AppendTextChild(xml::Node item, const char *name, const QString &text)
@@ -196,7 +189,7 @@ void clsItemBank::UpgradeStore()
     xml::Node root = XMLDoc ? XMLDoc->documentElement() : xml::Node();
     if (root.isNull())
         return;
-    if (LeadingNumber(root.attribute("version")) < 1) {
+    if (TextNumber::LeadingValue(root.attribute("version")) < 1) {
         for (xml::Node item = root.firstChild(); item; item = item.nextSibling()) {
             if (!item.isElement() || item.nodeName() != QLatin1String("item"))
                 continue;

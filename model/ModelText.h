@@ -8,17 +8,8 @@
 #include <functional>
 #include <memory>
 
-// How the subscription documents write and read numbers and walk their elements.
+// How the subscription documents are loaded, and read when damaged.
 namespace ModelText {
-
-// Decimal text with one leading blank for zero and positive values: 60 gives " 60".
-QString NumberText(qint64 value);
-// The numeric value at the start of a text: blanks ignored, reading stops at the first
-// character that cannot continue a number, no number gives 0 (" 60" and "60abc" give 60).
-double LeadingValue(const QString &text);
-// Rounded to the nearest integer (halves to even) and kept within the type's range.
-qint32 ToInt32(const QString &text);
-qint16 ToInt16(const QString &text);
 
 // Starts loading path into a new document held in slot; once it is complete (read or not)
 // calls done with it, on context's thread, and lets the document go from the event loop (never

@@ -4,12 +4,12 @@
 #include "Include.h"
 #include "ChannelOwner.h"
 #include "ModelHost.h"
-#include "ModelText.h"
+#include "TextNumber.h"
 
 #include <algorithm>
 #include <limits>
 
-using ModelText::NumberText;
+using TextNumber::NumberText;
 
 RSSChannel::RSSChannel(QObject *parent) : QObject(parent), m_Reloader(new CSpanClock(this))
 {
@@ -303,11 +303,11 @@ void RSSChannel::LoadNode(xml::Node node)
         return;
     }
     if (name == QLatin1String("ttl"))
-        TimeToLive = ModelText::ToInt32(v);
+        TimeToLive = TextNumber::ToInt32(v);
     else if (name == QLatin1String("expire"))
-        Expire = ModelText::ToInt32(v);
+        Expire = TextNumber::ToInt32(v);
     else if (name == QLatin1String("update")) {
-        Update = ModelText::ToInt32(v);
+        Update = TextNumber::ToInt32(v);
         // A channel that is never reloaded gets no first reload either.
         if (Update != 0)
             m_Reloader->setInterval(kFirstReloadMs);
@@ -316,15 +316,15 @@ void RSSChannel::LoadNode(xml::Node node)
     else if (name == QLatin1String("newitems"))
         m_NewItems = v == QLatin1String("yes");
     else if (name == QLatin1String("windowstate"))
-        WindowState = ModelText::ToInt16(v);
+        WindowState = TextNumber::ToInt16(v);
     else if (name == QLatin1String("windowtop"))
-        WindowTop = ModelText::ToInt32(v);
+        WindowTop = TextNumber::ToInt32(v);
     else if (name == QLatin1String("windowleft"))
-        WindowLeft = ModelText::ToInt32(v);
+        WindowLeft = TextNumber::ToInt32(v);
     else if (name == QLatin1String("windowheight"))
-        WindowHeight = ModelText::ToInt32(v);
+        WindowHeight = TextNumber::ToInt32(v);
     else if (name == QLatin1String("windowwidth"))
-        WindowWidth = ModelText::ToInt32(v);
+        WindowWidth = TextNumber::ToInt32(v);
     else if (name == QLatin1String("image"))
         m_Image.LoadImage(node, m_ID, m_Folder);
     else

@@ -1,7 +1,7 @@
 #include "clsOPML.h"
 
 #include "ModelHost.h"
-#include "ModelText.h"
+#include "TextNumber.h"
 
 #include <QEventLoop>
 #include <QList>
@@ -131,7 +131,7 @@ void clsOPML::Walk(xml::Node node)
         else if (local == QLatin1String("xmlurl"))
             entry.url = value;
         else if (local == QLatin1String("count"))
-            entry.expire = ModelText::ToInt32(value);
+            entry.expire = TextNumber::ToInt32(value);
     }
     m_Entries.append(entry);
 }

@@ -1,5 +1,6 @@
 #include "SkinWindows.h"
 
+#include "FramelessWindow.h"
 #include "SkinPainter.h"
 
 #include <QBitmap>
@@ -57,7 +58,7 @@ bool clsStyle::eventFilter(QObject *watched, QEvent *event)
         return false;
     if (AutoDrag && event->type() == QEvent::MouseButtonPress
         && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
-        SkinWindow::DragWindow(m_Client);
+        FramelessWindow::StartMove(m_Client);
         return true;
     }
     if (AutoSysMenu && event->type() == QEvent::MouseButtonRelease
@@ -74,85 +75,6 @@ bool clsStyle::eventFilter(QObject *watched, QEvent *event)
     }
     return false;
 }
-
-// ---- Moving and sizing -------------------------------------------------------------------------
-
-namespace {
-
-// Follows the mouse while its left button is held, for desktops without a window manager.
-class MouseFollower : public QObject
-{
-public:
-    MouseFollower(QWidget *window, Qt::Edges edges)
-        : QObject(window), m_Window(window), m_Edges(edges), m_Start(QCursor::pos()),
-          m_Geometry(window->geometry())
-    {
-        window->grabMouse();
-        window->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::MouseMove) {
-            const QPoint delta = QCursor::pos() - m_Start;
-            QRect g = m_Geometry;
-            if (!m_Edges) {
-                g.moveTopLeft(g.topLeft() + delta);
-            } else {
-                if (m_Edges & Qt::LeftEdge)
-                    g.setLeft(g.left() + delta.x());
-                if (m_Edges & Qt::RightEdge)
-                    g.setRight(g.right() + delta.x());
-                if (m_Edges & Qt::TopEdge)
-                    g.setTop(g.top() + delta.y());
-                if (m_Edges & Qt::BottomEdge)
-                    g.setBottom(g.bottom() + delta.y());
-            }
-            m_Window->setGeometry(g);
-            return true;
-        }
-        if (event->type() == QEvent::MouseButtonRelease) {
-            m_Window->releaseMouse();
-            m_Window->removeEventFilter(this);
-            deleteLater();
-            return true;
-        }
-        return false;
-    }
-
-private:
-    QWidget *m_Window;
-    Qt::Edges m_Edges;
-    QPoint m_Start;
-    QRect m_Geometry;
-};
-
-} // namespace
-
-namespace SkinWindow {
-
-bool DragWindow(QWidget *window)
-{
-    if (!window || window->isMaximized())
-        return false;
-    if (QWindow *handle = window->windowHandle(); handle && handle->startSystemMove())
-        return true;
-    new MouseFollower(window, {});
-    return true;
-}
-
-bool SizeWindow(QWidget *window, Qt::Edges edges)
-{
-    if (!window || window->isMaximized() || window->isMinimized() || !edges)
-        return false;
-    if (QWindow *handle = window->windowHandle(); handle && handle->startSystemResize(edges))
-        return true;
-    new MouseFollower(window, edges);
-    return true;
-}
-
-} // namespace SkinWindow
 
 // ---- Transparent -------------------------------------------------------------------------------
 

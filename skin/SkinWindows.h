@@ -41,14 +41,8 @@ private:
     QPointer<QWidget> m_Client;
 };
 
-// Moving and sizing a frameless window: through the window manager where it offers that,
-// otherwise by following the mouse (no window manager, as under Xvfb).
+// The skinned windows' mouse and pointer helpers.
 namespace SkinWindow {
-
-// Starts moving window with the left button held; false when nothing could start it.
-bool DragWindow(QWidget *window);
-// Starts resizing at the given edges.
-bool SizeWindow(QWidget *window, Qt::Edges edges);
 
 // The skin engine's button numbers: 1 left, 2 right, 0 any other (or none).
 int Button(Qt::MouseButton button);

@@ -3,7 +3,7 @@
 #include "SkinEntityState.h"
 
 #include "Include.h"
-#include "ModelText.h"
+#include "TextNumber.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -52,7 +52,7 @@ double numberOf(const QString &value)
         }
         return double(qint32(n));
     }
-    return ModelText::LeadingValue(value);
+    return TextNumber::LeadingValue(value);
 }
 
 template <typename T>

@@ -3,6 +3,7 @@
 #include "ModelHost.h"
 #include "RecordingHost.h"
 #include "TestSupport.h"
+#include "TextNumber.h"
 #include "colChannels.h"
 
 #include <QDir>
@@ -49,6 +50,7 @@ private slots:
     void zeroExpiryAndReloadSurviveRestarts();
     void neverSavedBeforeRead();
     void damagedFileIsKeptAsideAndSalvaged();
+    void numbersInText();
 
 private:
     QTemporaryDir m_Home;
@@ -358,6 +360,22 @@ void TestChannels::damagedFileIsKeptAsideAndSalvaged()
     QVERIFY(testsupport::readFile(path).contains("http://127.0.0.1/two.xml"));
     QCOMPARE(testsupport::readFile(keptPath), damaged);
 
+}
+
+// Numbers as every document of the system writes and reads them (the item store's version too).
+void TestChannels::numbersInText()
+{
+    using namespace TextNumber;
+    QCOMPARE(LeadingValue(" 6 0abc"), 60.0); // blanks ignored wherever they stand
+    QCOMPARE(LeadingValue("-1.5e3"), -1.5);
+    QCOMPARE(LeadingValue("abc"), 0.0);
+    QCOMPARE(ToInt32("2.5"), 2); // halves to even
+    QCOMPARE(ToInt32("3.5"), 4);
+    QCOMPARE(ToInt16("99999"), qint16(32767));
+    QCOMPARE(ToInt16("-99999"), qint16(-32768));
+    QCOMPARE(NumberText(60), QStringLiteral(" 60"));
+    QCOMPARE(NumberText(0), QStringLiteral(" 0"));
+    QCOMPARE(NumberText(-1), QStringLiteral("-1"));
 }
 
 QTEST_GUILESS_MAIN(TestChannels)

@@ -4,7 +4,7 @@
 // profile made and deleted from the menus.
 #include "ChannelTree.h"
 #include "Include.h"
-#include "IncludeWindows.h"
+#include "WindowHelpers.h"
 #include "LocalHttpServer.h"
 #include "ProfileFiles.h"
 #include "TestSupport.h"

@@ -1,3 +1,4 @@
+#include "FramelessWindow.h"
 #include "Include.h"
 #include "SkinWindows.h"
 #include "frmTarnSkin.h"
@@ -117,7 +118,7 @@ void TestSkinWindows::styleAndMoving()
     // No window manager here: the window follows the mouse itself.
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QCursor::setPos(210, 160);
-    QVERIFY(SkinWindow::DragWindow(&window));
+    QVERIFY(FramelessWindow::StartMove(&window));
     QCursor::setPos(240, 185);
     QMouseEvent move(QEvent::MouseMove, QPointF(40, 35), QPointF(240, 185), Qt::NoButton,
                      Qt::LeftButton, Qt::NoModifier);

@@ -1,7 +1,7 @@
 // The ticker for real under X: a profile of 10 unread items from a loopback feed, headlines
 // stepped through, each effect caught mid-animation, docking read back with xprop, and a click
 // on a headline opening the preview.
-#include "IncludeWindows.h"
+#include "WindowHelpers.h"
 #include "Include.h"
 #include "LocalHttpServer.h"
 #include "ProfileFiles.h"

@@ -5,7 +5,7 @@
 #include "ChannelTree.h"
 #include "DesktopServices.h"
 #include "Include.h"
-#include "IncludeWindows.h"
+#include "WindowHelpers.h"
 #include "LocalHttpServer.h"
 #include "ProfileFiles.h"
 #include "RSSChannel.h"

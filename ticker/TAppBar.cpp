@@ -1,32 +1,10 @@
 #include "TAppBar.h"
 
+#include "ScreenStrip.h"
+
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
-
-#include <xcb/xcb.h>
-
-#include <array>
-
-namespace {
-
-xcb_connection_t *Connection()
-{
-    if (QGuiApplication::platformName() != QLatin1String("xcb"))
-        return nullptr;
-    auto *x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 ? x11->connection() : nullptr;
-}
-
-xcb_atom_t Atom(xcb_connection_t *c, const char *name)
-{
-    xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(qstrlen(name)), name), nullptr);
-    const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-    free(reply);
-    return atom;
-}
-
-} // namespace
 
 TAppBar::TAppBar(QObject *parent) : QObject(parent) {}
 
@@ -94,56 +72,16 @@ void TAppBar::setEdge(int edge)
 
 void TAppBar::Reserve(const QRect &strip)
 {
-    xcb_connection_t *c = Connection();
-    if (!c || !m_Window)
-        return;
-    const xcb_window_t id = xcb_window_t(m_Window->winId());
-    const qreal ratio = m_Window->devicePixelRatioF();
-    const QRect r(QPoint(qRound(strip.left() * ratio), qRound(strip.top() * ratio)),
-                  QSize(qRound(strip.width() * ratio), qRound(strip.height() * ratio)));
-    // Left, right, top, bottom, then the start and end of each along its edge.
-    std::array<uint32_t, 12> partial {};
-    switch (m_Edge) {
-    case Left: partial[0] = uint32_t(r.right() + 1); partial[4] = uint32_t(r.top()); partial[5] = uint32_t(r.bottom()); break;
-    case Right: {
-        const QRect root = m_Window->screen()->virtualGeometry();
-        partial[1] = uint32_t(qRound(root.width() * ratio) - r.left());
-        partial[6] = uint32_t(r.top());
-        partial[7] = uint32_t(r.bottom());
-        break;
-    }
-    case Bottom: {
-        const QRect root = m_Window->screen()->virtualGeometry();
-        partial[3] = uint32_t(qRound(root.height() * ratio) - r.top());
-        partial[10] = uint32_t(r.left());
-        partial[11] = uint32_t(r.right());
-        break;
-    }
-    default: partial[2] = uint32_t(r.bottom() + 1); partial[8] = uint32_t(r.left()); partial[9] = uint32_t(r.right()); break;
-    }
-    const xcb_atom_t type = Atom(c, "_NET_WM_WINDOW_TYPE"), dock = Atom(c, "_NET_WM_WINDOW_TYPE_DOCK");
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, type, XCB_ATOM_ATOM, 32, 1, &dock);
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, Atom(c, "_NET_WM_STRUT_PARTIAL"), XCB_ATOM_CARDINAL, 32,
-                        12, partial.data());
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, Atom(c, "_NET_WM_STRUT"), XCB_ATOM_CARDINAL, 32, 4,
-                        partial.data());
-    xcb_flush(c);
-    m_Reserved = true;
+    const Qt::Edge edge = m_Edge == Left ? Qt::LeftEdge
+        : m_Edge == Right                 ? Qt::RightEdge
+        : m_Edge == Bottom                ? Qt::BottomEdge
+                                          : Qt::TopEdge;
+    m_Reserved = m_Window && ScreenStrip::Reserve(m_Window, edge, strip);
 }
 
 void TAppBar::Release()
 {
-    xcb_connection_t *c = Connection();
-    if (!m_Reserved || !c || !m_Window) {
-        m_Reserved = false;
-        return;
-    }
-    const xcb_window_t id = xcb_window_t(m_Window->winId());
-    xcb_delete_property(c, id, Atom(c, "_NET_WM_STRUT_PARTIAL"));
-    xcb_delete_property(c, id, Atom(c, "_NET_WM_STRUT"));
-    const xcb_atom_t utility = Atom(c, "_NET_WM_WINDOW_TYPE_UTILITY");
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, Atom(c, "_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM, 32, 1,
-                        &utility);
-    xcb_flush(c);
+    if (m_Reserved && m_Window)
+        ScreenStrip::Release(m_Window);
     m_Reserved = false;
 }

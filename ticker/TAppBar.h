@@ -7,9 +7,9 @@
 class QWidget;
 
 // A desktop toolbar: the attached window becomes a strip along a screen edge that the desktop
-// reserves for it, so maximised windows stop at its border. On X11 the window is a dock window
-// with _NET_WM_STRUT_PARTIAL set; elsewhere (Wayland, no X server) it is a topmost strip at the
-// edge without a reservation.
+// reserves for it (ScreenStrip), so maximised windows stop at its border; where the desktop
+// cannot be asked (Wayland, no X server) it is a topmost strip at the edge without a
+// reservation.
 class TAppBar : public QObject
 {
     Q_OBJECT

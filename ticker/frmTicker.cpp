@@ -1,7 +1,7 @@
 #include "frmTicker.h"
 
 #include "Include.h"
-#include "IncludeWindows.h"
+#include "WindowHelpers.h"
 #include "ModelHost.h"
 #include "SkinPainter.h"
 #include "SkinWindows.h"

@@ -1,7 +1,7 @@
 #include "frmTickerView.h"
 
 #include "Include.h"
-#include "IncludeWindows.h"
+#include "WindowHelpers.h"
 #include "SkinPainter.h"
 #include "SkinWindows.h"
 #include "Vendor.h"

@@ -3,7 +3,7 @@
 #include "GroupChoices.h"
 
 #include "Include.h"
-#include "IncludeWindows.h"
+#include "WindowHelpers.h"
 #include "XmlDocument.h"
 #include "clsOPML.h"
 #include "clsProfile.h"

@@ -1,6 +1,6 @@
 #include "frmAddGroup.h"
 
-#include "IncludeWindows.h"
+#include "WindowHelpers.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>

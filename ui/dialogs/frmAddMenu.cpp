@@ -3,7 +3,7 @@
 #include "GroupChoices.h"
 
 #include "Include.h"
-#include "IncludeWindows.h"
+#include "WindowHelpers.h"
 #include "clsProfile.h"
 #include "colGroups.h"
 

@@ -1,6 +1,6 @@
 #include "frmDelProfile.h"
 
-#include "IncludeWindows.h"
+#include "WindowHelpers.h"
 #include "clsProfile.h"
 #include "colProfiles.h"
 

@@ -1,6 +1,6 @@
 #include "frmUser.h"
 
-#include "IncludeWindows.h"
+#include "WindowHelpers.h"
 #include "clsProfile.h"
 #include "colProfiles.h"
 

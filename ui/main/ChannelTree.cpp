@@ -1,7 +1,7 @@
 #include "ChannelTree.h"
 
 #include "Include.h"
-#include "IncludeWindows.h"
+#include "WindowHelpers.h"
 #include "RSSChannel.h"
 #include "SkinPainter.h"
 #include "colGroups.h"

@@ -1,6 +1,6 @@
 #include "frmAbout.h"
 
-#include "IncludeWindows.h"
+#include "WindowHelpers.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>

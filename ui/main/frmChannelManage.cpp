@@ -1,7 +1,7 @@
 #include "frmChannelManage.h"
 
 #include "Include.h"
-#include "IncludeWindows.h"
+#include "WindowHelpers.h"
 #include "RSSChannel.h"
 #include "clsProfile.h"
 

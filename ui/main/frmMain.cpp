@@ -3,8 +3,8 @@
 #include "CSpanClock.h"
 #include "ChannelTree.h"
 #include "Include.h"
-#include "IncludeWindows.h"
-#include "ModelText.h"
+#include "WindowHelpers.h"
+#include "TextNumber.h"
 #include "RSSChannel.h"
 #include "SkinPainter.h"
 #include "SkinWindows.h"
@@ -1134,7 +1134,7 @@ void frmMain::webCount_Finished(QNetworkReply *reply)
 void frmMain::CheckUpdateText(const QString &pageText)
 {
     const QString local = QStringLiteral("%1%2%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionRevision);
-    const double remote = ModelText::LeadingValue(Include::StripTags(pageText).trimmed());
+    const double remote = TextNumber::LeadingValue(Include::StripTags(pageText).trimmed());
     if (local.toDouble() < remote) {
         lblUpgradeVer->setText(QStringLiteral("New Version Found:"));
         picUpgrade->show();

@@ -1,7 +1,7 @@
 #include "ViewerLogic.h"
 
 #include "Include.h"
-#include "ModelText.h"
+#include "TextNumber.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -25,7 +25,7 @@ std::optional<PageCommand> ParsePageTitle(const QString &title, int count)
     const QChar letter = t.at(0);
     if (letter != QLatin1Char('R') && letter != QLatin1Char('D') && letter != QLatin1Char('T'))
         return std::nullopt;
-    const double value = ModelText::LeadingValue(t.mid(2, t.size() - 3));
+    const double value = TextNumber::LeadingValue(t.mid(2, t.size() - 3));
     if (!(value >= 1 && value <= count))
         return std::nullopt;
     return PageCommand {letter, int(value)};

@@ -1,7 +1,7 @@
 #include "ViewerWindows.h"
 
 #include "Include.h"
-#include "IncludeWindows.h"
+#include "WindowHelpers.h"
 #include "RSSChannel.h"
 #include "WindowServices.h"
 #include "frmPreferences.h"

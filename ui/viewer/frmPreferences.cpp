@@ -1,7 +1,7 @@
 #include "frmPreferences.h"
 
 #include "Include.h"
-#include "IncludeWindows.h"
+#include "WindowHelpers.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 #include "frmViewer.h"
 
 #include "Include.h"
-#include "IncludeWindows.h"
+#include "WindowHelpers.h"
 #include "ModelHost.h"
 #include "RSSChannel.h"
 #include "SkinPainter.h"

@@ -1,7 +1,7 @@
-#include "IncludeWindows.h"
+#include "WindowHelpers.h"
 
+#include "FramelessWindow.h"
 #include "Include.h"
-#include "SkinWindows.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -120,14 +120,14 @@ bool DragWindow(QWidget *window)
 {
     if (!window || window->isMaximized())
         return false;
-    return SkinWindow::DragWindow(window);
+    return FramelessWindow::StartMove(window);
 }
 
 bool SizeWindow(QWidget *window, Qt::MouseButton button, Qt::Edges edges)
 {
     if (!window || button != Qt::LeftButton || window->windowState() != Qt::WindowNoState || !edges)
         return false;
-    return SkinWindow::SizeWindow(window, edges);
+    return FramelessWindow::StartResize(window, edges);
 }
 
 void SetOnTop(QWidget *window, bool on)
