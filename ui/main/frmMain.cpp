@@ -3,6 +3,7 @@
 #include "CSpanClock.h"
 #include "ChannelTree.h"
 #include "Include.h"
+#include "MainMenus.h"
 #include "WindowHelpers.h"
 #include "TextNumber.h"
 #include "RSSChannel.h"
@@ -81,8 +82,8 @@ frmMain::frmMain(IWindowServices &services, QWidget *parent)
     connect(m_Tree, &clsChannelTree::RowDoubleClicked, this, &frmMain::treMain_RowDoubleClicked);
     connect(m_Tree, &clsChannelTree::MenuKeyPressed, this, [this](int row, const QPoint &at) {
         PrepareActionsMenu(row);
-        m_mnuActions->setProperty("prepared", true);
-        m_mnuActions->popup(at);
+        m_Menus->actions->setProperty("prepared", true);
+        m_Menus->actions->popup(at);
     });
     tsp = new Transparent(this);
     // A click on the frame or its buttons leaves the keyboard with the tree.
@@ -487,8 +488,8 @@ void frmMain::treMain_RowReleased(int row, Qt::MouseButton button)
         }
     } else if (button == Qt::RightButton) {
         PrepareActionsMenu(row);
-        m_mnuActions->setProperty("prepared", true);
-        m_mnuActions->popup(QCursor::pos());
+        m_Menus->actions->setProperty("prepared", true);
+        m_Menus->actions->popup(QCursor::pos());
     }
 }
 
@@ -501,14 +502,15 @@ void frmMain::PrepareActionsMenu(int row)
     else
         m_Tree->setCurrentRow(-1);
     const clsChannelTree::MenuItems show = clsChannelTree::MenuItemsFor(group, url);
-    for (const char *name : {"mnuChannelView", "mnuChannelMarkAll", "mnuChannelReload", "mnuChannelProperties"})
-        m_Items.value(QLatin1String(name))->setVisible(show.channelItems);
-    m_Items.value(QStringLiteral("mnuChannelRemove"))->setVisible(show.channelRemove);
-    m_Items.value(QStringLiteral("mnuGroupView"))->setVisible(show.groupItems);
-    m_Items.value(QStringLiteral("mnuGroupReload"))->setVisible(show.groupItems);
-    m_Items.value(QStringLiteral("mnuGroupRename"))->setVisible(show.groupEdit);
-    m_Items.value(QStringLiteral("mnuGroupDelete"))->setVisible(show.groupEdit);
-    m_Items.value(QStringLiteral("mnuADash1"))->setVisible(show.separator);
+    const MainMenus &m = *m_Menus;
+    for (QAction *item : {m.channelView, m.channelMarkAll, m.channelReload, m.channelProperties})
+        item->setVisible(show.channelItems);
+    m.channelRemove->setVisible(show.channelRemove);
+    m.groupView->setVisible(show.groupItems);
+    m.groupReload->setVisible(show.groupItems);
+    m.groupRename->setVisible(show.groupEdit);
+    m.groupDelete->setVisible(show.groupEdit);
+    m.actionsSeparator->setVisible(show.separator);
 }
 
 void frmMain::treMain_RowDoubleClicked(int row)
@@ -546,110 +548,67 @@ RSSChannel *frmMain::SelectedChannel() const
 
 // ---- Menus -----------------------------------------------------------------------------------
 
-QAction *frmMain::AddItem(QMenu *menu, const QString &name, const QString &caption,
-                          void (frmMain::*handler)())
-{
-    QAction *action = menu->addAction(caption);
-    action->setObjectName(name);
-    if (handler)
-        connect(action, &QAction::triggered, this, handler);
-    m_Items.insert(name, action);
-    return action;
-}
-
-void frmMain::AddSeparator(QMenu *menu, const QString &name)
-{
-    QAction *action = menu->addSeparator();
-    action->setObjectName(name);
-    m_Items.insert(name, action);
-}
-
 void frmMain::CreateMenus()
 {
-    m_mnuMain = new QMenu(this);
-    m_mnuFile = m_mnuMain->addMenu(QStringLiteral("&File"));
-    m_mnuFile->setObjectName(QStringLiteral("mnuFile"));
-    connect(m_mnuFile, &QMenu::aboutToShow, this, &frmMain::BuildProfileMenu);
-    AddItem(m_mnuFile, QStringLiteral("mnuFileExport"), QStringLiteral("Export &OPML File..."), &frmMain::mnuFileExport_Click);
-    m_mnuFileProfile = m_mnuFile->addMenu(QStringLiteral("&Profile"));
-    m_mnuFileProfile->setObjectName(QStringLiteral("mnuFileProfile"));
-    m_Items.insert(QStringLiteral("mnuFileProfile"), m_mnuFileProfile->menuAction());
-    QAction *none = m_mnuFileProfile->addAction(QStringLiteral("(none)"));
-    none->setObjectName(QStringLiteral("mnuFileProfiles0"));
-    none->setVisible(false);
-    AddSeparator(m_mnuFileProfile, QStringLiteral("mnuFPDash1"));
-    AddItem(m_mnuFileProfile, QStringLiteral("mnuNewProfile"), QStringLiteral("&New Profile..."), &frmMain::mnuNewProfile_Click);
-    AddItem(m_mnuFileProfile, QStringLiteral("mnuDeleteProfile"), QStringLiteral("&Delete Profile..."), &frmMain::mnuDeleteProfile_Click);
-    AddItem(m_mnuFile, QStringLiteral("mnuFileSkin"), QStringLiteral("Change &Skin..."), &frmMain::mnuFileSkin_Click);
-    AddItem(m_mnuFile, QStringLiteral("mnuFilePrefs"), QStringLiteral("P&references..."), &frmMain::mnuFilePrefs_Click);
-    AddSeparator(m_mnuFile, QStringLiteral("mnuFDash1"));
-    AddItem(m_mnuFile, QStringLiteral("mnuFileOnTop"), QStringLiteral("Always On &Top"), &frmMain::mnuFileOnTop_Click)->setCheckable(true);
-    AddItem(m_mnuFile, QStringLiteral("mnuFileTicker"), QStringLiteral("Show Ticker &Bar"), &frmMain::TickerToggle)->setCheckable(true);
-    AddItem(m_mnuFile, QStringLiteral("mnuFileTickerSettings"), QStringLiteral("Tic&ker Settings..."), &frmMain::mnuTickerSettings_Click);
-    AddSeparator(m_mnuFile, QStringLiteral("mnuFDash2"));
-    AddItem(m_mnuFile, QStringLiteral("mnuFileClose"), QStringLiteral("&Close"), &frmMain::MeClose);
-
-    m_mnuActions = m_mnuMain->addMenu(QStringLiteral("&Actions"));
-    m_mnuActions->setObjectName(QStringLiteral("mnuActions"));
-    AddItem(m_mnuActions, QStringLiteral("mnuActionAddChannels"), QStringLiteral("&Add Channels..."), &frmMain::mnuActionAddChannels_Click);
-    AddItem(m_mnuActions, QStringLiteral("mnuActionAddGroup"), QStringLiteral("Add &Group..."), &frmMain::mnuActionAddGroup_Click);
-    AddItem(m_mnuActions, QStringLiteral("mnuActionReloadAll"), QStringLiteral("&Reload All Channels"), &frmMain::ReloadAll);
-    AddItem(m_mnuActions, QStringLiteral("mnuActionDelete"), QStringLiteral("&Delete Channels..."), &frmMain::mnuActionDelete_Click);
-    AddSeparator(m_mnuActions, QStringLiteral("mnuADash1"));
-    AddItem(m_mnuActions, QStringLiteral("mnuChannelView"), QStringLiteral("&View Channel"), &frmMain::mnuChannelView_Click);
-    AddItem(m_mnuActions, QStringLiteral("mnuChannelMarkAll"), QStringLiteral("&Mark All Read"), &frmMain::mnuChannelMarkAll_Click);
-    AddItem(m_mnuActions, QStringLiteral("mnuChannelReload"), QStringLiteral("R&eload Channel"), &frmMain::mnuChannelReload_Click);
-    AddItem(m_mnuActions, QStringLiteral("mnuChannelRemove"), QStringLiteral("&Delete Channel"), &frmMain::mnuChannelRemove_Click);
-    AddItem(m_mnuActions, QStringLiteral("mnuChannelProperties"), QStringLiteral("&Properties..."), &frmMain::mnuChannelProperties_Click);
-    AddItem(m_mnuActions, QStringLiteral("mnuGroupView"), QStringLiteral("&View Channels in Group"), &frmMain::mnuGroupView_Click);
-    AddItem(m_mnuActions, QStringLiteral("mnuGroupReload"), QStringLiteral("Reload &Channels in Group"), &frmMain::mnuGroupReload_Click);
-    AddItem(m_mnuActions, QStringLiteral("mnuGroupRename"), QStringLiteral("Re&name Group"), &frmMain::mnuGroupRename_Click);
-    AddItem(m_mnuActions, QStringLiteral("mnuGroupDelete"), QStringLiteral("&Delete Group"), &frmMain::mnuGroupDelete_Click);
-    // Opened from the menu key or the skin: the row-dependent items follow the selected row.
-    connect(m_mnuActions, &QMenu::aboutToShow, this, [this] {
-        if (!m_mnuActions->property("prepared").toBool())
-            PrepareActionsMenu(m_Tree->currentRow());
-        m_mnuActions->setProperty("prepared", false);
+    m_Menus = new MainMenus(this);
+    const MainMenus &m = *m_Menus;
+    const std::pair<QAction *, void (frmMain::*)()> commands[] = {
+        {m.fileExport, &frmMain::mnuFileExport_Click},
+        {m.newProfile, &frmMain::mnuNewProfile_Click},
+        {m.deleteProfile, &frmMain::mnuDeleteProfile_Click},
+        {m.fileSkin, &frmMain::mnuFileSkin_Click},
+        {m.filePrefs, &frmMain::mnuFilePrefs_Click},
+        {m.fileOnTop, &frmMain::mnuFileOnTop_Click},
+        {m.fileTicker, &frmMain::TickerToggle},
+        {m.fileTickerSettings, &frmMain::mnuTickerSettings_Click},
+        {m.fileClose, &frmMain::MeClose},
+        {m.addChannels, &frmMain::mnuActionAddChannels_Click},
+        {m.addGroup, &frmMain::mnuActionAddGroup_Click},
+        {m.reloadAll, &frmMain::ReloadAll},
+        {m.deleteChannels, &frmMain::mnuActionDelete_Click},
+        {m.channelView, &frmMain::mnuChannelView_Click},
+        {m.channelMarkAll, &frmMain::mnuChannelMarkAll_Click},
+        {m.channelReload, &frmMain::mnuChannelReload_Click},
+        {m.channelRemove, &frmMain::mnuChannelRemove_Click},
+        {m.channelProperties, &frmMain::mnuChannelProperties_Click},
+        {m.groupView, &frmMain::mnuGroupView_Click},
+        {m.groupReload, &frmMain::mnuGroupReload_Click},
+        {m.groupRename, &frmMain::mnuGroupRename_Click},
+        {m.groupDelete, &frmMain::mnuGroupDelete_Click},
+        {m.helpChannel, &frmMain::ShowHelpChannel},
+        {m.helpWeb, &frmMain::mnuHelpWeb_Click},
+        {m.helpAbout, &frmMain::mnuHelpAbout_Click},
+        {m.tickerBrowser, &frmMain::mnuTickerBrowser_Click},
+        {m.tickerOpen, &frmMain::mnuTrayOpen_Click},
+        {m.tickerSettings, &frmMain::mnuTickerSettings_Click},
+        {m.tickerClose, &frmMain::mnuTickerClose_Click},
+        {m.trayTicker, &frmMain::TickerToggle},
+        {m.trayOpen, &frmMain::mnuTrayOpen_Click},
+        {m.trayExit, &frmMain::ExitProgram},
+    };
+    for (const auto &[action, command] : commands)
+        connect(action, &QAction::triggered, this, command);
+    connect(m.file, &QMenu::aboutToShow, this, &frmMain::BuildProfileMenu);
+    connect(m_Menus, &MainMenus::ProfileChosen, this, [this](const QString &name) {
+        // A checked entry is the active profile: choosing it changes nothing.
+        if (!m_User || name != m_User->Name())
+            ChangeUser(name);
+        BuildProfileMenu();
     });
-
-    m_mnuHelp = m_mnuMain->addMenu(QStringLiteral("&Help"));
-    m_mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
-    QAction *help = AddItem(m_mnuHelp, QStringLiteral("mnuHelpHelp"), QStringLiteral("&Help Channel"), &frmMain::ShowHelpChannel);
-    help->setShortcut(QKeySequence(Qt::Key_F1));
-    help->setShortcutContext(Qt::WidgetShortcut); // F1 itself is handled on its release
-    AddItem(m_mnuHelp, QStringLiteral("mnuHelpWeb"), QStringLiteral("&Tarnwick Website"), &frmMain::mnuHelpWeb_Click);
-    // There is nowhere to send donations; the item stays out of sight.
-    AddItem(m_mnuHelp, QStringLiteral("mnuHelpDonate"), QStringLiteral("&Donatations"))->setVisible(false);
-    AddSeparator(m_mnuHelp, QStringLiteral("mnuHDash1"));
-    AddItem(m_mnuHelp, QStringLiteral("mnuHelpAbout"), QStringLiteral("&About..."), &frmMain::mnuHelpAbout_Click);
-
-    m_mnuTicker = new QMenu(QStringLiteral("&Ticker"), this);
-    m_mnuTicker->setObjectName(QStringLiteral("mnuTicker"));
-    AddItem(m_mnuTicker, QStringLiteral("mnuTickerBrowser"), QStringLiteral("Open &Item in Browser"), &frmMain::mnuTickerBrowser_Click);
-    AddSeparator(m_mnuTicker, QStringLiteral("mnuTDash1"));
-    AddItem(m_mnuTicker, QStringLiteral("mnuTickerOpen"), QStringLiteral("&Open Tarnwick"), &frmMain::mnuTrayOpen_Click);
-    AddItem(m_mnuTicker, QStringLiteral("mnuTickerSettings"), QStringLiteral("&Settings..."), &frmMain::mnuTickerSettings_Click);
-    AddSeparator(m_mnuTicker, QStringLiteral("mnuTDash2"));
-    AddItem(m_mnuTicker, QStringLiteral("mnuTickerClose"), QStringLiteral("&Close Ticker Bar"), &frmMain::mnuTickerClose_Click);
-
-    m_mnuTray = new QMenu(QStringLiteral("T&ray"), this);
-    m_mnuTray->setObjectName(QStringLiteral("mnuTray"));
-    AddItem(m_mnuTray, QStringLiteral("mnuTrayNewItems"), QStringLiteral("Channels with &New Items"))->setVisible(false);
-    m_Items.insert(QStringLiteral("mnuTrayDash"), m_mnuTray->addSeparator());
-    m_Items.value(QStringLiteral("mnuTrayDash"))->setVisible(false);
-    AddItem(m_mnuTray, QStringLiteral("mnuTrayTicker"), QStringLiteral("&Show Ticker Bar"), &frmMain::TickerToggle)->setCheckable(true);
-    QAction *open = AddItem(m_mnuTray, QStringLiteral("mnuTrayOpen"), QStringLiteral("&Open Tarnwick"), &frmMain::mnuTrayOpen_Click);
-    m_mnuTray->setDefaultAction(open);
-    m_mnuTray->addSeparator();
-    AddItem(m_mnuTray, QStringLiteral("mnuTrayExit"), QStringLiteral("E&xit"), &frmMain::ExitProgram);
+    // Opened from the menu key or the skin: the row-dependent items follow the selected row.
+    connect(m.actions, &QMenu::aboutToShow, this, [this] {
+        if (!m_Menus->actions->property("prepared").toBool())
+            PrepareActionsMenu(m_Tree->currentRow());
+        m_Menus->actions->setProperty("prepared", false);
+    });
 
     // Keyboard: F10 opens the window's menu, Alt with a menu's letter that menu; the menu key
     // over the tree opens the actions for the current row.
     auto popupAt = [this](QMenu *menu) { return [this, menu] { menu->popup(mapToGlobal(QPoint(8, 24))); }; };
-    for (const auto &[keys, menu] : {std::pair {QKeySequence(Qt::Key_F10), m_mnuMain},
-                                     std::pair {QKeySequence(Qt::ALT | Qt::Key_F), m_mnuFile},
-                                     std::pair {QKeySequence(Qt::ALT | Qt::Key_A), m_mnuActions},
-                                     std::pair {QKeySequence(Qt::ALT | Qt::Key_H), m_mnuHelp}}) {
+    for (const auto &[keys, menu] : {std::pair {QKeySequence(Qt::Key_F10), m.bar},
+                                     std::pair {QKeySequence(Qt::ALT | Qt::Key_F), m.file},
+                                     std::pair {QKeySequence(Qt::ALT | Qt::Key_A), m.actions},
+                                     std::pair {QKeySequence(Qt::ALT | Qt::Key_H), m.help}}) {
         auto *shortcut = new QAction(this);
         shortcut->setShortcut(keys);
         shortcut->setShortcutContext(Qt::WindowShortcut);
@@ -684,33 +643,26 @@ void frmMain::CreateMenus()
     m_Tree->addAction(remove);
 }
 
+QMenu *frmMain::mnuFile() const { return m_Menus->file; }
+QMenu *frmMain::mnuFileProfile() const { return m_Menus->fileProfile; }
+QMenu *frmMain::mnuActions() const { return m_Menus->actions; }
+QMenu *frmMain::mnuHelp() const { return m_Menus->help; }
+QMenu *frmMain::mnuTray() const { return m_Menus->tray; }
+QMenu *frmMain::mnuTicker() const { return m_Menus->ticker; }
+
+QAction *frmMain::Item(const QString &name) const
+{
+    return m_Menus->Item(name);
+}
+
 void frmMain::BuildProfileMenu()
 {
     if (!m_Users)
         return;
-    QAction *before = m_Items.value(QStringLiteral("mnuFPDash1"));
-    for (int i = 1; i <= m_Users->UserCount(); ++i) {
-        const QString name = m_Users->GetUser(i)->Name();
-        if (m_ProfileEntries.size() < i) {
-            auto *entry = new QAction(m_mnuFileProfile);
-            entry->setObjectName(QStringLiteral("mnuFileProfiles%1").arg(i));
-            entry->setCheckable(true);
-            connect(entry, &QAction::triggered, this, [this, entry] {
-                // A checked entry is the active profile: choosing it changes nothing.
-                if (!m_User || entry->text() != m_User->Name())
-                    ChangeUser(entry->text());
-                entry->setChecked(m_User && entry->text() == m_User->Name());
-            });
-            m_mnuFileProfile->insertAction(before, entry);
-            m_ProfileEntries << entry;
-        }
-        QAction *entry = m_ProfileEntries.at(i - 1);
-        entry->setText(name);
-        entry->setVisible(true);
-        entry->setChecked(m_User && name == m_User->Name());
-    }
-    for (int i = m_Users->UserCount(); i < m_ProfileEntries.size(); ++i)
-        m_ProfileEntries.at(i)->setVisible(false);
+    QStringList names;
+    for (int i = 1; i <= m_Users->UserCount(); ++i)
+        names << m_Users->GetUser(i)->Name();
+    m_Menus->ShowProfiles(names, m_User ? m_User->Name() : QString());
 }
 
 // ---- Commands ------------------------------------------------------------------------------
@@ -772,15 +724,14 @@ void frmMain::mnuFilePrefs_Click()
 
 void frmMain::mnuFileOnTop_Click()
 {
-    QAction *item = m_Items.value(QStringLiteral("mnuFileOnTop"));
+    QAction *item = m_Menus->fileOnTop;
     Include::SetOnTop(this, item->isChecked());
 }
 
 void frmMain::TickerToggle()
 {
     const bool loaded = IsTickerLoaded();
-    for (const char *name : {"mnuFileTicker", "mnuTrayTicker"})
-        m_Items.value(QLatin1String(name))->setChecked(!loaded);
+    m_Menus->SetTickerShown(!loaded);
     Include::Settings().SaveSetting(QStringLiteral("Ticker"), QStringLiteral("Show"),
                                     loaded ? QStringLiteral("False") : QStringLiteral("True"));
     m_Services.ShowTicker(!loaded);
@@ -788,14 +739,12 @@ void frmMain::TickerToggle()
 
 void frmMain::TickerClosed()
 {
-    for (const char *name : {"mnuFileTicker", "mnuTrayTicker"})
-        m_Items.value(QLatin1String(name))->setChecked(false);
+    m_Menus->SetTickerShown(false);
 }
 
 void frmMain::mnuTickerClose_Click()
 {
-    for (const char *name : {"mnuFileTicker", "mnuTrayTicker"})
-        m_Items.value(QLatin1String(name))->setChecked(false);
+    m_Menus->SetTickerShown(false);
     Include::Settings().SaveSetting(QStringLiteral("Ticker"), QStringLiteral("Show"), QStringLiteral("False"));
     m_Services.ShowTicker(false); // the ticker takes its preview with it
 }
@@ -1098,9 +1047,9 @@ void frmMain::trayMain_Activated(QSystemTrayIcon::ActivationReason reason)
 void frmMain::ShowTrayMenu(const QPoint &at)
 {
     raise();
-    m_Items.value(QStringLiteral("mnuTrayNewItems"))->setVisible(false);
-    m_Items.value(QStringLiteral("mnuTrayDash"))->setVisible(false);
-    m_mnuTray->exec(at);
+    m_Menus->trayNewItems->setVisible(false);
+    m_Menus->traySeparator->setVisible(false);
+    m_Menus->tray->exec(at);
     if (m_ExitRequested)
         ExitProgram();
 }
@@ -1264,7 +1213,7 @@ void frmMain::mouseReleaseEvent(QMouseEvent *event)
                                                          float(event->position().y()), 0);
     // A right click on the frame away from the skin's buttons offers the window's menus.
     if (!hit && event->button() == Qt::RightButton)
-        m_mnuMain->popup(event->globalPosition().toPoint());
+        m_Menus->bar->popup(event->globalPosition().toPoint());
 }
 
 void frmMain::mouseMoveEvent(QMouseEvent *event)
@@ -1339,7 +1288,7 @@ void frmMain::SkinHandler(const QString &function, float, float, bool released)
         mnuActionAddChannels_Click();
     } else if (name == QLatin1String("profiles")) {
         BuildProfileMenu();
-        m_mnuFileProfile->popup(QCursor::pos());
+        m_Menus->fileProfile->popup(QCursor::pos());
     } else if (name == QLatin1String("prefs")) {
         mnuFilePrefs_Click();
     } else if (name == QLatin1String("reloadall")) {

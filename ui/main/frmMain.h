@@ -16,6 +16,7 @@
 
 class CSpanClock;
 class IWindowServices;
+class MainMenus;
 class QLabel;
 class QNetworkAccessManager;
 class QNetworkReply;
@@ -107,14 +108,15 @@ public:
     void BuildProfileMenu();
 
     colProfiles *Users() const { return m_Users.get(); }
-    QMenu *mnuFile() const { return m_mnuFile; }
-    QMenu *mnuFileProfile() const { return m_mnuFileProfile; }
-    QMenu *mnuActions() const { return m_mnuActions; }
-    QMenu *mnuHelp() const { return m_mnuHelp; }
-    QMenu *mnuTray() const { return m_mnuTray; }
-    QMenu *mnuTicker() const { return m_mnuTicker; }
+    const MainMenus &Menus() const { return *m_Menus; }
+    QMenu *mnuFile() const;
+    QMenu *mnuFileProfile() const;
+    QMenu *mnuActions() const;
+    QMenu *mnuHelp() const;
+    QMenu *mnuTray() const;
+    QMenu *mnuTicker() const;
     // A menu item by its name ("mnuTrayExit"); nullptr when there is none.
-    QAction *Item(const QString &name) const { return m_Items.value(name); }
+    QAction *Item(const QString &name) const;
     QSystemTrayIcon *trayMain() const { return m_Tray; }
     const QImage &Surface() const { return m_Surface; }
     // Prepares the actions menu for a row (0-based; -1 for none), as a right click does.
@@ -163,10 +165,8 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
+    // The menus, their commands and the window's keys.
     void CreateMenus();
-    QAction *AddItem(QMenu *menu, const QString &name, const QString &caption,
-                     void (frmMain::*handler)() = nullptr);
-    void AddSeparator(QMenu *menu, const QString &name);
     void Form_Resize();
     void LoadSkin();
     void ApplySkinToTree();
@@ -261,9 +261,5 @@ private:
     QPointer<frmChannelManage> m_Manager;
     QPointer<frmAddChannel> m_AddChannel;
 
-    QMenu *m_mnuFile = nullptr, *m_mnuFileProfile = nullptr, *m_mnuActions = nullptr,
-          *m_mnuHelp = nullptr, *m_mnuTicker = nullptr, *m_mnuTray = nullptr,
-          *m_mnuMain = nullptr;
-    QMap<QString, QAction *> m_Items;
-    QList<QAction *> m_ProfileEntries;
+    MainMenus *m_Menus = nullptr;
 };
