@@ -4,6 +4,7 @@
 #include "ChannelTree.h"
 #include "Include.h"
 #include "MainMenus.h"
+#include "UpdateNotice.h"
 #include "WindowHelpers.h"
 #include "TextNumber.h"
 #include "RSSChannel.h"
@@ -32,13 +33,8 @@
 #include <QCursor>
 #include <QDir>
 #include <QFileDialog>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QMimeData>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
 #include <QPainter>
-#include <QPushButton>
 #include <QScreen>
 #include <QThread>
 #include <QWindow>
@@ -58,11 +54,6 @@ bool Pref(const char *key, const char *def)
 }
 
 constexpr int kEdgeGrip = 5; // pixels of the frame that size the window
-
-QString UpdateCheckAddress()
-{
-    return Vendor::Address(Vendor::kUpdateCheckPage);
-}
 
 } // namespace
 
@@ -90,27 +81,9 @@ frmMain::frmMain(IWindowServices &services, QWidget *parent)
     setFocusProxy(m_Tree);
 
     // The update banner over the bottom of the tree.
-    picUpgrade = new QWidget(this);
-    picUpgrade->setObjectName(QStringLiteral("picUpgrade"));
-    picUpgrade->setAutoFillBackground(true);
-    auto *banner = new QHBoxLayout(picUpgrade);
-    banner->setContentsMargins(6, 3, 3, 3);
-    lblUpgradeVer = new QLabel(QStringLiteral("New Version Found:"), picUpgrade);
-    lblUpgradeLink = new QLabel(QStringLiteral("<a href=\"#\">Click here to upgrade</a>"), picUpgrade);
-    lblUpgradeLink->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
-    connect(lblUpgradeLink, &QLabel::linkActivated, this, &frmMain::lblUpgradeLink_Click);
-    cmdCloseUpdate = new QPushButton(QStringLiteral("×"), picUpgrade);
-    cmdCloseUpdate->setFlat(true);
-    cmdCloseUpdate->setFixedWidth(24);
-    cmdCloseUpdate->setToolTip(tr("Hide this notice"));
-    connect(cmdCloseUpdate, &QPushButton::clicked, this, [this] {
-        picUpgrade->hide();
-        Form_Resize();
-    });
-    banner->addWidget(lblUpgradeVer);
-    banner->addWidget(lblUpgradeLink, 1);
-    banner->addWidget(cmdCloseUpdate);
-    picUpgrade->hide();
+    m_Update = new UpdateNotice(this);
+    connect(m_Update, &UpdateNotice::Changed, this, &frmMain::Form_Resize);
+    connect(m_Update, &UpdateNotice::UpgradeChosen, this, &frmMain::lblUpgradeLink_Click);
 
     CreateMenus();
 
@@ -155,11 +128,7 @@ frmMain::~frmMain()
 
 void frmMain::Form_Load()
 {
-    LoadUpdatePage();
-    m_Reloader = new CSpanClock(this);
-    m_Reloader->setInterval(kUpdateCheckMs);
-    m_Reloader->setEnabled(true);
-    connect(m_Reloader, &CSpanClock::OnTimer, this, [this](qint32) { m_Reloader_OnTimer(); });
+    m_Update->Start();
 
     // A first start opens the help channel as soon as it has been read.
     m_ShowHelpRequest = Pref("FIRSTRUN", "True");
@@ -350,8 +319,7 @@ bool frmMain::RunExitSequence()
     m_User = nullptr;
     m_Users.reset();
     m_Tree->RemoveAllRows();
-    if (m_Reloader)
-        m_Reloader->setEnabled(false);
+    m_Update->Stop();
     emit ExitSequenceDone();
     return true;
 }
@@ -1056,49 +1024,14 @@ void frmMain::ShowTrayMenu(const QPoint &at)
 
 // ---- Update notice -------------------------------------------------------------------------
 
-void frmMain::LoadUpdatePage()
-{
-    const QString address = UpdateCheckAddress();
-    if (address.isEmpty())
-        return;
-    if (!webCount) {
-        webCount = new QNetworkAccessManager(this);
-        connect(webCount, &QNetworkAccessManager::finished, this, &frmMain::webCount_Finished);
-    }
-    QNetworkRequest request{QUrl(address)};
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
-    request.setTransferTimeout(30000);
-    webCount->get(request);
-}
-
-void frmMain::webCount_Finished(QNetworkReply *reply)
-{
-    reply->deleteLater();
-    // No network, no page, an error page: nothing is said.
-    if (reply->error() != QNetworkReply::NoError)
-        return;
-    CheckUpdateText(QString::fromUtf8(reply->read(64 * 1024)));
-}
-
 void frmMain::CheckUpdateText(const QString &pageText)
 {
-    const QString local = QStringLiteral("%1%2%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionRevision);
-    const double remote = TextNumber::LeadingValue(Include::StripTags(pageText).trimmed());
-    if (local.toDouble() < remote) {
-        lblUpgradeVer->setText(QStringLiteral("New Version Found:"));
-        picUpgrade->show();
-        Form_Resize();
-    }
+    m_Update->CheckText(pageText);
 }
 
 bool frmMain::UpdateBannerShown() const
 {
-    return !picUpgrade->isHidden();
-}
-
-void frmMain::m_Reloader_OnTimer()
-{
-    LoadUpdatePage();
+    return m_Update->Shown();
 }
 
 void frmMain::lblUpgradeLink_Click()
@@ -1121,9 +1054,9 @@ void frmMain::ApplySkinToTree()
 {
     m_Tree->setDescriptions(Pref("DESCRIPTION", "True"));
     m_Tree->ApplySkin(frmTarnSkin::Instance());
-    QPalette p = picUpgrade->palette();
+    QPalette p = m_Update->palette();
     p.setColor(QPalette::Window, m_Tree->look().back2.darker(110));
-    picUpgrade->setPalette(p);
+    m_Update->setPalette(p);
 }
 
 void frmMain::Form_Resize()
@@ -1140,10 +1073,10 @@ void frmMain::Form_Resize()
     if (area.width() < 10 || area.height() < 10)
         area = QRect(0, 0, width(), height());
     m_Tree->setGeometry(area);
-    if (!picUpgrade->isHidden()) {
-        const int h = picUpgrade->sizeHint().height();
-        picUpgrade->setGeometry(area.left(), area.bottom() + 1 - h, area.width(), h);
-        picUpgrade->raise();
+    if (!m_Update->isHidden()) {
+        const int h = m_Update->sizeHint().height();
+        m_Update->setGeometry(area.left(), area.bottom() + 1 - h, area.width(), h);
+        m_Update->raise();
     }
     const qreal ratio = devicePixelRatioF();
     m_Surface = QImage((QSizeF(size()) * ratio).toSize(), QImage::Format_RGB32);

@@ -17,10 +17,7 @@
 class CSpanClock;
 class IWindowServices;
 class MainMenus;
-class QLabel;
-class QNetworkAccessManager;
-class QNetworkReply;
-class QPushButton;
+class UpdateNotice;
 class RSSGroup;
 class Transparent;
 class clsChannelTree;
@@ -43,7 +40,6 @@ class frmMain : public QWidget, public ISkinnedWindow, public IModelHost
     Q_OBJECT
 
 public:
-    static constexpr int kUpdateCheckMs = 86400000;
     static constexpr int kVersionMajor = TARNWICK_VERSION_MAJOR;
     static constexpr int kVersionMinor = TARNWICK_VERSION_MINOR;
     static constexpr int kVersionRevision = TARNWICK_VERSION_PATCH;
@@ -180,9 +176,6 @@ private:
     // Ends open menus, dialogs and document waits, so the exit sequence can run.
     void EndWaits();
     void tmrMousePointer_Timer();
-    void m_Reloader_OnTimer();
-    void LoadUpdatePage();
-    void webCount_Finished(QNetworkReply *reply);
     void trayMain_Activated(QSystemTrayIcon::ActivationReason reason);
     void ShowTrayMenu(const QPoint &at);
     void treMain_RowReleased(int row, Qt::MouseButton button);
@@ -224,7 +217,6 @@ private:
     IWindowServices &m_Services;
     std::unique_ptr<colProfiles> m_Users;
     QPointer<clsProfile> m_User;
-    CSpanClock *m_Reloader = nullptr;
     bool m_FrameHidden = false;
     bool m_SkinChanged = false;
     bool m_IconAdded = false;
@@ -249,12 +241,8 @@ private:
     clsChannelTree *m_Tree = nullptr;
     Transparent *tsp = nullptr;
     QImage m_Surface;
-    QWidget *picUpgrade = nullptr;
-    QLabel *lblUpgradeVer = nullptr;
-    QLabel *lblUpgradeLink = nullptr;
-    QPushButton *cmdCloseUpdate = nullptr;
+    UpdateNotice *m_Update = nullptr;
     QSystemTrayIcon *m_Tray = nullptr;
-    QNetworkAccessManager *webCount = nullptr;
     QTimer tmrOneShot;
     QTimer tmrMousePointer;
     QPointer<frmLoading> m_Loading;
