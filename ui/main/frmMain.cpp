@@ -53,16 +53,14 @@ bool Pref(const char *key, const char *def)
     return IsTrue(Include::Settings().GetSetting(QStringLiteral("PREFS"), QLatin1String(key), QLatin1String(def)));
 }
 
-constexpr int kEdgeGrip = 5; // pixels of the frame that size the window
 
 } // namespace
 
 frmMain::frmMain(IWindowServices &services, QWidget *parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_Services(services)
+    : SkinnedFrame(0, parent), m_Services(services)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Tarnwick"));
-    setMouseTracking(true);
     setAcceptDrops(true);
     setMinimumSize(180, 160);
     setFocusPolicy(Qt::StrongFocus);
@@ -76,7 +74,6 @@ frmMain::frmMain(IWindowServices &services, QWidget *parent)
         m_Menus->actions->setProperty("prepared", true);
         m_Menus->actions->popup(at);
     });
-    tsp = new Transparent(this);
     // A click on the frame or its buttons leaves the keyboard with the tree.
     setFocusProxy(m_Tree);
 
@@ -109,8 +106,6 @@ frmMain::frmMain(IWindowServices &services, QWidget *parent)
     });
     m_MessageTimer.setSingleShot(true);
     connect(&m_MessageTimer, &QTimer::timeout, this, &frmMain::ShowQueuedMessages);
-    tmrMousePointer.setInterval(100);
-    connect(&tmrMousePointer, &QTimer::timeout, this, &frmMain::tmrMousePointer_Timer);
 
     Include::SetDropTarget([this](const QString &url) { AddChannelsWithURL(url); });
     IModelHost::Install(this);
@@ -995,9 +990,9 @@ void frmMain::mnuTrayOpen_Click()
 
 void frmMain::cmdWinFrame_Click()
 {
-    m_FrameHidden = !m_FrameHidden;
+    setFrameHidden(!FrameHidden());
     Include::Settings().SaveSetting(QStringLiteral("PREFS"), QStringLiteral("HIDEFRAME"),
-                                    m_FrameHidden ? QStringLiteral("True") : QStringLiteral("False"));
+                                    FrameHidden() ? QStringLiteral("True") : QStringLiteral("False"));
     Form_Resize();
 }
 
@@ -1065,30 +1060,15 @@ void frmMain::Form_Resize()
         Include::TrimMemory();
         return;
     }
-    const frmTarnSkin &skin = frmTarnSkin::Instance();
     m_Tree->setUpdatesEnabled(false);
-    const int n = skin.FrameNSize(0), s = skin.FrameSSize(0), w = skin.FrameWSize(0), e = skin.FrameESize(0);
-    QRect area = m_FrameHidden ? QRect(0, n, width(), height() - n)
-                               : QRect(w, n, width() - w - e, height() - n - s);
-    if (area.width() < 10 || area.height() < 10)
-        area = QRect(0, 0, width(), height());
+    const QRect area = ClientArea();
     m_Tree->setGeometry(area);
     if (!m_Update->isHidden()) {
         const int h = m_Update->sizeHint().height();
         m_Update->setGeometry(area.left(), area.bottom() + 1 - h, area.width(), h);
         m_Update->raise();
     }
-    const qreal ratio = devicePixelRatioF();
-    m_Surface = QImage((QSizeF(size()) * ratio).toSize(), QImage::Format_RGB32);
-    m_Surface.setDevicePixelRatio(ratio);
-    PaintMe();
-    if (m_FrameHidden || isMaximized()) {
-        tsp->setMaskPicture(QImage());
-        tsp->ResetWindow();
-    } else {
-        tsp->setMaskColor(SkinPainter::ToColor(skin.MaskColor));
-        tsp->setMaskPicture(m_Surface);
-    }
+    RebuildSurface();
     m_Tree->setUpdatesEnabled(true);
 }
 
@@ -1105,74 +1085,10 @@ void frmMain::changeEvent(QEvent *event)
         Form_Resize();
 }
 
-void frmMain::PaintMe()
+void frmMain::FrameRightClicked(const QPoint &at)
 {
-    if (m_Painting || m_Surface.isNull())
-        return;
-    m_Painting = true;
-    frmTarnSkin::Instance().PaintAll(this, m_Surface, 0);
-    m_Painting = false;
-    update();
-}
-
-void frmMain::paintEvent(QPaintEvent *)
-{
-    QPainter painter(this);
-    if (!m_Surface.isNull())
-        painter.drawImage(0, 0, m_Surface);
-}
-
-Qt::Edges frmMain::EdgesAt(const QPoint &at) const
-{
-    return m_FrameHidden ? Qt::Edges() : SkinWindow::EdgesAt(this, at, kEdgeGrip);
-}
-
-void frmMain::mousePressEvent(QMouseEvent *event)
-{
-    const QPoint at = event->position().toPoint();
-    const Qt::Edges edges = EdgesAt(at);
-    if (edges && event->button() == Qt::LeftButton) {
-        Include::SizeWindow(this, Qt::LeftButton, edges);
-        return;
-    }
-    frmTarnSkin::Instance().SkinMouseDown(this, m_Surface, SkinWindow::Button(event->button()),
-                                          float(event->position().x()), float(event->position().y()), 0);
-}
-
-void frmMain::mouseReleaseEvent(QMouseEvent *event)
-{
-    const bool hit = frmTarnSkin::Instance().SkinMouseUp(this, m_Surface, SkinWindow::Button(event->button()),
-                                                         float(event->position().x()),
-                                                         float(event->position().y()), 0);
     // A right click on the frame away from the skin's buttons offers the window's menus.
-    if (!hit && event->button() == Qt::RightButton)
-        m_Menus->bar->popup(event->globalPosition().toPoint());
-}
-
-void frmMain::mouseMoveEvent(QMouseEvent *event)
-{
-    const Qt::Edges edges = EdgesAt(event->position().toPoint());
-    if (edges) {
-        setCursor(SkinWindow::EdgeCursor(edges));
-        tmrMousePointer.start();
-    }
-    frmTarnSkin::Instance().SkinMouseMove(this, m_Surface, SkinWindow::Buttons(event->buttons()),
-                                          float(event->position().x()),
-                                          float(event->position().y()), 0);
-}
-
-void frmMain::leaveEvent(QEvent *event)
-{
-    QWidget::leaveEvent(event);
-    PaintMe(); // entities shown only while the cursor is over the window go away
-}
-
-void frmMain::tmrMousePointer_Timer()
-{
-    if (!EdgesAt(mapFromGlobal(QCursor::pos()))) {
-        unsetCursor();
-        tmrMousePointer.stop();
-    }
+    m_Menus->bar->popup(at);
 }
 
 void frmMain::keyReleaseEvent(QKeyEvent *event)
@@ -1209,7 +1125,7 @@ void frmMain::SkinHandler(const QString &function, float, float, bool released)
         if (isMaximized()) {
             showNormal();
         } else {
-            if (m_FrameHidden)
+            if (FrameHidden())
                 cmdWinFrame_Click();
             showMaximized();
         }
@@ -1260,7 +1176,7 @@ QString frmMain::DecodeText(const QString &text)
     once(QStringLiteral("{channels}"), channels);
     once(QStringLiteral("{chls}"), channels);
     if (out.contains(QLatin1String("{items}"))) {
-        if (m_ItemCountStale && !m_Painting)
+        if (m_ItemCountStale && !Painting())
             RefreshItemCount();
         once(QStringLiteral("{items}"), QString::number(m_ItemCount));
     }
@@ -1284,23 +1200,8 @@ bool frmMain::DecodeIf(const QString &word)
     if (w == QLatin1String("mouseoverwindow"))
         return isVisible() && Include::IsCursorOver(this);
     if (w == QLatin1String("frame"))
-        return !m_FrameHidden;
+        return !FrameHidden();
     return true;
-}
-
-QPointF frmMain::CursorOnSurface() const
-{
-    return SkinWindow::CursorOn(this);
-}
-
-bool frmMain::CursorOverWindow() const
-{
-    return isVisible() && Include::IsCursorOver(this);
-}
-
-void frmMain::SetSurfaceCursor(bool custom)
-{
-    SkinWindow::SetPointer(this, custom);
 }
 
 // ---- The model's host ----------------------------------------------------------------------

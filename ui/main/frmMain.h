@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ModelHost.h"
-#include "SkinnedWindow.h"
+#include "SkinnedFrame.h"
 
 #include <QAction>
 #include <QImage>
@@ -19,7 +19,6 @@ class IWindowServices;
 class MainMenus;
 class UpdateNotice;
 class RSSGroup;
-class Transparent;
 class clsChannelTree;
 class clsProfile;
 class colProfiles;
@@ -35,7 +34,7 @@ class frmLoading;
 // Closing it only hides it; the program ends through Exit (the tray menu), a termination
 // signal or the end of the desktop session, each of which saves every profile and lets every
 // item bank write its store first.
-class frmMain : public QWidget, public ISkinnedWindow, public IModelHost
+class frmMain : public SkinnedFrame, public IModelHost
 {
     Q_OBJECT
 
@@ -95,7 +94,6 @@ public:
     // Exit has been asked for or has run: nothing opens any more.
     bool Ending() const { return m_ExitRequested || m_ExitDone; }
     void cmdWinFrame_Click();
-    bool FrameHidden() const { return m_FrameHidden; }
     void SetSkinChanged() { m_SkinChanged = true; }
     // The update notice: shown when the check page's number is above this version's.
     void CheckUpdateText(const QString &pageText);
@@ -114,18 +112,13 @@ public:
     // A menu item by its name ("mnuTrayExit"); nullptr when there is none.
     QAction *Item(const QString &name) const;
     QSystemTrayIcon *trayMain() const { return m_Tray; }
-    const QImage &Surface() const { return m_Surface; }
     // Prepares the actions menu for a row (0-based; -1 for none), as a right click does.
     void PrepareActionsMenu(int row);
 
-    // ---- ISkinnedWindow ----
-    void PaintMe() override;
+    // ---- ISkinnedWindow (the surface and the pointer are the frame's) ----
     void SkinHandler(const QString &function, float x, float y, bool released) override;
     QString DecodeText(const QString &text) override;
     bool DecodeIf(const QString &word) override;
-    QPointF CursorOnSurface() const override;
-    bool CursorOverWindow() const override;
-    void SetSurfaceCursor(bool custom) override;
 
     // ---- IModelHost ----
     void StateChange(const QString &user, RSSChannel *channel) override;
@@ -148,14 +141,10 @@ signals:
     void ExitSequenceDone();
 
 protected:
-    void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void leaveEvent(QEvent *event) override;
+    void FrameRightClicked(const QPoint &at) override;
     void keyReleaseEvent(QKeyEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
@@ -175,12 +164,10 @@ private:
     void ShowQueuedMessages();
     // Ends open menus, dialogs and document waits, so the exit sequence can run.
     void EndWaits();
-    void tmrMousePointer_Timer();
     void trayMain_Activated(QSystemTrayIcon::ActivationReason reason);
     void ShowTrayMenu(const QPoint &at);
     void treMain_RowReleased(int row, Qt::MouseButton button);
     void treMain_RowDoubleClicked(int row);
-    Qt::Edges EdgesAt(const QPoint &at) const;
     QString SelectedGroup() const;
     QString SelectedURL() const;
     RSSChannel *SelectedChannel() const;
@@ -217,7 +204,6 @@ private:
     IWindowServices &m_Services;
     std::unique_ptr<colProfiles> m_Users;
     QPointer<clsProfile> m_User;
-    bool m_FrameHidden = false;
     bool m_SkinChanged = false;
     bool m_IconAdded = false;
     bool m_ExitRequested = false;
@@ -236,15 +222,11 @@ private:
     QStringList m_Messages;
     QTimer m_MessageTimer;
     bool m_ShowingMessage = false;
-    bool m_Painting = false;
 
     clsChannelTree *m_Tree = nullptr;
-    Transparent *tsp = nullptr;
-    QImage m_Surface;
     UpdateNotice *m_Update = nullptr;
     QSystemTrayIcon *m_Tray = nullptr;
     QTimer tmrOneShot;
-    QTimer tmrMousePointer;
     QPointer<frmLoading> m_Loading;
     QPointer<frmChannelManage> m_Manager;
     QPointer<frmAddChannel> m_AddChannel;

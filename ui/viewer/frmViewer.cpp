@@ -34,7 +34,6 @@
 namespace {
 
 constexpr int kKind = 1; // the skin's window kind of item viewers
-constexpr int kEdgeGrip = 5;
 
 clsProfile *ActiveProfile()
 {
@@ -90,12 +89,10 @@ private:
 
 frmViewer::frmViewer(RSSChannel *channel, const QString &pageFile, IWindowServices &services,
                      QWidget *parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_Channel(channel),
-      m_Services(services), m_PageFile(pageFile)
+    : SkinnedFrame(kKind, parent), m_Channel(channel), m_Services(services), m_PageFile(pageFile)
 {
     setObjectName(QStringLiteral("frmViewer"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setMouseTracking(true);
     setAcceptDrops(true);
     const frmTarnSkin &skin = frmTarnSkin::Instance();
     setMinimumSize(qMax(200, int(skin.ChannelMinWidth)), qMax(150, int(skin.ChannelMinHeight)));
@@ -132,7 +129,6 @@ frmViewer::frmViewer(RSSChannel *channel, const QString &pageFile, IWindowServic
         m_Search->setFocus();
     });
 
-    tsp = new Transparent(this);
 
     m_SortMenu = new QMenu(this);
     m_SortMenu->setObjectName(QStringLiteral("mnuSortMenu"));
@@ -153,13 +149,6 @@ frmViewer::frmViewer(RSSChannel *channel, const QString &pageFile, IWindowServic
         connect(item, &QAction::triggered, this, [this, filter = filter] { SelectFilter(filter); });
     }
 
-    tmrMousePointer.setInterval(100);
-    connect(&tmrMousePointer, &QTimer::timeout, this, [this] {
-        if (!EdgesAt(mapFromGlobal(QCursor::pos()))) {
-            unsetCursor();
-            tmrMousePointer.stop();
-        }
-    });
 
     // Keyboard: Escape closes, Ctrl+F searches, F5 reloads, Ctrl+Shift+A marks all read.
     auto shortcut = [this](const QKeySequence &keys, auto fn) {
@@ -176,7 +165,7 @@ frmViewer::frmViewer(RSSChannel *channel, const QString &pageFile, IWindowServic
 
     // Load: the frame as the user left it, then the first layout.
     if (Pref("PREFS", "HIDECHLFRAME", "False"))
-        m_FrameHidden = true;
+        setFrameHidden(true);
     Form_Resize();
     m_LoadedRaised = true;
     emit Loaded();
@@ -409,7 +398,7 @@ void frmViewer::SkinHandler(const QString &function, float, float, bool released
         if (isMaximized()) {
             showNormal();
         } else {
-            if (m_FrameHidden)
+            if (FrameHidden())
                 cmdWinFrame_Click();
             showMaximized();
         }
@@ -482,7 +471,7 @@ bool frmViewer::DecodeIf(const QString &word)
     if (w == QLatin1String("mouseoverwindow"))
         return isVisible() && Include::IsCursorOver(this);
     if (w == QLatin1String("frame"))
-        return !m_FrameHidden;
+        return !FrameHidden();
     if (w == QLatin1String("false"))
         return false;
     if (sorts.contains(w))
@@ -490,43 +479,11 @@ bool frmViewer::DecodeIf(const QString &word)
     return true;
 }
 
-QPointF frmViewer::CursorOnSurface() const
-{
-    return SkinWindow::CursorOn(this);
-}
-
-bool frmViewer::CursorOverWindow() const
-{
-    return isVisible() && Include::IsCursorOver(this);
-}
-
-void frmViewer::SetSurfaceCursor(bool custom)
-{
-    SkinWindow::SetPointer(this, custom);
-}
-
-void frmViewer::PaintMe()
-{
-    if (m_Painting || m_Surface.isNull())
-        return;
-    m_Painting = true;
-    frmTarnSkin::Instance().PaintAll(this, m_Surface, kKind);
-    m_Painting = false;
-    update();
-}
-
-void frmViewer::paintEvent(QPaintEvent *)
-{
-    QPainter painter(this);
-    if (!m_Surface.isNull())
-        painter.drawImage(0, 0, m_Surface);
-}
-
 void frmViewer::cmdWinFrame_Click()
 {
-    m_FrameHidden = !m_FrameHidden;
+    setFrameHidden(!FrameHidden());
     Include::Settings().SaveSetting(QStringLiteral("PREFS"), QStringLiteral("HIDECHLFRAME"),
-                                    m_FrameHidden ? QStringLiteral("True") : QStringLiteral("False"));
+                                    FrameHidden() ? QStringLiteral("True") : QStringLiteral("False"));
     if (isMaximized() || isMinimized())
         showNormal();
     Form_Resize();
@@ -537,11 +494,7 @@ void frmViewer::Form_Resize()
     if (isMinimized())
         return;
     const frmTarnSkin &skin = frmTarnSkin::Instance();
-    const int n = skin.FrameNSize(kKind), s = skin.FrameSSize(kKind), w = skin.FrameWSize(kKind),
-              e = skin.FrameESize(kKind);
-    QRect area = m_FrameHidden ? QRect(0, n, width(), height() - n) : QRect(w, n, width() - w - e, height() - n - s);
-    if (area.width() < 10 || area.height() < 10)
-        area = rect();
+    const QRect area = ClientArea();
     m_Web->setGeometry(area);
     // The search box where the skin puts it, in its font and colour.
     m_Search->setGeometry(skin.SearchLeft, skin.SearchTop, skin.SearchWidth,
@@ -552,17 +505,7 @@ void frmViewer::Form_Resize()
     m_Search->setPalette(p);
     m_Search->raise();
 
-    const qreal ratio = devicePixelRatioF();
-    m_Surface = QImage((QSizeF(size()) * ratio).toSize(), QImage::Format_RGB32);
-    m_Surface.setDevicePixelRatio(ratio);
-    PaintMe();
-    if (m_FrameHidden || isMaximized()) {
-        tsp->setMaskPicture(QImage());
-        tsp->ResetWindow();
-    } else {
-        tsp->setMaskColor(SkinPainter::ToColor(skin.MaskColor));
-        tsp->setMaskPicture(m_Surface);
-    }
+    RebuildSurface();
     if (m_LoadedRaised && isVisible())
         emit Resized();
 }
@@ -593,42 +536,9 @@ void frmViewer::closeEvent(QCloseEvent *event)
     QWidget::closeEvent(event);
 }
 
-Qt::Edges frmViewer::EdgesAt(const QPoint &at) const
+void frmViewer::FrameRightClicked(const QPoint &at)
 {
-    return m_FrameHidden ? Qt::Edges() : SkinWindow::EdgesAt(this, at, kEdgeGrip);
-}
-
-void frmViewer::mousePressEvent(QMouseEvent *event)
-{
-    const Qt::Edges edges = EdgesAt(event->position().toPoint());
-    if (edges && event->button() == Qt::LeftButton) {
-        Include::SizeWindow(this, Qt::LeftButton, edges);
-        return;
-    }
-    const int button = SkinWindow::Button(event->button());
-    frmTarnSkin::Instance().SkinMouseDown(this, m_Surface, button, float(event->position().x()),
-                                          float(event->position().y()), kKind);
-}
-
-void frmViewer::mouseReleaseEvent(QMouseEvent *event)
-{
-    const int button = SkinWindow::Button(event->button());
-    const bool hit = frmTarnSkin::Instance().SkinMouseUp(this, m_Surface, button, float(event->position().x()),
-                                                         float(event->position().y()), kKind);
-    if (!hit && event->button() == Qt::RightButton)
-        m_SortMenu->popup(event->globalPosition().toPoint());
-}
-
-void frmViewer::mouseMoveEvent(QMouseEvent *event)
-{
-    const Qt::Edges edges = EdgesAt(event->position().toPoint());
-    if (edges) {
-        setCursor(SkinWindow::EdgeCursor(edges));
-        tmrMousePointer.start();
-    }
-    const int button = SkinWindow::Buttons(event->buttons());
-    frmTarnSkin::Instance().SkinMouseMove(this, m_Surface, button, float(event->position().x()),
-                                          float(event->position().y()), kKind);
+    m_SortMenu->popup(at);
 }
 
 void frmViewer::dragEnterEvent(QDragEnterEvent *event)

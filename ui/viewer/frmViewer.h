@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SkinnedWindow.h"
+#include "SkinnedFrame.h"
 #include "XmlDocument.h"
 
 #include <QImage>
@@ -18,7 +18,6 @@
 class IWindowServices;
 class QLineEdit;
 class QWebEngineView;
-class Transparent;
 class ViewerPage;
 
 // An item viewer: one channel's items (or one filter's over all channels) as an HTML page made
@@ -28,7 +27,7 @@ class ViewerPage;
 // Item markup comes from the web and is untrusted: scripts, event handlers, frames, forms and
 // addresses other than web ones are taken out of it before it reaches the page, so only the
 // stylesheet's own script can signal commands.
-class frmViewer : public QWidget, public ISkinnedWindow
+class frmViewer : public SkinnedFrame
 {
     Q_OBJECT
 
@@ -56,7 +55,6 @@ public:
     QString PageFile() const { return m_PageFile; }
     int ItemCount() const { return int(m_Items.size()); }
     qint32 AllCount() const { return m_AllCount; }
-    bool FrameHidden() const { return m_FrameHidden; }
     // The item node at a 1-based position of the current list.
     xml::Node Item(int position) const;
     QWebEngineView *webView() const { return m_Web; }
@@ -66,14 +64,10 @@ public:
     // Runs JavaScript in the page and waits for its result (for the search and for checks).
     QVariant RunScript(const QString &script, int timeoutMs = 5000);
 
-    // ISkinnedWindow
-    void PaintMe() override;
+    // ISkinnedWindow (the surface and the pointer are the frame's)
     void SkinHandler(const QString &function, float x, float y, bool released) override;
     QString DecodeText(const QString &text) override;
     bool DecodeIf(const QString &word) override;
-    QPointF CursorOnSurface() const override;
-    bool CursorOverWindow() const override;
-    void SetSurfaceCursor(bool custom) override;
 
 signals:
     void Loaded();
@@ -82,14 +76,11 @@ signals:
     void PageShown();
 
 protected:
-    void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
     void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
+    void FrameRightClicked(const QPoint &at) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -99,7 +90,6 @@ private:
     void ShowPage(const QByteArray &page);
     void webView_LoadFinished(bool ok);
     void WriteItemIcons() const;
-    Qt::Edges EdgesAt(const QPoint &at) const;
 
     QPointer<RSSChannel> m_Channel;
     IWindowServices &m_Services;
@@ -110,15 +100,10 @@ private:
     std::unique_ptr<xml::Document> m_List;
     std::vector<xml::Node> m_Items;
     qint32 m_AllCount = 0;
-    bool m_FrameHidden = false;
     bool m_LoadedRaised = false;
-    bool m_Painting = false;
 
     QWebEngineView *m_Web;
     ViewerPage *m_Page;
     QLineEdit *m_Search;
-    Transparent *tsp;
-    QImage m_Surface;
     QMenu *m_SortMenu;
-    QTimer tmrMousePointer;
 };

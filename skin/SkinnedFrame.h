@@ -1,0 +1,62 @@
+#pragma once
+
+#include "SkinnedWindow.h"
+
+#include <QImage>
+#include <QTimer>
+#include <QWidget>
+
+class Transparent;
+
+// A window the skin draws whole: its surface painted by the skin engine for one kind of window,
+// cut to the skin's outline by the mask colour, sized at the edges of its frame, the skin's
+// buttons and texts under the mouse. The main window and the item viewer are such windows; each
+// adds what lies inside the frame and what the skin's functions do.
+class SkinnedFrame : public QWidget, public ISkinnedWindow
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kEdgeGrip = 5; // pixels of the frame that size the window
+
+    SkinnedFrame(int kind, QWidget *parent = nullptr);
+    ~SkinnedFrame() override;
+
+    int Kind() const { return m_Kind; }
+    const QImage &Surface() const { return m_Surface; }
+    bool FrameHidden() const { return m_FrameHidden; }
+
+    // ---- ISkinnedWindow (the surface and the pointer) ----
+    void PaintMe() override;
+    QPointF CursorOnSurface() const override;
+    bool CursorOverWindow() const override;
+    void SetSurfaceCursor(bool custom) override;
+
+protected:
+    // Where the window's own content goes: inside the skin's frame, or below its top edge when
+    // the frame is hidden (the whole window when the frame leaves too little).
+    QRect ClientArea() const;
+    // A fresh surface of the window's size, painted, and the window shaped by it (not while
+    // maximised or with the frame hidden).
+    void RebuildSurface();
+    void setFrameHidden(bool hidden) { m_FrameHidden = hidden; }
+    bool Painting() const { return m_Painting; }
+    // A right click that met none of the skin's buttons.
+    virtual void FrameRightClicked(const QPoint &) {}
+
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void leaveEvent(QEvent *event) override;
+
+private:
+    Qt::Edges EdgesAt(const QPoint &at) const;
+
+    const int m_Kind;
+    Transparent *m_Shape;
+    QImage m_Surface;
+    bool m_FrameHidden = false;
+    bool m_Painting = false;
+    QTimer m_EdgePointer; // puts the pointer back once it has left a sizing edge
+};
