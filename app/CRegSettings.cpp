@@ -34,7 +34,8 @@ QString groupOf(const QString &section)
 
 QString pathOf(const QString &section, const QString &key)
 {
-    return section.isEmpty() ? escapeKey(key) : groupOf(section) + QLatin1Char('/') + escapeKey(key);
+    return section.isEmpty() ? escapeKey(key)
+                             : groupOf(section) + QLatin1Char('/') + escapeKey(key);
 }
 
 } // namespace
@@ -61,8 +62,8 @@ bool CRegSettings::IsStartupList(const QString &section) const
         && section.compare(QLatin1String("CurrentVersion\\Run"), Qt::CaseInsensitive) == 0;
 }
 
-QString CRegSettings::GetSetting(const QString &section, const QString &key,
-                                 const QString &def) const
+QString CRegSettings::GetSetting(
+    const QString &section, const QString &key, const QString &def) const
 {
     if (IsStartupList(section)) {
         QString command;
@@ -96,7 +97,8 @@ bool CRegSettings::DeleteSetting(const QString &section, const QString &key)
     return store.status() == QSettings::NoError;
 }
 
-std::optional<QList<QPair<QString, QString>>> CRegSettings::GetAllSettings(const QString &section) const
+std::optional<QList<QPair<QString, QString>>> CRegSettings::GetAllSettings(
+    const QString &section) const
 {
     QSettings store(FilePath(), QSettings::IniFormat);
     if (!section.isEmpty())

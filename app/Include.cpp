@@ -7,12 +7,12 @@
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDebug>
-#include <QLoggingCategory>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QLoggingCategory>
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QUrl>
@@ -43,8 +43,8 @@ quint32 &lastAlert()
 
 bool settingIsTrue(const char *section, const char *key)
 {
-    const QString text = Settings().GetSetting(QLatin1String(section), QLatin1String(key),
-                                               QStringLiteral("False"));
+    const QString text =
+        Settings().GetSetting(QLatin1String(section), QLatin1String(key), QStringLiteral("False"));
     if (text.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
         return true;
     bool numeric = false;
@@ -81,8 +81,8 @@ QString AppPath()
 
 QString InstalledDataPath()
 {
-    const QString beside = QCoreApplication::applicationDirPath()
-        + QStringLiteral("/../share/tarnwick");
+    const QString beside =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/../share/tarnwick");
     if (QFileInfo(beside).isDir())
         return QDir(beside).absolutePath();
     return QStringLiteral(TARNWICK_SOURCE_DATA);
@@ -136,13 +136,17 @@ bool SeedAppFolder(const QString &installed)
             const QString temporary = target + QStringLiteral(".new");
             QFile::remove(temporary);
             const bool replaced = QFile::copy(source, temporary)
-                && QFile::setPermissions(temporary, QFile::permissions(temporary) | QFileDevice::WriteOwner)
-                && ::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(target).constData()) == 0;
+                && QFile::setPermissions(
+                    temporary, QFile::permissions(temporary) | QFileDevice::WriteOwner)
+                && ::rename(QFile::encodeName(temporary).constData(),
+                       QFile::encodeName(target).constData())
+                    == 0;
             if (!replaced)
                 QFile::remove(temporary);
             ok = replaced && ok;
         } else {
-            const bool copied = QDir().mkpath(QFileInfo(target).path()) && QFile::copy(source, target);
+            const bool copied =
+                QDir().mkpath(QFileInfo(target).path()) && QFile::copy(source, target);
             ok = copied && ok;
             if (!copied)
                 continue;
@@ -172,14 +176,15 @@ QString VendorNewsURL()
 
 QString VendorHelpURL()
 {
-    return QUrl::fromLocalFile(AppPath() + QLatin1Char('/') + QLatin1String(Vendor::kHelpChannelFile))
+    return QUrl::fromLocalFile(
+        AppPath() + QLatin1Char('/') + QLatin1String(Vendor::kHelpChannelFile))
         .toString();
 }
 
 bool IsVirtualURL(const QString &url)
 {
-    static const QStringList names = {"today", "yesterday", "week", "flagged",
-                                      "deleted", "unread", "read"};
+    static const QStringList names = {
+        "today", "yesterday", "week", "flagged", "deleted", "unread", "read"};
     return url.startsWith(kPrefix) && names.contains(url.mid(kPrefix.size()));
 }
 
@@ -196,10 +201,10 @@ bool IsSpecialURL(const QString &url)
 QString NewChannelID()
 {
     CRegSettings &s = Settings();
-    const qint64 last = s.GetSetting(QStringLiteral("Common"), QStringLiteral("LastID"),
-                                     QStringLiteral("2560"))
-                            .trimmed()
-                            .toLongLong();
+    const qint64 last =
+        s.GetSetting(QStringLiteral("Common"), QStringLiteral("LastID"), QStringLiteral("2560"))
+            .trimmed()
+            .toLongLong();
     const qint64 next = last + 1;
     s.SaveSetting(QStringLiteral("Common"), QStringLiteral("LastID"), QString::number(next));
     return QString::number(next, 16).toUpper();
@@ -234,8 +239,8 @@ qint32 BlendColor(qint32 a, qint32 b, int percent)
     for (int shift = 0; shift <= 16; shift += 8) {
         const int ca = (a >> shift) & 0xFF;
         const int cb = (b >> shift) & 0xFF;
-        const int c = ca <= cb ? cb - int(std::floor(p * (cb - ca)))
-                               : cb + int(std::floor(p * (ca - cb)));
+        const int c =
+            ca <= cb ? cb - int(std::floor(p * (cb - ca))) : cb + int(std::floor(p * (ca - cb)));
         out |= qBound(0, c, 255) << shift;
     }
     return out;

@@ -14,10 +14,13 @@ inline constexpr const char *kBase = "https://tarnwick.veltrasic.example";
 inline constexpr const char *kNewsChannel = "https://tarnwick.veltrasic.example/news/rss.xml";
 inline constexpr const char *kHelpChannelFile = "help.xml"; // in the application folder
 inline constexpr const char *kWebSite = "https://tarnwick.veltrasic.example/";
-inline constexpr const char *kUpdateCheckPage = "https://tarnwick.veltrasic.example/update/check.html";
-inline constexpr const char *kUpdateProgram = "https://tarnwick.veltrasic.example/update/download.html";
+inline constexpr const char *kUpdateCheckPage =
+    "https://tarnwick.veltrasic.example/update/check.html";
+inline constexpr const char *kUpdateProgram =
+    "https://tarnwick.veltrasic.example/update/download.html";
 inline constexpr const char *kDefaultSearchPage = "https://tarnwick.veltrasic.example/search/";
-inline constexpr const char *kFeaturedDirectory = "https://tarnwick.veltrasic.example/featured/featured.xml";
+inline constexpr const char *kFeaturedDirectory =
+    "https://tarnwick.veltrasic.example/featured/featured.xml";
 
 // A vendor address, for use. $TARNWICK_VENDOR_BASE, when set, stands in for the maker's site
 // (tests point it at a local server, so nothing leaves the machine).

@@ -9,10 +9,10 @@
 #include <QHash>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QUrl>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QUrl>
 #include <QWidget>
 #include <QWindow>
 
@@ -70,9 +70,11 @@ void LoadFormState(QWidget *window, const QString &section)
     const QString name = SectionOf(window, section);
     CRegSettings &settings = Settings();
     if (settings.GetSetting(name, QStringLiteral("Saved"), QStringLiteral("False"))
-            .compare(QLatin1String("True"), Qt::CaseInsensitive) != 0)
+            .compare(QLatin1String("True"), Qt::CaseInsensitive)
+        != 0)
         return;
-    const int state = settings.GetSetting(name, QStringLiteral("WindowState"), QStringLiteral("0")).toInt();
+    const int state =
+        settings.GetSetting(name, QStringLiteral("WindowState"), QStringLiteral("0")).toInt();
     if (state == 1)
         window->setWindowState(Qt::WindowMinimized);
     else if (state == 2)
@@ -86,7 +88,7 @@ void LoadFormState(QWidget *window, const QString &section)
     };
     const int tx = TwipsPerPixelX(), ty = TwipsPerPixelY();
     QRect rect(read("Left", "0") / tx, read("Top", "0") / ty, read("Width", "3000") / tx,
-               read("Height", "3000") / ty);
+        read("Height", "3000") / ty);
     rect.setSize(rect.size().expandedTo(window->minimumSize()).expandedTo(QSize(40, 40)));
     // A screen that has gone away must not take the window with it.
     bool visible = false;
@@ -110,7 +112,8 @@ void SaveFormState(QWidget *window, const QString &section)
         const QRect frame = window->frameGeometry();
         settings.SaveSetting(name, QStringLiteral("Top"), QString::number(frame.top() * ty));
         settings.SaveSetting(name, QStringLiteral("Left"), QString::number(frame.left() * tx));
-        settings.SaveSetting(name, QStringLiteral("Height"), QString::number(window->height() * ty));
+        settings.SaveSetting(
+            name, QStringLiteral("Height"), QString::number(window->height() * ty));
         settings.SaveSetting(name, QStringLiteral("Width"), QString::number(window->width() * tx));
     }
     settings.SaveSetting(name, QStringLiteral("Saved"), QStringLiteral("True"));
@@ -158,8 +161,8 @@ bool IsCursorOver(const QWidget *window)
         return false;
     const QPoint at = QCursor::pos();
     const QRect r = window->frameGeometry();
-    return at.x() >= r.left() && at.x() <= r.left() + r.width() && at.y() >= r.top() &&
-           at.y() <= r.top() + r.height();
+    return at.x() >= r.left() && at.x() <= r.left() + r.width() && at.y() >= r.top()
+        && at.y() <= r.top() + r.height();
 }
 
 void FormBusy(QWidget *window)
@@ -211,7 +214,8 @@ int AskBox(const QString &text, const QString &title, const QStringList &buttons
     QList<QAbstractButton *> made;
     for (int i = 0; i < buttons.size(); ++i) {
         const bool last = i == buttons.size() - 1;
-        made << box.addButton(buttons.at(i), last ? QMessageBox::RejectRole : QMessageBox::AcceptRole);
+        made << box.addButton(
+            buttons.at(i), last ? QMessageBox::RejectRole : QMessageBox::AcceptRole);
     }
     if (!made.isEmpty())
         box.setEscapeButton(made.last());
@@ -241,8 +245,9 @@ void SetDropTarget(std::function<void(const QString &)> target)
 
 void DropRefused()
 {
-    MsgBox(QStringLiteral("Invalid Drop Object.  Text or Web Browser links to RSS Channels accepted"),
-           QStringLiteral("Tarnwick"));
+    MsgBox(
+        QStringLiteral("Invalid Drop Object.  Text or Web Browser links to RSS Channels accepted"),
+        QStringLiteral("Tarnwick"));
 }
 
 void DropData(const QMimeData *data)

@@ -43,8 +43,9 @@ int main(int argc, char *argv[])
     Shutdown shutdown;
     QObject::connect(&shutdown, &Shutdown::Requested, &window, [&window] { window.ExitProgram(); });
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
-                     [&window](QSessionManager &) { window.ExitProgram(); });
-    QObject::connect(&app, &QCoreApplication::aboutToQuit, &window, [&window] { window.RunExitSequence(); });
+        [&window](QSessionManager &) { window.ExitProgram(); });
+    QObject::connect(
+        &app, &QCoreApplication::aboutToQuit, &window, [&window] { window.RunExitSequence(); });
     window.Form_Load();
     return app.exec();
 }

@@ -2,8 +2,8 @@
 // items from a loopback server. Reports the tarnloader server's CPU time and peak memory.
 // Prints one figure a line as "name: value unit".
 #include "BenchStore.h"
-#include "TestSupport.h"
 #include "LocalHttpServer.h"
+#include "TestSupport.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -36,7 +36,6 @@ QByteArray feed(int n)
     return out + "</channel></rss>";
 }
 
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -48,7 +47,8 @@ int main(int argc, char *argv[])
     LocalHttpServer http;
     QStringList args = {QStringLiteral("fetch"), QStringLiteral("--profile")};
     QTemporaryDir profile;
-    args << profile.path() << QStringLiteral("--xsl") << QStringLiteral(TARNWICK_SOURCE_DATA "/tarnns.xsl");
+    args << profile.path() << QStringLiteral("--xsl")
+         << QStringLiteral(TARNWICK_SOURCE_DATA "/tarnns.xsl");
     for (int n = 0; n < kFeeds; ++n) {
         const QByteArray path = "/feed" + QByteArray::number(n) + ".xml";
         http.route(path) = {200, feed(n), {{"Last-Modified", "stamp-" + QByteArray::number(n)}}};

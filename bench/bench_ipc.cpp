@@ -1,14 +1,14 @@
 // Calls between the main program's bank proxy and the tarnloader server.
 // Prints one figure a line as "name: value unit".
 #include "BenchStore.h"
-#include "TestSupport.h"
 #include "ItemBankProxy.h"
+#include "TestSupport.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
-#include <QThread>
 #include <QTemporaryDir>
+#include <QThread>
 
 using namespace bench;
 
@@ -45,7 +45,7 @@ int main(int argc, char *argv[])
     if (events != kCalls / 2)
         qFatal("events lost: %d", events);
     print("call_with_event_per_second", (kCalls / 2) * 1000.0 / qMax<qint64>(1, clock.elapsed()),
-          "calls/s");
+        "calls/s");
     bank->UnloadMe();
     bank.reset();
     // Let the server end before its runtime folder goes.

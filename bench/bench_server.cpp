@@ -61,8 +61,14 @@ bool WaitReport(ItemBankProxy &bank, int ms)
 {
     QEventLoop loop;
     bool reported = false;
-    QObject::connect(&bank, &ItemBankProxy::ChannelLoaded, &loop, [&] { reported = true; loop.quit(); });
-    QObject::connect(&bank, &ItemBankProxy::ChannelTimeOut, &loop, [&] { reported = true; loop.quit(); });
+    QObject::connect(&bank, &ItemBankProxy::ChannelLoaded, &loop, [&] {
+        reported = true;
+        loop.quit();
+    });
+    QObject::connect(&bank, &ItemBankProxy::ChannelTimeOut, &loop, [&] {
+        reported = true;
+        loop.quit();
+    });
     QObject::connect(&bank, &ItemBankProxy::ServerLost, &loop, &QEventLoop::quit);
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
     loop.exec();
@@ -100,16 +106,22 @@ int main(int argc, char *argv[])
             qFatal("no server: %s", qPrintable(error));
         const qint64 pid = testsupport::serverPid(runtime.path());
         bank->Init(profile.path(), xsl);
-        bank->LoadChannel(http.url("/" + QByteArray(name) + ".xml"), QStringLiteral("-1"), QStringLiteral("T"), 0, QString());
+        bank->LoadChannel(http.url("/" + QByteArray(name) + ".xml"), QStringLiteral("-1"),
+            QStringLiteral("T"), 0, QString());
         const bool reported = WaitReport(*bank, 600000);
         const qint32 stored = bank->Count();
         const Usage usage = UsageOf(pid);
         bank->UnloadMe();
         const double kept = ResidentMiB(pid);
-        print(qPrintable(QStringLiteral("fetch_%1_reported").arg(QLatin1String(name))), reported ? 1 : 0, "");
-        print(qPrintable(QStringLiteral("fetch_%1_items_stored").arg(QLatin1String(name))), stored, "items");
-        print(qPrintable(QStringLiteral("fetch_%1_server_peak").arg(QLatin1String(name))), usage.peakMiB, "MiB");
-        print(qPrintable(QStringLiteral("fetch_%1_server_kept_after_unload").arg(QLatin1String(name))), kept, "MiB");
+        print(qPrintable(QStringLiteral("fetch_%1_reported").arg(QLatin1String(name))),
+            reported ? 1 : 0, "");
+        print(qPrintable(QStringLiteral("fetch_%1_items_stored").arg(QLatin1String(name))), stored,
+            "items");
+        print(qPrintable(QStringLiteral("fetch_%1_server_peak").arg(QLatin1String(name))),
+            usage.peakMiB, "MiB");
+        print(qPrintable(
+                  QStringLiteral("fetch_%1_server_kept_after_unload").arg(QLatin1String(name))),
+            kept, "MiB");
         bank.reset();
         WaitServerGone(runtime.path());
     }
@@ -128,7 +140,8 @@ int main(int argc, char *argv[])
         bool reported = false;
         QObject::connect(bank.get(), &ItemBankProxy::ChannelLoaded, [&] { reported = true; });
         QObject::connect(bank.get(), &ItemBankProxy::ChannelTimeOut, [&] { reported = true; });
-        bank->LoadChannel(http.url("/big100k.xml"), QStringLiteral("-1"), QStringLiteral("T"), 0, QString());
+        bank->LoadChannel(
+            http.url("/big100k.xml"), QStringLiteral("-1"), QStringLiteral("T"), 0, QString());
         QElapsedTimer total, one;
         total.start();
         qint64 worst = 0;
@@ -160,7 +173,9 @@ int main(int argc, char *argv[])
             qFatal("no clients");
         // The silent client takes no event: nothing answers what it receives.
         for (int i = 0; i < 3; ++i)
-            silent.Call("LoadChannel", {http.url("/small" + QByteArray::number(i) + ".xml"), QStringLiteral("-1"), QStringLiteral("T"), 0, QString()});
+            silent.Call("LoadChannel",
+                {http.url("/small" + QByteArray::number(i) + ".xml"), QStringLiteral("-1"),
+                    QStringLiteral("T"), 0, QString()});
         // Whatever waits on the silent client is released when it goes, 20 s on.
         QTimer::singleShot(20000, silent.link, [&silent] { silent.link->close(); });
         QElapsedTimer total, one;

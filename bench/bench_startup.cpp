@@ -7,9 +7,9 @@
 #include "ProfileFiles.h"
 #include "RSSChannel.h"
 #include "TestSupport.h"
+#include "WindowHub.h"
 #include "clsProfile.h"
 #include "clsSpotlight.h"
-#include "WindowHub.h"
 #include "frmMain.h"
 
 #include <QApplication>
@@ -60,24 +60,29 @@ int main(int argc, char *argv[])
     clsChannelTree *tree = window.treMain();
     const QString last = channels.last().first;
     double rowsAt = -1;
-    const bool filled = QTest::qWaitFor([&] {
-        const int row = tree->FindRow(QStringLiteral("Group %1").arg((kChannels - 1) % kGroups), last);
-        if (row < 0)
-            return false;
-        if (rowsAt < 0)
-            rowsAt = clock.nsecsElapsed() / 1e6;
-        for (int r = 0; r < tree->count(); ++r)
-            if (tree->RowURL(r).startsWith("http://127.0.0.1/feeds/") && tree->RowCount(r) != QLatin1String("100"))
+    const bool filled = QTest::qWaitFor(
+        [&] {
+            const int row =
+                tree->FindRow(QStringLiteral("Group %1").arg((kChannels - 1) % kGroups), last);
+            if (row < 0)
                 return false;
-        return true;
-    }, 30000);
+            if (rowsAt < 0)
+                rowsAt = clock.nsecsElapsed() / 1e6;
+            for (int r = 0; r < tree->count(); ++r)
+                if (tree->RowURL(r).startsWith("http://127.0.0.1/feeds/")
+                    && tree->RowCount(r) != QLatin1String("100"))
+                    return false;
+            return true;
+        },
+        30000);
     const double wall = clock.nsecsElapsed() / 1e6;
     const double cpu = bench::cpuMs() - cpu0;
     if (!filled) {
-        std::fprintf(stderr, "the tree was not filled within 30 s (%d rows, rows at %.0f ms)\n", tree->count(), rowsAt);
+        std::fprintf(stderr, "the tree was not filled within 30 s (%d rows, rows at %.0f ms)\n",
+            tree->count(), rowsAt);
         for (int r = 0; r < qMin(tree->count(), 30); ++r)
-            std::fprintf(stderr, "  %s | %s | %s\n", qPrintable(tree->RowGroup(r)), qPrintable(tree->RowNode(r)),
-                         qPrintable(tree->RowCount(r)));
+            std::fprintf(stderr, "  %s | %s | %s\n", qPrintable(tree->RowGroup(r)),
+                qPrintable(tree->RowNode(r)), qPrintable(tree->RowCount(r)));
         return 1;
     }
     bench::print("startup_rows_shown", rowsAt, "ms");

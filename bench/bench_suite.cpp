@@ -12,9 +12,9 @@
 #include "LocalHttpServer.h"
 #include "ProfileFiles.h"
 #include "TestSupport.h"
+#include "WindowHub.h"
 #include "clsItemBank.h"
 #include "clsSpotlight.h"
-#include "WindowHub.h"
 #include "frmMain.h"
 
 #include <QApplication>
@@ -35,17 +35,18 @@ constexpr int kItems = 50;
 
 QByteArray Feed(int n)
 {
-    QByteArray out = "<?xml version=\"1.0\"?><rss version=\"2.0\"><channel><title>Feed " + QByteArray::number(n)
-        + "</title><link>http://127.0.0.1/</link><description>Feed number " + QByteArray::number(n) + "</description>";
+    QByteArray out = "<?xml version=\"1.0\"?><rss version=\"2.0\"><channel><title>Feed "
+        + QByteArray::number(n) + "</title><link>http://127.0.0.1/</link><description>Feed number "
+        + QByteArray::number(n) + "</description>";
     for (int i = 0; i < kItems; ++i) {
         const QByteArray id = QByteArray::number(n) + "-" + QByteArray::number(i);
-        out += "<item><title>Story " + id + "</title><link>http://127.0.0.1/s/" + id + "</link><description>"
-            + description(i) + "</description><pubDate>Mon, " + QByteArray::number(10 + i % 18) + " Nov 2026 "
-            + QByteArray::number(10 + i % 12) + ":00:00 GMT</pubDate><guid>g-" + id + "</guid></item>";
+        out += "<item><title>Story " + id + "</title><link>http://127.0.0.1/s/" + id
+            + "</link><description>" + description(i) + "</description><pubDate>Mon, "
+            + QByteArray::number(10 + i % 18) + " Nov 2026 " + QByteArray::number(10 + i % 12)
+            + ":00:00 GMT</pubDate><guid>g-" + id + "</guid></item>";
     }
     return out + "</channel></rss>";
 }
-
 
 // One "tarnbank fetch" of every feed with a server of its own; its CPU and peak memory.
 Usage Fetch(const QStringList &args, int feeds, int *loaded)
@@ -73,7 +74,8 @@ Usage Fetch(const QStringList &args, int feeds, int *loaded)
     for (const QByteArray &line : client.readAllStandardOutput().split('\n'))
         *loaded += line.startsWith("loaded ");
     if (client.exitCode() != 0 || *loaded != feeds)
-        qFatal("tarnbank fetch: exit %d, %d of %d feeds reported", client.exitCode(), *loaded, feeds);
+        qFatal(
+            "tarnbank fetch: exit %d, %d of %d feeds reported", client.exitCode(), *loaded, feeds);
     server.waitForFinished(20000);
     return last;
 }
@@ -81,10 +83,13 @@ Usage Fetch(const QStringList &args, int feeds, int *loaded)
 void Run(int feeds)
 {
     const QString n = QString::number(feeds);
-    auto name = [&n](const char *what) { return QByteArray(what) + "_" + n.toUtf8(); };
+    auto name = [&n](const char *what) {
+        return QByteArray(what) + "_" + n.toUtf8();
+    };
     LocalHttpServer http;
     QTemporaryDir store;
-    QStringList args = {"fetch", "--profile", store.path(), "--xsl", QStringLiteral(TARNWICK_SOURCE_DATA "/tarnns.xsl")};
+    QStringList args = {"fetch", "--profile", store.path(), "--xsl",
+        QStringLiteral(TARNWICK_SOURCE_DATA "/tarnns.xsl")};
     QStringList urls;
     for (int f = 0; f < feeds; ++f) {
         const QByteArray path = "/feed" + QByteArray::number(f) + ".xml";
@@ -173,16 +178,19 @@ void Run(int feeds)
         frmMain window(hub);
         window.Form_Load();
         const QString lastGroup = QStringLiteral("Group %1").arg((feeds - 1) % 10);
-        const bool filled = QTest::qWaitFor([&] {
-            clsChannelTree *tree = window.treMain();
-            if (tree->FindRow(lastGroup, urls.last()) < 0)
-                return false;
-            for (const QString &url : {urls.first(), urls.last()})
-                for (int g = 0; g < 10; ++g)
-                    if (int row = tree->FindRow(QStringLiteral("Group %1").arg(g), url); row >= 0 && tree->RowCount(row) != "50")
-                        return false;
-            return true;
-        }, 120000);
+        const bool filled = QTest::qWaitFor(
+            [&] {
+                clsChannelTree *tree = window.treMain();
+                if (tree->FindRow(lastGroup, urls.last()) < 0)
+                    return false;
+                for (const QString &url : {urls.first(), urls.last()})
+                    for (int g = 0; g < 10; ++g)
+                        if (int row = tree->FindRow(QStringLiteral("Group %1").arg(g), url);
+                            row >= 0 && tree->RowCount(row) != "50")
+                            return false;
+                return true;
+            },
+            120000);
         if (!filled)
             std::fprintf(stderr, "warning: the tree was not filled within 120 s\n");
         print(name("tarnwick_start_to_filled_tree"), clock.nsecsElapsed() / 1e6, "ms");

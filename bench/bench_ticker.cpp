@@ -2,16 +2,16 @@
 // and the process's CPU time is compared with the time that passed.
 #include "BenchStore.h"
 #include "Include.h"
-#include "frmTarnSkin.h"
 #include "WindowHub.h"
+#include "frmTarnSkin.h"
 #include "frmTicker.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QTimer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -19,11 +19,13 @@ QString List(int count)
 {
     QString out = QStringLiteral("<itembank>");
     for (int n = 0; n < count; ++n)
-        out += QStringLiteral("<item channel=\"http://127.0.0.1/f.xml\" date=\"30 Nov 2026\" time=\"12:%1:00\">"
-                              "<title>Council agrees the harbour works, item %2</title><description>d</description>"
-                              "<read>false</read><flag>false</flag><delete>false</delete>"
-                              "<channeltitle>Tarn Valley News</channeltitle><hash>H%2</hash></item>")
-                   .arg(n % 60, 2, 10, QLatin1Char('0')).arg(n);
+        out += QStringLiteral(
+            "<item channel=\"http://127.0.0.1/f.xml\" date=\"30 Nov 2026\" time=\"12:%1:00\">"
+            "<title>Council agrees the harbour works, item %2</title><description>d</description>"
+            "<read>false</read><flag>false</flag><delete>false</delete>"
+            "<channeltitle>Tarn Valley News</channeltitle><hash>H%2</hash></item>")
+                   .arg(n % 60, 2, 10, QLatin1Char('0'))
+                   .arg(n);
     return out + QStringLiteral("</itembank>");
 }
 
@@ -41,7 +43,8 @@ int main(int argc, char *argv[])
     frmTarnSkin::Instance().LoadSkin();
     const char *names[] = {"slide", "rise", "fade", "type"};
     const int seconds = qEnvironmentVariableIntValue("TICKER_BENCH_SECONDS") > 0
-        ? qEnvironmentVariableIntValue("TICKER_BENCH_SECONDS") : 10;
+        ? qEnvironmentVariableIntValue("TICKER_BENCH_SECONDS")
+        : 10;
     for (int effect = 0; effect < 4; ++effect) {
         Include::Settings().SaveSetting("Ticker", "Effect", QString::number(effect));
         Include::Settings().SaveSetting("Ticker", "Width", "1280");
@@ -58,7 +61,8 @@ int main(int argc, char *argv[])
         QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
         loop.exec();
         const double share = (bench::cpuMs() - cpu0) / double(wall.elapsed()) * 100.0;
-        bench::print(qPrintable(QStringLiteral("ticker_cpu_%1").arg(names[effect])), share, "% of one core");
+        bench::print(
+            qPrintable(QStringLiteral("ticker_cpu_%1").arg(names[effect])), share, "% of one core");
         ticker.close();
     }
     return 0;

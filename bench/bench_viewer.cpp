@@ -4,9 +4,9 @@
 #include "Include.h"
 #include "TestSupport.h"
 #include "ViewerLogic.h"
+#include "WindowHub.h"
 #include "XmlStylesheet.h"
 #include "frmTarnSkin.h"
-#include "WindowHub.h"
 #include "frmViewer.h"
 
 #include <QApplication>
@@ -20,11 +20,16 @@ QString List(int count)
 {
     QString out = QStringLiteral("<itembank>");
     for (int n = 0; n < count; ++n)
-        out += QStringLiteral("<item channel=\"http://127.0.0.1/feeds/%1.xml\" date=\"30 Nov 2026\" time=\"12:00:00\">"
-                              "<title>Stored story number %2</title><link>http://127.0.0.1/story/%2.html</link>"
-                              "<description>%3</description><read>false</read><flag>false</flag><delete>false</delete>"
-                              "<channeltitle>Feed %1</channeltitle><hash>%4</hash></item>")
-                   .arg(n % 20).arg(n).arg(QString::fromUtf8(bench::description(n)))
+        out += QStringLiteral(
+            "<item channel=\"http://127.0.0.1/feeds/%1.xml\" date=\"30 Nov 2026\" "
+            "time=\"12:00:00\">"
+            "<title>Stored story number %2</title><link>http://127.0.0.1/story/%2.html</link>"
+            "<description>%3</description><read>false</read><flag>false</flag><delete>false</"
+            "delete>"
+            "<channeltitle>Feed %1</channeltitle><hash>%4</hash></item>")
+                   .arg(n % 20)
+                   .arg(n)
+                   .arg(QString::fromUtf8(bench::description(n)))
                    .arg(QStringLiteral("%1").arg(n, 32, 16, QLatin1Char('0')).toUpper());
     return out + QStringLiteral("</itembank>");
 }
@@ -60,7 +65,8 @@ int main(int argc, char *argv[])
     const double cleaned = steps.nsecsElapsed() / 1e6;
     const auto page = frmTarnSkin::Instance().ViewerStylesheet()->transformToText(doc);
     const double transformed = steps.nsecsElapsed() / 1e6;
-    ViewerLogic::TidyPage(QString::fromUtf8(*page), home.filePath("default.tidy"), home.filePath("err.tidy"));
+    ViewerLogic::TidyPage(
+        QString::fromUtf8(*page), home.filePath("default.tidy"), home.filePath("err.tidy"));
     const double tidied = steps.nsecsElapsed() / 1e6;
     bench::print("viewer_clean_items_1000", cleaned, "ms");
     bench::print("viewer_transform_1000", transformed - cleaned, "ms");
@@ -75,7 +81,9 @@ int main(int argc, char *argv[])
             return 1;
         }
         const double ms = clock.nsecsElapsed() / 1e6;
-        bench::print(round == 1 ? "viewer_setlist_to_shown_1000_first" : "viewer_setlist_to_shown_1000", ms, "ms");
+        bench::print(
+            round == 1 ? "viewer_setlist_to_shown_1000_first" : "viewer_setlist_to_shown_1000", ms,
+            "ms");
     }
     return 0;
 }

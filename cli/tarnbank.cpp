@@ -115,7 +115,7 @@ std::optional<Options> parse(QStringList args)
     while (!args.isEmpty()) {
         const QString a = args.takeFirst();
         if ((a == QLatin1String("--profile") || a == QLatin1String("--xsl")
-             || a == QLatin1String("--expire"))
+                || a == QLatin1String("--expire"))
             && args.isEmpty())
             return std::nullopt;
         if (a == QLatin1String("--profile"))
@@ -149,9 +149,8 @@ std::unique_ptr<ItemBankProxy> openBank(const Options &o)
         return nullptr;
     }
     // What the bank has to tell the user (a store it could not read) goes to standard error.
-    QObject::connect(bank.get(), &ItemBankProxy::BankMessage, [](const QString &text) {
-        err() << "tarnbank: " << oneLine(text) << '\n';
-    });
+    QObject::connect(bank.get(), &ItemBankProxy::BankMessage,
+        [](const QString &text) { err() << "tarnbank: " << oneLine(text) << '\n'; });
     const QString xsl = o.xsl.isEmpty() ? defaultStylesheet() : QFileInfo(o.xsl).absoluteFilePath();
     if (!bank->Init(QFileInfo(o.profile).absoluteFilePath(), xsl)) {
         err() << "tarnbank: the item bank server went away\n";
@@ -184,19 +183,18 @@ int fetch(const Options &o)
     QSet<QString> waiting(o.rest.cbegin(), o.rest.cend());
     QEventLoop loop;
     QObject::connect(bank.get(), &ItemBankProxy::ChannelDetails,
-                     [](const QString &url, qint16 index, const QString &value) {
-                         out() << "details " << url << ' ' << index << ' ' << oneLine(value)
-                               << '\n';
-                     });
+        [](const QString &url, qint16 index, const QString &value) {
+            out() << "details " << url << ' ' << index << ' ' << oneLine(value) << '\n';
+        });
     QObject::connect(bank.get(), &ItemBankProxy::ChannelLoaded,
-                     [&](const QString &url, bool fresh, const QString &stamp) {
-                         out() << "loaded " << url << ' ' << (fresh ? "true" : "false") << ' '
-                               << oneLine(stamp) << '\n';
-                         stamps.insert(url, stamp);
-                         waiting.remove(url);
-                         if (waiting.isEmpty())
-                             loop.quit();
-                     });
+        [&](const QString &url, bool fresh, const QString &stamp) {
+            out() << "loaded " << url << ' ' << (fresh ? "true" : "false") << ' ' << oneLine(stamp)
+                  << '\n';
+            stamps.insert(url, stamp);
+            waiting.remove(url);
+            if (waiting.isEmpty())
+                loop.quit();
+        });
     QObject::connect(bank.get(), &ItemBankProxy::ChannelTimeOut, [&](const QString &url) {
         out() << "timeout " << url << '\n';
         waiting.remove(url);
@@ -228,8 +226,8 @@ int list(const Options &o)
     if (!bank)
         return kFailed;
     QObject::connect(bank.get(), &ItemBankProxy::ChannelNodeList,
-                     [](const QString &, const QString &list) { out() << list << '\n'; });
-    const QStringList a = o.rest + QStringList{QString(), QString(), QString()};
+        [](const QString &, const QString &list) { out() << list << '\n'; });
+    const QStringList a = o.rest + QStringList {QString(), QString(), QString()};
     bank->SubChannelList(a[0], a[1], a[2], a[3]);
     return finish(*bank, 0);
 }
@@ -242,9 +240,7 @@ int count(const Options &o)
     if (!bank)
         return kFailed;
     QObject::connect(bank.get(), &ItemBankProxy::ChannelCounts,
-                     [](const QString &, qint32 all, qint32 unread) {
-                         out() << all << ' ' << unread << '\n';
-                     });
+        [](const QString &, qint32 all, qint32 unread) { out() << all << ' ' << unread << '\n'; });
     bank->UpdateChannel(o.rest[0]);
     return finish(*bank, 0);
 }

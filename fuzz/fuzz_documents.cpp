@@ -41,6 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     xml::initialize();
     xml::Document doc;
     if (doc.loadXML(fuzz::Bytes(data, size)))
-        Walk(doc.documentElement().parentNode() ? doc.documentElement().parentNode() : doc.documentElement(), 0);
+        Walk(doc.documentElement().parentNode() ? doc.documentElement().parentNode()
+                                                : doc.documentElement(),
+            0);
     return 0;
 }

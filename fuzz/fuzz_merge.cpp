@@ -12,7 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     fuzz::Start();
     xml::initialize();
-    static std::unique_ptr<xml::Stylesheet> style = xml::Stylesheet::fromFile(QStringLiteral(TARNWICK_DATA "/tarnns.xsl"));
+    static std::unique_ptr<xml::Stylesheet> style =
+        xml::Stylesheet::fromFile(QStringLiteral(TARNWICK_DATA "/tarnns.xsl"));
     static clsItemBank *bank = [] {
         auto *b = new clsItemBank;
         QSignalSpy ready(b, &clsItemBank::StoreReady);

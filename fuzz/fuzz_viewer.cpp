@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // No script element and no event handler may survive the cleaning (an unknown element such
     // as <scripts> is inert).
     static const QRegularExpression script(QStringLiteral("<script[\\s/>]|<[^>]*\\son[a-z]+\\s*="),
-                                           QRegularExpression::CaseInsensitiveOption);
+        QRegularExpression::CaseInsensitiveOption);
     const QString clean = ViewerLogic::SanitizeItemHtml(text);
     if (script.match(clean).hasMatch())
         __builtin_trap();

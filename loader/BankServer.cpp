@@ -1,7 +1,7 @@
 #include "BankServer.h"
 
-#include "clsItemBank.h"
 #include "LoaderLog.h"
+#include "clsItemBank.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -63,33 +63,109 @@ const QHash<QString, Operation> &operations()
 {
     using A = const QVariantList &;
     static const QHash<QString, Operation> table = {
-        {"LoadXML", {"", [](clsItemBank &b, A) { b.LoadXML(); return QVariant(); }}},
-        {"RemoveExpired", {"SI", [](clsItemBank &b, A a) {
-             b.RemoveExpired(text(a, 0), a[1].toInt());
-             return QVariant();
-         }}},
-        {"Init", {"SS", [](clsItemBank &b, A a) { b.Init(text(a, 0), text(a, 1)); return QVariant(); }}},
-        {"KillChannel", {"S", [](clsItemBank &b, A a) { return QVariant(b.KillChannel(text(a, 0))); }}},
-        {"SubChannelList", {"S|SSS", [](clsItemBank &b, A a) {
-             b.SubChannelList(text(a, 0), text(a, 1), text(a, 2), text(a, 3));
-             return QVariant();
-         }}},
-        {"Count", {"", [](clsItemBank &b, A) { return QVariant(qint32(b.Count())); }}},
-        {"MarkAllRead", {"S", [](clsItemBank &b, A a) { b.MarkAllRead(text(a, 0)); return QVariant(); }}},
-        {"UpdateChannel", {"S", [](clsItemBank &b, A a) { b.UpdateChannel(text(a, 0)); return QVariant(); }}},
-        {"LoadChannel", {"SSSIS", [](clsItemBank &b, A a) {
-             b.LoadChannel(text(a, 0), text(a, 1), text(a, 2), a[3].toInt(), text(a, 4));
-             return QVariant();
-         }}},
-        {"NewItemsList", {"", [](clsItemBank &b, A) { b.NewItemsList(); return QVariant(); }}},
-        {"NewItemsCount", {"", [](clsItemBank &b, A) { return QVariant(qint32(b.NewItemsCount())); }}},
-        {"MarkItemRead", {"S|B", [](clsItemBank &b, A a) { b.MarkItemRead(text(a, 0), flag(a, 1)); return QVariant(); }}},
-        {"MarkItemDeleted", {"S|B", [](clsItemBank &b, A a) { b.MarkItemDeleted(text(a, 0), flag(a, 1)); return QVariant(); }}},
-        {"MarkItemTagged", {"S|B", [](clsItemBank &b, A a) { b.MarkItemTagged(text(a, 0), flag(a, 1)); return QVariant(); }}},
-        {"SaveIt", {"", [](clsItemBank &b, A) { return QVariant(b.SaveIt()); }}},
-        {"UnloadMe", {"", [](clsItemBank &b, A) { return QVariant(b.UnloadMe()); }}},
-        {"PauseQueue", {"", [](clsItemBank &b, A) { b.PauseQueue(); return QVariant(); }}},
-        {"ResumeQueue", {"", [](clsItemBank &b, A) { b.ResumeQueue(); return QVariant(); }}},
+        {"LoadXML",
+            {"",
+                [](clsItemBank &b, A) {
+                    b.LoadXML();
+                    return QVariant();
+                }}},
+        {"RemoveExpired",
+            {"SI",
+                [](clsItemBank &b, A a) {
+                    b.RemoveExpired(text(a, 0), a[1].toInt());
+                    return QVariant();
+                }}},
+        {"Init",
+            {"SS",
+                [](clsItemBank &b, A a) {
+                    b.Init(text(a, 0), text(a, 1));
+                    return QVariant();
+                }}},
+        {"KillChannel",
+            {"S",
+                [](clsItemBank &b, A a) {
+                    return QVariant(b.KillChannel(text(a, 0)));
+                }}},
+        {"SubChannelList",
+            {"S|SSS",
+                [](clsItemBank &b, A a) {
+                    b.SubChannelList(text(a, 0), text(a, 1), text(a, 2), text(a, 3));
+                    return QVariant();
+                }}},
+        {"Count",
+            {"",
+                [](clsItemBank &b, A) {
+                    return QVariant(qint32(b.Count()));
+                }}},
+        {"MarkAllRead",
+            {"S",
+                [](clsItemBank &b, A a) {
+                    b.MarkAllRead(text(a, 0));
+                    return QVariant();
+                }}},
+        {"UpdateChannel",
+            {"S",
+                [](clsItemBank &b, A a) {
+                    b.UpdateChannel(text(a, 0));
+                    return QVariant();
+                }}},
+        {"LoadChannel",
+            {"SSSIS",
+                [](clsItemBank &b, A a) {
+                    b.LoadChannel(text(a, 0), text(a, 1), text(a, 2), a[3].toInt(), text(a, 4));
+                    return QVariant();
+                }}},
+        {"NewItemsList",
+            {"",
+                [](clsItemBank &b, A) {
+                    b.NewItemsList();
+                    return QVariant();
+                }}},
+        {"NewItemsCount",
+            {"",
+                [](clsItemBank &b, A) {
+                    return QVariant(qint32(b.NewItemsCount()));
+                }}},
+        {"MarkItemRead",
+            {"S|B",
+                [](clsItemBank &b, A a) {
+                    b.MarkItemRead(text(a, 0), flag(a, 1));
+                    return QVariant();
+                }}},
+        {"MarkItemDeleted",
+            {"S|B",
+                [](clsItemBank &b, A a) {
+                    b.MarkItemDeleted(text(a, 0), flag(a, 1));
+                    return QVariant();
+                }}},
+        {"MarkItemTagged",
+            {"S|B",
+                [](clsItemBank &b, A a) {
+                    b.MarkItemTagged(text(a, 0), flag(a, 1));
+                    return QVariant();
+                }}},
+        {"SaveIt",
+            {"",
+                [](clsItemBank &b, A) {
+                    return QVariant(b.SaveIt());
+                }}},
+        {"UnloadMe",
+            {"",
+                [](clsItemBank &b, A) {
+                    return QVariant(b.UnloadMe());
+                }}},
+        {"PauseQueue",
+            {"",
+                [](clsItemBank &b, A) {
+                    b.PauseQueue();
+                    return QVariant();
+                }}},
+        {"ResumeQueue",
+            {"",
+                [](clsItemBank &b, A) {
+                    b.ResumeQueue();
+                    return QVariant();
+                }}},
     };
     return table;
 }
@@ -177,8 +253,8 @@ void BankServer::keepListening()
 
 bool BankServer::isLive(const Client *client) const
 {
-    return std::any_of(m_Clients.begin(), m_Clients.end(),
-                       [client](const auto &c) { return c.get() == client; });
+    return std::any_of(
+        m_Clients.begin(), m_Clients.end(), [client](const auto &c) { return c.get() == client; });
 }
 
 void BankServer::onNewConnection()
@@ -217,25 +293,25 @@ BankServer::SharedBank *BankServer::createBank(Client *client, quint32 *id)
     client->banks.insert(*id, s);
     clsItemBank *bank = s->bank.get();
     connect(bank, &clsItemBank::ChannelLoaded, this,
-            [this, s](const QString &url, bool fresh, const QString &mod) {
-                raise(s, "ChannelLoaded", {url, fresh, mod}, false);
-            });
+        [this, s](const QString &url, bool fresh, const QString &mod) {
+            raise(s, "ChannelLoaded", {url, fresh, mod}, false);
+        });
     connect(bank, &clsItemBank::ChannelCounts, this,
-            [this, s](const QString &url, qint32 count, qint32 unread) {
-                raise(s, "ChannelCounts", {url, count, unread}, true);
-            });
+        [this, s](const QString &url, qint32 count, qint32 unread) {
+            raise(s, "ChannelCounts", {url, count, unread}, true);
+        });
     connect(bank, &clsItemBank::ChannelTimeOut, this,
-            [this, s](const QString &url) { raise(s, "ChannelTimeOut", {url}, false); });
+        [this, s](const QString &url) { raise(s, "ChannelTimeOut", {url}, false); });
     connect(bank, &clsItemBank::ChannelNodeList, this,
-            [this, s](const QString &url, const QString &list) {
-                raise(s, "ChannelNodeList", {url, list}, true);
-            });
+        [this, s](const QString &url, const QString &list) {
+            raise(s, "ChannelNodeList", {url, list}, true);
+        });
     connect(bank, &clsItemBank::ChannelDetails, this,
-            [this, s](const QString &url, qint16 index, const QString &value) {
-                raise(s, "ChannelDetails", {url, QVariant::fromValue(index), value}, false);
-            });
+        [this, s](const QString &url, qint16 index, const QString &value) {
+            raise(s, "ChannelDetails", {url, QVariant::fromValue(index), value}, false);
+        });
     connect(bank, &clsItemBank::BankMessage, this,
-            [this, s](const QString &text) { raise(s, "BankMessage", {text}, false); });
+        [this, s](const QString &text) { raise(s, "BankMessage", {text}, false); });
     m_Banks.push_back(std::move(shared));
     return s;
 }
@@ -273,8 +349,8 @@ void BankServer::raise(SharedBank *shared, const char *name, QVariantList args, 
 void BankServer::retire(SharedBank *shared)
 {
     shared->bank->disconnect(this);
-    const auto it = std::find_if(m_Banks.begin(), m_Banks.end(),
-                                 [shared](const auto &b) { return b.get() == shared; });
+    const auto it = std::find_if(
+        m_Banks.begin(), m_Banks.end(), [shared](const auto &b) { return b.get() == shared; });
     if (it != m_Banks.end()) {
         m_Retired.push_back(std::move(*it));
         m_Banks.erase(it);
@@ -288,8 +364,8 @@ void BankServer::releaseBank(Client *client, quint32 id)
         return;
     auto &users = shared->users;
     users.erase(std::remove_if(users.begin(), users.end(),
-                               [&](const SharedBank::User &u) { return u.client == client && u.id == id; }),
-                users.end());
+                    [&](const SharedBank::User &u) { return u.client == client && u.id == id; }),
+        users.end());
     if (!users.empty())
         return;
     if (!shared->unloaded) {
@@ -302,7 +378,8 @@ void BankServer::releaseBank(Client *client, quint32 id)
 bool BankServer::joinOpenBank(Client *client, quint32 id, SharedBank *fresh, const IpcMessage &call)
 {
     QFileInfo info(call.args.value(0).toString());
-    const QString folder = info.exists() ? info.canonicalFilePath() : QDir::cleanPath(info.absoluteFilePath());
+    const QString folder =
+        info.exists() ? info.canonicalFilePath() : QDir::cleanPath(info.absoluteFilePath());
     const auto open = std::find_if(m_Banks.begin(), m_Banks.end(), [&](const auto &b) {
         return b.get() != fresh && !b->unloaded && !b->folder.isEmpty() && b->folder == folder;
     });
@@ -332,7 +409,7 @@ void BankServer::onCall(Client *client, const IpcMessage &call)
             reply.result = qint32(id);
             link->answer(call, reply);
         } else if (call.name == QLatin1String("ReleaseBank") && call.args.size() == 1
-                   && call.args[0].typeId() == QMetaType::Int) {
+            && call.args[0].typeId() == QMetaType::Int) {
             releaseBank(client, quint32(call.args[0].toInt()));
             link->answer(call);
         } else {
@@ -366,7 +443,7 @@ void BankServer::serve(Client *client, quint32 id, SharedBank *shared, const Ipc
             if (user.client == client && user.id == id)
                 user.unloaded = true;
         const bool others = std::any_of(shared->users.begin(), shared->users.end(),
-                                        [](const SharedBank::User &u) { return !u.unloaded; });
+            [](const SharedBank::User &u) { return !u.unloaded; });
         if (others) {
             reply.result = shared->bank->SaveIt();
         } else {
@@ -392,8 +469,8 @@ void BankServer::clientGone(Client *client)
         releaseBank(client, id);
     if (client->link)
         client->link->deleteLater();
-    const auto it = std::find_if(m_Clients.begin(), m_Clients.end(),
-                                 [client](const auto &c) { return c.get() == client; });
+    const auto it = std::find_if(
+        m_Clients.begin(), m_Clients.end(), [client](const auto &c) { return c.get() == client; });
     if (it != m_Clients.end()) {
         // This may run inside one of the client's own frames, or inside a wait for it further
         // down: it is freed from the outermost event loop.

@@ -26,11 +26,11 @@ QNetworkRequest requestFor(const QUrl &url)
 {
     QNetworkRequest request(url);
     request.setHeader(QNetworkRequest::UserAgentHeader,
-                      QStringLiteral("Tarnwick/%1").arg(QCoreApplication::applicationVersion()));
+        QStringLiteral("Tarnwick/%1").arg(QCoreApplication::applicationVersion()));
     request.setTransferTimeout(kTransferTimeOutMs);
     // Each redirect is looked at before it is followed (CTarnLoader::CheckRedirect).
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                         QNetworkRequest::UserVerifiedRedirectPolicy);
+    request.setAttribute(
+        QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::UserVerifiedRedirectPolicy);
     return request;
 }
 
@@ -41,7 +41,9 @@ bool IsLocal(QHostAddress address)
     bool mapped = false;
     const quint32 v4 = address.toIPv4Address(&mapped);
     if (mapped || address.protocol() == QAbstractSocket::IPv4Protocol) {
-        const auto in = [v4](quint32 net, int bits) { return (v4 >> (32 - bits)) == (net >> (32 - bits)); };
+        const auto in = [v4](quint32 net, int bits) {
+            return (v4 >> (32 - bits)) == (net >> (32 - bits));
+        };
         return in(0x7F000000, 8) || in(0x0A000000, 8) || in(0xAC100000, 12) || in(0xC0A80000, 16)
             || in(0xA9FE0000, 16) || in(0x64400000, 10) || in(0x00000000, 8);
     }
@@ -57,7 +59,8 @@ bool AnyLocal(const QHostInfo &info)
 
 } // namespace
 
-CTarnLoader::CTarnLoader(QObject *parent) : QObject(parent) {}
+CTarnLoader::CTarnLoader(QObject *parent) : QObject(parent)
+{ }
 
 CTarnLoader::~CTarnLoader()
 {
@@ -94,12 +97,14 @@ void CTarnLoader::LoadURL(const QString &sURL, const QString &sLastMod, const QS
     const QString scheme = url.scheme().toLower();
     if (scheme != QLatin1String("http") && scheme != QLatin1String("https")) {
         // No HEAD for files (or anything else): as if it had failed.
-        QMetaObject::invokeMethod(this, [this] { objInet_StateChange(11); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { objInet_StateChange(11); }, Qt::QueuedConnection);
         return;
     }
     QNetworkReply *reply = Network()->head(requestFor(url));
     m_Reply = reply;
-    connect(reply, &QNetworkReply::redirected, this, [this, reply](const QUrl &to) { CheckRedirect(reply, to); });
+    connect(reply, &QNetworkReply::redirected, this,
+        [this, reply](const QUrl &to) { CheckRedirect(reply, to); });
     connect(reply, &QNetworkReply::finished, this, [this, reply] {
         reply->deleteLater();
         if (reply != m_Reply)
@@ -123,9 +128,11 @@ void CTarnLoader::CheckRedirect(QNetworkReply *reply, const QUrl &to)
     const QUrl from(m_URL);
     const QString scheme = to.scheme().toLower();
     const bool web = scheme == QLatin1String("http") || scheme == QLatin1String("https");
-    if (!web || (from.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0
-                 && scheme != QLatin1String("https"))) {
-        qCWarning(lcFetch).noquote() << "not following the redirect of" << m_URL << "to" << to.toString();
+    if (!web
+        || (from.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0
+            && scheme != QLatin1String("https"))) {
+        qCWarning(lcFetch).noquote()
+            << "not following the redirect of" << m_URL << "to" << to.toString();
         m_Error = QStringLiteral("a redirect to %1 was refused").arg(to.toString());
         reply->abort();
         return;
@@ -133,25 +140,27 @@ void CTarnLoader::CheckRedirect(QNetworkReply *reply, const QUrl &to)
     const QPointer<QNetworkReply> guarded(reply);
     const QString target = to.host();
     const QString url = m_URL;
-    QHostInfo::lookupHost(from.host(), this, [this, guarded, target, to, url](const QHostInfo &origin) {
-        if (AnyLocal(origin)) {
-            if (guarded)
-                emit guarded->redirectAllowed();
-            return;
-        }
-        QHostInfo::lookupHost(target, this, [this, guarded, to, url](const QHostInfo &next) {
-            if (!guarded)
-                return;
-            if (AnyLocal(next)) {
-                qCWarning(lcFetch).noquote() << "not following the redirect of" << url << "to"
-                                             << to.toString() << "(a local address)";
-                m_Error = QStringLiteral("a redirect to a local address (%1) was refused").arg(to.toString());
-                guarded->abort();
+    QHostInfo::lookupHost(
+        from.host(), this, [this, guarded, target, to, url](const QHostInfo &origin) {
+            if (AnyLocal(origin)) {
+                if (guarded)
+                    emit guarded->redirectAllowed();
                 return;
             }
-            emit guarded->redirectAllowed();
+            QHostInfo::lookupHost(target, this, [this, guarded, to, url](const QHostInfo &next) {
+                if (!guarded)
+                    return;
+                if (AnyLocal(next)) {
+                    qCWarning(lcFetch).noquote() << "not following the redirect of" << url << "to"
+                                                 << to.toString() << "(a local address)";
+                    m_Error = QStringLiteral("a redirect to a local address (%1) was refused")
+                                  .arg(to.toString());
+                    guarded->abort();
+                    return;
+                }
+                emit guarded->redirectAllowed();
+            });
         });
-    });
 }
 
 void CTarnLoader::objInet_StateChange(int State)
@@ -190,14 +199,16 @@ void CTarnLoader::StartDocumentLoad()
     }
     QNetworkReply *reply = Network()->get(requestFor(url));
     m_Reply = reply;
-    connect(reply, &QNetworkReply::redirected, this, [this, reply](const QUrl &to) { CheckRedirect(reply, to); });
+    connect(reply, &QNetworkReply::redirected, this,
+        [this, reply](const QUrl &to) { CheckRedirect(reply, to); });
     qCDebug(lcFetch).noquote() << "GET" << m_URL;
-    connect(reply, &QNetworkReply::downloadProgress, this, [this, reply](qint64 received, qint64 total) {
-        if (received > kMaxDocumentBytes || total > kMaxDocumentBytes) {
-            m_Error = QStringLiteral("larger than %1 MiB").arg(kMaxDocumentBytes >> 20);
-            reply->abort(); // far larger than any channel: not read
-        }
-    });
+    connect(reply, &QNetworkReply::downloadProgress, this,
+        [this, reply](qint64 received, qint64 total) {
+            if (received > kMaxDocumentBytes || total > kMaxDocumentBytes) {
+                m_Error = QStringLiteral("larger than %1 MiB").arg(kMaxDocumentBytes >> 20);
+                reply->abort(); // far larger than any channel: not read
+            }
+        });
     connect(reply, &QNetworkReply::finished, this, [this, reply] {
         reply->deleteLater();
         if (reply != m_Reply)
@@ -209,8 +220,10 @@ void CTarnLoader::StartDocumentLoad()
             if (!m_Error.isEmpty())
                 error = m_Error; // ended here: too large, or a refused redirect
             else if (status.isValid() && status.toInt() >= 400)
-                error = QStringLiteral("HTTP %1 %2").arg(status.toInt())
-                            .arg(reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString());
+                error = QStringLiteral("HTTP %1 %2")
+                            .arg(status.toInt())
+                            .arg(reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute)
+                                     .toString());
             else
                 error = reply->errorString();
         }
@@ -221,9 +234,10 @@ void CTarnLoader::StartDocumentLoad()
 void CTarnLoader::DocumentArrived(const QByteArray &bytes, const QString &error)
 {
     if (!error.isEmpty() || !m_XSL || bytes.isEmpty()) {
-        Deliver(QByteArray(), !error.isEmpty() ? error
-                              : !m_XSL     ? QStringLiteral("no channel stylesheet")
-                                           : QStringLiteral("an empty document"));
+        Deliver(QByteArray(),
+            !error.isEmpty() ? error
+                : !m_XSL     ? QStringLiteral("no channel stylesheet")
+                             : QStringLiteral("an empty document"));
         return;
     }
     // Parsed and transformed away from the bank's thread; the result comes back through the
@@ -235,14 +249,18 @@ void CTarnLoader::DocumentArrived(const QByteArray &bytes, const QString &error)
         const ChannelDocument::Prepared prepared =
             ChannelDocument::Prepare(bytes, *stylesheet, kMaxEntries);
         if (prepared.dropped > 0)
-            qCWarning(lcFetch).noquote() << url << "holds" << prepared.entries
-                                         << "entries; the oldest" << prepared.dropped << "were left out";
+            qCWarning(lcFetch).noquote()
+                << url << "holds" << prepared.entries << "entries; the oldest" << prepared.dropped
+                << "were left out";
         const QByteArray text = prepared.ok ? prepared.text : QByteArray();
         const QString error = prepared.error;
-        QMetaObject::invokeMethod(QCoreApplication::instance(), [self, text, error] {
-            if (self)
-                self->Deliver(text, error);
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [self, text, error] {
+                if (self)
+                    self->Deliver(text, error);
+            },
+            Qt::QueuedConnection);
     });
 }
 

@@ -20,8 +20,9 @@ class QUrl;
 //
 // Failures (the address cannot be fetched, the document does not parse, no stylesheet) are
 // delivered as an empty text, with the reason in Error(); the bank logs it and reports a
-// time-out at once instead of waiting for its fetch time-out. Redirects, HTTPS, gzip and the system proxy are the HTTP client's;
-// a redirect from a web address to the machine itself or its private network is refused.
+// time-out at once instead of waiting for its fetch time-out. Redirects, HTTPS, gzip and the system
+// proxy are the HTTP client's; a redirect from a web address to the machine itself or its private
+// network is refused.
 //
 // The document is parsed and transformed on a worker thread (ChannelDocument), with at most
 // kMaxEntries entries, so the bank's thread stays free and one document's memory is bounded.

@@ -1,8 +1,8 @@
 #include "ChannelDocument.h"
 
 #include "XmlDocument.h"
-#include "XmlHandles.h"
 #include "XmlGuard.h"
+#include "XmlHandles.h"
 #include "XmlStylesheet.h"
 #include "modItemHandler.h"
 
@@ -29,9 +29,11 @@ bool IsEntry(const xmlChar *local)
 // The date elements of RSS, RSS 1.0 (Dublin Core) and Atom.
 bool IsDate(const xmlChar *local)
 {
-    static const char *const names[] = {"pubDate", "date", "published", "updated", "issued", "modified"};
-    return local && std::any_of(std::begin(names), std::end(names),
-                                [local](const char *n) { return xmlStrEqual(local, BAD_CAST n); });
+    static const char *const names[] = {
+        "pubDate", "date", "published", "updated", "issued", "modified"};
+    return local && std::any_of(std::begin(names), std::end(names), [local](const char *n) {
+        return xmlStrEqual(local, BAD_CAST n);
+    });
 }
 
 std::optional<ItemMoment> EntryDate(const QString &text)
@@ -61,7 +63,7 @@ DateScan &ScanOf(void *ctx)
 }
 
 void ScanStart(void *ctx, const xmlChar *local, const xmlChar *, const xmlChar *, int,
-               const xmlChar **, int, int, const xmlChar **)
+    const xmlChar **, int, int, const xmlChar **)
 {
     DateScan &scan = ScanOf(ctx);
     if (scan.entryDepth < 0 && IsEntry(local)) {
@@ -111,8 +113,8 @@ std::optional<std::vector<std::optional<ItemMoment>>> EntryDates(const QByteArra
     handler.cdataBlock = ScanText;
     *ctxt->sax = handler;
     ctxt->userData = ctxt.get();
-    xml::DocPtr nothing(xmlCtxtReadMemory(ctxt.get(), raw.constData(), int(raw.size()), nullptr,
-                                          nullptr, xml::parseOptions()));
+    xml::DocPtr nothing(xmlCtxtReadMemory(
+        ctxt.get(), raw.constData(), int(raw.size()), nullptr, nullptr, xml::parseOptions()));
     if (!ctxt->wellFormed)
         return std::nullopt;
     return std::move(scan.dates);
@@ -144,7 +146,7 @@ struct EntryFilter
     int index = -1;
     int depth = 0;
     int entryDepth = -1; // depth of the kept entry being read; -1 outside
-    int skipping = 0;    // nesting inside an entry that is not kept
+    int skipping = 0; // nesting inside an entry that is not kept
 };
 
 EntryFilter &FilterOf(void *ctx)
@@ -153,8 +155,7 @@ EntryFilter &FilterOf(void *ctx)
 }
 
 void FilterStart(void *ctx, const xmlChar *local, const xmlChar *prefix, const xmlChar *uri,
-                 int namespaces, const xmlChar **nsDecls, int attributes, int defaulted,
-                 const xmlChar **attrs)
+    int namespaces, const xmlChar **nsDecls, int attributes, int defaulted, const xmlChar **attrs)
 {
     EntryFilter &f = FilterOf(ctx);
     if (f.skipping > 0) {
@@ -170,7 +171,8 @@ void FilterStart(void *ctx, const xmlChar *local, const xmlChar *prefix, const x
         f.entryDepth = f.depth;
     }
     ++f.depth;
-    f.builder.startElementNs(ctx, local, prefix, uri, namespaces, nsDecls, attributes, defaulted, attrs);
+    f.builder.startElementNs(
+        ctx, local, prefix, uri, namespaces, nsDecls, attributes, defaulted, attrs);
 }
 
 void FilterEnd(void *ctx, const xmlChar *local, const xmlChar *prefix, const xmlChar *uri)
@@ -220,8 +222,8 @@ xml::DocPtr Pruned(const QByteArray &raw, const std::vector<bool> &keep)
     ctxt->sax->characters = FilterText;
     ctxt->sax->cdataBlock = FilterCData;
     ctxt->sax->reference = FilterReference;
-    xml::DocPtr doc(xmlCtxtReadMemory(ctxt.get(), raw.constData(), int(raw.size()), nullptr, nullptr,
-                                      xml::parseOptions()));
+    xml::DocPtr doc(xmlCtxtReadMemory(
+        ctxt.get(), raw.constData(), int(raw.size()), nullptr, nullptr, xml::parseOptions()));
     if (!ctxt->wellFormed)
         return nullptr;
     return doc;

@@ -19,11 +19,11 @@ namespace ChannelDocument {
 
 struct Prepared
 {
-    bool ok = false;   // the document parsed and transformed
-    QString error;     // why not, when not
-    QByteArray text;   // the transformed document, serialized
-    int entries = 0;   // entries the document had
-    int dropped = 0;   // left out (the oldest beyond maxEntries)
+    bool ok = false; // the document parsed and transformed
+    QString error; // why not, when not
+    QByteArray text; // the transformed document, serialized
+    int entries = 0; // entries the document had
+    int dropped = 0; // left out (the oldest beyond maxEntries)
 };
 
 Prepared Prepare(const QByteArray &raw, const xml::Stylesheet &stylesheet, int maxEntries);

@@ -6,13 +6,13 @@ using namespace modItemHandler;
 using modItemQuery::ItemQuery;
 
 modItemQuery::ItemQuery clsItemBank::Query(const QString &sURL, const QString &FilterCHL,
-                                           const QString &sSearch, const QString &Filter2) const
+    const QString &sSearch, const QString &Filter2) const
 {
     return modItemQuery::MakeItemQuery(sURL, FilterCHL, sSearch, Filter2, Today());
 }
 
-std::optional<std::vector<xml::Node>> clsItemBank::SelectItems(const ItemQuery &query,
-                                                               bool ordered) const
+std::optional<std::vector<xml::Node>> clsItemBank::SelectItems(
+    const ItemQuery &query, bool ordered) const
 {
     if (!XMLDoc)
         return std::nullopt;
@@ -69,8 +69,8 @@ QString clsItemBank::ItemListXml(const std::vector<xml::Node> &list)
     return doc.xml();
 }
 
-void clsItemBank::SubChannelList(const QString &sURL, const QString &FilterCHL,
-                                 const QString &sSearch, const QString &Filter2)
+void clsItemBank::SubChannelList(
+    const QString &sURL, const QString &FilterCHL, const QString &sSearch, const QString &Filter2)
 {
     const auto items = SelectItems(Query(sURL, FilterCHL, sSearch, Filter2), true);
     if (items)

@@ -6,7 +6,7 @@
 #include <malloc.h>
 
 void clsItemBank::LoadChannel(const QString &sURL, const QString &sLastMod, const QString &sTitle,
-                              qint32 lExpire, const QString &sPubDate)
+    qint32 lExpire, const QString &sPubDate)
 {
     // Nothing to fetch (no address, or a bank never set up): the request ends at once, with
     // the one report every request gets.
@@ -28,8 +28,8 @@ void clsItemBank::LoadChannel(const QString &sURL, const QString &sLastMod, cons
             return;
         }
     }
-    auto free = std::find_if(m_Slots.begin(), m_Slots.end(),
-                             [](const QueueSlot &s) { return s.sURL.isEmpty(); });
+    auto free = std::find_if(
+        m_Slots.begin(), m_Slots.end(), [](const QueueSlot &s) { return s.sURL.isEmpty(); });
     if (free == m_Slots.end()) {
         m_Slots.emplace_back();
         free = std::prev(m_Slots.end());
@@ -52,8 +52,8 @@ void clsItemBank::ResumeQueue()
 {
     // Requests made while paused never set the pacing interval; without it they would wait
     // until some later request came.
-    const bool waiting = std::any_of(m_Slots.begin(), m_Slots.end(),
-                                     [](const QueueSlot &s) { return !s.sURL.isEmpty(); });
+    const bool waiting = std::any_of(
+        m_Slots.begin(), m_Slots.end(), [](const QueueSlot &s) { return !s.sURL.isEmpty(); });
     if (m_Queue && waiting && m_Queue->Interval() == 0)
         m_Queue->setInterval(kPacingMs);
     if (m_Queue)
@@ -100,14 +100,14 @@ void clsItemBank::StartFetch(int k, int slot)
     CTarnLoader *loader = new CTarnLoader(this);
     m_URLLoader[k] = loader;
     connect(loader, &CTarnLoader::XMLReadyStateChange, this,
-            [this, k, loader](const QByteArray &XDoc, const QString &sNewMod) {
-                if (m_URLLoader[k] != loader)
-                    return;
-                if (XDoc.isEmpty() && m_Busy[k])
-                    qCInfo(lcBank).noquote() << m_Slots[m_SlotOf[k]].sURL
-                                             << "could not be used:" << loader->Error();
-                URLLoader_XMLReadyStateChange(k, XDoc, sNewMod);
-            });
+        [this, k, loader](const QByteArray &XDoc, const QString &sNewMod) {
+            if (m_URLLoader[k] != loader)
+                return;
+            if (XDoc.isEmpty() && m_Busy[k])
+                qCInfo(lcBank).noquote()
+                    << m_Slots[m_SlotOf[k]].sURL << "could not be used:" << loader->Error();
+            URLLoader_XMLReadyStateChange(k, XDoc, sNewMod);
+        });
     connect(loader, &CTarnLoader::NoFileChange, this, [this, k, loader] {
         if (m_URLLoader[k] == loader)
             URLLoader_NoFileChange(k);
@@ -133,8 +133,8 @@ void clsItemBank::EndFetch(int k)
     m_Slots[m_SlotOf[k]].sURL.clear();
 }
 
-void clsItemBank::URLLoader_XMLReadyStateChange(int k, const QByteArray &XDoc,
-                                                const QString &sNewMod)
+void clsItemBank::URLLoader_XMLReadyStateChange(
+    int k, const QByteArray &XDoc, const QString &sNewMod)
 {
     if (m_TimeOut[k])
         m_TimeOut[k]->setEnabled(false);

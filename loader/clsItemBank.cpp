@@ -2,20 +2,20 @@
 
 #include "LoaderLog.h"
 #include "TextNumber.h"
+#include "UserMessage.h"
 #include "modHash.h"
 #include "modItemHandler.h"
-#include "UserMessage.h"
 
 #include <algorithm>
 #include <utility>
 
-#include <malloc.h>
 #include <QDateTime>
 #include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <malloc.h>
 
 using namespace modItemHandler;
 
@@ -56,7 +56,8 @@ void clsItemBank::Init(const QString &sUsername, const QString &sXSLfile)
     if (m_Initialized) {
         // One bank, one profile: a second Init would drop the timers and slots of fetches
         // still running.
-        qCWarning(lcBank).noquote() << "item bank for" << m_Folder << "already set up; second Init ignored";
+        qCWarning(lcBank).noquote()
+            << "item bank for" << m_Folder << "already set up; second Init ignored";
         return;
     }
     if (sUsername.isEmpty())
@@ -127,12 +128,12 @@ void clsItemBank::SetAsideUnusableStore(const QString &why)
     const QString path = StorePath();
     const QString aside = xml::setAsideDamaged(path);
     if (!aside.isEmpty()) {
-        qCWarning(lcBank).noquote() << "item store" << path << "could not be used (" << why << "); kept as"
-                             << aside;
+        qCWarning(lcBank).noquote()
+            << "item store" << path << "could not be used (" << why << "); kept as" << aside;
         m_SetAsidePath = aside;
     } else {
         qCWarning(lcBank).noquote() << "item store" << path << "could not be used (" << why
-                             << ") nor moved aside; it will not be written over";
+                                    << ") nor moved aside; it will not be written over";
         m_KeepExistingFile = true;
         m_SetAsidePath.clear();
     }
@@ -163,7 +164,8 @@ void clsItemBank::XMLDoc_onreadystatechange(int state)
 void clsItemBank::ReportUnusableStore()
 {
     const QString detail = m_KeepExistingFile
-        ? QStringLiteral("The file %1 was left as it is and will not be written over.").arg(StorePath())
+        ? QStringLiteral("The file %1 was left as it is and will not be written over.")
+              .arg(StorePath())
         : QStringLiteral("The file was kept as %1; the profile starts with an empty item store "
                          "and fetches its channels again.")
               .arg(m_SetAsidePath);
@@ -173,13 +175,13 @@ void clsItemBank::ReportUnusableStore()
 }
 
 QString clsItemBank::Hash(const QString &channel, const QString &title, const QString &description,
-                          const QString &category)
+    const QString &category)
 {
     const QString hash = modHash::ItemHash(channel, title, description, category);
     if (hash.isEmpty() && !m_HashErrorTold) {
         m_HashErrorTold = true; // once, not for every item
-        emit BankMessage(QStringLiteral("HASH ERROR ")
-                         + QStringLiteral("Items could not be given their hash."));
+        emit BankMessage(
+            QStringLiteral("HASH ERROR ") + QStringLiteral("Items could not be given their hash."));
     }
     return hash;
 }
@@ -215,7 +217,8 @@ bool clsItemBank::SaveIt()
     }
     // The old file stays as it was (the new one never replaced it). The user hears of it once
     // per run of failures; every later save moment tries again.
-    qCWarning(lcBank).noquote() << "could not save" << StorePath() << "; trying again at the next save";
+    qCWarning(lcBank).noquote() << "could not save" << StorePath()
+                                << "; trying again at the next save";
     if (!m_SaveFailing) {
         m_SaveFailing = true;
         emit BankMessage(QStringLiteral("Could not save items.xml\n\nThe item store could not be "
@@ -310,9 +313,9 @@ void clsItemBank::BoundFields(xml::Node item, const QueueSlot &slot)
         QString kept = text.left(kMaxFieldChars);
         if (kept.back().isHighSurrogate())
             kept.chop(1);
-        qCWarning(lcBank).noquote() << "item" << GetItemTitle(item).left(80) << "of" << slot.sURL << ":"
-                             << field.nodeName() << "cut from" << text.size() << "to" << kept.size()
-                             << "characters";
+        qCWarning(lcBank).noquote()
+            << "item" << GetItemTitle(item).left(80) << "of" << slot.sURL << ":" << field.nodeName()
+            << "cut from" << text.size() << "to" << kept.size() << "characters";
         field.setText(kept);
     }
 }
@@ -354,8 +357,8 @@ bool clsItemBank::StoreIfNew(xml::Node item)
         std::vector<xml::Node> matches = m_Index.withGuid(guid);
         const QString channel = GetItemChannel(item);
         matches.erase(std::remove_if(matches.begin(), matches.end(),
-                                     [&](xml::Node m) { return GetItemChannel(m) != channel; }),
-                      matches.end());
+                          [&](xml::Node m) { return GetItemChannel(m) != channel; }),
+            matches.end());
         if (matches.size() == 1) {
             if (SameItemContent(matches.front(), item))
                 return false;

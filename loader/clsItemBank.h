@@ -50,7 +50,7 @@ public:
 
     // Lists and counts: answered by ChannelNodeList and ChannelCounts.
     void SubChannelList(const QString &sURL, const QString &FilterCHL = QString(),
-                        const QString &sSearch = QString(), const QString &Filter2 = QString());
+        const QString &sSearch = QString(), const QString &Filter2 = QString());
     void UpdateChannel(const QString &sURL);
     // The items stored since the last call, then an empty new-items list.
     void NewItemsList();
@@ -76,7 +76,7 @@ public:
     // it. Fetches start one per pacing tick (500 ms), at most three at once, each ended by its
     // report or by the fetch time-out; the store is saved when the queue has run empty.
     void LoadChannel(const QString &sURL, const QString &sLastMod, const QString &sTitle,
-                     qint32 lExpire, const QString &sPubDate);
+        qint32 lExpire, const QString &sPubDate);
     void PauseQueue();
     void ResumeQueue();
 
@@ -137,17 +137,16 @@ private:
     void ReportUnusableStore();
     // modHash::ItemHash, telling the user once when it fails.
     QString Hash(const QString &channel, const QString &title, const QString &description,
-                 const QString &category);
+        const QString &category);
     bool m_HashErrorTold = false;
     bool m_SaveFailing = false;
     bool m_Initialized = false;
     void RemoveStoredItem(xml::Node item);
     // Items a query selects; in store order when ordered. nullopt when there is no store.
-    std::optional<std::vector<xml::Node>> SelectItems(const modItemQuery::ItemQuery &query,
-                                                      bool ordered) const;
+    std::optional<std::vector<xml::Node>> SelectItems(
+        const modItemQuery::ItemQuery &query, bool ordered) const;
     modItemQuery::ItemQuery Query(const QString &sURL, const QString &FilterCHL = QString(),
-                                  const QString &sSearch = QString(),
-                                  const QString &Filter2 = QString()) const;
+        const QString &sSearch = QString(), const QString &Filter2 = QString()) const;
     QDate Today() const { return m_Today.isValid() ? m_Today : QDate::currentDate(); }
     xml::Node ItemByHash(const QString &sHash) const;
 
@@ -191,5 +190,7 @@ private:
     QPointer<CSpanClock> m_Queue;
     bool m_Paused = false;
     qint32 m_FetchTimeOut = kFetchTimeOutMs;
-    ClockFactory m_MakeClock = [](QObject *parent) { return new CSpanClock(parent); };
+    ClockFactory m_MakeClock = [](QObject *parent) {
+        return new CSpanClock(parent);
+    };
 };

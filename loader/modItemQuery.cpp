@@ -99,7 +99,7 @@ void appendFoldedText(xmlNode *node, QByteArray &out)
         if (c->type == XML_TEXT_NODE || c->type == XML_CDATA_SECTION_NODE) {
             if (c->content)
                 foldInto(out, reinterpret_cast<const char *>(c->content),
-                         qstrlen(reinterpret_cast<const char *>(c->content)));
+                    qstrlen(reinterpret_cast<const char *>(c->content)));
         } else if (c->type == XML_ENTITY_REF_NODE) {
             // An entity reference's text counts where it stands.
             const QByteArray text = xml::Node(c).textUtf8();
@@ -114,8 +114,8 @@ void appendFoldedText(xmlNode *node, QByteArray &out)
 
 bool IsFilterName(const QString &address)
 {
-    static const QStringList names = {"all",   "read",      "unread", "flagged", "deleted",
-                                      "today", "yesterday", "week",   "old"};
+    static const QStringList names = {
+        "all", "read", "unread", "flagged", "deleted", "today", "yesterday", "week", "old"};
     return address.startsWith(kPrefix) && names.contains(address.mid(kPrefix.size()));
 }
 
@@ -235,7 +235,7 @@ bool ItemQuery::matches(xmlNode *item, const ItemFacts &facts, bool skipChannel)
 }
 
 ItemQuery MakeItemQuery(const QString &sURL, const QString &FilterCHL, const QString &sSearch,
-                        const QString &Filter2, QDate today)
+    const QString &Filter2, QDate today)
 {
     ItemQuery q;
     // Blanks trimmed at both ends, then lower case.

@@ -24,8 +24,13 @@ bool IsFilterName(const QString &address);
 struct ItemFacts
 {
     enum Bit : quint8 {
-        ReadTrue = 1, ReadFalse = 2, FlagTrue = 4, FlagFalse = 8, DeleteTrue = 16,
-        DeleteFalse = 32, HasDate = 64
+        ReadTrue = 1,
+        ReadFalse = 2,
+        FlagTrue = 4,
+        FlagFalse = 8,
+        DeleteTrue = 16,
+        DeleteFalse = 32,
+        HasDate = 64
     };
     quint8 bits = 0;
     QByteArray date;
@@ -38,7 +43,7 @@ struct ItemFacts
 struct Condition
 {
     enum Kind { None, MarkIs, DateIn, DateNotIn } kind = None;
-    QByteArray mark;  // MarkIs: "read" or "flag"
+    QByteArray mark; // MarkIs: "read" or "flag"
     QByteArray value; // MarkIs: "true" or "false"
     QList<QByteArray> dates; // DateIn / DateNotIn: "dd mmm yyyy" texts
 
@@ -50,11 +55,11 @@ struct Condition
 struct ItemQuery
 {
     std::optional<QString> channel; // unset for filter addresses
-    QString search;                 // trimmed, lower case; "" for none
-    Condition main;                 // the address's own filter
-    Condition first;                // first filter, when it differs from the address
-    Condition second;               // second filter, only with a first one
-    bool deleted = false;           // only deleted items, else only undeleted ones
+    QString search; // trimmed, lower case; "" for none
+    Condition main; // the address's own filter
+    Condition first; // first filter, when it differs from the address
+    Condition second; // second filter, only with a first one
+    bool deleted = false; // only deleted items, else only undeleted ones
 
     QString toXPath() const;
     // Whether item, an "item" child of the store's root with those facts, is selected by
@@ -69,11 +74,10 @@ struct ItemQuery
 // text with today and the days before it. Addresses and search text of any content are
 // quoted safely.
 ItemQuery MakeItemQuery(const QString &sURL, const QString &FilterCHL, const QString &sSearch,
-                        const QString &Filter2, QDate today = QDate::currentDate());
+    const QString &Filter2, QDate today = QDate::currentDate());
 
-inline QString BuildItemQuery(const QString &sURL, const QString &FilterCHL,
-                              const QString &sSearch, const QString &Filter2,
-                              QDate today = QDate::currentDate())
+inline QString BuildItemQuery(const QString &sURL, const QString &FilterCHL, const QString &sSearch,
+    const QString &Filter2, QDate today = QDate::currentDate())
 {
     return MakeItemQuery(sURL, FilterCHL, sSearch, Filter2, today).toXPath();
 }

@@ -34,7 +34,7 @@ public:
     virtual void ShowMessage(const QString &text) = 0;
     // The active profile's bank was made again on a fresh server (the old one went away): a
     // short notice, and open lists asked for again.
-    virtual void BankRestarted() {}
+    virtual void BankRestarted() { }
 
     static IModelHost *Current();
     // Not owned; nullptr removes it.

@@ -4,8 +4,8 @@
 
 #include <QCoreApplication>
 #include <QDebug>
-#include <QLoggingCategory>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QTimer>
 
 namespace {
@@ -15,18 +15,18 @@ Q_LOGGING_CATEGORY(lcModel, "tarnwick.model", QtInfoMsg)
 namespace ModelText {
 
 void LoadDocument(std::unique_ptr<xml::Document> &slot, const QString &path, QObject *context,
-                  std::function<void(const xml::Document &)> done)
+    std::function<void(const xml::Document &)> done)
 {
     slot = std::make_unique<xml::Document>();
     slot->setAsync(true);
     xml::Document *doc = slot.get();
     QObject::connect(doc, &xml::Document::readyStateChange, context,
-                     [&slot, doc, done = std::move(done)](int state) {
-                         if (state != xml::Document::Complete || slot.get() != doc)
-                             return;
-                         slot.release()->deleteLater();
-                         done(*doc);
-                     });
+        [&slot, doc, done = std::move(done)](int state) {
+            if (state != xml::Document::Complete || slot.get() != doc)
+                return;
+            slot.release()->deleteLater();
+            done(*doc);
+        });
     doc->load(path);
 }
 
@@ -45,8 +45,8 @@ Reading Examine(const xml::Document &doc, const QString &path, const QString &wh
     if (reading.keptAs.isEmpty()) {
         reading.leaveFile = true;
         text = QCoreApplication::translate("ModelText",
-                   "The %1 could not be read (%2).\n\nThe file %3 was left as it is and will not "
-                   "be written over, so changes made now are not kept in it.")
+            "The %1 could not be read (%2).\n\nThe file %3 was left as it is and will not "
+            "be written over, so changes made now are not kept in it.")
                    .arg(what, reason, path);
     } else {
         auto salvaged = std::make_unique<xml::Document>();
@@ -55,13 +55,14 @@ Reading Examine(const xml::Document &doc, const QString &path, const QString &wh
             reading.document = reading.salvaged.get();
         }
         text = QCoreApplication::translate("ModelText",
-                   "The %1 could not be read (%2).\n\nThe file was kept as %3; Tarnwick goes on "
-                   "with what could still be read from it.")
+            "The %1 could not be read (%2).\n\nThe file was kept as %3; Tarnwick goes on "
+            "with what could still be read from it.")
                    .arg(what, reason, reading.keptAs);
     }
     qCWarning(lcModel).noquote() << path << "could not be read:" << reason
-                         << (reading.leaveFile ? QStringLiteral("(left alone)")
-                                               : QStringLiteral("(kept as %1)").arg(reading.keptAs));
+                                 << (reading.leaveFile
+                                            ? QStringLiteral("(left alone)")
+                                            : QStringLiteral("(kept as %1)").arg(reading.keptAs));
     // Told once the reading that found it has ended, not from inside it.
     QTimer::singleShot(0, QCoreApplication::instance(), [text] {
         if (IModelHost *host = IModelHost::Current())

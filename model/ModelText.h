@@ -15,7 +15,7 @@ namespace ModelText {
 // calls done with it, on context's thread, and lets the document go from the event loop (never
 // inside its own report). Dropping slot's document first cancels the call.
 void LoadDocument(std::unique_ptr<xml::Document> &slot, const QString &path, QObject *context,
-                  std::function<void(const xml::Document &)> done);
+    std::function<void(const xml::Document &)> done);
 
 // How the read of one of the model's own documents (profiles.xml, channels.xml, groups.xml)
 // ended, and what may be taken from it.

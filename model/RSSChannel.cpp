@@ -1,8 +1,8 @@
 #include "RSSChannel.h"
 
 #include "CSpanClock.h"
-#include "Include.h"
 #include "ChannelOwner.h"
+#include "Include.h"
 #include "ModelHost.h"
 #include "TextNumber.h"
 
@@ -59,8 +59,7 @@ void RSSChannel::CreateRSS(const QString &url)
 }
 
 void RSSChannel::GenerateChannel(const QString &url, const QString &title, qint32 expire,
-                                 qint32 update, const QString &id, const QString &folder,
-                                 const QString &userName)
+    qint32 update, const QString &id, const QString &folder, const QString &userName)
 {
     m_Username = userName;
     m_Folder = folder;
@@ -104,7 +103,8 @@ void RSSChannel::m_Reloader_OnTimer()
     }
     ReloadRequest();
     const qint64 period = qint64(Update) * 60000;
-    const qint32 interval = qint32(std::clamp<qint64>(period, 0, std::numeric_limits<qint32>::max()));
+    const qint32 interval =
+        qint32(std::clamp<qint64>(period, 0, std::numeric_limits<qint32>::max()));
     if (m_Reloader->Interval() != interval)
         m_Reloader->setInterval(interval); // 0 stops it after this tick
 }
@@ -121,10 +121,11 @@ void RSSChannel::Loaded(bool newItems, const QString &newMod)
     if (m_NewItems) {
         if (OpenLink && host && !host->IsViewerLoaded(this))
             CreateChannelView(true);
-        const bool popup = Include::Settings().GetSetting(QStringLiteral("PREFS"),
-                                                          QStringLiteral("POPUP"),
-                                                          QStringLiteral("False"))
-                               .compare(QLatin1String("True"), Qt::CaseInsensitive) == 0;
+        const bool popup = Include::Settings()
+                               .GetSetting(QStringLiteral("PREFS"), QStringLiteral("POPUP"),
+                                   QStringLiteral("False"))
+                               .compare(QLatin1String("True"), Qt::CaseInsensitive)
+            == 0;
         if (popup && host && !host->IsTickerLoaded())
             host->ShowTickerNewItems();
         Include::PlayAlert();

@@ -82,7 +82,7 @@ public:
     void CreateRSS(const QString &url);
     // A built-in channel.
     void GenerateChannel(const QString &url, const QString &title, qint32 expire, qint32 update,
-                         const QString &id, const QString &folder, const QString &userName);
+        const QString &id, const QString &folder, const QString &userName);
     // Asks for a reload unless the address is a filter; returns false.
     bool ForceLoadRSS();
     // Runs the timer's handler once now; returns true.

@@ -20,7 +20,8 @@ QList<QPointer<QEventLoop>> &runningWaits()
 }
 } // namespace
 
-clsOPML::clsOPML(QObject *parent) : QObject(parent) {}
+clsOPML::clsOPML(QObject *parent) : QObject(parent)
+{ }
 
 void clsOPML::EndWaits()
 {
@@ -61,7 +62,8 @@ void clsOPML::LoadOPML(const QString &path)
             reply->deleteLater();
             if (load != m_Load)
                 return;
-            doc->loadXML(reply->error() == QNetworkReply::NoError ? reply->readAll() : QByteArray());
+            doc->loadXML(
+                reply->error() == QNetworkReply::NoError ? reply->readAll() : QByteArray());
             DocumentComplete(doc);
             emit loadEnded();
         });

@@ -9,7 +9,8 @@
 
 #include <utility>
 
-clsProfile::clsProfile(QObject *parent) : QObject(parent) {}
+clsProfile::clsProfile(QObject *parent) : QObject(parent)
+{ }
 
 clsProfile::~clsProfile()
 {
@@ -107,12 +108,13 @@ void clsProfile::ConnectBank()
     connect(m_Bank.get(), &ItemBankProxy::ChannelLoaded, this, &clsProfile::m_Bank_ChannelLoaded);
     connect(m_Bank.get(), &ItemBankProxy::ChannelCounts, this, &clsProfile::m_Bank_ChannelCounts);
     connect(m_Bank.get(), &ItemBankProxy::ChannelTimeOut, this, &clsProfile::m_Bank_ChannelTimeOut);
-    connect(m_Bank.get(), &ItemBankProxy::ChannelNodeList, this, &clsProfile::m_Bank_ChannelNodeList);
+    connect(
+        m_Bank.get(), &ItemBankProxy::ChannelNodeList, this, &clsProfile::m_Bank_ChannelNodeList);
     connect(m_Bank.get(), &ItemBankProxy::ChannelDetails, this, &clsProfile::m_Bank_ChannelDetails);
     connect(m_Bank.get(), &ItemBankProxy::BankMessage, this, &clsProfile::m_Bank_BankMessage);
     // Handled from the event loop: the call that found the server gone is still on its way out.
     connect(m_Bank.get(), &ItemBankProxy::ServerLost, this, &clsProfile::RestartBank,
-            Qt::QueuedConnection);
+        Qt::QueuedConnection);
 }
 
 void clsProfile::RestartBank()
@@ -124,7 +126,8 @@ void clsProfile::RestartBank()
     IModelHost *host = IModelHost::Current();
     if (!fresh) {
         if (host)
-            host->PopupInfo(tr("The item server stopped and could not be started again: %1").arg(error));
+            host->PopupInfo(
+                tr("The item server stopped and could not be started again: %1").arg(error));
         // Tried again a little later; the channels' own requests fail meanwhile.
         QTimer::singleShot(kRestartRetryMs, this, &clsProfile::RestartBank);
         return;
@@ -186,8 +189,8 @@ void clsProfile::ReloadChannel(const QString &url)
     RSSChannel *channel = GetChannel(url);
     if (!channel || !m_Bank)
         return;
-    m_Bank->LoadChannel(url, channel->LastMod(), channel->customTitle(), channel->Expire,
-                        channel->PubDate);
+    m_Bank->LoadChannel(
+        url, channel->LastMod(), channel->customTitle(), channel->Expire, channel->PubDate);
 }
 
 RSSChannel *clsProfile::GetChannel(const QString &key) const
@@ -302,10 +305,14 @@ void clsProfile::Mark(PendingMark mark)
 bool clsProfile::PendingMark::apply(ItemBankProxy &bank) const
 {
     switch (kind) {
-    case Read: return bank.MarkItemRead(key, flag);
-    case Tag: return bank.MarkItemTagged(key, flag);
-    case Delete: return bank.MarkItemDeleted(key, flag);
-    case AllRead: return bank.MarkAllRead(key);
+    case Read:
+        return bank.MarkItemRead(key, flag);
+    case Tag:
+        return bank.MarkItemTagged(key, flag);
+    case Delete:
+        return bank.MarkItemDeleted(key, flag);
+    case AllRead:
+        return bank.MarkAllRead(key);
     }
     return false;
 }
@@ -315,8 +322,8 @@ void clsProfile::MarkItemRead(const QString &channelURL, const QString &hash, bo
     if (!m_Bank)
         return;
     Mark({PendingMark::Read, hash, flag});
-    for (const QString &url : {channelURL, QStringLiteral("_tarnwick/unread"),
-                               QStringLiteral("_tarnwick/read")})
+    for (const QString &url :
+        {channelURL, QStringLiteral("_tarnwick/unread"), QStringLiteral("_tarnwick/read")})
         UpdateChannel(url);
 }
 
@@ -334,8 +341,8 @@ void clsProfile::MarkItemDeleted(const QString &channelURL, const QString &hash,
         return;
     Mark({PendingMark::Delete, hash, flag});
     for (const QString &url :
-         {channelURL, QStringLiteral("_tarnwick/deleted"), QStringLiteral("_tarnwick/flagged"),
-          QStringLiteral("_tarnwick/read"), QStringLiteral("_tarnwick/unread")})
+        {channelURL, QStringLiteral("_tarnwick/deleted"), QStringLiteral("_tarnwick/flagged"),
+            QStringLiteral("_tarnwick/read"), QStringLiteral("_tarnwick/unread")})
         UpdateChannel(url);
 }
 
@@ -344,8 +351,8 @@ void clsProfile::MarkAllRead(const QString &channelURL)
     if (!m_Bank)
         return;
     Mark({PendingMark::AllRead, channelURL, true});
-    for (const QString &url : {channelURL, QStringLiteral("_tarnwick/read"),
-                               QStringLiteral("_tarnwick/unread")})
+    for (const QString &url :
+        {channelURL, QStringLiteral("_tarnwick/read"), QStringLiteral("_tarnwick/unread")})
         UpdateChannel(url);
 }
 
@@ -361,8 +368,8 @@ void clsProfile::NewItemList()
         m_Bank->NewItemsList();
 }
 
-void clsProfile::TickerChannelList(const QString &url, const QString &filter,
-                                   const QString &filter2, const QString &search)
+void clsProfile::TickerChannelList(
+    const QString &url, const QString &filter, const QString &filter2, const QString &search)
 {
     m_NodeListTarget = 0;
     if (m_Bank)
@@ -401,21 +408,50 @@ void clsProfile::m_Bank_ChannelDetails(const QString &url, qint16 index, const Q
     if (!c)
         return;
     switch (index) {
-    case 1: c->setTitle(value); break;
-    case 2: c->link = value; break;
-    case 3: c->Description = value; break;
-    case 4: c->Language = value; break;
-    case 5: c->Copyright = value; break;
-    case 6: c->ManagingEditor = value; break;
-    case 7: c->WebMaster = value; break;
-    case 8: c->PubDate = value; break;
-    case 9: c->LastBuildDate = value; break;
-    case 10: c->Catergory = value; break;
-    case 11: c->Generator = value; break;
-    case 12: c->Docs = value; break;
-    case 13: c->TimeToLive = value.trimmed().toInt(); break;
-    case 14: c->Rating = value; break;
-    default: break;
+    case 1:
+        c->setTitle(value);
+        break;
+    case 2:
+        c->link = value;
+        break;
+    case 3:
+        c->Description = value;
+        break;
+    case 4:
+        c->Language = value;
+        break;
+    case 5:
+        c->Copyright = value;
+        break;
+    case 6:
+        c->ManagingEditor = value;
+        break;
+    case 7:
+        c->WebMaster = value;
+        break;
+    case 8:
+        c->PubDate = value;
+        break;
+    case 9:
+        c->LastBuildDate = value;
+        break;
+    case 10:
+        c->Catergory = value;
+        break;
+    case 11:
+        c->Generator = value;
+        break;
+    case 12:
+        c->Docs = value;
+        break;
+    case 13:
+        c->TimeToLive = value.trimmed().toInt();
+        break;
+    case 14:
+        c->Rating = value;
+        break;
+    default:
+        break;
     }
 }
 
@@ -426,9 +462,9 @@ void clsProfile::m_Bank_ChannelLoaded(const QString &url, bool newItems, const Q
     if (RSSChannel *channel = GetChannel(url))
         channel->Loaded(newItems, newMod);
     for (const QString &u :
-         {url, QStringLiteral("_tarnwick/today"), QStringLiteral("_tarnwick/yesterday"),
-          QStringLiteral("_tarnwick/read"), QStringLiteral("_tarnwick/unread"),
-          QStringLiteral("_tarnwick/week"), QStringLiteral("_tarnwick/old")})
+        {url, QStringLiteral("_tarnwick/today"), QStringLiteral("_tarnwick/yesterday"),
+            QStringLiteral("_tarnwick/read"), QStringLiteral("_tarnwick/unread"),
+            QStringLiteral("_tarnwick/week"), QStringLiteral("_tarnwick/old")})
         UpdateChannel(u);
 }
 

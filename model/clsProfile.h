@@ -3,8 +3,8 @@
 #include "ChannelOwner.h"
 #include "ItemBankProxy.h"
 #include "XmlDocument.h"
-#include "colChannels.h"
 #include "clsSpotlight.h"
+#include "colChannels.h"
 #include "colGroups.h"
 
 #include <QObject>
@@ -36,7 +36,7 @@ public:
     bool IsActive() const { return m_Active; }
     QString Folder() const;
 
-    void PauseQueue() {}
+    void PauseQueue() { }
     bool ResumeQueue();
     void LoadUser(xml::Node node);
     xml::NodeHandle SaveXML(xml::Document &doc) const;
@@ -73,8 +73,8 @@ public:
     qint32 NewItemsCount();
     void NewItemList();
     // The ticker's order of arguments: the search text comes last.
-    void TickerChannelList(const QString &url, const QString &filter, const QString &filter2,
-                           const QString &search);
+    void TickerChannelList(
+        const QString &url, const QString &filter, const QString &filter2, const QString &search);
     void SubChannelList(const QString &url, const QString &filter, const QString &search);
     bool KillChannel(const QString &url);
     void RemoveExpired(const QString &url, qint32 days) override;

@@ -40,8 +40,8 @@ clsSpotlight::clsSpotlight(QObject *parent)
 clsSpotlight::~clsSpotlight()
 {
     if (!m_UserName.isEmpty())
-        Include::Settings().SaveSetting(QStringLiteral("Spotlight"), settingKey(m_UserName),
-                                        m_LastStamp);
+        Include::Settings().SaveSetting(
+            QStringLiteral("Spotlight"), settingKey(m_UserName), m_LastStamp);
     if (m_Reloader)
         m_Reloader->setEnabled(false);
 }
@@ -51,8 +51,8 @@ void clsSpotlight::Init(const QString &profileName)
     m_UserName = profileName;
     m_Reloader->setInterval(kFirstCheckMs);
     m_Reloader->setEnabled(true);
-    m_LastStamp = Include::Settings().GetSetting(QStringLiteral("Spotlight"),
-                                                 settingKey(profileName), QString());
+    m_LastStamp = Include::Settings().GetSetting(
+        QStringLiteral("Spotlight"), settingKey(profileName), QString());
 }
 
 void clsSpotlight::LoadOPML()
@@ -76,8 +76,7 @@ void clsSpotlight::m_Reloader_OnTimer()
         reply->deleteLater();
         const bool answered = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
         objInet_StateChange(answered ? 12 : 11,
-                            answered ? QString::fromLatin1(reply->rawHeader("Last-Modified"))
-                                     : QString());
+            answered ? QString::fromLatin1(reply->rawHeader("Last-Modified")) : QString());
     });
 }
 
@@ -86,8 +85,8 @@ void clsSpotlight::objInet_StateChange(int state, const QString &newStamp)
     if (state == 11) {
         ReadDirectory(QString());
     } else if (state == 12) {
-        const bool unchanged = !newStamp.isEmpty() && newStamp == m_LastStamp
-            && m_LastStamp != QLatin1String("-1");
+        const bool unchanged =
+            !newStamp.isEmpty() && newStamp == m_LastStamp && m_LastStamp != QLatin1String("-1");
         if (!unchanged) {
             // The new stamp is kept only once the directory has been read, so a read that
             // failed is tried again at the next check instead of being taken for unchanged.

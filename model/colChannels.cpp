@@ -1,12 +1,13 @@
 #include "colChannels.h"
 
-#include "Include.h"
 #include "ChannelOwner.h"
+#include "Include.h"
 #include "ModelText.h"
 
 #include <QDir>
 
-colChannels::colChannels(IChannelOwner *owner, QObject *parent) : QObject(parent), m_Owner(owner) {}
+colChannels::colChannels(IChannelOwner *owner, QObject *parent) : QObject(parent), m_Owner(owner)
+{ }
 
 colChannels::~colChannels() = default;
 
@@ -59,7 +60,7 @@ void colChannels::Init(const QString &profileName)
     for (const BuiltIn &b : builtIns) {
         auto channel = std::make_unique<RSSChannel>();
         channel->GenerateChannel(b.url, QLatin1String(b.title), b.expire, b.update,
-                                 QLatin1String(b.id), m_Folder + QLatin1Char('/'), profileName);
+            QLatin1String(b.id), m_Folder + QLatin1Char('/'), profileName);
         Append(std::move(channel));
     }
     LoadXML();
@@ -71,8 +72,8 @@ void colChannels::LoadXML()
     // still holds is taken. Until the file has been read it is never written.
     m_Loaded = false;
     ModelText::LoadDocument(m_Document, FilePath(), this, [this](const xml::Document &doc) {
-        const ModelText::Reading reading =
-            ModelText::Examine(doc, FilePath(), QStringLiteral("channel list of profile \"%1\"").arg(m_UserName));
+        const ModelText::Reading reading = ModelText::Examine(
+            doc, FilePath(), QStringLiteral("channel list of profile \"%1\"").arg(m_UserName));
         if (reading.document)
             Walk(reading.document->documentElement());
         m_LeaveFile = reading.leaveFile;

@@ -85,7 +85,8 @@ void RSSGroup::AddChannel(const QString &url)
 
 // ---- colGroups -------------------------------------------------------------------------------
 
-colGroups::colGroups(QObject *parent) : QObject(parent) {}
+colGroups::colGroups(QObject *parent) : QObject(parent)
+{ }
 
 colGroups::~colGroups() = default;
 
@@ -111,8 +112,10 @@ void colGroups::Init(const QString &profileName)
     AddGroup(QStringLiteral("Spotlight"));
     AssignChannel(QStringLiteral("Tarnwick"), Include::VendorNewsURL());
     AssignChannel(QStringLiteral("Tarnwick"), Include::VendorHelpURL());
-    for (const char *filter : {"today", "yesterday", "week", "flagged", "unread", "read", "deleted"})
-        AssignChannel(QStringLiteral("All Items"), QStringLiteral("_tarnwick/") + QLatin1String(filter));
+    for (const char *filter :
+        {"today", "yesterday", "week", "flagged", "unread", "read", "deleted"})
+        AssignChannel(
+            QStringLiteral("All Items"), QStringLiteral("_tarnwick/") + QLatin1String(filter));
     LoadXML();
 }
 
@@ -122,8 +125,8 @@ void colGroups::LoadXML()
     // still holds is taken. Until the file has been read it is never written.
     m_Loaded = false;
     ModelText::LoadDocument(m_Document, FilePath(), this, [this](const xml::Document &doc) {
-        const ModelText::Reading reading = ModelText::Examine(
-            doc, FilePath(), QStringLiteral("group list of profile \"%1\"").arg(QDir(m_Folder).dirName()));
+        const ModelText::Reading reading = ModelText::Examine(doc, FilePath(),
+            QStringLiteral("group list of profile \"%1\"").arg(QDir(m_Folder).dirName()));
         if (reading.document)
             Walk(reading.document->documentElement());
         m_LeaveFile = reading.leaveFile;

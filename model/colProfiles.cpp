@@ -7,7 +7,8 @@
 #include <QDir>
 #include <QFileInfo>
 
-colProfiles::colProfiles(QObject *parent) : QObject(parent) {}
+colProfiles::colProfiles(QObject *parent) : QObject(parent)
+{ }
 
 colProfiles::~colProfiles() = default;
 

@@ -14,4 +14,3 @@ struct frmTarnSkin::EntityState
     QTimer tmrMouse;
     QTimer tmrOverWindow;
 };
-

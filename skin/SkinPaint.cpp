@@ -20,7 +20,7 @@ void frmTarnSkin::ResetStates()
         state->tmrOverWindow.setInterval(20);
         connect(&state->tmrMouse, &QTimer::timeout, this, [this, index] { tmrMouse_Timer(index); });
         connect(&state->tmrOverWindow, &QTimer::timeout, this,
-                [this, index] { tmrOverWindow_Timer(index); });
+            [this, index] { tmrOverWindow_Timer(index); });
         m_States.push_back(std::move(state));
     }
 }
@@ -153,8 +153,8 @@ void frmTarnSkin::PaintEntities(ISkinnedWindow *owner, QImage &surface, int kind
     }
 }
 
-bool frmTarnSkin::SkinMouseMove(ISkinnedWindow *owner, QImage &surface, int button, float x,
-                                float y, int kind)
+bool frmTarnSkin::SkinMouseMove(
+    ISkinnedWindow *owner, QImage &surface, int button, float x, float y, int kind)
 {
     bool handled = false;
     for (size_t i = 0; i < m_Entities.size(); ++i) {
@@ -208,8 +208,8 @@ bool frmTarnSkin::HitsEntity(int index, ISkinnedWindow *owner, QImage &surface, 
         && HitTest(state.place, x, y);
 }
 
-bool frmTarnSkin::SkinMouseDown(ISkinnedWindow *owner, QImage &surface, int button, float x,
-                                float y, int kind)
+bool frmTarnSkin::SkinMouseDown(
+    ISkinnedWindow *owner, QImage &surface, int button, float x, float y, int kind)
 {
     if (button != 1)
         return false;
@@ -232,8 +232,8 @@ bool frmTarnSkin::SkinMouseDown(ISkinnedWindow *owner, QImage &surface, int butt
     return handled;
 }
 
-bool frmTarnSkin::SkinMouseUp(ISkinnedWindow *owner, QImage &surface, int button, float x,
-                              float y, int kind)
+bool frmTarnSkin::SkinMouseUp(
+    ISkinnedWindow *owner, QImage &surface, int button, float x, float y, int kind)
 {
     if (button != 1)
         return false;
@@ -248,8 +248,8 @@ bool frmTarnSkin::SkinMouseUp(ISkinnedWindow *owner, QImage &surface, int button
         if (!e.Link.isEmpty())
             Include::OpenURL(e.Link);
         else
-            owner->SkinHandler(e.Function.toLower(), state.place.x,
-                               state.place.y + state.place.height, true);
+            owner->SkinHandler(
+                e.Function.toLower(), state.place.x, state.place.y + state.place.height, true);
         return true;
     }
     return false;

@@ -13,12 +13,18 @@ QColor ToColor(qint32 value)
     if (v & 0x80000000u) {
         const QPalette palette = QGuiApplication::palette();
         switch (v & 0xFF) {
-        case 13: return palette.color(QPalette::Highlight);
-        case 14: return palette.color(QPalette::HighlightedText);
-        case 15: return palette.color(QPalette::Button);
-        case 5: return palette.color(QPalette::Base);
-        case 8: return palette.color(QPalette::Text);
-        default: return palette.color(QPalette::Window);
+        case 13:
+            return palette.color(QPalette::Highlight);
+        case 14:
+            return palette.color(QPalette::HighlightedText);
+        case 15:
+            return palette.color(QPalette::Button);
+        case 5:
+            return palette.color(QPalette::Base);
+        case 8:
+            return palette.color(QPalette::Text);
+        default:
+            return palette.color(QPalette::Window);
         }
     }
     return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF));

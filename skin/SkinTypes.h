@@ -13,8 +13,8 @@ struct clsTarnFont
     bool underline = false;
     bool strikethrough = false;
     bool outline = false; // kept, not drawn
-    bool shadow = false;  // kept, not drawn
-    qint32 color = 0;     // 0x00BBGGRR
+    bool shadow = false; // kept, not drawn
+    qint32 color = 0; // 0x00BBGGRR
     qint32 shadowcolor = 0;
 };
 
@@ -31,7 +31,7 @@ struct frmSkinEntity
 {
     QString Function; // lower case
     int Window = 0;
-    QString If;                          // lower case; empty: always
+    QString If; // lower case; empty: always
     QString IfNot = QStringLiteral("false"); // lower case
     bool Center = false;
     QString Text;

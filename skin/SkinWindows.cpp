@@ -67,7 +67,7 @@ bool clsStyle::eventFilter(QObject *watched, QEvent *event)
         QWidget *w = m_Client;
         menu.addAction(QObject::tr("Minimise"), w, &QWidget::showMinimized);
         menu.addAction(w->isMaximized() ? QObject::tr("Restore") : QObject::tr("Maximise"), w,
-                       [w] { w->isMaximized() ? w->showNormal() : w->showMaximized(); });
+            [w] { w->isMaximized() ? w->showNormal() : w->showMaximized(); });
         menu.addSeparator();
         menu.addAction(QObject::tr("Close"), w, &QWidget::close);
         menu.exec(static_cast<QMouseEvent *>(event)->globalPosition().toPoint());
@@ -80,8 +80,7 @@ bool clsStyle::eventFilter(QObject *watched, QEvent *event)
 
 Transparent::Transparent(QWidget *host)
     : QObject(host), m_Host(host), m_MaskColor(SkinPainter::ToColor(qint32(0x8000000F)))
-{
-}
+{ }
 
 void Transparent::setMaskColor(const QColor &colour)
 {
@@ -104,7 +103,7 @@ void Transparent::Reshape()
     QImage picture = m_MaskPicture.convertToFormat(QImage::Format_RGB32);
     if (picture.devicePixelRatio() > 1.0) // a window's mask is in logical pixels
         picture = picture.scaled(picture.deviceIndependentSize().toSize(), Qt::IgnoreAspectRatio,
-                                 Qt::FastTransformation);
+            Qt::FastTransformation);
     const QImage mask = picture.createMaskFromColor(m_MaskColor.rgb(), Qt::MaskInColor);
     m_Host->setMask(QBitmap::fromImage(mask));
 }

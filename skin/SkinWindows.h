@@ -14,7 +14,7 @@ class clsStyle : public QObject
     Q_OBJECT
 
 public:
-    explicit clsStyle(QObject *parent = nullptr) : QObject(parent) {}
+    explicit clsStyle(QObject *parent = nullptr) : QObject(parent) { }
 
     QWidget *Client() const { return m_Client; }
     void setClient(QWidget *window);

@@ -10,7 +10,8 @@
 #include <QPainter>
 
 SkinnedFrame::SkinnedFrame(int kind, QWidget *parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_Kind(kind), m_Shape(new Transparent(this))
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_Kind(kind),
+      m_Shape(new Transparent(this))
 {
     setMouseTracking(true);
     m_EdgePointer.setInterval(100);
@@ -83,15 +84,14 @@ void SkinnedFrame::mousePressEvent(QMouseEvent *event)
         return;
     }
     frmTarnSkin::Instance().SkinMouseDown(this, m_Surface, SkinWindow::Button(event->button()),
-                                          float(event->position().x()), float(event->position().y()),
-                                          m_Kind);
+        float(event->position().x()), float(event->position().y()), m_Kind);
 }
 
 void SkinnedFrame::mouseReleaseEvent(QMouseEvent *event)
 {
-    const bool hit = frmTarnSkin::Instance().SkinMouseUp(this, m_Surface, SkinWindow::Button(event->button()),
-                                                         float(event->position().x()),
-                                                         float(event->position().y()), m_Kind);
+    const bool hit =
+        frmTarnSkin::Instance().SkinMouseUp(this, m_Surface, SkinWindow::Button(event->button()),
+            float(event->position().x()), float(event->position().y()), m_Kind);
     if (!hit && event->button() == Qt::RightButton)
         FrameRightClicked(event->globalPosition().toPoint());
 }
@@ -104,8 +104,7 @@ void SkinnedFrame::mouseMoveEvent(QMouseEvent *event)
         m_EdgePointer.start();
     }
     frmTarnSkin::Instance().SkinMouseMove(this, m_Surface, SkinWindow::Buttons(event->buttons()),
-                                          float(event->position().x()), float(event->position().y()),
-                                          m_Kind);
+        float(event->position().x()), float(event->position().y()), m_Kind);
 }
 
 void SkinnedFrame::leaveEvent(QEvent *event)

@@ -42,7 +42,7 @@ protected:
     void setFrameHidden(bool hidden) { m_FrameHidden = hidden; }
     bool Painting() const { return m_Painting; }
     // A right click that met none of the skin's buttons.
-    virtual void FrameRightClicked(const QPoint &) {}
+    virtual void FrameRightClicked(const QPoint &) { }
 
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;

@@ -30,9 +30,8 @@ bool frmSkin::Populate()
 {
     m_List->clear();
     m_Ok->setText(tr("Close"));
-    const QString current = Include::Settings().GetSetting(QStringLiteral("PREFS"),
-                                                           QStringLiteral("SKINNAME"),
-                                                           QStringLiteral("Basalt"));
+    const QString current = Include::Settings().GetSetting(
+        QStringLiteral("PREFS"), QStringLiteral("SKINNAME"), QStringLiteral("Basalt"));
     const QDir skins(Include::AppPath() + QStringLiteral("/skins"));
     for (const QString &name : skins.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
         m_List->addItem(name);

@@ -7,10 +7,10 @@
 
 #include <QCoreApplication>
 #include <QDebug>
-#include <QLoggingCategory>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLoggingCategory>
 #include <QPainter>
 #include <QScreen>
 
@@ -22,7 +22,7 @@ Q_LOGGING_CATEGORY(lcSkin, "tarnwick.skin", QtInfoMsg)
 }
 
 const QStringList frmTarnSkin::kTreeKeys = {"unread", "newitems", "itemunread", "read", "collapse",
-                                            "expanded", "err", "flagged", "help", "reload"};
+    "expanded", "err", "flagged", "help", "reload"};
 
 namespace {
 
@@ -44,7 +44,8 @@ double numberOf(const QString &value)
         int digits = 0;
         for (const QChar c : hex) {
             const int d = QString(c).toInt(nullptr, 16);
-            const bool isHex = c.isDigit() || (c.toLower() >= QLatin1Char('a') && c.toLower() <= QLatin1Char('f'));
+            const bool isHex =
+                c.isDigit() || (c.toLower() >= QLatin1Char('a') && c.toLower() <= QLatin1Char('f'));
             if (!isHex || digits == 8)
                 break;
             n = n * 16 + quint32(d);
@@ -55,8 +56,7 @@ double numberOf(const QString &value)
     return TextNumber::LeadingValue(value);
 }
 
-template <typename T>
-T integerOf(const QString &value)
+template<typename T> T integerOf(const QString &value)
 {
     const double v = std::nearbyint(numberOf(value)); // halves to even
     return T(std::clamp<double>(v, std::numeric_limits<T>::min(), std::numeric_limits<T>::max()));
@@ -75,20 +75,19 @@ bool booleanOf(const QString &value)
 // The item-viewer icons by keyword.
 const QMap<QString, QString> &itemIconKeys()
 {
-    static const QMap<QString, QString> keys = {
-        {"iconitem", "item"}, {"iconitemex", "itemex"}, {"iconnotag", "tagfade"},
-        {"iconelements", "prop"}, {"iconlink", "link"}, {"icondel", "del"}, {"iconnodel", "nodel"}};
+    static const QMap<QString, QString> keys = {{"iconitem", "item"}, {"iconitemex", "itemex"},
+        {"iconnotag", "tagfade"}, {"iconelements", "prop"}, {"iconlink", "link"},
+        {"icondel", "del"}, {"iconnodel", "nodel"}};
     return keys;
 }
 
 const QMap<QString, QStringList> &treeIconKeys()
 {
-    static const QMap<QString, QStringList> keys = {
-        {"iconunread", {"unread"}},       {"iconnewitems", {"newitems"}},
-        {"iconitemunread", {"itemunread"}}, {"iconread", {"read"}},
-        {"icondownload", {"reload"}},     {"iconhelp", {"help"}},
-        {"icontag", {"flagged"}},         {"iconerror", {"err"}},
-        {"icongroup", {"expanded", "collapse"}}, {"icongroupopen", {"expanded", "collapse"}}};
+    static const QMap<QString, QStringList> keys = {{"iconunread", {"unread"}},
+        {"iconnewitems", {"newitems"}}, {"iconitemunread", {"itemunread"}}, {"iconread", {"read"}},
+        {"icondownload", {"reload"}}, {"iconhelp", {"help"}}, {"icontag", {"flagged"}},
+        {"iconerror", {"err"}}, {"icongroup", {"expanded", "collapse"}},
+        {"icongroupopen", {"expanded", "collapse"}}};
     return keys;
 }
 
@@ -148,8 +147,8 @@ QString frmTarnSkin::SkinFolder() const
     return Include::AppPath() + QStringLiteral("/skins/") + m_SkinName + QLatin1Char('/');
 }
 
-static QString loadStylesheet(const QString &path, xml::Document &doc,
-                              std::unique_ptr<xml::Stylesheet> &compiled)
+static QString loadStylesheet(
+    const QString &path, xml::Document &doc, std::unique_ptr<xml::Stylesheet> &compiled)
 {
     compiled.reset();
     if (doc.load(path))
@@ -214,15 +213,14 @@ qint32 frmTarnSkin::FrameColor(int kind) const
 QImage frmTarnSkin::BuiltInImage(const QString &key)
 {
     // Plain 16x16 marks in a colour of their own, until a skin brings pictures.
-    static const QMap<QString, QRgb> colours = {
-        {"unread", qRgb(40, 110, 220)}, {"newitems", qRgb(240, 160, 20)},
-        {"itemunread", qRgb(40, 110, 220)}, {"read", qRgb(150, 150, 150)},
-        {"collapse", qRgb(200, 170, 90)}, {"expanded", qRgb(220, 190, 110)},
-        {"err", qRgb(210, 40, 40)}, {"flagged", qRgb(230, 200, 30)}, {"help", qRgb(60, 160, 90)},
-        {"reload", qRgb(90, 170, 220)}, {"item", qRgb(120, 120, 120)},
-        {"itemex", qRgb(80, 80, 80)}, {"tagfade", qRgb(220, 220, 180)},
-        {"prop", qRgb(110, 110, 160)}, {"link", qRgb(50, 100, 200)}, {"del", qRgb(200, 60, 60)},
-        {"nodel", qRgb(200, 200, 200)}};
+    static const QMap<QString, QRgb> colours = {{"unread", qRgb(40, 110, 220)},
+        {"newitems", qRgb(240, 160, 20)}, {"itemunread", qRgb(40, 110, 220)},
+        {"read", qRgb(150, 150, 150)}, {"collapse", qRgb(200, 170, 90)},
+        {"expanded", qRgb(220, 190, 110)}, {"err", qRgb(210, 40, 40)},
+        {"flagged", qRgb(230, 200, 30)}, {"help", qRgb(60, 160, 90)},
+        {"reload", qRgb(90, 170, 220)}, {"item", qRgb(120, 120, 120)}, {"itemex", qRgb(80, 80, 80)},
+        {"tagfade", qRgb(220, 220, 180)}, {"prop", qRgb(110, 110, 160)},
+        {"link", qRgb(50, 100, 200)}, {"del", qRgb(200, 60, 60)}, {"nodel", qRgb(200, 200, 200)}};
     QImage image(16, 16, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter p(&image);
@@ -307,12 +305,13 @@ void frmTarnSkin::LoadSkin()
     ResetSkin();
     CRegSettings &s = Include::Settings();
     const QString version = VersionKey();
-    const bool firstStartOfVersion = s.GetSetting(QStringLiteral("PREFS"), version,
-                                                  QStringLiteral("False"))
+    const bool firstStartOfVersion =
+        s.GetSetting(QStringLiteral("PREFS"), version, QStringLiteral("False"))
         == QLatin1String("False");
     const QString name = firstStartOfVersion
         ? QStringLiteral("Basalt")
-        : s.GetSetting(QStringLiteral("PREFS"), QStringLiteral("SKINNAME"), QStringLiteral("Basalt"));
+        : s.GetSetting(
+            QStringLiteral("PREFS"), QStringLiteral("SKINNAME"), QStringLiteral("Basalt"));
     s.SaveSetting(QStringLiteral("PREFS"), version, QStringLiteral("True"));
     ReadSkin(name);
     // The tree list lacks nothing the program asks for, and ends with "last".
@@ -359,7 +358,9 @@ void frmTarnSkin::ReadSkin(const QString &name)
         QString error;
         if (!ApplyLine(keyword, value, &error) && !reported) {
             // Reported once; the rest of the file is still read.
-            Report(QStringLiteral("skin.txt - Error On Line: %1\nError Return: %2").arg(lineNumber).arg(error));
+            Report(QStringLiteral("skin.txt - Error On Line: %1\nError Return: %2")
+                       .arg(lineNumber)
+                       .arg(error));
             reported = true;
         }
     }
@@ -394,7 +395,7 @@ bool frmTarnSkin::LoadPicture(const QString &value, QImage *target, QString *err
         QString sharper = path;
         const int dot = sharper.lastIndexOf(QLatin1Char('.'));
         sharper.insert(dot > sharper.lastIndexOf(QLatin1Char('/')) ? dot : sharper.size(),
-                       QStringLiteral("@2x"));
+            QStringLiteral("@2x"));
         QImage image(sharper);
         if (!image.isNull()) {
             image.setDevicePixelRatio(2);
@@ -435,11 +436,26 @@ bool frmTarnSkin::ApplyLine(const QString &k, const QString &v, QString *error)
 {
     const QString skin = SkinFolder();
     // Stylesheets and sounds: skin folder and name, as written.
-    if (k == QLatin1String("xslfile")) { XslFile = skin + v; return true; }
-    if (k == QLatin1String("xslticker")) { XslTicker = skin + v; return true; }
-    if (k == QLatin1String("animatewaveup")) { WaveUp = skin + v; return true; }
-    if (k == QLatin1String("animatewavedown")) { WaveDown = skin + v; return true; }
-    if (k == QLatin1String("newitemwave")) { WaveNewItem = skin + v; return true; }
+    if (k == QLatin1String("xslfile")) {
+        XslFile = skin + v;
+        return true;
+    }
+    if (k == QLatin1String("xslticker")) {
+        XslTicker = skin + v;
+        return true;
+    }
+    if (k == QLatin1String("animatewaveup")) {
+        WaveUp = skin + v;
+        return true;
+    }
+    if (k == QLatin1String("animatewavedown")) {
+        WaveDown = skin + v;
+        return true;
+    }
+    if (k == QLatin1String("newitemwave")) {
+        WaveNewItem = skin + v;
+        return true;
+    }
 
     // Fonts.
     if (k == QLatin1String("definefont")) {
@@ -452,36 +468,98 @@ bool frmTarnSkin::ApplyLine(const QString &k, const QString &v, QString *error)
     }
     clsTarnFont *font = m_Fonts[size_t(m_CurrentFont)] ? &*m_Fonts[size_t(m_CurrentFont)] : nullptr;
     if (font) {
-        if (k == QLatin1String("face")) { font->face = v; return true; }
-        if (k == QLatin1String("size")) { font->size = float(numberOf(v)); return true; }
-        if (k == QLatin1String("bold")) { font->bold = booleanOf(v); return true; }
-        if (k == QLatin1String("italic")) { font->italic = booleanOf(v); return true; }
-        if (k == QLatin1String("strike")) { font->strikethrough = booleanOf(v); return true; }
-        if (k == QLatin1String("underline")) { font->underline = booleanOf(v); return true; }
-        if (k == QLatin1String("outline")) { font->outline = booleanOf(v); return true; }
-        if (k == QLatin1String("shadow")) { font->shadow = booleanOf(v); return true; }
-        if (k == QLatin1String("color")) { font->color = colourOf(v); return true; }
-        if (k == QLatin1String("shadowcolor")) { font->shadowcolor = colourOf(v); return true; }
+        if (k == QLatin1String("face")) {
+            font->face = v;
+            return true;
+        }
+        if (k == QLatin1String("size")) {
+            font->size = float(numberOf(v));
+            return true;
+        }
+        if (k == QLatin1String("bold")) {
+            font->bold = booleanOf(v);
+            return true;
+        }
+        if (k == QLatin1String("italic")) {
+            font->italic = booleanOf(v);
+            return true;
+        }
+        if (k == QLatin1String("strike")) {
+            font->strikethrough = booleanOf(v);
+            return true;
+        }
+        if (k == QLatin1String("underline")) {
+            font->underline = booleanOf(v);
+            return true;
+        }
+        if (k == QLatin1String("outline")) {
+            font->outline = booleanOf(v);
+            return true;
+        }
+        if (k == QLatin1String("shadow")) {
+            font->shadow = booleanOf(v);
+            return true;
+        }
+        if (k == QLatin1String("color")) {
+            font->color = colourOf(v);
+            return true;
+        }
+        if (k == QLatin1String("shadowcolor")) {
+            font->shadowcolor = colourOf(v);
+            return true;
+        }
     }
 
     // Frames.
     SkinFrame &frame = m_Frames[size_t(m_CurrentFrame)];
-    if (k == QLatin1String("defineframe")) { m_CurrentFrame = std::min(KindOf(v), kFrameKinds - 1); return true; }
-    if (k == QLatin1String("framenw")) return LoadPicture(v, &frame.imgTopL, error);
-    if (k == QLatin1String("framene")) return LoadPicture(v, &frame.imgTopR, error);
-    if (k == QLatin1String("framesw")) return LoadPicture(v, &frame.imgBotL, error);
-    if (k == QLatin1String("framese")) return LoadPicture(v, &frame.imgBotR, error);
-    if (k == QLatin1String("framen")) return LoadPicture(v, &frame.imgTopM, error);
-    if (k == QLatin1String("framew")) return LoadPicture(v, &frame.imgSideL, error);
-    if (k == QLatin1String("framee")) return LoadPicture(v, &frame.imgSideR, error);
-    if (k == QLatin1String("frames")) return LoadPicture(v, &frame.imgSideB, error);
-    if (k == QLatin1String("framensize")) { frame.nSize = integerOf<qint16>(v); return true; }
-    if (k == QLatin1String("framessize")) { frame.sSize = integerOf<qint16>(v); return true; }
-    if (k == QLatin1String("framewsize")) { frame.wSize = integerOf<qint16>(v); return true; }
-    if (k == QLatin1String("frameesize")) { frame.eSize = integerOf<qint16>(v); return true; }
-    if (k == QLatin1String("framecolor")) { m_FrameColors[size_t(m_CurrentFrame)] = colourOf(v); return true; }
-    if (k == QLatin1String("channelminwidth")) { ChannelMinWidth = integerOf<qint32>(v); return true; }
-    if (k == QLatin1String("channelminheight")) { ChannelMinHeight = integerOf<qint32>(v); return true; }
+    if (k == QLatin1String("defineframe")) {
+        m_CurrentFrame = std::min(KindOf(v), kFrameKinds - 1);
+        return true;
+    }
+    if (k == QLatin1String("framenw"))
+        return LoadPicture(v, &frame.imgTopL, error);
+    if (k == QLatin1String("framene"))
+        return LoadPicture(v, &frame.imgTopR, error);
+    if (k == QLatin1String("framesw"))
+        return LoadPicture(v, &frame.imgBotL, error);
+    if (k == QLatin1String("framese"))
+        return LoadPicture(v, &frame.imgBotR, error);
+    if (k == QLatin1String("framen"))
+        return LoadPicture(v, &frame.imgTopM, error);
+    if (k == QLatin1String("framew"))
+        return LoadPicture(v, &frame.imgSideL, error);
+    if (k == QLatin1String("framee"))
+        return LoadPicture(v, &frame.imgSideR, error);
+    if (k == QLatin1String("frames"))
+        return LoadPicture(v, &frame.imgSideB, error);
+    if (k == QLatin1String("framensize")) {
+        frame.nSize = integerOf<qint16>(v);
+        return true;
+    }
+    if (k == QLatin1String("framessize")) {
+        frame.sSize = integerOf<qint16>(v);
+        return true;
+    }
+    if (k == QLatin1String("framewsize")) {
+        frame.wSize = integerOf<qint16>(v);
+        return true;
+    }
+    if (k == QLatin1String("frameesize")) {
+        frame.eSize = integerOf<qint16>(v);
+        return true;
+    }
+    if (k == QLatin1String("framecolor")) {
+        m_FrameColors[size_t(m_CurrentFrame)] = colourOf(v);
+        return true;
+    }
+    if (k == QLatin1String("channelminwidth")) {
+        ChannelMinWidth = integerOf<qint32>(v);
+        return true;
+    }
+    if (k == QLatin1String("channelminheight")) {
+        ChannelMinHeight = integerOf<qint32>(v);
+        return true;
+    }
 
     // Entities.
     if (k == QLatin1String("defineentity") || k == QLatin1String("define")) {
@@ -494,10 +572,9 @@ bool frmTarnSkin::ApplyLine(const QString &k, const QString &v, QString *error)
         m_CurrentEntity = int(m_Entities.size()) - 1;
         return true;
     }
-    static const QStringList entityKeys = {
-        "image", "imagemousemove", "imagemousedown", "width", "text", "textmousedown",
-        "textmousemove", "link", "font", "fontmousemove", "fontmousedown", "function", "window",
-        "top", "y", "left", "x", "center", "if", "not", "ifnot"};
+    static const QStringList entityKeys = {"image", "imagemousemove", "imagemousedown", "width",
+        "text", "textmousedown", "textmousemove", "link", "font", "fontmousemove", "fontmousedown",
+        "function", "window", "top", "y", "left", "x", "center", "if", "not", "ifnot"};
     if (entityKeys.contains(k)) {
         frmSkinEntity *e = CurrentEntity(error);
         if (!e)
@@ -510,56 +587,140 @@ bool frmTarnSkin::ApplyLine(const QString &k, const QString &v, QString *error)
             label.colourApplied = true;
             return true;
         };
-        if (k == QLatin1String("image")) return LoadPicture(v, &e->img, error);
-        if (k == QLatin1String("imagemousemove")) return LoadPicture(v, &e->imgMM, error);
-        if (k == QLatin1String("imagemousedown")) return LoadPicture(v, &e->imgMD, error);
-        if (k == QLatin1String("width")) e->Width = integerOf<qint16>(v);
-        else if (k == QLatin1String("text")) { e->Text = v; e->lblMD.caption = v; e->lblMM.caption = v; }
-        else if (k == QLatin1String("textmousedown")) { e->lblMD.caption = v; e->lblMM.caption = v; }
-        else if (k == QLatin1String("textmousemove")) e->lblMM.caption = v;
-        else if (k == QLatin1String("link")) e->Link = v;
-        else if (k == QLatin1String("font")) return labelFont(e->lbl);
-        else if (k == QLatin1String("fontmousemove")) return labelFont(e->lblMM);
-        else if (k == QLatin1String("fontmousedown")) return labelFont(e->lblMD);
-        else if (k == QLatin1String("function")) e->Function = v.toLower();
-        else if (k == QLatin1String("window")) e->Window = KindOf(v);
-        else if (k == QLatin1String("top") || k == QLatin1String("y")) e->top = float(numberOf(v));
-        else if (k == QLatin1String("left") || k == QLatin1String("x")) e->left = float(numberOf(v));
-        else if (k == QLatin1String("center")) e->Center = booleanOf(v);
-        else if (k == QLatin1String("if")) e->If = v.toLower();
-        else e->IfNot = v.toLower(); // "not", "ifnot"
+        if (k == QLatin1String("image"))
+            return LoadPicture(v, &e->img, error);
+        if (k == QLatin1String("imagemousemove"))
+            return LoadPicture(v, &e->imgMM, error);
+        if (k == QLatin1String("imagemousedown"))
+            return LoadPicture(v, &e->imgMD, error);
+        if (k == QLatin1String("width"))
+            e->Width = integerOf<qint16>(v);
+        else if (k == QLatin1String("text")) {
+            e->Text = v;
+            e->lblMD.caption = v;
+            e->lblMM.caption = v;
+        } else if (k == QLatin1String("textmousedown")) {
+            e->lblMD.caption = v;
+            e->lblMM.caption = v;
+        } else if (k == QLatin1String("textmousemove"))
+            e->lblMM.caption = v;
+        else if (k == QLatin1String("link"))
+            e->Link = v;
+        else if (k == QLatin1String("font"))
+            return labelFont(e->lbl);
+        else if (k == QLatin1String("fontmousemove"))
+            return labelFont(e->lblMM);
+        else if (k == QLatin1String("fontmousedown"))
+            return labelFont(e->lblMD);
+        else if (k == QLatin1String("function"))
+            e->Function = v.toLower();
+        else if (k == QLatin1String("window"))
+            e->Window = KindOf(v);
+        else if (k == QLatin1String("top") || k == QLatin1String("y"))
+            e->top = float(numberOf(v));
+        else if (k == QLatin1String("left") || k == QLatin1String("x"))
+            e->left = float(numberOf(v));
+        else if (k == QLatin1String("center"))
+            e->Center = booleanOf(v);
+        else if (k == QLatin1String("if"))
+            e->If = v.toLower();
+        else
+            e->IfNot = v.toLower(); // "not", "ifnot"
         return true;
     }
 
     // Layout numbers and colours of the windows.
-    auto fontKey = [&](qint16 *target) { return FontNumber(v, target, error); };
-    if (k == QLatin1String("searchtop")) { SearchTop = integerOf<qint16>(v); return true; }
-    if (k == QLatin1String("searchleft")) { SearchLeft = integerOf<qint16>(v); return true; }
-    if (k == QLatin1String("searchwidth")) { SearchWidth = integerOf<qint16>(v); return true; }
-    if (k == QLatin1String("searchfont")) return fontKey(&SearchFont);
-    if (k == QLatin1String("searchcolor")) { SearchColor = colourOf(v); return true; }
-    if (k == QLatin1String("tickerfont")) return fontKey(&TickerFont);
-    if (k == QLatin1String("tickerchannelfont")) return fontKey(&TickerChannelFont);
-    if (k == QLatin1String("tickerdatefont")) return fontKey(&TickerDateFont);
-    if (k == QLatin1String("tickertimefont")) return fontKey(&TickerTimeFont);
-    if (k == QLatin1String("tickerfadecolor")) { TickerFadeColor = colourOf(v); return true; }
-    if (k == QLatin1String("tickernewitemcolor")) { TickerNewItemColor = colourOf(v); return true; }
-    if (k == QLatin1String("tickerattachtitle") || k == QLatin1String("tickerattachchannel")) { TickerAttachTitle = booleanOf(v); return true; }
-    if (k == QLatin1String("tickerattachdate")) { TickerAttachDate = booleanOf(v); return true; }
-    if (k == QLatin1String("tickerattachtime")) { TickerAttachTime = booleanOf(v); return true; }
-    if (k == QLatin1String("treefont") || k == QLatin1String("treegroupfont")) return fontKey(&TreeFont);
-    if (k == QLatin1String("treetitlefont")) return fontKey(&TreeTitleFont);
-    if (k == QLatin1String("treecountfont")) return fontKey(&TreeCountFont);
-    if (k == QLatin1String("treebrieffont") || k == QLatin1String("treedescriptionfont")) return fontKey(&TreeBriefFont);
-    if (k == QLatin1String("treecolor")) { TreeColor = colourOf(v); return true; }
-    if (k == QLatin1String("tree2ndcolor")) { Tree2ndColor = colourOf(v); return true; }
-    if (k == QLatin1String("treeselectbackcolor")) { TreeSelectBackColor = colourOf(v); return true; }
-    if (k == QLatin1String("treeselectforecolor")) { TreeSelectForeColor = colourOf(v); return true; }
-    if (k == QLatin1String("treegridcolor")) { TreeGridColor = colourOf(v); return true; }
-    if (k == QLatin1String("treerowheight")) { TreeRowHeight = integerOf<qint16>(v); return true; }
-    if (k == QLatin1String("treegrid")) { TreeGrid = booleanOf(v); return true; }
-    if (k == QLatin1String("treebackimage")) return LoadPicture(v, &TreeBackImage, error);
-    if (k == QLatin1String("maskcolor")) { MaskColor = colourOf(v); return true; }
+    auto fontKey = [&](qint16 *target) {
+        return FontNumber(v, target, error);
+    };
+    if (k == QLatin1String("searchtop")) {
+        SearchTop = integerOf<qint16>(v);
+        return true;
+    }
+    if (k == QLatin1String("searchleft")) {
+        SearchLeft = integerOf<qint16>(v);
+        return true;
+    }
+    if (k == QLatin1String("searchwidth")) {
+        SearchWidth = integerOf<qint16>(v);
+        return true;
+    }
+    if (k == QLatin1String("searchfont"))
+        return fontKey(&SearchFont);
+    if (k == QLatin1String("searchcolor")) {
+        SearchColor = colourOf(v);
+        return true;
+    }
+    if (k == QLatin1String("tickerfont"))
+        return fontKey(&TickerFont);
+    if (k == QLatin1String("tickerchannelfont"))
+        return fontKey(&TickerChannelFont);
+    if (k == QLatin1String("tickerdatefont"))
+        return fontKey(&TickerDateFont);
+    if (k == QLatin1String("tickertimefont"))
+        return fontKey(&TickerTimeFont);
+    if (k == QLatin1String("tickerfadecolor")) {
+        TickerFadeColor = colourOf(v);
+        return true;
+    }
+    if (k == QLatin1String("tickernewitemcolor")) {
+        TickerNewItemColor = colourOf(v);
+        return true;
+    }
+    if (k == QLatin1String("tickerattachtitle") || k == QLatin1String("tickerattachchannel")) {
+        TickerAttachTitle = booleanOf(v);
+        return true;
+    }
+    if (k == QLatin1String("tickerattachdate")) {
+        TickerAttachDate = booleanOf(v);
+        return true;
+    }
+    if (k == QLatin1String("tickerattachtime")) {
+        TickerAttachTime = booleanOf(v);
+        return true;
+    }
+    if (k == QLatin1String("treefont") || k == QLatin1String("treegroupfont"))
+        return fontKey(&TreeFont);
+    if (k == QLatin1String("treetitlefont"))
+        return fontKey(&TreeTitleFont);
+    if (k == QLatin1String("treecountfont"))
+        return fontKey(&TreeCountFont);
+    if (k == QLatin1String("treebrieffont") || k == QLatin1String("treedescriptionfont"))
+        return fontKey(&TreeBriefFont);
+    if (k == QLatin1String("treecolor")) {
+        TreeColor = colourOf(v);
+        return true;
+    }
+    if (k == QLatin1String("tree2ndcolor")) {
+        Tree2ndColor = colourOf(v);
+        return true;
+    }
+    if (k == QLatin1String("treeselectbackcolor")) {
+        TreeSelectBackColor = colourOf(v);
+        return true;
+    }
+    if (k == QLatin1String("treeselectforecolor")) {
+        TreeSelectForeColor = colourOf(v);
+        return true;
+    }
+    if (k == QLatin1String("treegridcolor")) {
+        TreeGridColor = colourOf(v);
+        return true;
+    }
+    if (k == QLatin1String("treerowheight")) {
+        TreeRowHeight = integerOf<qint16>(v);
+        return true;
+    }
+    if (k == QLatin1String("treegrid")) {
+        TreeGrid = booleanOf(v);
+        return true;
+    }
+    if (k == QLatin1String("treebackimage"))
+        return LoadPicture(v, &TreeBackImage, error);
+    if (k == QLatin1String("maskcolor")) {
+        MaskColor = colourOf(v);
+        return true;
+    }
 
     // Icons.
     if (itemIconKeys().contains(k)) {

@@ -8,9 +8,9 @@
 
 #include <QFont>
 #include <QMap>
-#include <QWidget>
 #include <QObject>
 #include <QStringList>
+#include <QWidget>
 
 #include <array>
 #include <functional>
@@ -99,9 +99,12 @@ public:
     void PaintBorder(QImage &surface, int kind) const;
     void PaintEntities(ISkinnedWindow *owner, QImage &surface, int kind);
     // Buttons: 0 none, 1 left, 2 right; x, y in surface pixels. true when an entity reacted.
-    bool SkinMouseMove(ISkinnedWindow *owner, QImage &surface, int button, float x, float y, int kind);
-    bool SkinMouseDown(ISkinnedWindow *owner, QImage &surface, int button, float x, float y, int kind);
-    bool SkinMouseUp(ISkinnedWindow *owner, QImage &surface, int button, float x, float y, int kind);
+    bool SkinMouseMove(
+        ISkinnedWindow *owner, QImage &surface, int button, float x, float y, int kind);
+    bool SkinMouseDown(
+        ISkinnedWindow *owner, QImage &surface, int button, float x, float y, int kind);
+    bool SkinMouseUp(
+        ISkinnedWindow *owner, QImage &surface, int button, float x, float y, int kind);
     // Where an entity was last placed.
     EntityPlace PlaceOf(int entity) const;
     // A window going away: entities stop watching it.

@@ -3,8 +3,8 @@
 // A small HTTP/1.1 server on 127.0.0.1 for tests: fixed answers per path, a log of requests.
 #include <QHash>
 #include <QList>
-#include <QTcpServer>
 #include <QPointer>
+#include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -19,8 +19,8 @@ public:
         QByteArray body;
         QList<QPair<QByteArray, QByteArray>> headers;
         bool silent = false; // reads the request, never answers
-        int delayMs = 0;     // answers the GET this late (HEAD at once)
-        int dripMs = 0;      // sends the GET's body one byte at a time, this far apart
+        int delayMs = 0; // answers the GET this late (HEAD at once)
+        int dripMs = 0; // sends the GET's body one byte at a time, this far apart
     };
     struct Request
     {
@@ -41,7 +41,9 @@ public:
 
     QString url(const QByteArray &path) const
     {
-        return QStringLiteral("http://127.0.0.1:%1%2").arg(m_Server.serverPort()).arg(QString::fromLatin1(path));
+        return QStringLiteral("http://127.0.0.1:%1%2")
+            .arg(m_Server.serverPort())
+            .arg(QString::fromLatin1(path));
     }
     Route &route(const QByteArray &path) { return m_Routes[path]; }
     const QList<Request> &log() const { return m_Log; }
@@ -67,7 +69,7 @@ private:
             return;
         m_Log.append({first[0], first[1]});
         const auto it = m_Routes.constFind(first[1]);
-        const Route route = it == m_Routes.cend() ? Route{404, "not here", {}, false, 0} : *it;
+        const Route route = it == m_Routes.cend() ? Route {404, "not here", {}, false, 0} : *it;
         if (route.silent)
             return;
         QByteArray response = "HTTP/1.1 " + QByteArray::number(route.status) + " X\r\n";
@@ -86,7 +88,8 @@ private:
             auto *drip = new QTimer(this);
             auto sent = std::make_shared<int>(head);
             connect(drip, &QTimer::timeout, this, [target, drip, response, sent] {
-                if (!target || *sent >= response.size() || target->state() != QAbstractSocket::ConnectedState) {
+                if (!target || *sent >= response.size()
+                    || target->state() != QAbstractSocket::ConnectedState) {
                     drip->deleteLater();
                     return;
                 }

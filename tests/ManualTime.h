@@ -15,7 +15,7 @@ public:
     class Clock : public CSpanClock
     {
     public:
-        Clock(const ManualTime &time, QObject *parent) : CSpanClock(parent), m_Time(time) {}
+        Clock(const ManualTime &time, QObject *parent) : CSpanClock(parent), m_Time(time) { }
         void Check() { tmrTimer_Timer(); }
 
     protected:

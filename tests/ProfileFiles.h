@@ -21,7 +21,8 @@ inline bool Write(const QString &path, const QByteArray &content)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size();
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+        && file.write(content) == content.size();
 }
 
 // profiles/profiles.xml with the first name as the default.
@@ -39,15 +40,15 @@ inline bool WriteProfileList(const QString &home, const QStringList &names)
 }
 
 // channels.xml: address and title of each channel, reloaded every hour, items kept expireDays.
-inline bool WriteChannels(const QString &folder, const QList<QPair<QString, QString>> &channels,
-                          int expireDays = 60)
+inline bool WriteChannels(
+    const QString &folder, const QList<QPair<QString, QString>> &channels, int expireDays = 60)
 {
     QByteArray xml = "<tarnwickchannels>";
     int id = 0xA01;
     for (const auto &[url, title] : channels)
-        xml += "<channel><url>" + Escape(url) + "</url><title>" + Escape(title)
-            + "</title><expire>" + QByteArray::number(expireDays) + "</expire><update>60</update><id>" + QByteArray::number(id++, 16).toUpper()
-            + "</id></channel>";
+        xml += "<channel><url>" + Escape(url) + "</url><title>" + Escape(title) + "</title><expire>"
+            + QByteArray::number(expireDays) + "</expire><update>60</update><id>"
+            + QByteArray::number(id++, 16).toUpper() + "</id></channel>";
     return Write(folder + "/channels.xml", xml + "</tarnwickchannels>");
 }
 

@@ -29,7 +29,7 @@ struct RawBankClient
         link = new IpcConnection(socket);
         if (answerEvents)
             QObject::connect(link, &IpcConnection::received, link,
-                             [l = link](const IpcMessage &m) { l->answer(m); });
+                [l = link](const IpcMessage &m) { l->answer(m); });
         IpcMessage create;
         create.name = QStringLiteral("CreateBank");
         const auto created = link->request(create);

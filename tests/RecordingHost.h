@@ -40,7 +40,10 @@ struct RecordingHost : IModelHost, IChannelOwner
         if (profile)
             profile->RemoveExpired(url, days);
     }
-    void StateChange(const QString &user, RSSChannel *c) override { states << user + " " + c->GetImage(); }
+    void StateChange(const QString &user, RSSChannel *c) override
+    {
+        states << user + " " + c->GetImage();
+    }
     bool IsViewerLoaded(const RSSChannel *c) const override { return openViewers.contains(c); }
     void OpenViewer(RSSChannel *c, bool) override { openViewers.insert(c); }
     bool TakeShowHelpRequest() override { return std::exchange(helpRequest, false); }
@@ -49,7 +52,7 @@ struct RecordingHost : IModelHost, IChannelOwner
     bool IsTickerLoaded() const override { return tickerLoaded; }
     void ShowTickerNewItems() override { ++tickerShown; }
     void TickerSetList(const QString &list) override { tickerLists << list; }
-    void ViewerSetList(RSSChannel *, const QString &, qint32) override {}
+    void ViewerSetList(RSSChannel *, const QString &, qint32) override { }
     clsProfile *CurrentProfile() override { return profile; }
     void AddChannel(const QString &url, const QString &group) override
     {

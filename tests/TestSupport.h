@@ -40,8 +40,8 @@ inline QByteArray billionLaughs(const QByteArray &body = "<rss><title>&l9;</titl
 // own.
 inline void usePrivateRuntime(const QString &folder)
 {
-    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                      | QFileDevice::ExeOwner);
+    QFile::setPermissions(
+        folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     qputenv("XDG_RUNTIME_DIR", folder.toUtf8());
 }
 

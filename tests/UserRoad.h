@@ -46,8 +46,8 @@ public:
             }
         }
         // -displayfd 1: the server picks a free display and writes its number to stdout.
-        m_Server.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-screen", "0", "1280x1024x24",
-                                                "-nolisten", "tcp"});
+        m_Server.start(QStringLiteral("Xvfb"),
+            {"-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
         if (!m_Server.waitForStarted(5000)
             || !QTest::qWaitFor([&] { return m_Server.canReadLine(); }, 10000)) {
             *why = QStringLiteral("Xvfb did not start");
@@ -55,11 +55,12 @@ public:
         }
         display = QLatin1Char(':') + QString::fromLatin1(m_Server.readLine().trimmed());
         m_Tray.setProcessEnvironment(Environment());
-        m_Tray.start(QStringLiteral("trayer"), {"--edge", "bottom", "--align", "right",
-                                                "--widthtype", "pixel", "--width", "60",
-                                                "--height", "24", "--SetDockType", "true"});
+        m_Tray.start(QStringLiteral("trayer"),
+            {"--edge", "bottom", "--align", "right", "--widthtype", "pixel", "--width", "60",
+                "--height", "24", "--SetDockType", "true"});
         if (!m_Tray.waitForStarted(5000)
-            || !QTest::qWaitFor([&] { return !Windows(QStringLiteral("^panel$")).isEmpty(); }, 10000)) {
+            || !QTest::qWaitFor(
+                [&] { return !Windows(QStringLiteral("^panel$")).isEmpty(); }, 10000)) {
             *why = QStringLiteral("trayer did not start");
             return false;
         }
@@ -115,15 +116,20 @@ public:
             if (!info.contains(QLatin1String("Map State: IsViewable")))
                 continue;
             auto value = [&](const char *key) {
-                const auto v = QRegularExpression(QLatin1String(key) + QStringLiteral(":\\s+(-?\\d+)")).match(info);
+                const auto v =
+                    QRegularExpression(QLatin1String(key) + QStringLiteral(":\\s+(-?\\d+)"))
+                        .match(info);
                 return v.hasMatch() ? v.captured(1).toInt() : 0;
             };
-            w.rect = QRect(value("Absolute upper-left X"), value("Absolute upper-left Y"), value("Width"), value("Height"));
+            w.rect = QRect(value("Absolute upper-left X"), value("Absolute upper-left Y"),
+                value("Width"), value("Height"));
             w.popup = info.contains(QLatin1String("Override Redirect State: yes"));
-            const QString type = QString::fromLatin1(Run(QStringLiteral("xprop"), {"-id", w.id, "_NET_WM_WINDOW_TYPE"}));
+            const QString type = QString::fromLatin1(
+                Run(QStringLiteral("xprop"), {"-id", w.id, "_NET_WM_WINDOW_TYPE"}));
             const int equals = type.indexOf(QLatin1Char('='));
             if (equals >= 0)
-                for (const QString &t : type.mid(equals + 1).split(QLatin1Char(','), Qt::SkipEmptyParts))
+                for (const QString &t :
+                    type.mid(equals + 1).split(QLatin1Char(','), Qt::SkipEmptyParts))
                     w.types << t.trimmed();
             if (w.rect.width() > 1 && w.rect.height() > 1)
                 found << w;
@@ -133,18 +139,20 @@ public:
 
     // The first visible window of that name for which accept holds, once there is one.
     std::optional<Window> WaitWindow(const QString &pattern, int ms = 20000,
-                                     std::function<bool(const Window &)> accept = {}) const
+        std::function<bool(const Window &)> accept = {}) const
     {
         std::optional<Window> found;
-        [[maybe_unused]] const bool any = QTest::qWaitFor([&] {
-            for (const Window &w : Windows(pattern)) {
-                if (!accept || accept(w)) {
-                    found = w;
-                    return true;
+        [[maybe_unused]] const bool any = QTest::qWaitFor(
+            [&] {
+                for (const Window &w : Windows(pattern)) {
+                    if (!accept || accept(w)) {
+                        found = w;
+                        return true;
+                    }
                 }
-            }
-            return false;
-        }, ms);
+                return false;
+            },
+            ms);
         if (!found && ms > 0) {
             // What was on screen instead, to be looked at.
             QString name = pattern;
@@ -174,7 +182,8 @@ public:
 
     void Move(QPoint at) const
     {
-        Run(QStringLiteral("xdotool"), {"mousemove", QString::number(at.x()), QString::number(at.y())});
+        Run(QStringLiteral("xdotool"),
+            {"mousemove", QString::number(at.x()), QString::number(at.y())});
     }
 
     void Click(QPoint at, int button = 1) const
@@ -228,7 +237,8 @@ private:
 
 // Where a picture appears on the screen within area: the top-left corners of the places where
 // every pixel is within tolerance of the picture's (fully transparent pixels match anything).
-inline QList<QPoint> FindPicture(const QImage &screen, const QImage &picture, QRect area, int tolerance = 40)
+inline QList<QPoint> FindPicture(
+    const QImage &screen, const QImage &picture, QRect area, int tolerance = 40)
 {
     QList<QPoint> found;
     const QImage s = screen.convertToFormat(QImage::Format_ARGB32);
@@ -249,7 +259,9 @@ inline QList<QPoint> FindPicture(const QImage &screen, const QImage &picture, QR
             for (const QPoint &at : std::as_const(solid)) {
                 const QRgb a = s.pixel(x + at.x(), y + at.y());
                 const QRgb b = p.pixel(at);
-                if (qAbs(qRed(a) - qRed(b)) + qAbs(qGreen(a) - qGreen(b)) + qAbs(qBlue(a) - qBlue(b)) > tolerance) {
+                if (qAbs(qRed(a) - qRed(b)) + qAbs(qGreen(a) - qGreen(b))
+                        + qAbs(qBlue(a) - qBlue(b))
+                    > tolerance) {
                     match = false;
                     break;
                 }
@@ -265,7 +277,8 @@ inline QList<QPoint> FindPicture(const QImage &screen, const QImage &picture, QR
 
 // The centre of the first spot of at least 3 x 3 pixels of that colour within area (for marks
 // drawn at a size of their own, such as the tree's icons); nothing when there is none.
-inline std::optional<QPoint> FindColour(const QImage &screen, QColor colour, QRect area, int tolerance = 40)
+inline std::optional<QPoint> FindColour(
+    const QImage &screen, QColor colour, QRect area, int tolerance = 40)
 {
     const int size = 3;
     const QImage s = screen.convertToFormat(QImage::Format_RGB32);
@@ -273,7 +286,8 @@ inline std::optional<QPoint> FindColour(const QImage &screen, QColor colour, QRe
     auto near = [&](int x, int y) {
         const QRgb p = s.pixel(x, y);
         return qAbs(qRed(p) - colour.red()) + qAbs(qGreen(p) - colour.green())
-            + qAbs(qBlue(p) - colour.blue()) <= tolerance;
+            + qAbs(qBlue(p) - colour.blue())
+            <= tolerance;
     };
     for (int y = area.top(); y <= area.bottom(); ++y) {
         for (int x = area.left(); x <= area.right(); ++x) {
@@ -301,18 +315,19 @@ public:
     explicit Program(const Screen &screen, const QString &vendorBase)
         : m_Screen(screen), m_VendorBase(vendorBase)
     {
-        QFile::setPermissions(m_Runtime.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                                   | QFileDevice::ExeOwner);
+        QFile::setPermissions(m_Runtime.path(),
+            QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         // The user's browser: writes down what it was asked to open.
         const QString opener = m_Bin.filePath(QStringLiteral("xdg-open"));
         QFile script(opener);
         if (script.open(QIODevice::WriteOnly)) {
             script.write("#!/bin/sh\nprintf '%s\\n' \"$*\" >> '" + BrowserLog().toUtf8() + "'\n");
             script.close();
-            script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+            script.setPermissions(
+                QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         }
         QObject::connect(&m_Process, &QProcess::readyReadStandardError, &m_Process,
-                         [this] { m_Errors += m_Process.readAllStandardError(); });
+            [this] { m_Errors += m_Process.readAllStandardError(); });
     }
     ~Program()
     {
@@ -354,8 +369,10 @@ public:
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_Runtime.path());
         env.insert(QStringLiteral("TARNWICK_VENDOR_BASE"), m_VendorBase);
         env.insert(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"), QStringLiteral("1"));
-        env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("qt.webenginecontext.info=false"));
-        env.insert(QStringLiteral("PATH"), m_Bin.path() + QLatin1Char(':') + env.value(QStringLiteral("PATH")));
+        env.insert(
+            QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("qt.webenginecontext.info=false"));
+        env.insert(QStringLiteral("PATH"),
+            m_Bin.path() + QLatin1Char(':') + env.value(QStringLiteral("PATH")));
         env.remove(QStringLiteral("XDG_CURRENT_DESKTOP"));
         m_Process.setProcessEnvironment(env);
         m_Process.setProcessChannelMode(QProcess::ForwardedOutputChannel);

@@ -10,8 +10,7 @@
 namespace testsupport {
 
 // Runs fn on the next modal dialog of type T as soon as it is open.
-template <typename T>
-void OnNextDialog(std::function<void(T *)> fn)
+template<typename T> void OnNextDialog(std::function<void(T *)> fn)
 {
     auto *timer = new QTimer;
     timer->setInterval(30);
@@ -28,7 +27,8 @@ void OnNextDialog(std::function<void(T *)> fn)
 // build/tests/screenshots/<name>, the folder made when needed.
 inline QString ScreenshotPath(const QString &name)
 {
-    const QString folder = QCoreApplication::applicationDirPath() + QStringLiteral("/../tests/screenshots");
+    const QString folder =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/../tests/screenshots");
     QDir().mkpath(folder);
     return folder + QLatin1Char('/') + name;
 }

@@ -9,8 +9,8 @@
 #include <QFileInfo>
 #include <QLocalSocket>
 #include <QLockFile>
-#include <QSignalSpy>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -92,24 +92,25 @@ void TestBankServer::callsAndReentrantEvents()
     // A handler of ChannelLoaded asks for counts: they arrive before its call returns.
     QStringList order;
     connect(bank.get(), &ItemBankProxy::ChannelDetails, this,
-            [&](const QString &, qint16 index, const QString &value) {
-                order << QStringLiteral("details %1 %2").arg(index).arg(value);
-            });
+        [&](const QString &, qint16 index, const QString &value) {
+            order << QStringLiteral("details %1 %2").arg(index).arg(value);
+        });
     connect(bank.get(), &ItemBankProxy::ChannelCounts, this,
-            [&](const QString &, qint32 count, qint32 unread) {
-                order << QStringLiteral("counts %1 %2").arg(count).arg(unread);
-            });
+        [&](const QString &, qint32 count, qint32 unread) {
+            order << QStringLiteral("counts %1 %2").arg(count).arg(unread);
+        });
     connect(bank.get(), &ItemBankProxy::ChannelLoaded, this,
-            [&](const QString &url, bool fresh, const QString &mod) {
-                order << QStringLiteral("loaded %1 %2").arg(fresh).arg(mod);
-                bank->UpdateChannel(url);
-                order << QStringLiteral("update returned");
-                bank->SubChannelList(url);
-            });
+        [&](const QString &url, bool fresh, const QString &mod) {
+            order << QStringLiteral("loaded %1 %2").arg(fresh).arg(mod);
+            bank->UpdateChannel(url);
+            order << QStringLiteral("update returned");
+            bank->SubChannelList(url);
+        });
     QSignalSpy lists(bank.get(), &ItemBankProxy::ChannelNodeList);
     QVERIFY(bank->LoadChannel(http.url("/a"), {}, "A", 0, {}));
     QVERIFY(QTest::qWaitFor([&] { return !lists.isEmpty(); }, 10000));
-    QCOMPARE(order, (QStringList{"details 1 alpha", "loaded 1 stamp-1", "counts 3 3", "update returned"}));
+    QCOMPARE(order,
+        (QStringList {"details 1 alpha", "loaded 1 stamp-1", "counts 3 3", "update returned"}));
     QVERIFY(lists[0][1].toString().contains("alpha 2"));
 
     QCOMPARE(bank->Count(), 3);
@@ -134,17 +135,17 @@ void TestBankServer::socketIsPrivateAndSurvivesBadPeers()
     const QFileInfo folder(IpcPaths::RuntimeFolder());
     const auto everyone = QFileDevice::Permissions(0x7077); // owner, group, others
     QCOMPARE(folder.permissions() & everyone,
-             QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     const QFileInfo socket(IpcPaths::ServerSocket());
     QVERIFY(socket.exists());
-    QVERIFY(!(socket.permissions() & (QFileDevice::ReadGroup | QFileDevice::WriteGroup
-                                      | QFileDevice::ReadOther | QFileDevice::WriteOther)));
+    QVERIFY(!(socket.permissions()
+        & (QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther
+            | QFileDevice::WriteOther)));
 
     // Garbage, an absurd frame length, and a call with wrong arguments: each peer is dealt with
     // on its own; the server and the proxy's bank go on.
     for (const QByteArray &junk : {QByteArray("\x00\x00\x00\x05hello", 9),
-                                   QByteArray("\xff\xff\xff\xff", 4),
-                                   QByteArray("\x00\x00\x00\x02\x09\x00", 6)}) {
+             QByteArray("\xff\xff\xff\xff", 4), QByteArray("\x00\x00\x00\x02\x09\x00", 6)}) {
         QLocalSocket peer;
         peer.connectToServer(IpcPaths::ServerSocket());
         QVERIFY(peer.waitForConnected(2000));
@@ -254,7 +255,7 @@ void TestBankServer::sharedFallbackFolderMustBeOurs()
 
     QCOMPARE(IpcPaths::RuntimeFolder(), base + "/tarnwick");
     QCOMPARE(QFileInfo(base).permissions() & QFileDevice::Permissions(0x7077),
-             QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QVERIFY(::chmod(native.constData(), 0777) == 0);
     QCOMPARE(IpcPaths::RuntimeFolder(), QString()); // open to everyone
     QVERIFY(::chmod(native.constData(), 0700) == 0);
@@ -294,14 +295,17 @@ void TestBankServer::twoClientsShareOneProfile()
         secondEvents << m.name;
         second.link->answer(m);
     });
-    QVERIFY(second.Call("Init", {profile.path() + "/.", kXsl})); // the same folder, written otherwise
+    QVERIFY(
+        second.Call("Init", {profile.path() + "/.", kXsl})); // the same folder, written otherwise
 
     QSignalSpy firstLoaded(first.get(), &ItemBankProxy::ChannelLoaded);
     QVERIFY(first->LoadChannel(http.url("/a"), {}, "A", 0, {}));
     QVERIFY(firstLoaded.wait(10000));
-    QVERIFY(QTest::qWaitFor([&] { return secondEvents.contains("ChannelLoaded"); }, 5000)); // both hear of it
+    QVERIFY(QTest::qWaitFor(
+        [&] { return secondEvents.contains("ChannelLoaded"); }, 5000)); // both hear of it
     QCOMPARE(second.Call("Count")->result.toInt(), 3);
-    QVERIFY(second.Call("LoadChannel", {http.url("/b"), QString(), QStringLiteral("B"), 0, QString()}));
+    QVERIFY(
+        second.Call("LoadChannel", {http.url("/b"), QString(), QStringLiteral("B"), 0, QString()}));
     QVERIFY(firstLoaded.wait(10000));
     QCOMPARE(first->Count(), 5);
     QVERIFY(QTest::qWaitFor([&] { return secondEvents.count("ChannelLoaded") == 2; }, 5000));
@@ -309,7 +313,7 @@ void TestBankServer::twoClientsShareOneProfile()
     secondEvents.clear();
     QSignalSpy firstCounts(first.get(), &ItemBankProxy::ChannelCounts);
     QVERIFY(second.Call("UpdateChannel", {http.url("/a")}));
-    QCOMPARE(secondEvents, QStringList{"ChannelCounts"});
+    QCOMPARE(secondEvents, QStringList {"ChannelCounts"});
     QVERIFY(firstCounts.isEmpty());
     // One leaves: the bank stays for the other; the last to leave saves everything.
     QVERIFY(second.Call("UnloadMe")->result.toBool());
@@ -330,7 +334,8 @@ void TestBankServer::silentClientHoldsNoOne()
     // one went away).
     LocalHttpServer http;
     for (int i = 0; i < 4; ++i)
-        http.route("/s" + QByteArray::number(i)) = {200, feed("silent" + QByteArray::number(i), 2), {}};
+        http.route("/s" + QByteArray::number(i)) = {
+            200, feed("silent" + QByteArray::number(i), 2), {}};
     QTemporaryDir a, b;
     auto starter = ItemBankProxy::Create();
     QVERIFY(starter);
@@ -338,9 +343,13 @@ void TestBankServer::silentClientHoldsNoOne()
     QVERIFY(busy.Open(m_Runtime.path()) && silent.Open(m_Runtime.path(), false));
     QVERIFY(busy.Call("Init", {a.path(), kXsl}) && silent.Call("Init", {b.path(), kXsl}));
     for (int i = 0; i < 4; ++i)
-        silent.Call("LoadChannel", {http.url("/s" + QByteArray::number(i)), QString(), QStringLiteral("S"), 0, QString()});
+        silent.Call("LoadChannel",
+            {http.url("/s" + QByteArray::number(i)), QString(), QStringLiteral("S"), 0, QString()});
     bool silentStillThere = true;
-    QTimer::singleShot(60000, silent.link, [&] { silentStillThere = false; silent.link->close(); });
+    QTimer::singleShot(60000, silent.link, [&] {
+        silentStillThere = false;
+        silent.link->close();
+    });
     int calls = 0;
     while (http.count("GET", "/s3") == 0 || calls < 200) {
         QVERIFY(busy.Call("UpdateChannel", {QStringLiteral("_tarnwick/all")}));
@@ -380,11 +389,13 @@ void TestBankServer::greedyClientsAreRefused()
         socket->waitForConnected(200);
         flood.push_back(std::move(socket));
     }
-    QVERIFY(QTest::qWaitFor([&] {
-        return std::count_if(flood.begin(), flood.end(), [](const auto &s) {
-                   return s->state() == QLocalSocket::ConnectedState;
-               }) <= 64;
-    }, 10000));
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+            return std::count_if(flood.begin(), flood.end(), [](const auto &s) {
+                return s->state() == QLocalSocket::ConnectedState;
+            }) <= 64;
+        },
+        10000));
     QCOMPARE(bank->Count(), 0); // still served
     flood.clear();
     // Still listening: a new client gets its bank.
@@ -406,8 +417,8 @@ void TestBankServer::oneFetchHasBoundedMemory()
 #endif
     QByteArray body = "<rss version=\"2.0\"><channel><title>Endless</title>";
     for (int i = 0; i < 300000; ++i)
-        body += "<item><title>Entry " + QByteArray::number(i) + "</title><guid>g" + QByteArray::number(i)
-            + "</guid></item>";
+        body += "<item><title>Entry " + QByteArray::number(i) + "</title><guid>g"
+            + QByteArray::number(i) + "</guid></item>";
     body += "</channel></rss>";
     LocalHttpServer http;
     http.route("/endless.xml") = {200, body, {}};
@@ -421,7 +432,8 @@ void TestBankServer::oneFetchHasBoundedMemory()
     QVERIFY(loaded.wait(60000));
     QCOMPARE(bank->Count(), 1000);
     auto statusMiB = [pid](const char *key) {
-        for (const QByteArray &line : testsupport::readFile(QStringLiteral("/proc/%1/status").arg(pid)).split('\n'))
+        for (const QByteArray &line :
+            testsupport::readFile(QStringLiteral("/proc/%1/status").arg(pid)).split('\n'))
             if (line.startsWith(key))
                 return line.mid(int(qstrlen(key))).trimmed().split(' ').first().toDouble() / 1024;
         return -1.0;

@@ -84,7 +84,7 @@ void TestChannels::freshProfileHasTheBuiltIns()
     QStringList ids;
     for (int i = 1; i <= 9; ++i)
         ids << list->GetChannel(i)->ID();
-    QCOMPARE(ids, (QStringList{"F0", "F1", "F2", "F3", "F4", "F5", "F6", "F7", "F8"}));
+    QCOMPARE(ids, (QStringList {"F0", "F1", "F2", "F3", "F4", "F5", "F6", "F7", "F8"}));
     QCOMPARE(list->GetChannel("_TARNWICK/TODAY")->title(), QStringLiteral("Today"));
     QCOMPARE(list->GetChannel(Include::VendorNewsURL())->Update, 1500);
     QVERIFY(!list->GetChannel(10) && !list->GetChannel("http://127.0.0.1/none"));
@@ -104,7 +104,7 @@ void TestChannels::reloadTimerSequence()
     QVERIFY(c->Reloader()->Enabled());
 
     c->m_Reloader_OnTimer(); // the first tick, 5 s on
-    QCOMPARE(m_Host.reloads, QStringList{"http://127.0.0.1/a.xml"});
+    QCOMPARE(m_Host.reloads, QStringList {"http://127.0.0.1/a.xml"});
     QCOMPARE(c->GetImage(), QStringLiteral("reload"));
     QCOMPARE(c->Reloader()->Interval(), 60 * 60000);
 
@@ -283,7 +283,7 @@ void TestChannels::storedEntriesMergeOverBuiltIns()
     QStringList order;
     for (int i = 1; i <= list->ChannelCount(); ++i)
         order << list->GetChannel(i)->ID();
-    QCOMPARE(order.mid(0, 8), (QStringList{"F1", "F2", "F3", "F4", "F5", "F6", "F7", "F8"}));
+    QCOMPARE(order.mid(0, 8), (QStringList {"F1", "F2", "F3", "F4", "F5", "F6", "F7", "F8"}));
     QCOMPARE(list->GetChannel(9)->URL(), QStringLiteral("_tarnwick/today"));
     QCOMPARE(list->GetChannel(11)->URL(), QStringLiteral("http://127.0.0.1/x.xml"));
 }
@@ -312,8 +312,8 @@ void TestChannels::zeroExpiryAndReloadSurviveRestarts()
     }
     // A file of an earlier version without the elements still means the defaults.
     QVERIFY(testsupport::writeFile(m_Home.filePath("profiles/anna/channels.xml"),
-                           "<tarnwickchannels><channel><url>http://127.0.0.1/old.xml</url>"
-                           "</channel></tarnwickchannels>"));
+        "<tarnwickchannels><channel><url>http://127.0.0.1/old.xml</url>"
+        "</channel></tarnwickchannels>"));
     auto list = loadedList(&m_Host);
     QCOMPARE(list->GetChannel("http://127.0.0.1/old.xml")->Expire, 60);
     QCOMPARE(list->GetChannel("http://127.0.0.1/old.xml")->Update, 60);
@@ -349,7 +349,8 @@ void TestChannels::damagedFileIsKeptAsideAndSalvaged()
     QCOMPARE(list->GetChannel("http://127.0.0.1/one.xml")->Expire, 0);
     QVERIFY(list->GetChannel("http://127.0.0.1/two.xml"));
     QCOMPARE(list->ChannelCount(), 9 + 2);
-    const QStringList kept = QDir(m_Home.filePath("profiles/anna")).entryList({"channels.xml.damaged-*"});
+    const QStringList kept =
+        QDir(m_Home.filePath("profiles/anna")).entryList({"channels.xml.damaged-*"});
     QCOMPARE(kept.size(), 1);
     const QString keptPath = m_Home.filePath("profiles/anna/" + kept[0]);
     QCOMPARE(testsupport::readFile(keptPath), damaged);
@@ -359,7 +360,6 @@ void TestChannels::damagedFileIsKeptAsideAndSalvaged()
     QVERIFY(list->SaveChannelXML());
     QVERIFY(testsupport::readFile(path).contains("http://127.0.0.1/two.xml"));
     QCOMPARE(testsupport::readFile(keptPath), damaged);
-
 }
 
 // Numbers as every document of the system writes and reads them (the item store's version too).

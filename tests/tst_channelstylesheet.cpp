@@ -38,29 +38,39 @@ void TestChannelStylesheet::feedsOfEveryFormat_data()
     QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("channelTitle");
     QTest::addColumn<QList<Expected>>("items");
-    QTest::newRow("rss 0.91") << "rss091.xml" << "Fell Walkers' Bulletin"
-        << QList<Expected>{{"Sty Head path reopened", "http://127.0.0.1/fell/styhead.html",
-                            "open again", "", "", "", ""},
-                           {"Café at the hut", "http://127.0.0.1/fell/hut.html", "Soup", "", "", "", ""}};
-    QTest::newRow("rss 2.0, content and dc") << "rss20-content.xml" << "Lakeside Almanac"
-        << QList<Expected>{{"Water level rising", "http://127.0.0.1/almanac/level",
-                            "<b>40 cm</b>", "Ann Marsh", "almanac-2026-311", "Water",
-                            "02 Nov 2026 18:45:00"}};
-    QTest::newRow("rss 1.0") << "rss10.rdf" << "Moss Society Notes"
-        << QList<Expected>{{"Sphagnum survey", "http://127.0.0.1/moss/1", "north bog", "R. Fern",
-                            "http://127.0.0.1/moss/1", "Survey", "29 Oct 2026 16:20:05"},
-                           {"Winter walk", "http://127.0.0.1/moss/2", "car park", "",
-                            "http://127.0.0.1/moss/2", "", "01 Mar 2026 00:00:00"}};
-    QTest::newRow("atom 1.0") << "atom10.xml" << "Quarry Lane Makers"
-        << QList<Expected>{{"New lathe arrives", "http://127.0.0.1/quarry/lathe",
-                            "<em>new</em> lathe", "Jo Turner", "tag:127.0.0.1,2026:quarry/lathe",
-                            "tools", "04 Dec 2026 10:30:00"},
-                           {"Open day &amp; tea", "http://127.0.0.1/quarry/open", "see the shop",
-                            "Workshop Team", "tag:127.0.0.1,2026:quarry/open", "",
-                            "28 Nov 2026 14:00:00"}};
-    QTest::newRow("atom 0.3") << "atom03.xml" << "Old Mill Log"
-        << QList<Expected>{{"Wheel repaired", "http://127.0.0.1/mill/wheel", "turns again", "Miller",
-                            "tag:127.0.0.1,2005:mill/wheel", "", "31 Jul 2005 12:29:29"}};
+    QTest::newRow("rss 0.91") << "rss091.xml"
+                              << "Fell Walkers' Bulletin"
+                              << QList<Expected> {{"Sty Head path reopened",
+                                                      "http://127.0.0.1/fell/styhead.html",
+                                                      "open again", "", "", "", ""},
+                                     {"Café at the hut", "http://127.0.0.1/fell/hut.html", "Soup",
+                                         "", "", "", ""}};
+    QTest::newRow("rss 2.0, content and dc")
+        << "rss20-content.xml"
+        << "Lakeside Almanac"
+        << QList<Expected> {{"Water level rising", "http://127.0.0.1/almanac/level", "<b>40 cm</b>",
+               "Ann Marsh", "almanac-2026-311", "Water", "02 Nov 2026 18:45:00"}};
+    QTest::newRow("rss 1.0") << "rss10.rdf"
+                             << "Moss Society Notes"
+                             << QList<Expected> {
+                                    {"Sphagnum survey", "http://127.0.0.1/moss/1", "north bog",
+                                        "R. Fern", "http://127.0.0.1/moss/1", "Survey",
+                                        "29 Oct 2026 16:20:05"},
+                                    {"Winter walk", "http://127.0.0.1/moss/2", "car park", "",
+                                        "http://127.0.0.1/moss/2", "", "01 Mar 2026 00:00:00"}};
+    QTest::newRow("atom 1.0")
+        << "atom10.xml"
+        << "Quarry Lane Makers"
+        << QList<Expected> {
+               {"New lathe arrives", "http://127.0.0.1/quarry/lathe", "<em>new</em> lathe",
+                   "Jo Turner", "tag:127.0.0.1,2026:quarry/lathe", "tools", "04 Dec 2026 10:30:00"},
+               {"Open day &amp; tea", "http://127.0.0.1/quarry/open", "see the shop",
+                   "Workshop Team", "tag:127.0.0.1,2026:quarry/open", "", "28 Nov 2026 14:00:00"}};
+    QTest::newRow("atom 0.3") << "atom03.xml"
+                              << "Old Mill Log"
+                              << QList<Expected> {{"Wheel repaired", "http://127.0.0.1/mill/wheel",
+                                     "turns again", "Miller", "tag:127.0.0.1,2005:mill/wheel", "",
+                                     "31 Jul 2005 12:29:29"}};
 }
 
 void TestChannelStylesheet::feedsOfEveryFormat()
@@ -83,7 +93,8 @@ void TestChannelStylesheet::feedsOfEveryFormat()
     for (const xml::Node &d : *dates) {
         const auto m = ParseFeedDate(d.text());
         QVERIFY2(m, qPrintable(d.text()));
-        QCOMPARE(d.text().left(3), QLocale::c().dayName(DateOfMoment(*m).dayOfWeek(), QLocale::ShortFormat));
+        QCOMPARE(d.text().left(3),
+            QLocale::c().dayName(DateOfMoment(*m).dayOfWeek(), QLocale::ShortFormat));
     }
 
     QTemporaryDir dir;
@@ -97,13 +108,14 @@ void TestChannelStylesheet::feedsOfEveryFormat()
 
     for (const Expected &e : items) {
         xml::Node stored;
-        for (xml::Node i = bank.StoreDocument()->documentElement().firstChild(); i; i = i.nextSibling())
+        for (xml::Node i = bank.StoreDocument()->documentElement().firstChild(); i;
+             i = i.nextSibling())
             if (GetItemTitle(i) == e.title)
                 stored = i;
         QVERIFY2(!stored.isNull(), qPrintable(e.title));
         QCOMPARE(GetItemLink(stored), e.link);
         QVERIFY2(GetItemDescription(stored).contains(e.descriptionPart),
-                 qPrintable(GetItemDescription(stored)));
+            qPrintable(GetItemDescription(stored)));
         QCOMPARE(GetItemText(stored, "author"), e.author);
         QCOMPARE(GetItemGuid(stored), e.guid);
         QCOMPARE(GetItemText(stored, "category"), e.category);
@@ -119,12 +131,14 @@ void TestChannelStylesheet::escapedXhtmlTextStaysText()
     // What the author escaped inside XHTML content (text and attribute values) must come out as
     // text of the item's markup, never as markup of its own. A long text exercises the
     // escaping's halving.
-    const QByteArray longText = QByteArray("a &lt; b &amp;&amp; c &gt; d &quot;e&quot; ").repeated(400);
+    const QByteArray longText =
+        QByteArray("a &lt; b &amp;&amp; c &gt; d &quot;e&quot; ").repeated(400);
     const QByteArray feed =
         "<feed xmlns=\"http://www.w3.org/2005/Atom\"><title>T</title><entry><title>E</title>"
         "<id>tag:1</id><content type=\"xhtml\"><div xmlns=\"http://www.w3.org/1999/xhtml\">"
         "<p title=\"x&quot; onmouseover=&quot;alert(1)\">&lt;script&gt;alert(1)&lt;/script&gt;</p>"
-        "<pre>" + longText + "</pre></div></content></entry></feed>";
+        "<pre>"
+        + longText + "</pre></div></content></entry></feed>";
     QString error;
     auto style = xml::Stylesheet::fromFile(kStylesheet, &error);
     QVERIFY2(style, qPrintable(error));
@@ -135,7 +149,8 @@ void TestChannelStylesheet::escapedXhtmlTextStaysText()
     const auto description = plain.selectSingleNode("//item/description");
     QVERIFY(description);
     const QString markup = description->text();
-    QVERIFY2(markup.contains("<p title=\"x&quot; onmouseover=&quot;alert(1)\">"), qPrintable(markup.left(300)));
+    QVERIFY2(markup.contains("<p title=\"x&quot; onmouseover=&quot;alert(1)\">"),
+        qPrintable(markup.left(300)));
     QVERIFY(markup.contains("&lt;script&gt;alert(1)&lt;/script&gt;</p>"));
     QVERIFY(!markup.contains("<script"));
     QCOMPARE(markup.count("a &lt; b &amp;&amp; c &gt; d &quot;e&quot; "), 400);

@@ -12,10 +12,12 @@
 
 namespace {
 
-std::unique_ptr<RSSChannel> Channel(const QString &url, const QString &title, const QString &description = {})
+std::unique_ptr<RSSChannel> Channel(
+    const QString &url, const QString &title, const QString &description = {})
 {
     auto channel = std::make_unique<RSSChannel>();
-    channel->GenerateChannel(url, title, 60, 0, QStringLiteral("A01"), QString(), QStringLiteral("anna"));
+    channel->GenerateChannel(
+        url, title, 60, 0, QStringLiteral("A01"), QString(), QStringLiteral("anna"));
     channel->Description = description;
     return channel;
 }
@@ -49,7 +51,9 @@ class TestChannelTree : public QObject
             m_Tree->AddGroupRow(*group);
             for (int i = 0; i < group->ChannelCount(); ++i) {
                 const QString url = group->ChannelURL(i);
-                RSSChannel *c = url == m_A->URL() ? m_A.get() : url == m_B->URL() ? m_B.get() : m_C.get();
+                RSSChannel *c = url == m_A->URL() ? m_A.get()
+                    : url == m_B->URL()           ? m_B.get()
+                                                  : m_C.get();
                 m_Tree->AddChannelRow(group->Name(), *c, group->Expanded());
             }
         }
@@ -80,8 +84,9 @@ private slots:
     {
         QCOMPARE(m_Tree->count(), 7);
         // The header of "Tarnwick" is hidden: its channel stands at the top without one.
-        QCOMPARE(Visible(), QStringList({"Tarnwick|Help", "News|News  (2)", "News|Alpha", "News|Beta",
-                                         "News 2|News 2  (1)", "News 2|Alpha"}));
+        QCOMPARE(Visible(),
+            QStringList({"Tarnwick|Help", "News|News  (2)", "News|Alpha", "News|Beta",
+                "News 2|News 2  (1)", "News 2|Alpha"}));
         QVERIFY(m_Tree->item(0)->isHidden());
         QCOMPARE(m_Tree->RowURL(2), QStringLiteral("0"));
         QCOMPARE(m_Tree->RowURL(3), m_A->URL());
@@ -97,7 +102,8 @@ private slots:
     {
         // "News" begins "News 2": folding it must not touch the other group.
         m_Tree->ApplyGroupState("News", false);
-        QCOMPARE(Visible(), QStringList({"Tarnwick|Help", "News|News  (2)", "News 2|News 2  (1)", "News 2|Alpha"}));
+        QCOMPARE(Visible(),
+            QStringList({"Tarnwick|Help", "News|News  (2)", "News 2|News 2  (1)", "News 2|Alpha"}));
         QCOMPARE(m_Tree->RowIcon(2), QStringLiteral("expanded"));
         m_Tree->ApplyGroupState("News", true);
         QCOMPARE(Visible().size(), 6);
@@ -115,7 +121,8 @@ private slots:
         m_A->setCustomTitle("Alpha Daily");
         m_A->SetState(12, 3);
         QCOMPARE(m_Tree->UpdateChannelRows(*m_A), 2);
-        for (int row : {m_Tree->FindRow("News", m_A->URL()), m_Tree->FindRow("News 2", m_A->URL())}) {
+        for (int row :
+            {m_Tree->FindRow("News", m_A->URL()), m_Tree->FindRow("News 2", m_A->URL())}) {
             QCOMPARE(m_Tree->RowNode(row), QStringLiteral("Alpha Daily"));
             QCOMPARE(m_Tree->RowCount(row), QStringLiteral("12"));
             QCOMPARE(m_Tree->RowIcon(row), m_A->GetImage());
@@ -148,7 +155,8 @@ private slots:
         const int alpha = m_Tree->FindRow("News", m_A->URL());
         const int beta = m_Tree->FindRow("News", m_B->URL());
         QCOMPARE(m_Tree->RowHeight(beta), 22); // no description: the base height
-        QVERIFY(m_Tree->RowHeight(alpha) >= 22 + 4 + QFontMetrics(m_Tree->look().briefFont).height());
+        QVERIFY(
+            m_Tree->RowHeight(alpha) >= 22 + 4 + QFontMetrics(m_Tree->look().briefFont).height());
         // A long description wraps: narrower is taller.
         m_A->Description = QString("word ").repeated(60);
         m_Tree->UpdateChannelRows(*m_A);
@@ -171,14 +179,29 @@ private slots:
     {
         QTest::addColumn<QString>("group");
         QTest::addColumn<QString>("url");
-        QTest::addColumn<QString>("expected"); // channel items, remove, group items, group edit, separator
-        QTest::newRow("channel") << "News" << "http://x/a" << "11001";
-        QTest::newRow("channel of Tarnwick") << "Tarnwick" << "http://x/a" << "10001";
-        QTest::newRow("filter in All Items") << "All Items" << "_tarnwick/today" << "10001";
-        QTest::newRow("group header") << "News" << "0" << "00111";
-        QTest::newRow("Spotlight header") << "Spotlight" << "0" << "00101";
-        QTest::newRow("All Items header") << "All Items" << "0" << "00101";
-        QTest::newRow("no row") << "" << "" << "00000";
+        QTest::addColumn<QString>(
+            "expected"); // channel items, remove, group items, group edit, separator
+        QTest::newRow("channel") << "News"
+                                 << "http://x/a"
+                                 << "11001";
+        QTest::newRow("channel of Tarnwick") << "Tarnwick"
+                                             << "http://x/a"
+                                             << "10001";
+        QTest::newRow("filter in All Items") << "All Items"
+                                             << "_tarnwick/today"
+                                             << "10001";
+        QTest::newRow("group header") << "News"
+                                      << "0"
+                                      << "00111";
+        QTest::newRow("Spotlight header") << "Spotlight"
+                                          << "0"
+                                          << "00101";
+        QTest::newRow("All Items header") << "All Items"
+                                          << "0"
+                                          << "00101";
+        QTest::newRow("no row") << ""
+                                << ""
+                                << "00000";
     }
 
     void actionsMenuByRowKind()
@@ -187,8 +210,12 @@ private slots:
         QFETCH(QString, url);
         QFETCH(QString, expected);
         const auto m = clsChannelTree::MenuItemsFor(group, url);
-        const QString got = QString("%1%2%3%4%5").arg(int(m.channelItems)).arg(int(m.channelRemove))
-                                .arg(int(m.groupItems)).arg(int(m.groupEdit)).arg(int(m.separator));
+        const QString got = QString("%1%2%3%4%5")
+                                .arg(int(m.channelItems))
+                                .arg(int(m.channelRemove))
+                                .arg(int(m.groupItems))
+                                .arg(int(m.groupEdit))
+                                .arg(int(m.separator));
         QCOMPARE(got, expected);
     }
 };

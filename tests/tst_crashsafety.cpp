@@ -22,11 +22,13 @@ namespace {
 
 QByteArray Feed(int round, int feed)
 {
-    QByteArray out = "<rss version=\"2.0\"><channel><title>Feed " + QByteArray::number(feed) + "</title>";
+    QByteArray out =
+        "<rss version=\"2.0\"><channel><title>Feed " + QByteArray::number(feed) + "</title>";
     for (int i = 0; i < 60; ++i)
         out += "<item><title>Round " + QByteArray::number(round) + " story " + QByteArray::number(i)
-            + "</title><description>" + QByteArray(400, 'x') + "</description><guid>r" + QByteArray::number(round)
-            + "-f" + QByteArray::number(feed) + "-" + QByteArray::number(i) + "</guid></item>";
+            + "</title><description>" + QByteArray(400, 'x') + "</description><guid>r"
+            + QByteArray::number(round) + "-f" + QByteArray::number(feed) + "-"
+            + QByteArray::number(i) + "</guid></item>";
     return out + "</channel></rss>";
 }
 
@@ -73,7 +75,8 @@ private slots:
     void initTestCase()
     {
         xml::initialize();
-        QFile::setPermissions(m_Runtime.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QFile::setPermissions(m_Runtime.path(),
+            QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     }
 
     void serverKilledDuringFetchAndSave()
@@ -91,7 +94,8 @@ private slots:
             QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
             env.insert("XDG_RUNTIME_DIR", m_Runtime.path());
             fetch.setProcessEnvironment(env);
-            fetch.start(QStringLiteral(TARNBANK_PATH), QStringList{"fetch", "--profile", profile.path()} + urls);
+            fetch.start(QStringLiteral(TARNBANK_PATH),
+                QStringList {"fetch", "--profile", profile.path()} + urls);
             QVERIFY(fetch.waitForStarted());
             QTest::qWait(int(random.bounded(100, 2600)));
             for (qint64 pid : ServersOf(m_Runtime.path())) {
@@ -101,8 +105,10 @@ private slots:
             // Waiting with the event loop running: this process serves the feeds.
             QVERIFY(QTest::qWaitFor([&] { return fetch.state() == QProcess::NotRunning; }, 20000));
             QTRY_VERIFY_WITH_TIMEOUT(ServersOf(m_Runtime.path()).isEmpty(), 5000);
-            QVERIFY2(Readable(profile.filePath("items.xml"), "itembank"), qPrintable(QString("round %1").arg(round)));
-            QVERIFY2(SetAside(profile.path()).isEmpty(), qPrintable(SetAside(profile.path()).join(' ')));
+            QVERIFY2(Readable(profile.filePath("items.xml"), "itembank"),
+                qPrintable(QString("round %1").arg(round)));
+            QVERIFY2(
+                SetAside(profile.path()).isEmpty(), qPrintable(SetAside(profile.path()).join(' ')));
         }
         QVERIFY(killed >= 12); // the server was there to be killed in most rounds
         // And the store still takes a full fetch afterwards.
@@ -110,7 +116,8 @@ private slots:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("XDG_RUNTIME_DIR", m_Runtime.path());
         last.setProcessEnvironment(env);
-        last.start(QStringLiteral(TARNBANK_PATH), QStringList{"fetch", "--profile", profile.path()} + urls);
+        last.start(QStringLiteral(TARNBANK_PATH),
+            QStringList {"fetch", "--profile", profile.path()} + urls);
         QVERIFY(QTest::qWaitFor([&] { return last.state() == QProcess::NotRunning; }, 30000));
         QCOMPARE(last.exitCode(), 0);
         QVERIFY(readFile(profile.filePath("items.xml")).count("<item ") >= 240);
@@ -148,7 +155,8 @@ private slots:
             for (qint64 pid : ServersOf(m_Runtime.path()))
                 ::kill(pid_t(pid), SIGKILL);
             const QString at = QString("round %1").arg(round);
-            QVERIFY2(Readable(home.filePath("profiles/profiles.xml"), "tarnwickprofiles"), qPrintable(at));
+            QVERIFY2(Readable(home.filePath("profiles/profiles.xml"), "tarnwickprofiles"),
+                qPrintable(at));
             QVERIFY2(Readable(folder + "/channels.xml", "tarnwickchannels"), qPrintable(at));
             QVERIFY2(Readable(folder + "/groups.xml", "tarnwickgroups"), qPrintable(at));
             QVERIFY2(Readable(folder + "/items.xml", "itembank"), qPrintable(at));
@@ -156,7 +164,8 @@ private slots:
         }
         // Nothing the user had is lost: both profiles and all four channels are still there.
         const QByteArray profiles = readFile(home.filePath("profiles/profiles.xml"));
-        QVERIFY(profiles.contains("<username>anna</username>") && profiles.contains("<username>bert</username>"));
+        QVERIFY(profiles.contains("<username>anna</username>")
+            && profiles.contains("<username>bert</username>"));
         for (const QString &url : urls)
             QVERIFY(readFile(folder + "/groups.xml").contains(url.toUtf8()));
     }

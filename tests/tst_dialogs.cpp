@@ -4,11 +4,12 @@
 // profile made and deleted from the menus.
 #include "ChannelTree.h"
 #include "Include.h"
-#include "WindowHelpers.h"
 #include "LocalHttpServer.h"
 #include "ProfileFiles.h"
 #include "TestSupport.h"
 #include "WidgetSupport.h"
+#include "WindowHelpers.h"
+#include "WindowHub.h"
 #include "clsProfile.h"
 #include "clsSpotlight.h"
 #include "colGroups.h"
@@ -17,7 +18,6 @@
 #include "frmAddGroup.h"
 #include "frmAddMenu.h"
 #include "frmDelProfile.h"
-#include "WindowHub.h"
 #include "frmMain.h"
 #include "frmSearch.h"
 #include "frmUser.h"
@@ -75,16 +75,20 @@ private slots:
         qputenv("TARNWICK_VENDOR_BASE", m_Http.url("").toUtf8());
         clsSpotlight::SetDirectoryURL(QString());
         QVERIFY(Include::SeedAppFolder(QStringLiteral(TARNWICK_DATA)));
-        Include::SetMessageHandler([this](const QString &text, const QString &, const QStringList &) {
-            m_Messages << text;
-            return m_Answer ? m_Answer(text) : 0;
-        });
+        Include::SetMessageHandler(
+            [this](const QString &text, const QString &, const QStringList &) {
+                m_Messages << text;
+                return m_Answer ? m_Answer(text) : 0;
+            });
         for (const char *path : {"/a.xml", "/b.xml", "/c.xml", "/d.xml", "/e.xml"})
             m_Http.route(path) = {200, Feed(QByteArray(path).mid(1, 1).toUpper()), {}};
-        m_Http.route("/page.html") = {200, "<html><head><title>Local news</title>"
-                                           "<link rel=\"alternate\" type=\"application/rss+xml\" title=\"Local A\" href=\"/a.xml\">"
-                                           "<link rel=alternate type=application/atom+xml title=AtomD href=/d.xml>"
-                                           "</head><body><p>Hello</p></body></html>", {{"Content-Type", "text/html"}}};
+        m_Http.route("/page.html") = {200,
+            "<html><head><title>Local news</title>"
+            "<link rel=\"alternate\" type=\"application/rss+xml\" title=\"Local A\" "
+            "href=\"/a.xml\">"
+            "<link rel=alternate type=application/atom+xml title=AtomD href=/d.xml>"
+            "</head><body><p>Hello</p></body></html>",
+            {{"Content-Type", "text/html"}}};
         // First start: no profile yet, so the profile dialog comes first.
         Include::Settings().SaveSetting("PREFS", "FIRSTRUN", "False");
         m_Main = std::make_unique<frmMain>(m_Hub);
@@ -110,7 +114,7 @@ private slots:
         QVERIFY(menu.grab().save(ScreenshotPath("add-menu.png")));
         menu.findChild<QPushButton *>("cmdOk")->click();
         QTRY_VERIFY(!frmAddMenu::IsLoaded());
-        QCOMPARE(Members("My Channels"), QStringList{e});
+        QCOMPARE(Members("My Channels"), QStringList {e});
         QVERIFY(m_Main->treMain()->FindRow("My Channels", e) >= 0);
         // Text that is no address stays out of the box; an empty box is refused.
         QGuiApplication::clipboard()->setText("just words");
@@ -125,12 +129,21 @@ private slots:
     void opmlIntoANewGroup()
     {
         const QString opml = m_Home.filePath("three.opml");
-        QVERIFY(writeFile(opml, "<opml version=\"1.1\"><head><title>Three</title></head><body>"
-                                "<outline text=\"A\" title=\"Channel A\" type=\"rss\" xmlUrl=\"" + m_Http.url("/a.xml").toUtf8() + "\"/>"
-                                "<outline text=\"B\" title=\"Channel B\" type=\"rss\" xmlUrl=\"" + m_Http.url("/b.xml").toUtf8() + "\"/>"
-                                "<outline text=\"C\" title=\"Channel C\" type=\"rss\" xmlUrl=\"" + m_Http.url("/c.xml").toUtf8() + "\"/>"
-                                "<outline text=\"A again\" xmlUrl=\"" + m_Http.url("/a.xml").toUtf8() + "\"/>"
-                                "</body></opml>"));
+        QVERIFY(writeFile(opml,
+            "<opml version=\"1.1\"><head><title>Three</title></head><body>"
+            "<outline text=\"A\" title=\"Channel A\" type=\"rss\" xmlUrl=\""
+                + m_Http.url("/a.xml").toUtf8()
+                + "\"/>"
+                  "<outline text=\"B\" title=\"Channel B\" type=\"rss\" xmlUrl=\""
+                + m_Http.url("/b.xml").toUtf8()
+                + "\"/>"
+                  "<outline text=\"C\" title=\"Channel C\" type=\"rss\" xmlUrl=\""
+                + m_Http.url("/c.xml").toUtf8()
+                + "\"/>"
+                  "<outline text=\"A again\" xmlUrl=\""
+                + m_Http.url("/a.xml").toUtf8()
+                + "\"/>"
+                  "</body></opml>"));
         m_Main->Item("mnuActionAddChannels")->trigger();
         QTRY_VERIFY(frmAddMenu::IsLoaded());
         frmAddMenu::Instance().findChild<QPushButton *>("cmdOPML")->click();
@@ -162,9 +175,10 @@ private slots:
     {
         // bert's list, written as the program writes it: built-ins first, then his own.
         const QString folder = m_Home.filePath("profiles/bert");
-        QVERIFY(profilefiles::WriteChannels(folder, {{"_tarnwick/today", "Today"}, {Include::VendorHelpURL(), "Help"},
-                                                     {m_Http.url("/c.xml"), "First"}, {m_Http.url("/d.xml"), "Second"},
-                                                     {m_Http.url("/e.xml"), "Third"}}));
+        QVERIFY(profilefiles::WriteChannels(folder,
+            {{"_tarnwick/today", "Today"}, {Include::VendorHelpURL(), "Help"},
+                {m_Http.url("/c.xml"), "First"}, {m_Http.url("/d.xml"), "Second"},
+                {m_Http.url("/e.xml"), "Third"}}));
         QVERIFY(Profile()); // the profile list must know bert too
         m_Main->Users()->AddUser("bert", false, false);
         m_Main->ShowAddChannels(false, "Imported");
@@ -175,7 +189,7 @@ private slots:
         QStringList titles;
         for (int i = 0; i < add->lstUser()->topLevelItemCount(); ++i)
             titles << add->lstUser()->topLevelItem(i)->text(0);
-        QCOMPARE(titles, (QStringList{"Third", "Second", "First"}));
+        QCOMPARE(titles, (QStringList {"Third", "Second", "First"}));
         add->lstUser()->topLevelItem(1)->setSelected(true); // d.xml
         add->cmdAdd_Click();
         QVERIFY(Members("Imported").contains(m_Http.url("/d.xml")));
@@ -221,11 +235,12 @@ private slots:
             QVERIFY(!check.cmdCreate_Click());
         }
         QCOMPARE(m_Messages.mid(m_Messages.size() - 3),
-                 (QStringList{"Please enter a username",
-                              "Username cannot contain any of the following symbols: \\/:*?'|<>\"",
-                              "Username already exists"}));
+            (QStringList {"Please enter a username",
+                "Username cannot contain any of the following symbols: \\/:*?'|<>\"",
+                "Username already exists"}));
         // A group name with "|" is refused too (by the profile's groups, which the window asks).
-        frmAddGroup group(m_Main.get(), [this](const QString &n) { return m_Main->AddGroup(n); }, {});
+        frmAddGroup group(
+            m_Main.get(), [this](const QString &n) { return m_Main->AddGroup(n); }, {});
         group.cboGroup()->setEditText("a|b");
         QVERIFY(!group.cmdOk_Click());
         QCOMPARE(m_Messages.last(), QStringLiteral("Group name contains invalid characters: |"));
@@ -240,7 +255,9 @@ private slots:
         QTRY_VERIFY(Group("My Channels"));
         m_Main->ChangeUser("anna");
         QCOMPARE(Profile()->Name(), QStringLiteral("anna"));
-        m_Answer = [](const QString &text) { return text.startsWith("This action cannot be undone.") ? 0 : 1; };
+        m_Answer = [](const QString &text) {
+            return text.startsWith("This action cannot be undone.") ? 0 : 1;
+        };
         OnNextDialog<frmDelProfile>([](frmDelProfile *dialog) {
             QStringList names;
             for (int i = 0; i < dialog->cboProfiles()->count(); ++i)

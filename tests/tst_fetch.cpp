@@ -6,11 +6,11 @@
 
 #include <QDir>
 #include <QFile>
-#include <QNetworkProxyFactory>
 #include <QLocale>
-#include <QRegularExpression>
 #include <QNetworkAccessManager>
+#include <QNetworkProxyFactory>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -50,7 +50,10 @@ struct LoaderRun
         loader.LoadURL(url, lastMod, xsl);
         return QTest::qWaitFor([&] { return !noChange.isEmpty() || !document.isEmpty(); }, 10000);
     }
-    QByteArray text() const { return document.isEmpty() ? QByteArray() : document[0][0].toByteArray(); }
+    QByteArray text() const
+    {
+        return document.isEmpty() ? QByteArray() : document[0][0].toByteArray();
+    }
     QString newMod() const { return document.isEmpty() ? QString() : document[0][1].toString(); }
 };
 
@@ -62,7 +65,8 @@ struct Bank
     QSignalSpy timedOut {&bank, &clsItemBank::ChannelTimeOut};
     // stored: an item store to start from (a store with items trusts the stamps it is given);
     // time: the bank's clocks run on it instead of the system's.
-    explicit Bank(const QString &xsl = kXsl, const QByteArray &stored = {}, ManualTime *time = nullptr)
+    explicit Bank(
+        const QString &xsl = kXsl, const QByteArray &stored = {}, ManualTime *time = nullptr)
     {
         if (time)
             bank.SetClockFactory(time->Factory());
@@ -151,9 +155,9 @@ void TestFetch::documentsThatCannotBeUsed()
         QString url, xsl, reason;
     };
     const Case cases[] = {{server.url("/gone.xml"), kXsl, "HTTP 404 "},
-                          {server.url("/html"), kXsl, "not well-formed XML"},
-                          {server.url("/feed.xml"), "/nonexistent.xsl", "no channel stylesheet"},
-                          {"gopher://127.0.0.1/x", kXsl, "not a web address or a file"}};
+        {server.url("/html"), kXsl, "not well-formed XML"},
+        {server.url("/feed.xml"), "/nonexistent.xsl", "no channel stylesheet"},
+        {"gopher://127.0.0.1/x", kXsl, "not a web address or a file"}};
     for (const Case &c : cases) {
         LoaderRun run;
         QVERIFY2(run.run(c.url, QString(), c.xsl), qPrintable(c.url));
@@ -197,12 +201,14 @@ void TestFetch::longDocumentsKeepTheNewestEntries()
     // More entries than one document may bring: the newest by their own dates stay, wherever
     // they stand in the document; the channel's own elements stay too.
     const int count = CTarnLoader::kMaxEntries + 500;
-    QByteArray feed = "<rss version=\"2.0\"><channel><title>Long</title><description>d</description>";
+    QByteArray feed =
+        "<rss version=\"2.0\"><channel><title>Long</title><description>d</description>";
     for (int i = 0; i < count; ++i) {
         const int day = (i * 7919) % count; // every day once, in a scrambled order
         const QDate date = QDate(2020, 1, 1).addDays(day);
         feed += "<item><title>Day " + QByteArray::number(day) + "</title><pubDate>"
-            + QLocale::c().toString(date, "ddd, dd MMM yyyy").toLatin1() + " 12:00:00 GMT</pubDate></item>";
+            + QLocale::c().toString(date, "ddd, dd MMM yyyy").toLatin1()
+            + " 12:00:00 GMT</pubDate></item>";
     }
     feed += "</channel></rss>";
     LocalHttpServer server;
@@ -225,7 +231,8 @@ void TestFetch::queueFetchesReportsAndSavesOnce()
 {
     LocalHttpServer server;
     for (int i = 0; i < 5; ++i)
-        server.route("/f" + QByteArray::number(i)) = {200, smallFeed("feed" + QByteArray::number(i)), {}};
+        server.route("/f" + QByteArray::number(i)) = {
+            200, smallFeed("feed" + QByteArray::number(i)), {}};
     server.route("/same") = {200, feedFile(), {{"Last-Modified", kStamp}}};
 
     Bank b(kXsl, kOneStoredItem);
@@ -242,7 +249,7 @@ void TestFetch::queueFetchesReportsAndSavesOnce()
     for (const auto &report : b.loaded)
         if (!report[1].toBool())
             unchanged << report[0].toString() + " " + report[2].toString();
-    QCOMPARE(unchanged, QStringList{server.url("/same") + " " + kStamp});
+    QCOMPARE(unchanged, QStringList {server.url("/same") + " " + kStamp});
 
     // The store is written once, when the queue has run empty.
     const QString store = b.dir.filePath("items.xml");
@@ -296,7 +303,8 @@ void TestFetch::badDocumentsLeaveTheStoreAlone()
     const QByteArray laughs = testsupport::billionLaughs(
         "<rss><channel><title>&l9;</title><item><title>&l9;</title></item></channel></rss>");
     QByteArray huge = "<rss><channel><title>big</title>";
-    const QByteArray one = "<item><title>x</title><description>" + QByteArray(1000, 'y') + "</description></item>";
+    const QByteArray one =
+        "<item><title>x</title><description>" + QByteArray(1000, 'y') + "</description></item>";
     while (huge.size() < 50 * 1024 * 1024)
         huge += one;
     huge += "</channel></rss>";
@@ -314,10 +322,11 @@ void TestFetch::badDocumentsLeaveTheStoreAlone()
     const QString before = b.bank.StoreDocument()->xml();
     // Each refusal is logged with its channel and reason.
     for (const char *logged : {"/cut could not be used: not well-formed XML",
-                               "/laughs could not be used: not well-formed XML",
-                               "/huge could not be used: larger than 32 MiB",
-                               "/html could not be used: not well-formed XML"})
-        QTest::ignoreMessage(QtInfoMsg, QRegularExpression(QRegularExpression::escape(logged) + "$"));
+             "/laughs could not be used: not well-formed XML",
+             "/huge could not be used: larger than 32 MiB",
+             "/html could not be used: not well-formed XML"})
+        QTest::ignoreMessage(
+            QtInfoMsg, QRegularExpression(QRegularExpression::escape(logged) + "$"));
     for (const QByteArray path : {"/cut", "/laughs", "/huge", "/html"})
         b.bank.LoadChannel(server.url(path), {}, "", 0, {});
     QVERIFY(b.waitReports(5, 30000));
@@ -412,9 +421,10 @@ void TestFetch::hugeFieldIsCutAndTheStoreReadsBack()
     // it is cut to the field bound and every item of the profile reads back.
     QByteArray feed = "<rss version=\"2.0\"><channel><title>Big</title>";
     for (int i = 0; i < 50; ++i)
-        feed += "<item><title>Small " + QByteArray::number(i) + "</title><guid>s" + QByteArray::number(i)
-            + "</guid></item>";
-    feed += "<item><title>Huge</title><description>" + QByteArray(10'100'000, 'x') + "</description></item>";
+        feed += "<item><title>Small " + QByteArray::number(i) + "</title><guid>s"
+            + QByteArray::number(i) + "</guid></item>";
+    feed += "<item><title>Huge</title><description>" + QByteArray(10'100'000, 'x')
+        + "</description></item>";
     feed += "</channel></rss>";
     LocalHttpServer server;
     server.route("/big.xml") = {200, feed, {}};
@@ -443,8 +453,8 @@ void TestFetch::noRedirectFromTheWebToThisMachine()
     const QByteArray inside = proxy.url("/secret").toLatin1();
     proxy.route("http://feeds.example/feed.xml") = {302, "", {{"Location", inside}}};
     proxy.route("/secret") = {200, smallFeed("secret"), {}};
-    proxy.route("http://127.0.0.1:" + QByteArray::number(QUrl(proxy.url("/")).port()) + "/secret") =
-        {200, smallFeed("secret"), {}};
+    proxy.route("http://127.0.0.1:" + QByteArray::number(QUrl(proxy.url("/")).port())
+        + "/secret") = {200, smallFeed("secret"), {}};
     qputenv("http_proxy", proxy.url("").toLatin1());
     qputenv("no_proxy", "");
     QNetworkProxyFactory::setUseSystemConfiguration(true);

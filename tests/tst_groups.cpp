@@ -14,9 +14,9 @@ std::unique_ptr<colGroups> loadedGroups(QStringList *events = nullptr)
     auto groups = std::make_unique<colGroups>();
     if (events) {
         QObject::connect(groups.get(), &colGroups::NewGroup,
-                         [events](RSSGroup *g) { *events << "group " + g->Name(); });
+            [events](RSSGroup *g) { *events << "group " + g->Name(); });
         QObject::connect(groups.get(), &colGroups::NewChannel,
-                         [events](RSSGroup *g, const QString &url) { *events << g->Name() + " " + url; });
+            [events](RSSGroup *g, const QString &url) { *events << g->Name() + " " + url; });
     }
     QSignalSpy loaded(groups.get(), &colGroups::GroupsLoaded);
     groups->Init("anna");
@@ -67,8 +67,10 @@ void TestGroups::builtInGroups()
     QCOMPARE(groups->Group(1)->ChannelCount(), 2);
     QCOMPARE(groups->Group(2)->ChannelCount(), 7);
     QCOMPARE(groups->Group(3)->ChannelCount(), 0);
-    QVERIFY(groups->Group(1)->Expanded() && groups->Group(2)->Expanded() && groups->Group(3)->Expanded());
-    QCOMPARE(events.mid(0, 3), (QStringList{"group Tarnwick", "group All Items", "group Spotlight"}));
+    QVERIFY(groups->Group(1)->Expanded() && groups->Group(2)->Expanded()
+        && groups->Group(3)->Expanded());
+    QCOMPARE(
+        events.mid(0, 3), (QStringList {"group Tarnwick", "group All Items", "group Spotlight"}));
     QCOMPARE(events.size(), 3 + 9);
     QCOMPARE(events.last(), QStringLiteral("All Items _tarnwick/deleted"));
     QVERIFY(groups->IsInGroup("_tarnwick/week") && !groups->IsInGroup("_Tarnwick/week"));
@@ -83,28 +85,32 @@ void TestGroups::groupOperations()
     events.clear();
     QVERIFY(groups->AddGroup("News"));
     QVERIFY(groups->AddGroup("news")); // the same group in another letter case
-    QCOMPARE(events, QStringList{"group News"});
+    QCOMPARE(events, QStringList {"group News"});
     for (const char *u : {"a", "b", "c"})
         groups->AssignChannel("News", u);
     groups->AssignChannel("News", "a");
-    QCOMPARE(urlsOf(groups->Group("News")), (QStringList{"a", "b", "c"}));
+    QCOMPARE(urlsOf(groups->Group("News")), (QStringList {"a", "b", "c"}));
     QCOMPARE(events.size(), 1 + 4); // the repeated assignment is reported too
     QCOMPARE(groups->Group("News")->Name(true), QStringLiteral("News  (3)"));
     QCOMPARE(groups->Group("All Items")->Name(true), QStringLiteral("All Items"));
     QVERIFY(groups->Group("News")->DeleteChannel("a"));
-    QCOMPARE(urlsOf(groups->Group("News")), (QStringList{"c", "b"}));
+    QCOMPARE(urlsOf(groups->Group("News")), (QStringList {"c", "b"}));
     QVERIFY(!groups->Group("News")->DeleteChannel("zzz"));
 
     // The naming rules the dialogs ask for.
     QVERIFY(colGroups::IsReserved("Spotlight") && !colGroups::IsReserved("spotlight"));
     QCOMPARE(groups->NameProblem("  Sport "), QString());
-    QCOMPARE(groups->NameProblem("a|b"), QStringLiteral("Group name contains invalid characters: |"));
+    QCOMPARE(
+        groups->NameProblem("a|b"), QStringLiteral("Group name contains invalid characters: |"));
     QCOMPARE(groups->NameProblem("   "), QStringLiteral("Please enter a group name."));
     QCOMPARE(groups->NameProblem("NEWS"), QStringLiteral("A group named \"News\" already exists."));
-    QCOMPARE(groups->NameProblem("spotlight"), QStringLiteral("A group named \"Spotlight\" already exists."));
+    QCOMPARE(groups->NameProblem("spotlight"),
+        QStringLiteral("A group named \"Spotlight\" already exists."));
     QCOMPARE(groups->NameProblem("NEWS", "News"), QString()); // its own name, spelt anew
-    QCOMPARE(groups->NameProblem("Spotlight", "News"), QStringLiteral("A group named \"Spotlight\" already exists."));
-    QCOMPARE(groups->NameProblem("Mine", "Tarnwick"), QStringLiteral("The group \"Tarnwick\" cannot be renamed."));
+    QCOMPARE(groups->NameProblem("Spotlight", "News"),
+        QStringLiteral("A group named \"Spotlight\" already exists."));
+    QCOMPARE(groups->NameProblem("Mine", "Tarnwick"),
+        QStringLiteral("The group \"Tarnwick\" cannot be renamed."));
 
     groups->AddGroup("Sport");
     groups->Rename("All Items", "Everything");
@@ -135,8 +141,8 @@ void TestGroups::groupsXmlRoundTrip()
     QCOMPARE(groups->GroupCount(), 4);
     QVERIFY(!groups->Group("All Items")->Expanded());
     QCOMPARE(groups->Group("All Items")->ChannelCount(), 7);
-    QCOMPARE(urlsOf(groups->Group("Spotlight")), QStringList{"http://127.0.0.1/featured.xml"});
-    QCOMPARE(urlsOf(groups->Group(4)), QStringList{"http://127.0.0.1/n.xml"});
+    QCOMPARE(urlsOf(groups->Group("Spotlight")), QStringList {"http://127.0.0.1/featured.xml"});
+    QCOMPARE(urlsOf(groups->Group(4)), QStringList {"http://127.0.0.1/n.xml"});
     // The loaded group is announced; its channels are read from it, not announced.
     QVERIFY(events.contains("group News & <more>"));
     QVERIFY(!events.contains("News & <more> http://127.0.0.1/n.xml"));
@@ -158,11 +164,13 @@ void TestGroups::damagedOrUnreadGroupsAreNeverWrittenOver()
         QVERIFY(loaded.wait(5000));
     }
     // Cut off after the first group: that group is kept, the file set aside as it was.
-    const QByteArray damaged = stored.left(stored.indexOf("</tarnwickgroups>")) + "<group><title>Oth";
+    const QByteArray damaged =
+        stored.left(stored.indexOf("</tarnwickgroups>")) + "<group><title>Oth";
     testsupport::writeFile(path, damaged);
     auto groups = loadedGroups();
-    QCOMPARE(urlsOf(groups->Group("Mine")), QStringList{"http://127.0.0.1/m.xml"});
-    const QStringList kept = QDir(m_Home.filePath("profiles/anna")).entryList({"groups.xml.damaged-*"});
+    QCOMPARE(urlsOf(groups->Group("Mine")), QStringList {"http://127.0.0.1/m.xml"});
+    const QStringList kept =
+        QDir(m_Home.filePath("profiles/anna")).entryList({"groups.xml.damaged-*"});
     QCOMPARE(kept.size(), 1);
     QCOMPARE(testsupport::readFile(m_Home.filePath("profiles/anna/" + kept[0])), damaged);
     QVERIFY(groups->SaveGroupXML());

@@ -8,8 +8,8 @@
 #include "XmlDocument.h"
 #include "XmlGuard.h"
 
-#include <QSignalSpy>
 #include <QDeadlineTimer>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -18,7 +18,7 @@ using namespace testsupport;
 namespace {
 
 QByteArray Item(const QByteArray &title, const QByteArray &description, const QByteArray &guid,
-                const QByteArray &link = "http://127.0.0.1/x")
+    const QByteArray &link = "http://127.0.0.1/x")
 {
     return "<item><title>" + title + "</title><link>" + link + "</link><description>" + description
         + "</description><guid>" + guid + "</guid></item>";
@@ -26,7 +26,8 @@ QByteArray Item(const QByteArray &title, const QByteArray &description, const QB
 
 QByteArray Rss(const QByteArray &title, const QByteArray &items, const QByteArray &prolog = {})
 {
-    return prolog + "<rss version=\"2.0\"><channel><title>" + title + "</title>" + items + "</channel></rss>";
+    return prolog + "<rss version=\"2.0\"><channel><title>" + title + "</title>" + items
+        + "</channel></rss>";
 }
 
 } // namespace
@@ -66,8 +67,10 @@ private slots:
         QString error;
         m_Bank = ItemBankProxy::Create(&error);
         QVERIFY2(m_Bank, qPrintable(error));
-        connect(m_Bank.get(), &ItemBankProxy::ChannelLoaded, this, [this](const QString &url) { m_Loaded << url; });
-        connect(m_Bank.get(), &ItemBankProxy::ChannelTimeOut, this, [this](const QString &url) { m_TimedOut << url; });
+        connect(m_Bank.get(), &ItemBankProxy::ChannelLoaded, this,
+            [this](const QString &url) { m_Loaded << url; });
+        connect(m_Bank.get(), &ItemBankProxy::ChannelTimeOut, this,
+            [this](const QString &url) { m_TimedOut << url; });
         QVERIFY(m_Bank->Init(m_Profile.path(), QStringLiteral(TARNWICK_DATA "/tarnns.xsl")));
         // Something worth keeping, stored first.
         m_Http.route("/good.xml") = {200, Rss("Good", Item("Keep me", "kept", "good-1")), {}};
@@ -79,8 +82,11 @@ private slots:
     void scriptAndLinksStayInertText()
     {
         const QString url = m_Http.url("/script.xml");
-        m_Http.route("/script.xml") = {200, Rss("Script", Item("Trap", "&lt;script&gt;document.title='D:1;'&lt;/script&gt;",
-                                                               "s-1", "javascript:alert(1)")), {}};
+        m_Http.route("/script.xml") = {200,
+            Rss("Script",
+                Item("Trap", "&lt;script&gt;document.title='D:1;'&lt;/script&gt;", "s-1",
+                    "javascript:alert(1)")),
+            {}};
         QVERIFY(m_Bank->LoadChannel(url, {}, "Script", 0, {}));
         QVERIFY(WaitFor(url, 10000));
         // Stored as the feed's text; the windows clean it before it is shown.
@@ -91,8 +97,11 @@ private slots:
     void entitiesAreNotResolved()
     {
         const QString file = m_Http.url("/entity.xml");
-        m_Http.route("/entity.xml") = {200, Rss("Entity", Item("Secret &xxe;", "d", "e-1"),
-                                                 "<?xml version=\"1.0\"?><!DOCTYPE rss [<!ENTITY xxe SYSTEM \"file:///etc/hostname\">]>"), {}};
+        m_Http.route("/entity.xml") = {200,
+            Rss("Entity", Item("Secret &xxe;", "d", "e-1"),
+                "<?xml version=\"1.0\"?><!DOCTYPE rss [<!ENTITY xxe SYSTEM "
+                "\"file:///etc/hostname\">]>"),
+            {}};
         const QString bomb = m_Http.url("/bomb.xml");
         m_Http.route("/bomb.xml") = {200, billionLaughs(Rss("Bomb", Item("&l9;", "d", "b-1"))), {}};
         QVERIFY(m_Bank->LoadChannel(file, {}, "Entity", 0, {}));
@@ -115,9 +124,11 @@ private slots:
         QByteArray big = "<rss version=\"2.0\"><channel><title>Huge</title>";
         big += QByteArray(100 * 1024 * 1024, ' ');
         m_Http.route("/huge.xml") = {200, big + "</channel></rss>", {}};
-        m_Http.route("/slow.xml") = {200, Rss("Slow", Item("Never", "d", "slow-1")), {}, false, 0, 1000};
+        m_Http.route("/slow.xml") = {
+            200, Rss("Slow", Item("Never", "d", "slow-1")), {}, false, 0, 1000};
         m_Http.route("/loop.xml") = {302, "", {{"Location", "/loop.xml"}}};
-        m_Http.route("/broken.xml") = {200, Rss("Broken", Item("Bad \xff\xfe bytes \xc3\x28", "d", "u-1")), {}};
+        m_Http.route("/broken.xml") = {
+            200, Rss("Broken", Item("Bad \xff\xfe bytes \xc3\x28", "d", "u-1")), {}};
         for (const QString &url : {huge, slow, loop, broken})
             QVERIFY(m_Bank->LoadChannel(url, {}, "H", 0, {}));
         for (const QString &url : {huge, slow, loop, broken})
@@ -133,8 +144,11 @@ private slots:
     {
         const QString url = m_Http.url("/changing.xml");
         for (int round = 1; round <= 4; ++round) {
-            m_Http.route("/changing.xml") = {200, Rss("Changing", Item("Round " + QByteArray::number(round), "d",
-                                                                       "c-" + QByteArray::number(round))), {}};
+            m_Http.route("/changing.xml") = {200,
+                Rss("Changing",
+                    Item("Round " + QByteArray::number(round), "d",
+                        "c-" + QByteArray::number(round))),
+                {}};
             m_Loaded.removeAll(url);
             QVERIFY(m_Bank->LoadChannel(url, {}, "Changing", 0, {}));
             QVERIFY(WaitFor(url, 10000));

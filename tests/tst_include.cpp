@@ -63,19 +63,42 @@ void TestInclude::settingsRoundTrip_data()
     QTest::addColumn<QString>("section");
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("value");
-    QTest::newRow("plain") << "PREFS" << "SKINNAME" << "Basalt";
-    QTest::newRow("empty value") << "PREFS" << "SEARCH" << "";
-    QTest::newRow("unnamed value") << "PREFS" << "*" << "default one";
-    QTest::newRow("list-like") << "ADD" << "OPML" << "a, b; c = \"d\" 'e'";
-    QTest::newRow("spaces kept") << "ADD" << "OPML" << "  padded  ";
-    QTest::newRow("path") << "ADD" << "OPML" << "/home/u/My Files/tarn (2).opml";
-    QTest::newRow("at sign") << "X" << "K" << "@Variant(junk)";
-    QTest::newRow("unicode, breaks") << "X" << "K" << "Tårn – ✓\nline 2\ttab\\";
-    QTest::newRow("url key") << "Spotlight" << "https://host.example/dir/featured.xml_lastmod"
+    QTest::newRow("plain") << "PREFS"
+                           << "SKINNAME"
+                           << "Basalt";
+    QTest::newRow("empty value") << "PREFS"
+                                 << "SEARCH"
+                                 << "";
+    QTest::newRow("unnamed value") << "PREFS"
+                                   << "*"
+                                   << "default one";
+    QTest::newRow("list-like") << "ADD"
+                               << "OPML"
+                               << "a, b; c = \"d\" 'e'";
+    QTest::newRow("spaces kept") << "ADD"
+                                 << "OPML"
+                                 << "  padded  ";
+    QTest::newRow("path") << "ADD"
+                          << "OPML"
+                          << "/home/u/My Files/tarn (2).opml";
+    QTest::newRow("at sign") << "X"
+                             << "K"
+                             << "@Variant(junk)";
+    QTest::newRow("unicode, breaks") << "X"
+                                     << "K"
+                                     << "Tårn – ✓\nline 2\ttab\\";
+    QTest::newRow("url key") << "Spotlight"
+                             << "https://host.example/dir/featured.xml_lastmod"
                              << "Mon, 02 Oct 2006 13:00:00 GMT";
-    QTest::newRow("odd key") << "Spotlight" << "a\\b%2Fc/d" << "1";
-    QTest::newRow("General") << "General" << "Key" << "v";
-    QTest::newRow("no section") << "" << "Top" << "level";
+    QTest::newRow("odd key") << "Spotlight"
+                             << "a\\b%2Fc/d"
+                             << "1";
+    QTest::newRow("General") << "General"
+                             << "Key"
+                             << "v";
+    QTest::newRow("no section") << ""
+                                << "Top"
+                                << "level";
 }
 
 void TestInclude::settingsRoundTrip()
@@ -168,7 +191,8 @@ void TestInclude::autostartEntryStartsAnOddlyNamedProgram()
     QVERIFY(script.open(QIODevice::WriteOnly));
     script.write("#!/bin/sh\ntouch \"" + marker.toUtf8() + "\"\n");
     script.close();
-    QVERIFY(script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+    QVERIFY(script.setPermissions(
+        QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
     QVERIFY(s.SaveSetting(run, "Tarnwick", program));
     QCOMPARE(s.GetSetting(run, "Tarnwick", "none"), program);
     s.setCompany({});
@@ -212,12 +236,18 @@ void TestInclude::textAndColour_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("stripped");
-    QTest::newRow("tags") << "a<b>c<d>e" << "ace";
-    QTest::newRow("no close") << "a<b c" << "a<b c";
-    QTest::newRow("no open") << "a>b" << "a>b";
-    QTest::newRow("markup") << "<p>Hello <b>world</b></p>" << "Hello world";
-    QTest::newRow("stray close first") << "a > b <i>c</i>" << "a > b c";
-    QTest::newRow("open without close") << "x<y>z<w" << "xz<w";
+    QTest::newRow("tags") << "a<b>c<d>e"
+                          << "ace";
+    QTest::newRow("no close") << "a<b c"
+                              << "a<b c";
+    QTest::newRow("no open") << "a>b"
+                             << "a>b";
+    QTest::newRow("markup") << "<p>Hello <b>world</b></p>"
+                            << "Hello world";
+    QTest::newRow("stray close first") << "a > b <i>c</i>"
+                                       << "a > b c";
+    QTest::newRow("open without close") << "x<y>z<w"
+                                        << "xz<w";
 }
 
 void TestInclude::textAndColour()
@@ -233,7 +263,8 @@ void TestInclude::textAndColour()
     QCOMPARE(Include::BlendColor(a, b, 100), a);
     QCOMPARE(Include::BlendColor(a, b, 150), a);
     QCOMPARE(Include::BlendColor(a, b, -5), b);
-    // 50 %: R 0x80 - floor(0.5*0x50)=0x58, G 0x00 + floor(0.5*0x20)=0x10, B 0xFF - floor(0.5*0xEF)=0x88
+    // 50 %: R 0x80 - floor(0.5*0x50)=0x58, G 0x00 + floor(0.5*0x20)=0x10, B 0xFF -
+    // floor(0.5*0xEF)=0x88
     QCOMPARE(Include::BlendColor(a, b, 50), qint32(0x00881058));
 }
 
@@ -253,26 +284,27 @@ void TestInclude::soundsAndAddresses()
     Include::PlayAlert();
     now += 1;
     Include::PlayAlert();
-    QCOMPARE(desktop.played, (QStringList{"alert.wav", "alert.wav"}));
+    QCOMPARE(desktop.played, (QStringList {"alert.wav", "alert.wav"}));
 
     Include::PlayDrop();
     Include::Settings().SaveSetting("PREFS", "DROP", "1");
     Include::PlayDrop();
     Include::PlayLift();
-    QCOMPARE(desktop.played.mid(2), (QStringList{"drop.wav", "lift.wav"}));
+    QCOMPARE(desktop.played.mid(2), (QStringList {"drop.wav", "lift.wav"}));
 
     Include::OpenURL("http");
     Include::OpenURL("https://127.0.0.1/page");
     // Only web addresses reach the desktop, however the scheme is written.
     for (const char *refused : {"file:///etc/passwd", "/etc/passwd", "javascript:alert(1)",
-                                " JaVa\tScRipt:alert(1)", "data:text/html,<b>x</b>", "vbscript:x",
-                                "ssh://host/x", "smb://host/share", "~/secret"})
+             " JaVa\tScRipt:alert(1)", "data:text/html,<b>x</b>", "vbscript:x", "ssh://host/x",
+             "smb://host/share", "~/secret"})
         Include::OpenURL(refused);
     Include::OpenURL("mailto:someone@example.com");
     Include::OpenURL("ftp://127.0.0.1/pub");
     Include::OpenURL("example.com/news");
-    QCOMPARE(desktop.opened, (QStringList{"https://127.0.0.1/page", "mailto:someone@example.com",
-                                          "ftp://127.0.0.1/pub", "example.com/news"}));
+    QCOMPARE(desktop.opened,
+        (QStringList {"https://127.0.0.1/page", "mailto:someone@example.com", "ftp://127.0.0.1/pub",
+            "example.com/news"}));
     Include::SetTickSource({});
     DesktopServices::Install(nullptr);
 }
@@ -289,19 +321,23 @@ void TestInclude::appFolderIsSeeded()
 
     QCOMPARE(Include::AppPath(), QDir(m_Home.path()).absolutePath());
     QVERIFY(Include::SeedAppFolder(installed.path()));
-    QCOMPARE(testsupport::readFile(m_Home.filePath("skins/Basalt/skin.txt")), QByteArray("installed skin"));
+    QCOMPARE(testsupport::readFile(m_Home.filePath("skins/Basalt/skin.txt")),
+        QByteArray("installed skin"));
     QCOMPARE(testsupport::readFile(m_Home.filePath("tarnns.xsl")), QByteArray("my own xsl"));
     // A newer version replaces copies the user never changed, and only those.
     testsupport::writeFile(installed.filePath("skins/Basalt/skin.txt"), "newer skin");
-    QFile::setPermissions(installed.filePath("tarnns.xsl"), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QFile::setPermissions(
+        installed.filePath("tarnns.xsl"), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     testsupport::writeFile(installed.filePath("tarnns.xsl"), "newer xsl");
     QVERIFY(Include::SeedAppFolder(installed.path()));
-    QCOMPARE(testsupport::readFile(m_Home.filePath("skins/Basalt/skin.txt")), QByteArray("newer skin"));
+    QCOMPARE(
+        testsupport::readFile(m_Home.filePath("skins/Basalt/skin.txt")), QByteArray("newer skin"));
     QCOMPARE(testsupport::readFile(m_Home.filePath("tarnns.xsl")), QByteArray("my own xsl"));
     testsupport::writeFile(m_Home.filePath("skins/Basalt/skin.txt"), "my own skin");
     testsupport::writeFile(installed.filePath("skins/Basalt/skin.txt"), "newest skin");
     QVERIFY(Include::SeedAppFolder(installed.path()));
-    QCOMPARE(testsupport::readFile(m_Home.filePath("skins/Basalt/skin.txt")), QByteArray("my own skin"));
+    QCOMPARE(
+        testsupport::readFile(m_Home.filePath("skins/Basalt/skin.txt")), QByteArray("my own skin"));
     // What a build ships is complete enough to start with.
     QVERIFY(Include::SeedAppFolder());
     for (const char *f : {"profiles/profiles.xml", "help.xml", "tarn.opml"})

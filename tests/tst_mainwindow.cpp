@@ -5,18 +5,18 @@
 #include "CRegSettings.h"
 #include "ChannelTree.h"
 #include "Include.h"
-#include "WindowHelpers.h"
 #include "LocalHttpServer.h"
 #include "RSSChannel.h"
 #include "TestSupport.h"
 #include "WidgetSupport.h"
+#include "WindowHelpers.h"
+#include "WindowHub.h"
 #include "clsProfile.h"
 #include "clsSpotlight.h"
 #include "colGroups.h"
 #include "colProfiles.h"
 #include "frmAddMenu.h"
 #include "frmChannelManage.h"
-#include "WindowHub.h"
 #include "frmMain.h"
 #include "frmUser.h"
 
@@ -35,8 +35,10 @@ namespace {
 
 QByteArray Feed(const QByteArray &title, int items)
 {
-    QByteArray out = "<rss version=\"2.0\"><channel><title>" + title + "</title>"
-        "<description>All about " + title + ", every day</description>";
+    QByteArray out = "<rss version=\"2.0\"><channel><title>" + title
+        + "</title>"
+          "<description>All about "
+        + title + ", every day</description>";
     for (int i = 0; i < items; ++i)
         out += "<item><title>" + title + " story " + QByteArray::number(i)
             + "</title><description>d</description><guid>" + title + "-" + QByteArray::number(i)
@@ -55,7 +57,10 @@ class TestMainWindow : public QObject
     QStringList m_Messages;
     std::function<int(const QString &)> m_Answer;
 
-    int RowOf(frmMain &w, const QString &group, const QString &url) { return w.treMain()->FindRow(group, url); }
+    int RowOf(frmMain &w, const QString &group, const QString &url)
+    {
+        return w.treMain()->FindRow(group, url);
+    }
 
 private slots:
     void initTestCase()
@@ -71,10 +76,11 @@ private slots:
         m_Http.route("/news/rss.xml") = {200, Feed("Tarnwick News", 1), {}};
         clsSpotlight::SetDirectoryURL(QString());
         QVERIFY(Include::SeedAppFolder(QStringLiteral(TARNWICK_DATA)));
-        Include::SetMessageHandler([this](const QString &text, const QString &title, const QStringList &) {
-            m_Messages << title + ": " + text;
-            return m_Answer ? m_Answer(text) : 0;
-        });
+        Include::SetMessageHandler(
+            [this](const QString &text, const QString &title, const QStringList &) {
+                m_Messages << title + ": " + text;
+                return m_Answer ? m_Answer(text) : 0;
+            });
     }
 
     void windowStateAndSkinFunctions()
@@ -88,7 +94,8 @@ private slots:
         Include::SaveFormState(&plain);
         CRegSettings &settings = Include::Settings();
         const QString left = settings.GetSetting("Plain", "Left", "");
-        QCOMPARE(settings.GetSetting("Plain", "Width", ""), QString::number(300 * Include::TwipsPerPixelX()));
+        QCOMPARE(settings.GetSetting("Plain", "Width", ""),
+            QString::number(300 * Include::TwipsPerPixelX()));
         plain.showMaximized();
         QTRY_VERIFY(plain.isMaximized());
         Include::SaveFormState(&plain);
@@ -155,11 +162,15 @@ private slots:
         });
         w.Form_Load();
         QCOMPARE(w.windowTitle(), QStringLiteral("Tarnwick"));
-        QVERIFY(QTest::qWaitFor([&] { return w.CurrentProfile() && w.CurrentProfile()->Name() == "anna"; }, 10000));
-        QCOMPARE(m_Messages.value(0), QStringLiteral("Tarnwick: Username cannot contain any of the following symbols: \\/:*?'|<>\""));
+        QVERIFY(QTest::qWaitFor(
+            [&] { return w.CurrentProfile() && w.CurrentProfile()->Name() == "anna"; }, 10000));
+        QCOMPARE(m_Messages.value(0),
+            QStringLiteral(
+                "Tarnwick: Username cannot contain any of the following symbols: \\/:*?'|<>\""));
         clsProfile *anna = w.CurrentProfile();
         QVERIFY(QTest::qWaitFor([&] { return RowOf(w, "My Channels", "0") >= 0; }, 5000));
-        QCOMPARE(w.DecodeText("{channels} channels of {user}"), QStringLiteral("2 channels of anna"));
+        QCOMPARE(
+            w.DecodeText("{channels} channels of {user}"), QStringLiteral("2 channels of anna"));
         // The seven filters stand in "All Items"; the maker's two channels at the top, unheaded.
         clsChannelTree *tree = w.treMain();
         QVERIFY(RowOf(w, "All Items", "_tarnwick/unread") >= 0);
@@ -173,19 +184,26 @@ private slots:
         const QString a = m_Http.url("/a.xml"), b = m_Http.url("/b.xml");
         w.AddChannel(a, "My Channels");
         w.AddChannel(b, "My Channels");
-        QVERIFY(QTest::qWaitFor([&] {
-            const int ra = RowOf(w, "My Channels", a), rb = RowOf(w, "My Channels", b);
-            return ra >= 0 && rb >= 0 && tree->RowNode(ra) == "Alpha" && tree->RowCount(ra) == "3"
-                && tree->RowNode(rb) == "Beta" && tree->RowCount(rb) == "5";
-        }, 30000));
-        QCOMPARE(tree->RowBody(RowOf(w, "My Channels", a)), QStringLiteral("All about Alpha, every day"));
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                const int ra = RowOf(w, "My Channels", a), rb = RowOf(w, "My Channels", b);
+                return ra >= 0 && rb >= 0 && tree->RowNode(ra) == "Alpha"
+                    && tree->RowCount(ra) == "3" && tree->RowNode(rb) == "Beta"
+                    && tree->RowCount(rb) == "5";
+            },
+            30000));
+        QCOMPARE(tree->RowBody(RowOf(w, "My Channels", a)),
+            QStringLiteral("All about Alpha, every day"));
         QCOMPARE(tree->RowNode(RowOf(w, "My Channels", "0")), QStringLiteral("My Channels  (2)"));
         QCOMPARE(tree->RowIcon(RowOf(w, "My Channels", a)), anna->GetChannel(a)->GetImage());
         QCOMPARE(w.DecodeText("{chls}"), QStringLiteral("4"));
         // Alpha's and Beta's items, with whatever the help and news channels have brought so far.
-        QVERIFY(QTest::qWaitFor([&] {
-            return anna->ItemCount() >= 8 && w.DecodeText("{items}") == QString::number(anna->ItemCount());
-        }, 5000));
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                return anna->ItemCount() >= 8
+                    && w.DecodeText("{items}") == QString::number(anna->ItemCount());
+            },
+            5000));
         // A state change touches the channel's own rows only, and only for the active profile.
         w.StateChange("anna", anna->GetChannel(a));
         QCOMPARE(w.LastStateChangeRows(), 1);
@@ -203,12 +221,14 @@ private slots:
             // On a real X server the window is cut to the skin's outline: the rounded corner
             // shows what lies behind (the root window, black under Xvfb).
             const QPoint corner = w.geometry().topLeft();
-            auto screen = [] { return QGuiApplication::primaryScreen()->grabWindow(0).toImage(); };
+            auto screen = [] {
+                return QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+            };
             // The X server may take a moment to show what the window painted (and the window
             // may paint again meanwhile, as counts arrive): the screen follows its latest look.
             QTRY_VERIFY_WITH_TIMEOUT(screen().pixelColor(corner + QPoint(100, 100))
-                                         == w.grab().toImage().pixelColor(100, 100),
-                                     10000);
+                    == w.grab().toImage().pixelColor(100, 100),
+                10000);
             const QImage seen = screen();
             seen.save(ScreenshotPath("main-window-screen.png"));
             QVERIFY(seen.pixelColor(corner) != shot.pixelColor(0, 0));
@@ -239,7 +259,9 @@ private slots:
         // A group with channels cannot go; an empty one can, after the user made it.
         w.PrepareActionsMenu(header);
         w.Item("mnuGroupDelete")->trigger();
-        QCOMPARE(m_Messages.last(), QStringLiteral("Cannot Delete Group: Group not empty. Remove Channels before removing Group."));
+        QCOMPARE(m_Messages.last(),
+            QStringLiteral(
+                "Cannot Delete Group: Group not empty. Remove Channels before removing Group."));
         QVERIFY(w.AddGroup("Later"));
         QVERIFY(!w.AddGroup("later")); // the same name in other letters
         QVERIFY(RowOf(w, "Later", "0") >= 0);
@@ -289,15 +311,19 @@ private slots:
         QCOMPARE(w.CurrentProfile()->Name(), QStringLiteral("anna"));
         QVERIFY(QTest::qWaitFor([&] { return RowOf(w, "My Channels", a) >= 0; }, 5000));
         // Titles from the stored channel list, counts asked of the bank as soon as it is loaded.
-        QVERIFY(QTest::qWaitFor([&] {
-            const int row = RowOf(w, "My Channels", a);
-            return tree->RowNode(row) == "Alpha" && tree->RowCount(row) == "3";
-        }, 3000));
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                const int row = RowOf(w, "My Channels", a);
+                return tree->RowNode(row) == "Alpha" && tree->RowCount(row) == "3";
+            },
+            3000));
         QTest::qWait(200);
         QVERIFY(w.grab().toImage().save(ScreenshotPath("main-window-switched.png")));
 
         // Removing a channel from its group only keeps the subscription.
-        m_Answer = [](const QString &) { return 0; };
+        m_Answer = [](const QString &) {
+            return 0;
+        };
         w.PrepareActionsMenu(RowOf(w, "My Channels", b));
         w.Item("mnuChannelRemove")->trigger();
         m_Answer = nullptr;
@@ -320,7 +346,8 @@ private slots:
         QVERIFY(w.CurrentProfile() == nullptr);
         const QString folder = m_Home.filePath("profiles/anna/");
         const QByteArray profiles = readFile(m_Home.filePath("profiles/profiles.xml"));
-        QVERIFY(profiles.contains("<username>anna</username>") && profiles.contains("<username>bert</username>"));
+        QVERIFY(profiles.contains("<username>anna</username>")
+            && profiles.contains("<username>bert</username>"));
         const QByteArray channels = readFile(folder + "channels.xml");
         QVERIFY(channels.contains(a.toUtf8()) && channels.contains(b.toUtf8()));
         QVERIFY(channels.contains("<title>Alpha</title>"));

@@ -71,9 +71,9 @@ void TestOPML::readingNestedOutlines()
     QSignalSpy loaded(&reader, &clsOPML::FileLoaded);
     reader.LoadOPML(path);
     QCOMPARE(loaded.size(), 1); // reported before LoadOPML returned
-    QCOMPARE(entries(reader), (QStringList{"Valley|http://127.0.0.1/valley.xml|7",
-                                           "Lake|http://127.0.0.1/lake.xml|0", "News||0",
-                                           "Loose|http://127.0.0.1/loose.xml|0"}));
+    QCOMPARE(entries(reader),
+        (QStringList {"Valley|http://127.0.0.1/valley.xml|7", "Lake|http://127.0.0.1/lake.xml|0",
+            "News||0", "Loose|http://127.0.0.1/loose.xml|0"}));
     QCOMPARE(reader.Title(), QStringLiteral("Last"));
 
     // A second load on the same reader adds behind what it has.
@@ -94,7 +94,7 @@ void TestOPML::unreadableAndSlowFiles()
     reader.LoadOPML(path);
     QCOMPARE(loaded.size(), 1);
     QCOMPARE(reader.GetCount(), 0);
-    QCOMPARE(m_Host.popups, QStringList{"Error Reading OPML File !!!\r\n" + path});
+    QCOMPARE(m_Host.popups, QStringList {"Error Reading OPML File !!!\r\n" + path});
 
     LocalHttpServer http;
     http.route("/slow.opml").silent = true;
@@ -108,7 +108,8 @@ void TestOPML::unreadableAndSlowFiles()
 
     // A reader that goes away while it waits (its window replaced it): the wait ends at once
     // and a late answer finds nothing to report to.
-    http.route("/late.opml") = {200, "<opml><body><outline xmlUrl=\"http://127.0.0.1/x\"/></body></opml>", {}};
+    http.route("/late.opml") = {
+        200, "<opml><body><outline xmlUrl=\"http://127.0.0.1/x\"/></body></opml>", {}};
     http.route("/late.opml").dripMs = 50;
     auto *doomed = new clsOPML;
     QTimer::singleShot(200, doomed, [doomed] { delete doomed; });
@@ -146,8 +147,9 @@ void TestOPML::exportAndReadBack()
     QVERIFY(!testsupport::readFile(path).startsWith("<?xml"));
     clsOPML reader;
     reader.LoadOPML(path);
-    QCOMPARE(entries(reader), (QStringList{"Stored \"title\"|http://127.0.0.1/a.xml?x=1&y=2|0",
-                                           "http://127.0.0.1/b.xml|http://127.0.0.1/b.xml|0"}));
+    QCOMPARE(entries(reader),
+        (QStringList {"Stored \"title\"|http://127.0.0.1/a.xml?x=1&y=2|0",
+            "http://127.0.0.1/b.xml|http://127.0.0.1/b.xml|0"}));
     QVERIFY(!list.SaveOPML(m_Home.filePath("no/such/folder/out.opml")));
 }
 

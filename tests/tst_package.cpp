@@ -22,7 +22,8 @@ struct Run
     QString out;
 };
 
-Run Execute(const QString &program, const QStringList &arguments, const QString &folder = {}, int timeoutMs = 300000)
+Run Execute(const QString &program, const QStringList &arguments, const QString &folder = {},
+    int timeoutMs = 300000)
 {
     QProcess p;
     p.setProcessChannelMode(QProcess::MergedChannels);
@@ -31,7 +32,8 @@ Run Execute(const QString &program, const QStringList &arguments, const QString 
     p.start(program, arguments);
     if (!p.waitForFinished(timeoutMs))
         p.kill();
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAll())};
+    return {
+        p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAll())};
 }
 
 } // namespace
@@ -47,16 +49,17 @@ class TestPackage : public QObject
 private slots:
     void buildThePackage()
     {
-        const Run cpack = Execute("cpack", {"-G", "DEB", "--config", QStringLiteral(TARNWICK_BUILD "/CPackConfig.cmake"),
-                                            "-B", m_Work.filePath("out")});
+        const Run cpack = Execute("cpack",
+            {"-G", "DEB", "--config", QStringLiteral(TARNWICK_BUILD "/CPackConfig.cmake"), "-B",
+                m_Work.filePath("out")});
         QVERIFY2(cpack.code == 0, qPrintable(cpack.out));
         QDirIterator it(m_Work.filePath("out"), {"*.deb"});
         QVERIFY(it.hasNext());
         m_Deb = it.next();
         const Run depends = Execute("dpkg-deb", {"-f", m_Deb, "Depends"});
         QCOMPARE(depends.code, 0);
-        for (const char *package : {"libqt6webenginewidgets6", "libqt6widgets6", "libqt6network6", "libtidy5deb1",
-                                    "libxml2", "libxslt1.1", "libqt6multimedia6", "qt6-qpa-plugins"})
+        for (const char *package : {"libqt6webenginewidgets6", "libqt6widgets6", "libqt6network6",
+                 "libtidy5deb1", "libxml2", "libxslt1.1", "libqt6multimedia6", "qt6-qpa-plugins"})
             QVERIFY2(depends.out.contains(QLatin1String(package)), package);
         QVERIFY(!depends.out.contains("-dev"));
         m_Root = m_Work.filePath("root");
@@ -65,15 +68,18 @@ private slots:
 
     void desktopIntegration()
     {
-        for (const char *file : {"usr/bin/tarnwick", "usr/bin/tarnloader", "usr/bin/tarnbank", "usr/lib/libspanclock.so.1",
-                                 "usr/share/applications/tarnwick.desktop", "usr/share/icons/hicolor/scalable/apps/tarnwick.svg",
-                                 "usr/share/icons/hicolor/48x48/apps/tarnwick.png", "usr/share/icons/hicolor/256x256/apps/tarnwick.png",
-                                 "usr/share/metainfo/example.veltrasic.Tarnwick.metainfo.xml",
-                                 "usr/share/tarnwick/tarnns.xsl", "usr/share/tarnwick/default.tidy",
-                                 "usr/share/tarnwick/skins/Basalt/skin.txt", "usr/share/tarnwick/help.xml"})
+        for (const char *file : {"usr/bin/tarnwick", "usr/bin/tarnloader", "usr/bin/tarnbank",
+                 "usr/lib/libspanclock.so.1", "usr/share/applications/tarnwick.desktop",
+                 "usr/share/icons/hicolor/scalable/apps/tarnwick.svg",
+                 "usr/share/icons/hicolor/48x48/apps/tarnwick.png",
+                 "usr/share/icons/hicolor/256x256/apps/tarnwick.png",
+                 "usr/share/metainfo/example.veltrasic.Tarnwick.metainfo.xml",
+                 "usr/share/tarnwick/tarnns.xsl", "usr/share/tarnwick/default.tidy",
+                 "usr/share/tarnwick/skins/Basalt/skin.txt", "usr/share/tarnwick/help.xml"})
             QVERIFY2(QFileInfo::exists(m_Root + "/" + file), file);
-        const Run validate = Execute("appstreamcli", {"validate", "--no-net", "--pedantic",
-                                                      m_Root + "/usr/share/metainfo/example.veltrasic.Tarnwick.metainfo.xml"});
+        const Run validate = Execute("appstreamcli",
+            {"validate", "--no-net", "--pedantic",
+                m_Root + "/usr/share/metainfo/example.veltrasic.Tarnwick.metainfo.xml"});
         QVERIFY2(validate.code == 0, qPrintable(validate.out));
         const QByteArray entry = readFile(m_Root + "/usr/share/applications/tarnwick.desktop");
         QVERIFY(entry.contains("Exec=tarnwick\n") && entry.contains("Icon=tarnwick\n"));
@@ -82,9 +88,12 @@ private slots:
 
     void programFromThePackage()
     {
-        QFile::setPermissions(m_Runtime.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        m_Http.route("/p.xml") = {200, "<rss version=\"2.0\"><channel><title>Packaged</title>"
-                                       "<item><title>One</title><guid>1</guid></item></channel></rss>", {}};
+        QFile::setPermissions(m_Runtime.path(),
+            QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        m_Http.route("/p.xml") = {200,
+            "<rss version=\"2.0\"><channel><title>Packaged</title>"
+            "<item><title>One</title><guid>1</guid></item></channel></rss>",
+            {}};
         const QString folder = m_Home.filePath("profiles/anna");
         QVERIFY(profilefiles::WriteProfileList(m_Home.path(), {"anna"}));
         QVERIFY(profilefiles::WriteChannels(folder, {{m_Http.url("/p.xml"), "Stored"}}));

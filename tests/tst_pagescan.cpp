@@ -11,7 +11,8 @@ class TestPageScan : public QObject
 
     static QString Page(const char *name)
     {
-        return QString::fromUtf8(testsupport::dataFile(QStringLiteral("pages/") + QLatin1String(name)));
+        return QString::fromUtf8(
+            testsupport::dataFile(QStringLiteral("pages/") + QLatin1String(name)));
     }
     static QStringList Found(const QList<FoundChannel> &found)
     {
@@ -24,19 +25,24 @@ class TestPageScan : public QObject
 private slots:
     void newsSite()
     {
-        const auto found = ScanPage(Page("news-site.html"), QUrl("https://gazette.example/News/Index.html"));
+        const auto found =
+            ScanPage(Page("news-site.html"), QUrl("https://gazette.example/News/Index.html"));
         // Paths keep their letter case; the repeated one is listed once; relative ones are
         // resolved against the page; quoted and unquoted attributes alike.
-        QCOMPARE(Found(found), (QStringList{
-                                   "Gazette: Top Stories | https://gazette.example/Feeds/TopStories.xml", // host names have no case
-                                   "Sport | https://gazette.example/Feeds/Sport.RSS",
-                                   "Gazette Atom | https://gazette.example/Feeds/All.atom",
-                               }));
+        QCOMPARE(Found(found),
+            (QStringList {
+                "Gazette: Top Stories | https://gazette.example/Feeds/TopStories.xml", // host names
+                                                                                       // have no
+                                                                                       // case
+                "Sport | https://gazette.example/Feeds/Sport.RSS",
+                "Gazette Atom | https://gazette.example/Feeds/All.atom",
+            }));
     }
 
     void noTitleAndRelativeAddress()
     {
-        const auto found = ScanPage(Page("no-title.html"), QUrl("http://127.0.0.1:8080/blog/post.html"));
+        const auto found =
+            ScanPage(Page("no-title.html"), QUrl("http://127.0.0.1:8080/blog/post.html"));
         QCOMPARE(found.size(), 1);
         QCOMPARE(found.first().title, QString());
         QCOMPARE(found.first().address, QStringLiteral("http://127.0.0.1:8080/blog/feed.xml"));
@@ -45,12 +51,15 @@ private slots:
     void atomOnly()
     {
         const auto found = ScanPage(Page("atom-only.html"), QUrl("https://wiki.example/"));
-        QCOMPARE(Found(found), QStringList{"Recent changes | https://wiki.example/index.php?title=Special:RecentChanges&feed=atom"});
+        QCOMPARE(Found(found),
+            QStringList {"Recent changes | "
+                         "https://wiki.example/index.php?title=Special:RecentChanges&feed=atom"});
     }
 
     void onlyWebAddressesAreOffered()
     {
-        const QString page = "<html><head>"
+        const QString page =
+            "<html><head>"
             "<link rel=alternate type=application/rss+xml title=Local href='file:///etc/passwd'>"
             "<link rel=alternate type=application/rss+xml title=Script href='javascript:alert(1)'>"
             "<link rel=alternate type=application/rss+xml title=Data href='data:text/xml,<rss/>'>"
@@ -59,9 +68,9 @@ private slots:
             "<link rel=alternate type=application/rss+xml title=Relative href='/plain.xml'>"
             "</head></html>";
         QCOMPARE(Found(ScanPage(page, QUrl("http://x.example/index.html"))),
-                 (QStringList{"Web | https://x.example/rss", "Relative | http://x.example/plain.xml"}));
+            (QStringList {"Web | https://x.example/rss", "Relative | http://x.example/plain.xml"}));
         // Without the page's address a relative address leads nowhere.
-        QCOMPARE(Found(ScanPage(page)), QStringList{"Web | https://x.example/rss"});
+        QCOMPARE(Found(ScanPage(page)), QStringList {"Web | https://x.example/rss"});
     }
 
     void nothingAnnounced()

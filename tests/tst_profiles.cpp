@@ -16,8 +16,10 @@ namespace {
 
 QByteArray feed(const QByteArray &title, int items)
 {
-    QByteArray out = "<rss version=\"2.0\"><channel><title>" + title + "</title>"
-        "<description>About " + title + "</description>";
+    QByteArray out = "<rss version=\"2.0\"><channel><title>" + title
+        + "</title>"
+          "<description>About "
+        + title + "</description>";
     for (int i = 0; i < items; ++i)
         out += "<item><title>" + title + " story " + QByteArray::number(i)
             + "</title><description>d</description><guid>" + title + "-" + QByteArray::number(i)
@@ -27,7 +29,7 @@ QByteArray feed(const QByteArray &title, int items)
 
 struct Quiet : DesktopServices
 {
-    void PlaySound(const QString &) override {}
+    void PlaySound(const QString &) override { }
     bool OpenUrl(const QString &) override { return true; }
 };
 
@@ -126,20 +128,20 @@ void TestProfiles::profileList()
     QSignalSpy noneLoaded(&none, &colProfiles::ProfilesLoaded);
     none.Init();
     QVERIFY(QTest::qWaitFor([&] { return !m_Host.popups.isEmpty(); }, 5000));
-    QCOMPARE(m_Host.popups, QStringList{"Error Reading Profiles.XML File !!!"});
+    QCOMPARE(m_Host.popups, QStringList {"Error Reading Profiles.XML File !!!"});
     QVERIFY(noneLoaded.isEmpty());
 }
 
 void TestProfiles::namesThatCannotBeFolders()
 {
     colProfiles profiles;
-    for (const QString &name : {QString(), QStringLiteral("."), QStringLiteral(".."),
-                                QStringLiteral("a/b"), QStringLiteral("..\\x"),
-                                QStringLiteral("it's"), QStringLiteral("tab\there")})
+    for (const QString &name :
+        {QString(), QStringLiteral("."), QStringLiteral(".."), QStringLiteral("a/b"),
+            QStringLiteral("..\\x"), QStringLiteral("it's"), QStringLiteral("tab\there")})
         QVERIFY2(!profiles.AddUser(name, false, false), qPrintable(name));
     QCOMPARE(profiles.UserCount(), 0);
     QCOMPARE(QDir(m_Home.filePath("profiles")).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
-             QStringList{});
+        QStringList {});
     QVERIFY(profiles.AddUser("Anna Maria", false, false));
 }
 
@@ -165,20 +167,22 @@ void TestProfiles::endToEnd()
         m_Host.profile = anna;
         QStringList added;
         connect(anna, &clsProfile::NewChannel, this,
-                [&](RSSGroup *g, const QString &url) { added << g->Name() + " " + url; });
+            [&](RSSGroup *g, const QString &url) { added << g->Name() + " " + url; });
         QString error;
         QVERIFY2(anna->SetUserActive(&error), qPrintable(error));
         QVERIFY(anna->ResumeQueue());
         anna->AddGroup("News");
         for (const QString &url : urls)
             anna->AddChannel(url, "News");
-        QCOMPARE(added.mid(added.size() - 3), QStringList({"News " + urls[0], "News " + urls[1], "News " + urls[2]}));
+        QCOMPARE(added.mid(added.size() - 3),
+            QStringList({"News " + urls[0], "News " + urls[1], "News " + urls[2]}));
 
         // Fetched, merged, titled and counted through the real server.
         auto done = [&] {
             for (const QString &url : urls) {
                 RSSChannel *c = anna->GetChannel(url);
-                if (!c || c->title() != expected[url].first || c->ItemCount() != expected[url].second)
+                if (!c || c->title() != expected[url].first
+                    || c->ItemCount() != expected[url].second)
                     return false;
             }
             return true;
@@ -187,7 +191,8 @@ void TestProfiles::endToEnd()
         QCOMPARE(anna->GetChannel(urls[0])->LastMod(), QStringLiteral("stamp-a"));
         QCOMPARE(anna->GetChannel(urls[1])->Description, QStringLiteral("About Beta"));
         QCOMPARE(anna->GetChannel(urls[2])->Unread(), 4);
-        QVERIFY(QTest::qWaitFor([&] { return anna->GetChannel("_tarnwick/unread")->ItemCount() == 9; }, 5000));
+        QVERIFY(QTest::qWaitFor(
+            [&] { return anna->GetChannel("_tarnwick/unread")->ItemCount() == 9; }, 5000));
 
         // The ticker's list request: filter, second filter, then search text.
         m_Host.tickerLoaded = true;
@@ -201,13 +206,15 @@ void TestProfiles::endToEnd()
         anna->AddChannel(http.url("/slow.xml"), "News");
         QVERIFY(QTest::qWaitFor([&] { return http.count("HEAD", "/slow.xml") >= 1; }, 5000));
         QVERIFY(!anna->RemoveChannel(http.url("/slow.xml")));
-        QCOMPARE(m_Host.messages, QStringList{"Cannot Remove Channel. Please wait for Reload to finished."});
+        QCOMPARE(m_Host.messages,
+            QStringList {"Cannot Remove Channel. Please wait for Reload to finished."});
         QVERIFY(anna->GetChannel(http.url("/slow.xml")));
         QCOMPARE(anna->GetGroup("News")->ChannelCount(), 4);
 
         anna->GetChannel(urls[1])->setCustomTitle("My Beta");
         QVERIFY(profiles.SaveAllXML());
-        for (const char *f : {"profiles/profiles.xml", "profiles/anna/channels.xml", "profiles/anna/groups.xml"})
+        for (const char *f :
+            {"profiles/profiles.xml", "profiles/anna/channels.xml", "profiles/anna/groups.xml"})
             QVERIFY2(QFile::exists(m_Home.filePath(f)), f);
         anna->Deactivate(); // the bank saves items.xml
         QVERIFY(QFile::exists(m_Home.filePath("profiles/anna/items.xml")));
@@ -223,19 +230,21 @@ void TestProfiles::endToEnd()
     QCOMPARE(anna->Name(), QStringLiteral("anna"));
     m_Host.profile = anna;
     QVERIFY(anna->SetUserActive());
-    QVERIFY(QTest::qWaitFor([&] { return anna->GetChannel(urls[2]) && anna->GetGroup("News"); }, 5000));
+    QVERIFY(
+        QTest::qWaitFor([&] { return anna->GetChannel(urls[2]) && anna->GetGroup("News"); }, 5000));
     QCOMPARE(anna->ChannelCount(), 9 + 4);
     QStringList members;
     for (int i = 0; i < anna->GetGroup("News")->ChannelCount(); ++i)
         members << anna->GetGroup("News")->ChannelURL(i);
-    QCOMPARE(members, (QStringList{urls[0], urls[1], urls[2], http.url("/slow.xml")}));
+    QCOMPARE(members, (QStringList {urls[0], urls[1], urls[2], http.url("/slow.xml")}));
     QCOMPARE(anna->GetChannel(urls[0])->title(), QStringLiteral("Alpha"));
     QCOMPARE(anna->GetChannel(urls[1])->customTitle(), QStringLiteral("My Beta"));
     QCOMPARE(anna->GetChannel(urls[0])->LastMod(), QStringLiteral("stamp-a"));
     // Counts come from the bank's store as it was saved.
     anna->Channels()->RequestAllStatus();
     for (const QString &url : urls)
-        QVERIFY(QTest::qWaitFor([&] { return anna->GetChannel(url)->ItemCount() == expected[url].second; }, 5000));
+        QVERIFY(QTest::qWaitFor(
+            [&] { return anna->GetChannel(url)->ItemCount() == expected[url].second; }, 5000));
     anna->Deactivate();
     m_Host.profile = nullptr;
 }
@@ -279,18 +288,20 @@ void TestProfiles::spotlightFollowsTheDirectory()
         return out;
     };
     auto settled = [&] { // no fetch of a featured channel still queued
-        return QTest::qWaitFor([&] {
-            for (const QString &u : {a, b, c})
-                if (dora->GetChannel(u) && dora->GetChannel(u)->IsReloading())
-                    return false;
-            return true;
-        }, 10000);
+        return QTest::qWaitFor(
+            [&] {
+                for (const QString &u : {a, b, c})
+                    if (dora->GetChannel(u) && dora->GetChannel(u)->IsReloading())
+                        return false;
+                return true;
+            },
+            10000);
     };
 
     directory({a, b}, "stamp-1");
     QVERIFY(check());
     QCOMPARE(spot->Reloader()->Interval(), 6 * 3600 * 1000);
-    QCOMPARE(members(), (QStringList{a, b}));
+    QCOMPARE(members(), (QStringList {a, b}));
     QVERIFY(dora->GetChannel(a) && dora->GetChannel(b));
     QVERIFY(settled());
 
@@ -299,7 +310,7 @@ void TestProfiles::spotlightFollowsTheDirectory()
     const int gets = http.count("GET", "/featured.opml");
     QVERIFY(check());
     QCOMPARE(http.count("GET", "/featured.opml"), gets);
-    QCOMPARE(members(), (QStringList{a, b}));
+    QCOMPARE(members(), (QStringList {a, b}));
 
     // A new stamp: a and b left the directory; a stays subscribed through a group of its own.
     dora->AddGroup("Mine");
@@ -307,7 +318,7 @@ void TestProfiles::spotlightFollowsTheDirectory()
     QVERIFY(settled());
     directory({c}, "stamp-2");
     QVERIFY(check());
-    QCOMPARE(members(), QStringList{c});
+    QCOMPARE(members(), QStringList {c});
     QVERIFY(dora->GetChannel(a));
     QVERIFY(!dora->GetChannel(b));
     QCOMPARE(spot->LastStamp(), QStringLiteral("stamp-2"));
@@ -316,29 +327,30 @@ void TestProfiles::spotlightFollowsTheDirectory()
     QVERIFY(settled());
     directory({c, b}, QByteArray());
     QVERIFY(check());
-    QCOMPARE(members(), (QStringList{b, c}));
+    QCOMPARE(members(), (QStringList {b, c}));
     QVERIFY(settled());
     http.route("/featured.opml") = {200, "<opml><body><outline", {}};
     QVERIFY(check());
-    QCOMPARE(members(), (QStringList{b, c}));
+    QCOMPARE(members(), (QStringList {b, c}));
 
     // A new stamp whose document cannot be read is not taken: the next check reads again.
     directory({c}, "stamp-3");
     http.route("/featured.opml").body = "<opml><body><outline";
     QVERIFY(check());
     QCOMPARE(spot->LastStamp(), QStringLiteral("stamp-2"));
-    QCOMPARE(members(), (QStringList{b, c}));
+    QCOMPARE(members(), (QStringList {b, c}));
     QVERIFY(settled());
     directory({c}, "stamp-3");
     QVERIFY(check());
-    QCOMPARE(members(), QStringList{c});
+    QCOMPARE(members(), QStringList {c});
     QCOMPARE(spot->LastStamp(), QStringLiteral("stamp-3"));
     directory({b}, "stamp-2");
     http.route("/featured.opml").body = "<opml><body><outline";
     QVERIFY(check());
 
     dora->Deactivate(); // keeps the stamp in the settings
-    QCOMPARE(Include::Settings().GetSetting("Spotlight", "dora_lastmod", ""), QStringLiteral("stamp-3"));
+    QCOMPARE(
+        Include::Settings().GetSetting("Spotlight", "dora_lastmod", ""), QStringLiteral("stamp-3"));
     m_Host.profile = nullptr;
     clsSpotlight::SetDirectoryURL(QString());
 }
@@ -352,7 +364,8 @@ void TestProfiles::profileListIsNeverLostOrWrittenOver()
     testsupport::writeFile(list, stored);
     for (const char *name : {"anna", "ben", "cara"}) {
         QDir().mkpath(m_Home.filePath("profiles/") + name);
-        testsupport::writeFile(m_Home.filePath("profiles/") + name + "/channels.xml", "<tarnwickchannels/>");
+        testsupport::writeFile(
+            m_Home.filePath("profiles/") + name + "/channels.xml", "<tarnwickchannels/>");
     }
     {
         // Saved before the list is in (a window closed at once): the list stays.
@@ -372,15 +385,17 @@ void TestProfiles::profileListIsNeverLostOrWrittenOver()
     QStringList names;
     for (int i = 1; i <= profiles.UserCount(); ++i)
         names << profiles.GetUser(i)->Name();
-    QCOMPARE(names, (QStringList{"anna", "ben", "cara"}));
+    QCOMPARE(names, (QStringList {"anna", "ben", "cara"}));
     QCOMPARE(profiles.GetDefaultUser()->Name(), QStringLiteral("anna"));
-    const QStringList kept = QDir(m_Home.filePath("profiles")).entryList({"profiles.xml.damaged-*"});
+    const QStringList kept =
+        QDir(m_Home.filePath("profiles")).entryList({"profiles.xml.damaged-*"});
     QCOMPARE(kept.size(), 1);
     QTRY_COMPARE(m_Host.messages.size(), 1);
     QVERIFY(m_Host.messages[0].contains(kept[0]));
     QVERIFY(profiles.SaveAllXML());
     QCOMPARE(testsupport::readFile(list).count("<username>"), 3);
-    QCOMPARE(testsupport::readFile(m_Home.filePath("profiles/" + kept[0])), damaged + "<user><usern");
+    QCOMPARE(
+        testsupport::readFile(m_Home.filePath("profiles/" + kept[0])), damaged + "<user><usern");
 }
 
 void TestProfiles::lostServerIsReplaced()
@@ -397,7 +412,8 @@ void TestProfiles::lostServerIsReplaced()
     erin->AddGroup("News");
     erin->AddChannel(a, "News");
     QVERIFY(QTest::qWaitFor([&] { return erin->GetChannel(a)->ItemCount() == 3; }, 15000));
-    QVERIFY(QTest::qWaitFor([&] { return QFile::exists(m_Home.filePath("profiles/erin/items.xml")); }, 5000));
+    QVERIFY(QTest::qWaitFor(
+        [&] { return QFile::exists(m_Home.filePath("profiles/erin/items.xml")); }, 5000));
 
     // The server dies for real.
     const qint64 pid = testsupport::serverPid(m_Runtime.path());
@@ -431,10 +447,12 @@ void TestProfiles::unusableStoreIsToldAndRefetched()
     const QString folder = m_Home.filePath("profiles/finn");
     QDir().mkpath(folder);
     testsupport::writeFile(folder + "/channels.xml",
-                           "<tarnwickchannels><channel><url>" + a.toUtf8() + "</url><lastmod>stamp-a"
-                           "</lastmod><update> 60</update></channel></tarnwickchannels>");
-    testsupport::writeFile(folder + "/groups.xml", "<tarnwickgroups><group><title>News</title><channel>"
-                           + a.toUtf8() + "</channel></group></tarnwickgroups>");
+        "<tarnwickchannels><channel><url>" + a.toUtf8()
+            + "</url><lastmod>stamp-a"
+              "</lastmod><update> 60</update></channel></tarnwickchannels>");
+    testsupport::writeFile(folder + "/groups.xml",
+        "<tarnwickgroups><group><title>News</title><channel>" + a.toUtf8()
+            + "</channel></group></tarnwickgroups>");
     testsupport::writeFile(folder + "/items.xml", "<itembank version=\"1\"><item channel=");
     colProfiles profiles;
     QVERIFY(profiles.AddUser("finn", true, false));
@@ -443,11 +461,13 @@ void TestProfiles::unusableStoreIsToldAndRefetched()
     QVERIFY(finn->SetUserActive());
     finn->ResumeQueue();
     QTRY_VERIFY_WITH_TIMEOUT(!m_Host.messages.isEmpty(), 10000);
-    QVERIFY2(m_Host.messages[0].startsWith("Error parsing items.xml"), qPrintable(m_Host.messages[0]));
+    QVERIFY2(
+        m_Host.messages[0].startsWith("Error parsing items.xml"), qPrintable(m_Host.messages[0]));
     const QStringList kept = QDir(folder).entryList({"items.xml.damaged-*"});
     QCOMPARE(kept.size(), 1);
     QVERIFY(m_Host.messages[0].contains(kept[0]));
-    QVERIFY(QTest::qWaitFor([&] { return finn->GetChannel(a) && finn->GetChannel(a)->ItemCount() == 2; }, 15000));
+    QVERIFY(QTest::qWaitFor(
+        [&] { return finn->GetChannel(a) && finn->GetChannel(a)->ItemCount() == 2; }, 15000));
     QCOMPARE(http.count("GET", "/a.xml"), 1);
     QCOMPARE(m_Host.messages.size(), 1);
     finn->Deactivate();

@@ -12,15 +12,15 @@ namespace {
 // A demo owner: sample placeholder values, the cursor over the window, the ticker playing.
 struct DemoWindow : ISkinnedWindow
 {
-    void PaintMe() override {}
-    void SkinHandler(const QString &, float, float, bool) override {}
+    void PaintMe() override { }
+    void SkinHandler(const QString &, float, float, bool) override { }
     QString DecodeText(const QString &t) override
     {
         QString s = t;
-        const QList<QPair<QString, QString>> values = {
-            {"{user}", "anna"}, {"{channels}", "12"}, {"{items}", "48"}, {"{allitems}", "120"},
-            {"{title}", "Tarn Valley News"}, {"{filter}", "Unread"},
-            {"{chl}", "Tarn Valley News"}, {"{date}", "06 Dec"}, {"{time}", "10:00"}};
+        const QList<QPair<QString, QString>> values = {{"{user}", "anna"}, {"{channels}", "12"},
+            {"{items}", "48"}, {"{allitems}", "120"}, {"{title}", "Tarn Valley News"},
+            {"{filter}", "Unread"}, {"{chl}", "Tarn Valley News"}, {"{date}", "06 Dec"},
+            {"{time}", "10:00"}};
         for (const auto &[key, value] : values)
             s.replace(key, value);
         return s;
@@ -31,7 +31,7 @@ struct DemoWindow : ISkinnedWindow
     }
     QPointF CursorOnSurface() const override { return {}; }
     bool CursorOverWindow() const override { return true; }
-    void SetSurfaceCursor(bool) override {}
+    void SetSurfaceCursor(bool) override { }
 };
 
 } // namespace
@@ -85,8 +85,8 @@ void TestShippedSkins::loadsAndPaints()
 
     QDir().mkpath("screenshots");
     DemoWindow demo;
-    const QList<QPair<int, QSize>> kinds = {{0, {260, 420}}, {1, {520, 360}}, {3, {640, 24}},
-                                            {4, {320, 140}}, {5, {300, 160}}};
+    const QList<QPair<int, QSize>> kinds = {
+        {0, {260, 420}}, {1, {520, 360}}, {3, {640, 24}}, {4, {320, 140}}, {5, {300, 160}}};
     for (const auto &[kind, size] : kinds) {
         QImage surface(size, QImage::Format_RGB32);
         engine.PaintAll(&demo, surface, kind);
@@ -106,7 +106,8 @@ void TestShippedSkins::loadsAndPaints()
     QVERIFY(label.font().bold());
     QCOMPARE(label.palette().color(QPalette::WindowText), before);
     engine.SetFont(&label, 0, true);
-    QCOMPARE(label.palette().color(QPalette::WindowText), SkinPainter::ToColor(engine.GetFontColor(0)));
+    QCOMPARE(
+        label.palette().color(QPalette::WindowText), SkinPainter::ToColor(engine.GetFontColor(0)));
     QCOMPARE(engine.GetFont(3).pointSizeF(), 8.0);
     engine.SetFont(nullptr, 0, true); // nothing to set: nothing happens
 
@@ -114,26 +115,35 @@ void TestShippedSkins::loadsAndPaints()
     QVERIFY(engine.ViewerStylesheet());
     QVERIFY(engine.TickerStylesheet());
     xml::Document list;
-    QVERIFY(list.loadXML(QByteArray(
-        "<items><item channel=\"c\" date=\"06 Dec 2026\" time=\"10:00:00\"><title>First &amp; foremost</title>"
-        "<description>&lt;p&gt;Body &lt;b&gt;one&lt;/b&gt;&lt;/p&gt;</description><read>false</read>"
-        "<flag>true</flag><delete>false</delete><channeltitle>Valley</channeltitle><hash>H1</hash></item>"
-        "<item channel=\"c\" date=\"05 Dec 2026\" time=\"09:00:00\"><title>Second</title><link>http://127.0.0.1/2</link>"
-        "<read>true</read><flag>false</flag><delete>false</delete><channeltitle>Valley</channeltitle>"
-        "<hash>H2</hash></item></items>")));
-    const QString page = QString::fromUtf8(engine.ViewerStylesheet()->transformToText(list).value_or(""));
+    QVERIFY(list.loadXML(
+        QByteArray("<items><item channel=\"c\" date=\"06 Dec 2026\" time=\"10:00:00\"><title>First "
+                   "&amp; foremost</title>"
+                   "<description>&lt;p&gt;Body "
+                   "&lt;b&gt;one&lt;/b&gt;&lt;/p&gt;</description><read>false</read>"
+                   "<flag>true</flag><delete>false</delete><channeltitle>Valley</"
+                   "channeltitle><hash>H1</hash></item>"
+                   "<item channel=\"c\" date=\"05 Dec 2026\" "
+                   "time=\"09:00:00\"><title>Second</title><link>http://127.0.0.1/2</link>"
+                   "<read>true</read><flag>false</flag><delete>false</delete><channeltitle>Valley</"
+                   "channeltitle>"
+                   "<hash>H2</hash></item></items>")));
+    const QString page =
+        QString::fromUtf8(engine.ViewerStylesheet()->transformToText(list).value_or(""));
     QVERIFY(page.contains(".channelTitle{display:none;}"));
     QVERIFY(page.contains("id=\"expandall\"") && page.contains("id=\"collapseall\""));
     QCOMPARE(page.count("class=\"item collapsed"), 2);
     QVERIFY(page.indexOf("First &amp; foremost") < page.indexOf("Second"));
-    QVERIFY(page.contains("cmd('R',1)") && page.contains("cmd('D',2)") && page.contains("cmd('T',2)"));
+    QVERIFY(
+        page.contains("cmd('R',1)") && page.contains("cmd('D',2)") && page.contains("cmd('T',2)"));
     QVERIFY(page.contains("<p>Body <b>one</b></p>")); // the item's own markup
-    QVERIFY(page.contains("icons/itemex.png"));         // the first item is tagged
+    QVERIFY(page.contains("icons/itemex.png")); // the first item is tagged
 
     xml::Document one;
-    QVERIFY(one.loadXML(QByteArray("<channel><item date=\"06 Dec 2026\" time=\"10:00:00\"><title>Only</title>"
-                                   "<description>Text</description><channeltitle>Valley</channeltitle></item></channel>")));
-    const QString preview = QString::fromUtf8(engine.TickerStylesheet()->transformToText(one).value_or(""));
+    QVERIFY(one.loadXML(QByteArray(
+        "<channel><item date=\"06 Dec 2026\" time=\"10:00:00\"><title>Only</title>"
+        "<description>Text</description><channeltitle>Valley</channeltitle></item></channel>")));
+    const QString preview =
+        QString::fromUtf8(engine.TickerStylesheet()->transformToText(one).value_or(""));
     QVERIFY(preview.contains("Only") && preview.contains("Valley - 06 Dec 2026 10:00"));
 }
 
@@ -155,7 +165,8 @@ void TestShippedSkins::sharpAtTwiceTheScale()
     QCOMPARE(two.devicePixelRatio(), 2.0);
     QCOMPARE(two.size(), one.size() * 2);
     QCOMPARE(two.deviceIndependentSize(), QSizeF(one.size()));
-    QCOMPARE(sharp.Entities()[0].img.deviceIndependentSize(), QSizeF(normal.Entities()[0].img.size()));
+    QCOMPARE(
+        sharp.Entities()[0].img.deviceIndependentSize(), QSizeF(normal.Entities()[0].img.size()));
 
     DemoWindow demo;
     const QSize logical(260, 420);
@@ -171,7 +182,7 @@ void TestShippedSkins::sharpAtTwiceTheScale()
     const EntityPlace close = sharp.PlaceOf(0);
     QCOMPARE(close.x, normal.PlaceOf(0).x);
     QCOMPARE(surface.pixelColor(int(close.x * 2 + 16), int(close.y * 2 + 16)),
-             plain.pixelColor(int(close.x + 8), int(close.y + 8)));
+        plain.pixelColor(int(close.x + 8), int(close.y + 8)));
 }
 
 QTEST_MAIN(TestShippedSkins)

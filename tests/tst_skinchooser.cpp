@@ -53,7 +53,7 @@ void TestSkinChooser::listsAndStoresTheChoice()
     dialog.show();
     QListWidgetItem *heath = dialog.lstSkins()->item(1);
     QTest::mouseClick(dialog.lstSkins()->viewport(), Qt::LeftButton, {},
-                      dialog.lstSkins()->visualItemRect(heath).center());
+        dialog.lstSkins()->visualItemRect(heath).center());
     QCOMPARE(dialog.cmdOk()->text(), QStringLiteral("Load Skin"));
     QDir().mkpath("screenshots");
     dialog.grab().save("screenshots/skin-chooser.png");

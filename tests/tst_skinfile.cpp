@@ -87,7 +87,7 @@ void TestSkinFile::commentsOnlyGivesTheDefaults()
     QVERIFY(m_Skin.Entities().empty());
     QCOMPARE(m_Skin.XslFile, m_Home.path() + "/tarnwick.xsl");
     QCOMPARE(m_Skin.WaveNewItem, m_Home.path() + "/alert.wav");
-    QCOMPARE(m_Skin.TreeImageOrder(), frmTarnSkin::kTreeKeys + QStringList{"last"});
+    QCOMPARE(m_Skin.TreeImageOrder(), frmTarnSkin::kTreeKeys + QStringList {"last"});
     QVERIFY(!m_Skin.TreeImages().value("err").isNull());
     QCOMPARE(m_Skin.ItemIcons().size(), 7);
 }
@@ -95,45 +95,45 @@ void TestSkinFile::commentsOnlyGivesTheDefaults()
 void TestSkinFile::grammar()
 {
     writeSkin("Full",
-              "xslfile views/item.xsl\n"
-              "face Verdana\n"                 // font 1, before any definefont
-              "definefont 2\n"
-              "size 12.5\n"
-              "BOLD TRUE\n"
-              "color &H00FF00\n"
-              "definefont 5\n"
-              "color &HFFFF\n"
-              "defineframe channel\n"
-              "framen a.png\n"
-              "framensize 24\n"
-              "framecolor &H8000000F\n"
-              "defineframe ticker\n"
-              "framecolor 16711935\n"
-              "maskcolor &HFF00FF\n"
-              "defineentity\n"                 // no word: nothing defined
-              "defineentity close\n"
-              "function CLOSE\n"
-              "window channel\n"
-              "TOP -12\n"
-              "x 7.6\n"
-              "center TRUE\n"
-              "if MouseOverWindow\n"
-              "image a.png\n"
-              "imagemousemove b.png\n"
-              "text Close {title}\n"
-              "textmousemove Hover\n"
-              "font 2\n"
-              "define second\n"
-              "y 3\n"
-              "width 40.5\n"
-              "link http://127.0.0.1/\n"
-              "tickerattachchannel false\n"
-              "tickerattachtitle true\n"
-              "treerowheight 18\n"
-              "icongroup a.png\n"
-              "icongroupopen b.png\n"
-              "icontag a.png\n"
-              "unknownkeyword whatever\n");
+        "xslfile views/item.xsl\n"
+        "face Verdana\n" // font 1, before any definefont
+        "definefont 2\n"
+        "size 12.5\n"
+        "BOLD TRUE\n"
+        "color &H00FF00\n"
+        "definefont 5\n"
+        "color &HFFFF\n"
+        "defineframe channel\n"
+        "framen a.png\n"
+        "framensize 24\n"
+        "framecolor &H8000000F\n"
+        "defineframe ticker\n"
+        "framecolor 16711935\n"
+        "maskcolor &HFF00FF\n"
+        "defineentity\n" // no word: nothing defined
+        "defineentity close\n"
+        "function CLOSE\n"
+        "window channel\n"
+        "TOP -12\n"
+        "x 7.6\n"
+        "center TRUE\n"
+        "if MouseOverWindow\n"
+        "image a.png\n"
+        "imagemousemove b.png\n"
+        "text Close {title}\n"
+        "textmousemove Hover\n"
+        "font 2\n"
+        "define second\n"
+        "y 3\n"
+        "width 40.5\n"
+        "link http://127.0.0.1/\n"
+        "tickerattachchannel false\n"
+        "tickerattachtitle true\n"
+        "treerowheight 18\n"
+        "icongroup a.png\n"
+        "icongroupopen b.png\n"
+        "icontag a.png\n"
+        "unknownkeyword whatever\n");
     load("Full");
     QVERIFY2(m_Reports.isEmpty(), qPrintable(m_Reports.join('|')));
     QCOMPARE(m_Skin.XslFile, m_Home.path() + "/skins/Full/views/item.xsl");
@@ -143,7 +143,7 @@ void TestSkinFile::grammar()
     QCOMPARE(m_Skin.Font(1)->face, QStringLiteral("Arial")); // a new font's default
     QCOMPARE(m_Skin.GetFontColor(1), qint32(0x0000FF00));
     QCOMPARE(m_Skin.GetFontColor(4), qint32(0x0000FFFF)); // not -1
-    QCOMPARE(m_Skin.Font(2)->size, 10.0f);                // untouched
+    QCOMPARE(m_Skin.Font(2)->size, 10.0f); // untouched
     QCOMPARE(m_Skin.FrameNSize(1), qint16(24));
     QCOMPARE(m_Skin.Frame(1).imgTopM.size(), QSize(8, 8));
     QCOMPARE(m_Skin.FrameColor(1), qint32(0x8000000F));
@@ -190,12 +190,13 @@ void TestSkinFile::brokenSkinsAreReportedOnceAndSurvived()
     QCOMPARE(m_Skin.TreeImageOrder().last(), QStringLiteral("last"));
 
     QByteArray text = "treerowheight 20\n"
-                      "function close\n"          // line 2: before any defineentity
-                      "definefont 22\n"           // out of range
+                      "function close\n" // line 2: before any defineentity
+                      "definefont 22\n" // out of range
                       "framen missing.png\n"
                       "treecolor 255\n";
     for (int i = 0; i < 81; ++i)
-        text += "defineentity e" + QByteArray::number(i) + "\nfunction f" + QByteArray::number(i) + "\n";
+        text += "defineentity e" + QByteArray::number(i) + "\nfunction f" + QByteArray::number(i)
+            + "\n";
     writeSkin("Broken", text);
     m_Reports.clear();
     load("Broken");

@@ -27,7 +27,8 @@ struct FakeWindow : ISkinnedWindow
     void PaintMe() override { ++repaints; }
     void SkinHandler(const QString &f, float x, float y, bool released) override
     {
-        calls << QStringLiteral("%1 %2 %3 %4").arg(f).arg(x).arg(y).arg(released ? "true" : "false");
+        calls
+            << QStringLiteral("%1 %2 %3 %4").arg(f).arg(x).arg(y).arg(released ? "true" : "false");
     }
     QString DecodeText(const QString &t) override { return QString(t).replace("{user}", "anna"); }
     bool DecodeIf(const QString &w) override { return trueWords.contains(w); }
@@ -39,8 +40,12 @@ struct FakeWindow : ISkinnedWindow
 struct Opened : DesktopServices
 {
     QStringList urls;
-    void PlaySound(const QString &) override {}
-    bool OpenUrl(const QString &u) override { urls << u; return true; }
+    void PlaySound(const QString &) override { }
+    bool OpenUrl(const QString &u) override
+    {
+        urls << u;
+        return true;
+    }
 };
 
 } // namespace
@@ -87,8 +92,9 @@ void TestSkinPaint::init()
 
 void TestSkinPaint::frameTilesAndCorners()
 {
-    loadSkin("defineframe dialog\nframecolor &H00FFFFFF\n"
-             "defineframe main\nframecolor &H000000\nframenw tl.png\nframene tr.png\nframen top.png\n");
+    loadSkin(
+        "defineframe dialog\nframecolor &H00FFFFFF\n"
+        "defineframe main\nframecolor &H000000\nframenw tl.png\nframene tr.png\nframen top.png\n");
     // No pictures: only the background.
     QImage plain(20, 20, QImage::Format_RGB32);
     m_Skin.PaintBorder(plain, 5);
@@ -142,9 +148,11 @@ void TestSkinPaint::mouseProtocol()
              "imagemousemove h.png\nimagemousedown p.png\n"
              "defineentity under\nfunction under\nleft 12\ntop 12\nimage n.png\n"
              "defineentity plain\nleft 40\ntop 10\nimage n.png\n"
-             "defineentity web\nleft 60\ntop 10\nimage n.png\nlink http://127.0.0.1/home\nfunction ignored\n"
+             "defineentity web\nleft 60\ntop 10\nimage n.png\nlink http://127.0.0.1/home\nfunction "
+             "ignored\n"
              "defineentity hidden\nleft 80\ntop 10\nimage n.png\nifnot mouseoverwindow\n"
-             "defineentity label\nfunction addchannel\ntext Hello {user}\ntextmousemove Hello\nleft 10\ntop -1\n");
+             "defineentity label\nfunction addchannel\ntext Hello {user}\ntextmousemove "
+             "Hello\nleft 10\ntop -1\n");
     FakeWindow window;
     Opened opened;
     DesktopServices::Install(&opened);
@@ -175,11 +183,11 @@ void TestSkinPaint::mouseProtocol()
     // Release over two overlapping entities: only the first acts.
     window.calls.clear();
     QVERIFY(m_Skin.SkinMouseUp(&window, surface, 1, 13, 13, 0));
-    QCOMPARE(window.calls, QStringList{"close 10 18 true"});
+    QCOMPARE(window.calls, QStringList {"close 10 18 true"});
     // A link opens and calls no handler.
     window.calls.clear();
     QVERIFY(m_Skin.SkinMouseUp(&window, surface, 1, 61, 11, 0));
-    QCOMPARE(opened.urls, QStringList{"http://127.0.0.1/home"});
+    QCOMPARE(opened.urls, QStringList {"http://127.0.0.1/home"});
     QVERIFY(window.calls.isEmpty());
     // Hidden while the cursor is over the window: not drawn, not hit.
     QVERIFY(!m_Skin.SkinMouseUp(&window, surface, 1, 81, 11, 0));

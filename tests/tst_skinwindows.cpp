@@ -31,7 +31,9 @@ protected:
 
 QImage screenAt(const QRect &r)
 {
-    return QGuiApplication::primaryScreen()->grabWindow(0, r.x(), r.y(), r.width(), r.height()).toImage();
+    return QGuiApplication::primaryScreen()
+        ->grabWindow(0, r.x(), r.y(), r.width(), r.height())
+        .toImage();
 }
 
 QString artefact(const QString &name)
@@ -80,8 +82,8 @@ void TestSkinWindows::maskColourMakesAHole()
     const QRect area(50, 50, 100, 100);
     QImage shot;
     QTRY_VERIFY_WITH_TIMEOUT((shot = screenAt(area)).pixelColor(50, 50) == QColor(Qt::green)
-                                 && shot.pixelColor(10, 10) == QColor(Qt::red),
-                             10000); // the desktop through the hole, the window around it
+            && shot.pixelColor(10, 10) == QColor(Qt::red),
+        10000); // the desktop through the hole, the window around it
     shot.save(artefact("shaped-window.png"));
     QCOMPARE(shot.pixelColor(39, 50), QColor(Qt::red));
     // The hole takes no clicks: the window behind gets them.
@@ -89,8 +91,8 @@ void TestSkinWindows::maskColourMakesAHole()
 
     tsp.ResetWindow();
     // The window's own pixels again.
-    QTRY_COMPARE_WITH_TIMEOUT((shot = screenAt(area)).pixelColor(50, 50), QColor(255, 0, 255),
-                              10000);
+    QTRY_COMPARE_WITH_TIMEOUT(
+        (shot = screenAt(area)).pixelColor(50, 50), QColor(255, 0, 255), 10000);
     shot.save(artefact("shaped-window-reset.png"));
 }
 
@@ -121,10 +123,10 @@ void TestSkinWindows::styleAndMoving()
     QVERIFY(FramelessWindow::StartMove(&window));
     QCursor::setPos(240, 185);
     QMouseEvent move(QEvent::MouseMove, QPointF(40, 35), QPointF(240, 185), Qt::NoButton,
-                     Qt::LeftButton, Qt::NoModifier);
+        Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&window, &move);
     QMouseEvent release(QEvent::MouseButtonRelease, QPointF(40, 35), QPointF(240, 185),
-                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&window, &release);
     QCOMPARE(window.pos(), before + QPoint(30, 25));
 }
@@ -175,22 +177,27 @@ void TestSkinWindows::skinnedDemoWindows()
 
     struct Owner : ISkinnedWindow
     {
-        void PaintMe() override {}
-        void SkinHandler(const QString &, float, float, bool) override {}
+        void PaintMe() override { }
+        void SkinHandler(const QString &, float, float, bool) override { }
         QString DecodeText(const QString &t) override
         {
-            return QString(t).replace("{user}", "anna").replace("{title}", "Tarn Valley News")
-                .replace("{channels}", "12").replace("{items}", "48").replace("{allitems}", "120")
-                .replace("{filter}", "Unread").replace("{chl}", "Tarn Valley News");
+            return QString(t)
+                .replace("{user}", "anna")
+                .replace("{title}", "Tarn Valley News")
+                .replace("{channels}", "12")
+                .replace("{items}", "48")
+                .replace("{allitems}", "120")
+                .replace("{filter}", "Unread")
+                .replace("{chl}", "Tarn Valley News");
         }
         bool DecodeIf(const QString &w) override { return w.isEmpty() || w == "playing"; }
         QPointF CursorOnSurface() const override { return {}; }
         bool CursorOverWindow() const override { return false; }
-        void SetSurfaceCursor(bool) override {}
+        void SetSurfaceCursor(bool) override { }
     } owner;
 
-    const QList<QPair<int, QSize>> kinds = {{0, {240, 360}}, {1, {420, 300}}, {3, {600, 24}},
-                                            {4, {320, 140}}, {5, {300, 160}}};
+    const QList<QPair<int, QSize>> kinds = {
+        {0, {240, 360}}, {1, {420, 300}}, {3, {600, 24}}, {4, {320, 140}}, {5, {300, 160}}};
     for (const auto &[kind, size] : kinds) {
         QImage surface(size, QImage::Format_RGB32);
         engine.PaintAll(&owner, surface, kind);

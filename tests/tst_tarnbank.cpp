@@ -57,7 +57,8 @@ void TestTarnbank::initTestCase()
 void TestTarnbank::fetchListCountMark()
 {
     LocalHttpServer http;
-    http.route("/news.xml") = {200, testsupport::dataFile("feed30.xml"), {{"Last-Modified", kStamp}}};
+    http.route("/news.xml") = {
+        200, testsupport::dataFile("feed30.xml"), {{"Last-Modified", kStamp}}};
     http.route("/atom.xml") = {200, testsupport::dataFile("feeds/atom10.xml"), {}};
     QTemporaryDir profile;
     const QString news = http.url("/news.xml");
@@ -73,11 +74,11 @@ void TestTarnbank::fetchListCountMark()
     // The stamp of the first fetch comes back: the unchanged feed is answered by HEAD alone.
     Run second = tarnbank({"fetch", "--profile", profile.path(), news});
     QCOMPARE(second.code, 0);
-    QCOMPARE(second.lines, QStringList{"loaded " + news + " false " + kStamp});
+    QCOMPARE(second.lines, QStringList {"loaded " + news + " false " + kStamp});
     QCOMPARE(http.count("GET", "/news.xml"), 1);
 
     Run count = tarnbank({"count", "--profile", profile.path(), "_tarnwick/all"});
-    QCOMPARE(count.lines, QStringList{"32 32"});
+    QCOMPARE(count.lines, QStringList {"32 32"});
 
     Run listed = tarnbank({"list", "--profile", profile.path(), atom, "", "LATHE"});
     QCOMPARE(listed.code, 0);
@@ -88,10 +89,10 @@ void TestTarnbank::fetchListCountMark()
     QCOMPARE(hash.size(), 32);
 
     QCOMPARE(tarnbank({"mark", "--profile", profile.path(), hash, "read"}).code, 0);
-    QCOMPARE(tarnbank({"count", "--profile", profile.path(), atom}).lines, QStringList{"2 1"});
+    QCOMPARE(tarnbank({"count", "--profile", profile.path(), atom}).lines, QStringList {"2 1"});
     QCOMPARE(tarnbank({"mark", "--profile", profile.path(), hash, "delete"}).code, 0);
     QCOMPARE(tarnbank({"count", "--profile", profile.path(), "_tarnwick/deleted"}).lines,
-             QStringList{"1 0"});
+        QStringList {"1 0"});
     QVERIFY(testsupport::readFile(profile.filePath("items.xml")).contains("<delete>true</delete>"));
 }
 
@@ -99,11 +100,11 @@ void TestTarnbank::usageErrors()
 {
     QTemporaryDir profile;
     for (const QStringList &args :
-         {QStringList{}, QStringList{"fetch", "--profile", profile.path()},
-          QStringList{"fetch", "http://127.0.0.1/x"}, QStringList{"count", "--profile"},
-          QStringList{"mark", "--profile", profile.path(), "HASH", "burn"},
-          QStringList{"fetch", "--profile", profile.path(), "--expire", "soon", "u"},
-          QStringList{"explode", "--profile", profile.path()}}) {
+        {QStringList {}, QStringList {"fetch", "--profile", profile.path()},
+            QStringList {"fetch", "http://127.0.0.1/x"}, QStringList {"count", "--profile"},
+            QStringList {"mark", "--profile", profile.path(), "HASH", "burn"},
+            QStringList {"fetch", "--profile", profile.path(), "--expire", "soon", "u"},
+            QStringList {"explode", "--profile", profile.path()}}) {
         const Run r = tarnbank(args);
         QCOMPARE(r.code, 2);
         QVERIFY(r.err.contains("usage:"));
@@ -121,7 +122,7 @@ void TestTarnbank::failedSavesAndPrivateFiles()
     QCOMPARE(tarnbank({"fetch", "--profile", profile.path(), news}).code, 0);
     for (const char *file : {"items.xml", "tarnbank-stamps.txt"})
         QCOMPARE(QFileInfo(profile.filePath(file)).permissions() & QFileDevice::Permissions(0x0077),
-                 QFileDevice::Permissions());
+            QFileDevice::Permissions());
 
     // A store that cannot be written (the server may write no file over 4 KiB, as on a full
     // disk): the command says so and fails, instead of reporting what it will lose as loaded,
@@ -129,9 +130,11 @@ void TestTarnbank::failedSavesAndPrivateFiles()
     const QByteArray before = testsupport::readFile(profile.filePath("items.xml"));
     auto limitedServer = [&] {
         auto *server = new QProcess(this);
-        server->start("bash", {"-c", "trap '' XFSZ; exec prlimit --fsize=4096 " + QStringLiteral(TARNLOADER_BUILT)});
+        server->start("bash",
+            {"-c", "trap '' XFSZ; exec prlimit --fsize=4096 " + QStringLiteral(TARNLOADER_BUILT)});
         return server->waitForStarted(5000)
-            && QTest::qWaitFor([&] { return testsupport::serverPid(m_Runtime.path()) != 0; }, 10000);
+            && QTest::qWaitFor(
+                [&] { return testsupport::serverPid(m_Runtime.path()) != 0; }, 10000);
     };
     QVERIFY(limitedServer());
     http.route("/more.xml") = {200, testsupport::dataFile("feeds/atom10.xml"), {}};
@@ -150,7 +153,7 @@ void TestTarnbank::failedSavesAndPrivateFiles()
     // An empty address ends at once with its one report.
     const Run empty = tarnbank({"fetch", "--profile", profile.path(), ""});
     QCOMPARE(empty.code, 0);
-    QCOMPARE(empty.lines, QStringList{"timeout "});
+    QCOMPARE(empty.lines, QStringList {"timeout "});
 }
 
 QTEST_GUILESS_MAIN(TestTarnbank)

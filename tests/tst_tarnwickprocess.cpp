@@ -32,10 +32,13 @@ class TestTarnwickProcess : public QObject
 private slots:
     void signalSavesEverything()
     {
-        QFile::setPermissions(m_Runtime.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        m_Http.route("/a.xml") = {200, "<rss version=\"2.0\"><channel><title>Alpha</title>"
-                                       "<item><title>One</title><guid>1</guid></item>"
-                                       "<item><title>Two</title><guid>2</guid></item></channel></rss>", {}};
+        QFile::setPermissions(m_Runtime.path(),
+            QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        m_Http.route("/a.xml") = {200,
+            "<rss version=\"2.0\"><channel><title>Alpha</title>"
+            "<item><title>One</title><guid>1</guid></item>"
+            "<item><title>Two</title><guid>2</guid></item></channel></rss>",
+            {}};
         const QString a = m_Http.url("/a.xml");
         const QString folder = m_Home.filePath("profiles/anna");
         QVERIFY(profilefiles::WriteProfileList(m_Home.path(), {"anna"}));
@@ -66,10 +69,12 @@ private slots:
         QCOMPARE(first.exitCode(), 0);
 
         const QByteArray channels = readFile(folder + "/channels.xml");
-        QVERIFY2(channels.contains("<title>Alpha</title>"), channels.constData()); // the fetched title
+        QVERIFY2(
+            channels.contains("<title>Alpha</title>"), channels.constData()); // the fetched title
         QVERIFY(readFile(folder + "/groups.xml").contains(a.toUtf8()));
         QCOMPARE(readFile(folder + "/items.xml").count("channel=\"" + a.toUtf8() + "\""), 2);
-        QVERIFY(readFile(m_Home.filePath("profiles/profiles.xml")).contains("<username>anna</username>"));
+        QVERIFY(readFile(m_Home.filePath("profiles/profiles.xml"))
+                    .contains("<username>anna</username>"));
         // The window's place is kept for the next start.
         QVERIFY(readFile(m_Config.filePath("Veltrasic/Tarnwick.conf")).contains("Saved=True"));
     }

@@ -1,26 +1,26 @@
 // The ticker for real under X: a profile of 10 unread items from a loopback feed, headlines
 // stepped through, each effect caught mid-animation, docking read back with xprop, and a click
 // on a headline opening the preview.
-#include "WindowHelpers.h"
 #include "Include.h"
 #include "LocalHttpServer.h"
 #include "ProfileFiles.h"
 #include "TAppBar.h"
 #include "TestSupport.h"
-#include "WidgetSupport.h"
 #include "TickerWindows.h"
 #include "ViewerWindows.h"
+#include "WidgetSupport.h"
+#include "WindowHelpers.h"
+#include "WindowHub.h"
 #include "clsProfile.h"
 #include "clsSpotlight.h"
-#include "WindowHub.h"
 #include "frmMain.h"
 #include "frmTicker.h"
 #include "frmTickerSettings.h"
 #include "frmTickerView.h"
 #include "modItemHandler.h"
 
-#include <QApplication>
 #include <QAbstractButton>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QLineEdit>
 #include <QProcess>
@@ -36,8 +36,9 @@ QByteArray Feed(int items)
 {
     QByteArray out = "<rss version=\"2.0\"><channel><title>Valley</title>";
     for (int i = 1; i <= items; ++i)
-        out += "<item><title>Valley headline " + QByteArray::number(i) + "</title><link>http://127.0.0.1:1/"
-            + QByteArray::number(i) + "</link><description>&lt;p&gt;The body of story " + QByteArray::number(i)
+        out += "<item><title>Valley headline " + QByteArray::number(i)
+            + "</title><link>http://127.0.0.1:1/" + QByteArray::number(i)
+            + "</link><description>&lt;p&gt;The body of story " + QByteArray::number(i)
             + ".&lt;/p&gt;</description><guid>v-" + QByteArray::number(i) + "</guid></item>";
     return out + "</channel></rss>";
 }
@@ -75,7 +76,8 @@ private slots:
         qputenv("TARNWICK_VENDOR_BASE", m_Http.url("").toUtf8());
         clsSpotlight::SetDirectoryURL(QString());
         QVERIFY(Include::SeedAppFolder(QStringLiteral(TARNWICK_DATA)));
-        Include::SetMessageHandler([](const QString &, const QString &, const QStringList &) { return 0; });
+        Include::SetMessageHandler(
+            [](const QString &, const QString &, const QStringList &) { return 0; });
         m_Http.route("/v.xml") = {200, Feed(10), {}};
         QVERIFY(profilefiles::WriteProfileList(m_Home.path(), {"anna"}));
         QVERIFY(profilefiles::WriteGroups(m_Home.filePath("profiles/anna"), {{"News", {}}}));
@@ -86,9 +88,12 @@ private slots:
         m_Main->Form_Load();
         QVERIFY(QTest::qWaitFor([&] { return Profile() && Profile()->Groups(); }, 10000));
         m_Main->AddChannel(m_Http.url("/v.xml"), "News");
-        QVERIFY(QTest::qWaitFor([&] { return Profile()->GetChannel(m_Http.url("/v.xml"))->ItemCount() == 10; }, 20000));
+        QVERIFY(QTest::qWaitFor(
+            [&] { return Profile()->GetChannel(m_Http.url("/v.xml"))->ItemCount() == 10; }, 20000));
         // The help channel arrives 5 s after start; its items would join the list.
-        QVERIFY(QTest::qWaitFor([&] { return Profile()->GetChannel(Include::VendorHelpURL())->ItemCount() > 0; }, 15000));
+        QVERIFY(QTest::qWaitFor(
+            [&] { return Profile()->GetChannel(Include::VendorHelpURL())->ItemCount() > 0; },
+            15000));
         Profile()->MarkAllRead(Include::VendorHelpURL());
     }
 
@@ -105,7 +110,8 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(ticker));
         QCOMPARE(ticker->height(), 24); // the skin's ticker top edge
         QCOMPARE(ticker->width(), QGuiApplication::primaryScreen()->geometry().width() * 2 / 3);
-        QVERIFY(QTest::qWaitFor([&] { return ticker->HasList() && ticker->ListCount() == 10; }, 10000));
+        QVERIFY(
+            QTest::qWaitFor([&] { return ticker->HasList() && ticker->ListCount() == 10; }, 10000));
         QVERIFY(QTest::qWaitFor([&] { return ticker->CurrentIndex() >= 0; }, 5000));
         // Stepping by the skin's buttons, in order.
         const int start = ticker->CurrentIndex();
@@ -140,10 +146,11 @@ private slots:
                 ticker->tmrScroll_Timer();
                 const auto &a = ticker->Animation();
                 // Near its resting place, where the slide has nearly its own colour again.
-                const bool inView = effect == 0 ? a.x < ticker->HomeX() + 40 && a.x > ticker->HomeX() + 6
-                    : effect == 1                ? a.y < 10 && a.y > 6
-                    : effect == 2                ? a.fadeIn > 40 && a.fadeIn < 80
-                                                 : a.typed > 6 && a.typed < 12;
+                const bool inView = effect == 0
+                    ? a.x < ticker->HomeX() + 40 && a.x > ticker->HomeX() + 6
+                    : effect == 1 ? a.y < 10 && a.y > 6
+                    : effect == 2 ? a.fadeIn > 40 && a.fadeIn < 80
+                                  : a.typed > 6 && a.typed < 12;
                 if (inView)
                     break;
             }
@@ -175,21 +182,25 @@ private slots:
         settings.optDock()->button(0)->click();
         QVERIFY(!settings.txtLeft()->isEnabled());
         settings.cmdApply_Click();
-        QCOMPARE(applied, QList<bool>{true});
+        QCOMPARE(applied, QList<bool> {true});
         QVERIFY(!settings.ListChanged());
         QVERIFY(ticker->AppBar());
         QCOMPARE(ticker->AppBar()->Edge(), int(TAppBar::Top));
-        QTRY_COMPARE(ticker->geometry().top(), QGuiApplication::primaryScreen()->availableGeometry().top());
+        QTRY_COMPARE(
+            ticker->geometry().top(), QGuiApplication::primaryScreen()->availableGeometry().top());
         QCOMPARE(ticker->width(), QGuiApplication::primaryScreen()->availableGeometry().width());
         const QString strut = Xprop(ticker->winId(), "_NET_WM_STRUT_PARTIAL");
         const int w = QGuiApplication::primaryScreen()->geometry().width();
-        QCOMPARE(strut, QStringLiteral("_NET_WM_STRUT_PARTIAL(CARDINAL) = 0, 0, 24, 0, 0, 0, 0, 0, 0, %1, 0, 0").arg(w - 1));
+        QCOMPARE(strut,
+            QStringLiteral("_NET_WM_STRUT_PARTIAL(CARDINAL) = 0, 0, 24, 0, 0, 0, 0, 0, 0, %1, 0, 0")
+                .arg(w - 1));
         QVERIFY(Xprop(ticker->winId(), "_NET_WM_WINDOW_TYPE").contains("_NET_WM_WINDOW_TYPE_DOCK"));
         // Applying again keeps one bar.
         TAppBar *bar = ticker->AppBar();
         settings.cmdApply_Click();
         QCOMPARE(ticker->AppBar(), bar);
-        QVERIFY(QTest::qWaitFor([&] { return ticker->Surface().width() == ticker->width(); }, 2000));
+        QVERIFY(
+            QTest::qWaitFor([&] { return ticker->Surface().width() == ticker->width(); }, 2000));
         QVERIFY(ticker->grab().save(ScreenshotPath("ticker-docked.png")));
         // Floating again gives the strip back.
         settings.optDock()->button(1)->click();
@@ -209,7 +220,8 @@ private slots:
         const QString hash = modItemHandler::GetItemHash(item);
         const QString title = modItemHandler::GetItemTitle(item);
         // The middle of the bar, away from the skin's buttons.
-        QTest::mouseClick(ticker, Qt::LeftButton, {}, QPoint(ticker->width() / 2, ticker->height() / 2));
+        QTest::mouseClick(
+            ticker, Qt::LeftButton, {}, QPoint(ticker->width() / 2, ticker->height() / 2));
         QVERIFY(ticker->InPreview());
         frmTickerView *view = ticker->Preview();
         QVERIFY(view);
@@ -219,25 +231,29 @@ private slots:
         QCOMPARE(modItemHandler::GetItemTitle(view->Item()), title);
         QVERIFY(QFileInfo(view->PagePath()).fileName() == "tck_tmp.html");
         QVERIFY(readFile(view->PagePath()).contains(title.toUtf8()));
-        QVERIFY(view->TargetHeight() >= frmTickerView::kMinHeight && view->TargetHeight() <= frmTickerView::kMaxHeight);
+        QVERIFY(view->TargetHeight() >= frmTickerView::kMinHeight
+            && view->TargetHeight() <= frmTickerView::kMaxHeight);
         QCOMPARE(view->height(), view->TargetHeight()); // no animation: at once
         // The page is one feed item: no script of the page's own runs in it.
         QVariant pageScript = QStringLiteral("not answered");
         bool answered = false;
-        view->webView()->page()->runJavaScript("document.title = 'changed'; 6 * 7", [&](const QVariant &v) {
-            pageScript = v;
-            answered = true;
-        });
+        view->webView()->page()->runJavaScript(
+            "document.title = 'changed'; 6 * 7", [&](const QVariant &v) {
+                pageScript = v;
+                answered = true;
+            });
         QTRY_VERIFY(answered);
         QVERIFY2(!pageScript.isValid(), qPrintable(pageScript.toString()));
         QVERIFY(view->webView()->page()->title() != "changed");
         // Read in the bank: one unread fewer for the channel.
         Profile()->UpdateChannel(m_Http.url("/v.xml"));
-        QVERIFY(QTest::qWaitFor([&] { return Profile()->GetChannel(m_Http.url("/v.xml"))->Unread() == 9; }, 5000));
+        QVERIFY(QTest::qWaitFor(
+            [&] { return Profile()->GetChannel(m_Http.url("/v.xml"))->Unread() == 9; }, 5000));
         QTest::qWait(300);
         QVERIFY(view->grab().save(ScreenshotPath("ticker-preview.png")));
         // Clicking the ticker again closes the preview.
-        QTest::mouseClick(ticker, Qt::LeftButton, {}, QPoint(ticker->width() / 2, ticker->height() / 2));
+        QTest::mouseClick(
+            ticker, Qt::LeftButton, {}, QPoint(ticker->width() / 2, ticker->height() / 2));
         QVERIFY(!ticker->InPreview());
         QTRY_VERIFY(!ticker->Preview());
         Q_UNUSED(hash);
@@ -261,7 +277,8 @@ private slots:
         QVERIFY(ticker);
         QVERIFY(ticker->NewItemMode() && ticker->NewItemsOnlyRun());
         QVERIFY(ticker->DecodeIf("newitem"));
-        QVERIFY(QTest::qWaitFor([&] { return ticker && ticker->HasList() && ticker->ListCount() >= 10; }, 5000));
+        QVERIFY(QTest::qWaitFor(
+            [&] { return ticker && ticker->HasList() && ticker->ListCount() >= 10; }, 5000));
         const int count = ticker->ListCount();
         QCOMPARE(Profile()->NewItemsCount(), 0); // taken by the ticker
         for (int i = 0; i <= count && ticker; ++i)

@@ -35,19 +35,20 @@ class TestTickerLogic : public QObject
     QTemporaryDir m_Config;
 
 private slots:
-    void initTestCase()
-    {
-        qputenv("XDG_CONFIG_HOME", m_Config.path().toUtf8());
-    }
+    void initTestCase() { qputenv("XDG_CONFIG_HOME", m_Config.path().toUtf8()); }
 
     void filterTable()
     {
         using A = std::array<QString, 4>;
-        QCOMPARE(Filters(true, 0), std::optional<A>(A {"_tarnwick/unread", "_tarnwick/today", "", ""}));
-        QCOMPARE(Filters(true, 1), std::optional<A>(A {"_tarnwick/unread", "_tarnwick/today", "_tarnwick/yesterday", ""}));
-        QCOMPARE(Filters(true, 2), std::optional<A>(A {"_tarnwick/unread", "_tarnwick/week", "", ""}));
+        QCOMPARE(
+            Filters(true, 0), std::optional<A>(A {"_tarnwick/unread", "_tarnwick/today", "", ""}));
+        QCOMPARE(Filters(true, 1),
+            std::optional<A>(A {"_tarnwick/unread", "_tarnwick/today", "_tarnwick/yesterday", ""}));
+        QCOMPARE(
+            Filters(true, 2), std::optional<A>(A {"_tarnwick/unread", "_tarnwick/week", "", ""}));
         QCOMPARE(Filters(false, 0), std::optional<A>(A {"_tarnwick/today", "", "", ""}));
-        QCOMPARE(Filters(false, 1), std::optional<A>(A {"_tarnwick/all", "_tarnwick/today", "_tarnwick/yesterday", ""}));
+        QCOMPARE(Filters(false, 1),
+            std::optional<A>(A {"_tarnwick/all", "_tarnwick/today", "_tarnwick/yesterday", ""}));
         QCOMPARE(Filters(false, 2), std::optional<A>(A {"_tarnwick/week", "", "", ""}));
         QCOMPARE(Filters(true, 3), std::nullopt);
         QCOMPARE(Filters(false, -1), std::nullopt);
@@ -77,7 +78,9 @@ private slots:
     void randomPassesShowEveryItemOnce()
     {
         QRandomGenerator rng(7);
-        auto random = [&rng] { return rng.generateDouble(); };
+        auto random = [&rng] {
+            return rng.generateDouble();
+        };
         for (int n : {1, 2, 5, 40}) {
             Stepper s;
             s.order = ShuffleOrder(n, random);
@@ -109,14 +112,16 @@ private slots:
         const QString t63 = QString(63, 'a'), t64 = QString(64, 'b');
         QCOMPARE(Compose(t63, "", "C", "01 Dec 2026", "12:34:56").title, t63);
         QCOMPARE(Compose(t64, "", "C", "", "").title, QString(60, 'b') + "...");
-        const Headline h = Compose("<b>Bold</b> news\r\nhere", "", QString(31, 'c'), "01 Dec 2026", "12:34:56");
+        const Headline h =
+            Compose("<b>Bold</b> news\r\nhere", "", QString(31, 'c'), "01 Dec 2026", "12:34:56");
         QCOMPARE(h.title, QStringLiteral("Bold news here"));
         QCOMPARE(h.channel, QString(27, 'c') + "... - ");
         QCOMPARE(h.time, QStringLiteral("  [12:34]"));
         QCOMPARE(h.date, QStringLiteral(" - 01 Dec 2026"));
         QCOMPARE(h.Line(true, true, true), h.channel + h.title + h.date + h.time);
         QCOMPARE(h.Line(false, false, true), h.title + h.time);
-        QCOMPARE(Compose("", "<p>From the body</p>", "C", "", "").title, QStringLiteral("From the body"));
+        QCOMPARE(Compose("", "<p>From the body</p>", "C", "", "").title,
+            QStringLiteral("From the body"));
         QCOMPARE(Compose("x", "", QString(30, 'd'), "", "").channel, QString(30, 'd') + " - ");
         const Headline none = NoItems();
         QVERIFY(none.empty);
@@ -228,7 +233,8 @@ private slots:
             QVERIFY(t.period == 80 || t.period == 3200);
             ++ticks;
             if (ticks == 1)
-                QCOMPARE(a.colour, Include::BlendColor(0x000000, 0x0000FF, 1)); // almost the fade colour
+                QCOMPARE(
+                    a.colour, Include::BlendColor(0x000000, 0x0000FF, 1)); // almost the fade colour
         } while (!t.nextHeadline && ticks < 1000);
         QCOMPARE(holds, 1);
         QCOMPARE(ticks, 200); // 100 in, 100 out

@@ -22,15 +22,18 @@ namespace {
 QByteArray RfcDate(int hoursAgo)
 {
     return QLocale::c()
-        .toString(QDateTime::currentDateTimeUtc().addSecs(-3600 * hoursAgo), "ddd, dd MMM yyyy hh:mm:ss 'GMT'")
+        .toString(QDateTime::currentDateTimeUtc().addSecs(-3600 * hoursAgo),
+            "ddd, dd MMM yyyy hh:mm:ss 'GMT'")
         .toLatin1();
 }
 
-QByteArray Item(const QByteArray &title, const QByteArray &link, const QByteArray &guid, int hoursAgo)
+QByteArray Item(
+    const QByteArray &title, const QByteArray &link, const QByteArray &guid, int hoursAgo)
 {
-    return "<item><title>" + title + "</title><link>" + QString::fromUtf8(link).toHtmlEscaped().toUtf8() + "</link><description>"
-        + title + " told at length</description><guid>" + guid + "</guid><pubDate>"
-        + RfcDate(hoursAgo) + "</pubDate></item>";
+    return "<item><title>" + title + "</title><link>"
+        + QString::fromUtf8(link).toHtmlEscaped().toUtf8() + "</link><description>" + title
+        + " told at length</description><guid>" + guid + "</guid><pubDate>" + RfcDate(hoursAgo)
+        + "</pubDate></item>";
 }
 
 // The item whose guid is given, as stored in items.xml.
@@ -60,7 +63,8 @@ class TestUserRoad : public QObject
         for (const frmSkinEntity &e : frmTarnSkin::Instance().Entities()) {
             if (e.Window != kind || e.Function != function || e.img.isNull())
                 continue;
-            const EntityPlace at = SkinPainter::PlaceEntity(e, e.img.deviceIndependentSize(), QSizeF(w.rect.size()));
+            const EntityPlace at =
+                SkinPainter::PlaceEntity(e, e.img.deviceIndependentSize(), QSizeF(w.rect.size()));
             return w.rect.topLeft() + QPoint(int(at.x + at.width / 2), int(at.y + at.height / 2));
         }
         return {};
@@ -71,12 +75,14 @@ class TestUserRoad : public QObject
     std::optional<Window> MainWindow(int ms = 20000) const
     {
         return m_Screen.WaitWindow("^Tarnwick$", ms, [](const Window &w) {
-            return !w.popup && !w.Is("_NET_WM_WINDOW_TYPE_DIALOG") && !w.Is("_NET_WM_WINDOW_TYPE_UTILITY");
+            return !w.popup && !w.Is("_NET_WM_WINDOW_TYPE_DIALOG")
+                && !w.Is("_NET_WM_WINDOW_TYPE_UTILITY");
         });
     }
     std::optional<Window> TrayIcon(int ms = 20000) const
     {
-        return m_Screen.WaitWindow("^Tarnwick$", ms, [](const Window &w) { return w.popup && w.rect.width() <= 32; });
+        return m_Screen.WaitWindow(
+            "^Tarnwick$", ms, [](const Window &w) { return w.popup && w.rect.width() <= 32; });
     }
     QList<Window> MessageBoxes() const
     {
@@ -92,12 +98,15 @@ class TestUserRoad : public QObject
     bool WaitPictures(const Window &w, const QImage &picture, int count, QImage *shot = nullptr)
     {
         QImage last;
-        const bool shown = QTest::qWaitFor([&] {
-            last = m_Screen.Shot();
-            return FindPicture(last, picture, w.rect).size() == count;
-        }, 20000);
+        const bool shown = QTest::qWaitFor(
+            [&] {
+                last = m_Screen.Shot();
+                return FindPicture(last, picture, w.rect).size() == count;
+            },
+            20000);
         if (!shown)
-            last.save(testsupport::ScreenshotPath(QStringLiteral("userroad-missing-%1-pictures.png").arg(w.name.left(8))));
+            last.save(testsupport::ScreenshotPath(
+                QStringLiteral("userroad-missing-%1-pictures.png").arg(w.name.left(8))));
         if (shot)
             *shot = last;
         return shown;
@@ -106,9 +115,12 @@ class TestUserRoad : public QObject
     // Where the channel that shows new items stands in the tree (the title beside its icon).
     std::optional<QPoint> NewItemsRow(const Window &main)
     {
-        const QColor newItems = MiddleColour(QImage(m_SkinHome.filePath("skins/Basalt/icon_newitems.png")));
+        const QColor newItems =
+            MiddleColour(QImage(m_SkinHome.filePath("skins/Basalt/icon_newitems.png")));
         std::optional<QPoint> row;
-        if (!QTest::qWaitFor([&] { return bool(row = FindColour(m_Screen.Shot(), newItems, main.rect)); }, 20000))
+        if (!QTest::qWaitFor(
+                [&] { return bool(row = FindColour(m_Screen.Shot(), newItems, main.rect)); },
+                20000))
             m_Screen.Save("missing-new-items");
         return row ? std::optional<QPoint>(*row + QPoint(30, 0)) : std::nullopt;
     }
@@ -120,7 +132,8 @@ class TestUserRoad : public QObject
         if (!icon)
             return false;
         m_Screen.Click(icon->rect.center(), 3);
-        if (!m_Screen.WaitWindow("^Tarnwick$", 5000, [](const Window &w) { return w.popup && w.rect.width() > 32; }))
+        if (!m_Screen.WaitWindow(
+                "^Tarnwick$", 5000, [](const Window &w) { return w.popup && w.rect.width() > 32; }))
             return false;
         m_Screen.Save("tray-menu");
         m_Screen.Run("xdotool", {"key", "x"}); // E&xit
@@ -157,12 +170,14 @@ private slots:
     // A new user's first session and the next two starts.
     void firstSessionAndRestarts()
     {
-        m_Http.route("/alpha.xml") = {200, "<rss version=\"2.0\"><channel><title>Alpha</title>"
-            "<link>" + m_Http.url("/").toUtf8() + "</link><description>Alpha news</description>"
-            + Item("Web story", m_Http.url("/story.html").toUtf8(), "a1", 1)
-            + Item("Script story", "javascript:cmd('D',2)", "a2", 2)
-            + Item("File story", "file:///etc/passwd", "a3", 3)
-            + "</channel></rss>", {}};
+        m_Http.route("/alpha.xml") = {200,
+            "<rss version=\"2.0\"><channel><title>Alpha</title>"
+            "<link>"
+                + m_Http.url("/").toUtf8() + "</link><description>Alpha news</description>"
+                + Item("Web story", m_Http.url("/story.html").toUtf8(), "a1", 1)
+                + Item("Script story", "javascript:cmd('D',2)", "a2", 2)
+                + Item("File story", "file:///etc/passwd", "a3", 3) + "</channel></rss>",
+            {}};
         Program program(m_Screen, m_Http.url(""));
         QVERIFY(program.Start());
 
@@ -188,9 +203,12 @@ private slots:
         m_Screen.Keys(*add, {"Return"});
         QVERIFY(m_Screen.WaitGone("^Add RSS Channel$"));
         // Fetched and stored (the store is written once the fetch queue has run empty).
-        QVERIFY(QTest::qWaitFor([&] {
-            return testsupport::readFile(program.Home("profiles/anna/items.xml")).contains("<guid>a3</guid>");
-        }, 20000));
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                return testsupport::readFile(program.Home("profiles/anna/items.xml"))
+                    .contains("<guid>a3</guid>");
+            },
+            20000));
 
         // Its viewer: a double click on the channel, the one row that shows new items.
         const auto row = NewItemsRow(*main);
@@ -201,17 +219,20 @@ private slots:
         const QImage readIcon(program.Home("icons/item.png"));
         QVERIFY(!readIcon.isNull());
         QImage shot;
-        QVERIFY2(WaitPictures(*viewer, readIcon, 3, &shot), "the viewer never showed the three items");
+        QVERIFY2(
+            WaitPictures(*viewer, readIcon, 3, &shot), "the viewer never showed the three items");
         m_Screen.Save("04-viewer");
 
         // Only the item with a web address offers to open it; the script and the file stay out.
-        const QList<QPoint> links = FindPicture(shot, QImage(program.Home("icons/link.png")), viewer->rect);
+        const QList<QPoint> links =
+            FindPicture(shot, QImage(program.Home("icons/link.png")), viewer->rect);
         QCOMPARE(links.size(), 1);
         m_Screen.Click(links[0] + QPoint(8, 8));
-        QTRY_COMPARE_WITH_TIMEOUT(program.Opened(), QStringList{m_Http.url("/story.html")}, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(program.Opened(), QStringList {m_Http.url("/story.html")}, 10000);
 
         // Tag the first item, mark the third read, by their icons.
-        const QList<QPoint> tags = FindPicture(shot, QImage(program.Home("icons/tagfade.png")), viewer->rect);
+        const QList<QPoint> tags =
+            FindPicture(shot, QImage(program.Home("icons/tagfade.png")), viewer->rect);
         QCOMPARE(tags.size(), 3);
         m_Screen.Click(tags[0] + QPoint(8, 8));
         const QList<QPoint> reads = FindPicture(shot, readIcon, viewer->rect);
@@ -223,7 +244,8 @@ private slots:
         m_Screen.Click(Button(0, "openticker", *main));
         const auto ticker = m_Screen.WaitWindow("^Tarnwick Ticker$");
         QVERIFY(ticker);
-        QVERIFY(WaitPictures(*ticker, QImage(m_SkinHome.filePath("skins/Basalt/btn_close.png")), 1));
+        QVERIFY(
+            WaitPictures(*ticker, QImage(m_SkinHome.filePath("skins/Basalt/btn_close.png")), 1));
         m_Screen.Save("06-ticker");
         m_Screen.Click(Button(3, "close", *ticker));
         QVERIFY(m_Screen.WaitGone("^Tarnwick Ticker$"));
@@ -238,7 +260,8 @@ private slots:
         m_Screen.Save("07-preferences");
         m_Screen.Keys(*prefs, {"Return"});
         QVERIFY(m_Screen.WaitGone("^Preferences$"));
-        QTRY_VERIFY(testsupport::readFile(program.Config("Veltrasic/Tarnwick.conf")).contains("OPENMAIN=False"));
+        QTRY_VERIFY(testsupport::readFile(program.Config("Veltrasic/Tarnwick.conf"))
+                        .contains("OPENMAIN=False"));
 
         // Exit from the tray menu: everything is written.
         QVERIFY2(ExitFromTray(program), qPrintable(program.Ending()));
@@ -246,10 +269,12 @@ private slots:
         QVERIFY(StoredItem(store, "a1").contains("<flag>true</flag>"));
         QVERIFY(StoredItem(store, "a3").contains("<read>true</read>"));
         QVERIFY(StoredItem(store, "a2").contains("<delete>false</delete>")); // no script ran
-        QVERIFY(testsupport::readFile(program.Home("profiles/anna/channels.xml")).contains(m_Http.url("/alpha.xml").toUtf8()));
+        QVERIFY(testsupport::readFile(program.Home("profiles/anna/channels.xml"))
+                    .contains(m_Http.url("/alpha.xml").toUtf8()));
         // What the user reads and marks is theirs alone.
         const auto othersMay = QFileDevice::Permissions(0x0077);
-        for (const char *path : {"profiles", "profiles/anna", "profiles/anna/channels.xml", "profiles/anna/items.xml"})
+        for (const char *path :
+            {"profiles", "profiles/anna", "profiles/anna/channels.xml", "profiles/anna/items.xml"})
             QVERIFY2(!(QFileInfo(program.Home(path)).permissions() & othersMay), path);
 
         // Two starts with the main window hidden, ended by a signal and by the tray menu: the
@@ -265,7 +290,8 @@ private slots:
                 QVERIFY2(program.Stop(), qPrintable(program.Ending()));
             else
                 QVERIFY2(ExitFromTray(program), qPrintable(program.Ending()));
-            QVERIFY(testsupport::readFile(program.Home("profiles/profiles.xml")).contains("<username>anna</username>"));
+            QVERIFY(testsupport::readFile(program.Home("profiles/profiles.xml"))
+                        .contains("<username>anna</username>"));
         }
     }
 
@@ -284,17 +310,21 @@ private slots:
                 QVERIFY(m_Screen.WaitCreated("^Help - Tarnwick$"));
             if (ms > 0)
                 QTest::qWait(ms);
-            QVERIFY2(program.Stop(), qPrintable(QStringLiteral("%1 ms after: %2").arg(ms).arg(program.Ending())));
-            QVERIFY(testsupport::readFile(program.Home("profiles/profiles.xml")).contains("<username>bert</username>"));
+            QVERIFY2(program.Stop(),
+                qPrintable(QStringLiteral("%1 ms after: %2").arg(ms).arg(program.Ending())));
+            QVERIFY(testsupport::readFile(program.Home("profiles/profiles.xml"))
+                        .contains("<username>bert</username>"));
         }
     }
 
     // The item server killed for real: a new one takes over and the user goes on.
     void itemServerKilled()
     {
-        m_Http.route("/beta.xml") = {200, "<rss version=\"2.0\"><channel><title>Beta</title>"
-            + Item("First", m_Http.url("/1").toUtf8(), "b1", 1) + Item("Second", m_Http.url("/2").toUtf8(), "b2", 2)
-            + "</channel></rss>", {{"Last-Modified", "stamp-b"}}};
+        m_Http.route("/beta.xml") = {200,
+            "<rss version=\"2.0\"><channel><title>Beta</title>"
+                + Item("First", m_Http.url("/1").toUtf8(), "b1", 1)
+                + Item("Second", m_Http.url("/2").toUtf8(), "b2", 2) + "</channel></rss>",
+            {{"Last-Modified", "stamp-b"}}};
         Program program(m_Screen, m_Http.url(""));
         program.NotTheFirstStart();
         const QString folder = program.Home("profiles/cara");
@@ -308,7 +338,8 @@ private slots:
         const qint64 first = program.ServerPid();
         QVERIFY(first > 0);
         QVERIFY(::kill(pid_t(first), SIGKILL) == 0);
-        QVERIFY(QTest::qWaitFor([&] { return program.ServerPid() > 0 && program.ServerPid() != first; }, 15000));
+        QVERIFY(QTest::qWaitFor(
+            [&] { return program.ServerPid() > 0 && program.ServerPid() != first; }, 15000));
 
         // Reload all (F5) reaches the feed again, through the new server.
         // The lost server may not have written what it fetched: the next reload reads the
@@ -316,9 +347,11 @@ private slots:
         const int before = m_Http.count("GET", "/beta.xml");
         m_Screen.Keys(*main, {"F5"});
         QVERIFY(QTest::qWaitFor([&] { return m_Http.count("GET", "/beta.xml") > before; }, 15000));
-        QVERIFY(QTest::qWaitFor([&] {
-            return testsupport::readFile(folder + "/items.xml").contains("<guid>b2</guid>");
-        }, 20000));
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                return testsupport::readFile(folder + "/items.xml").contains("<guid>b2</guid>");
+            },
+            20000));
         // The viewer shows the channel's items; opened from the keyboard: the last row of the
         // tree, Enter.
         m_Screen.Keys(*main, {"End", "Return"});
@@ -336,16 +369,20 @@ private slots:
     // Damaged documents: kept aside, told once, the channel fetched again in full.
     void damagedFilesAreKeptAside()
     {
-        m_Http.route("/gamma.xml") = {200, "<rss version=\"2.0\"><channel><title>Gamma</title>"
-            + Item("Only", m_Http.url("/g").toUtf8(), "g1", 1) + "</channel></rss>", {{"Last-Modified", "stamp-g"}}};
+        m_Http.route("/gamma.xml") = {200,
+            "<rss version=\"2.0\"><channel><title>Gamma</title>"
+                + Item("Only", m_Http.url("/g").toUtf8(), "g1", 1) + "</channel></rss>",
+            {{"Last-Modified", "stamp-g"}}};
         Program program(m_Screen, m_Http.url(""));
         program.NotTheFirstStart();
         const QString folder = program.Home("profiles/dora");
         QVERIFY(profilefiles::WriteProfileList(program.Home(), {"dora"}));
         QVERIFY(profilefiles::WriteGroups(folder, {{"News", {m_Http.url("/gamma.xml")}}}));
         // channels.xml cut off after the first entry; items.xml not XML at all.
-        const QByteArray channels = "<tarnwickchannels><channel><url>" + m_Http.url("/gamma.xml").toUtf8()
-            + "</url><title>Gamma</title><lastmod>stamp-g</lastmod><update> 60</update></channel><chan";
+        const QByteArray channels = "<tarnwickchannels><channel><url>"
+            + m_Http.url("/gamma.xml").toUtf8()
+            + "</url><title>Gamma</title><lastmod>stamp-g</lastmod><update> "
+              "60</update></channel><chan";
         QVERIFY(profilefiles::Write(folder + "/channels.xml", channels));
         QVERIFY(profilefiles::Write(folder + "/items.xml", "\x1f\x8b garbage"));
         QVERIFY(program.Start());
@@ -353,21 +390,26 @@ private slots:
         // Each is told once, in a message box the user closes.
         QStringList seen;
         for (int box = 0; box < 2; ++box) {
-            QVERIFY2(QTest::qWaitFor([&] { return !MessageBoxes().isEmpty(); }, 20000), "no message");
+            QVERIFY2(
+                QTest::qWaitFor([&] { return !MessageBoxes().isEmpty(); }, 20000), "no message");
             m_Screen.Save(QStringLiteral("10-damaged-%1").arg(box));
             const Window message = MessageBoxes().first();
             m_Screen.Keys(message, {"Return"});
-            QVERIFY(QTest::qWaitFor([&] {
-                for (const Window &w : MessageBoxes())
-                    if (w.id == message.id)
-                        return false;
-                return true;
-            }, 5000));
+            QVERIFY(QTest::qWaitFor(
+                [&] {
+                    for (const Window &w : MessageBoxes())
+                        if (w.id == message.id)
+                            return false;
+                    return true;
+                },
+                5000));
         }
         // The channel was salvaged, and fetched in full though its stamp had not changed.
-        QVERIFY(QTest::qWaitFor([&] {
-            return testsupport::readFile(folder + "/items.xml").contains("<guid>g1</guid>");
-        }, 20000));
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                return testsupport::readFile(folder + "/items.xml").contains("<guid>g1</guid>");
+            },
+            20000));
         QCOMPARE(m_Http.count("GET", "/gamma.xml"), 1);
         QVERIFY(MessageBoxes().isEmpty()); // each was told once
         QVERIFY2(program.Stop(), qPrintable(program.Ending()));
@@ -376,7 +418,8 @@ private slots:
         QCOMPARE(keptChannels.size(), 1);
         QCOMPARE(keptItems.size(), 1);
         QCOMPARE(testsupport::readFile(folder + "/" + keptChannels[0]), channels);
-        QVERIFY(testsupport::readFile(folder + "/channels.xml").contains(m_Http.url("/gamma.xml").toUtf8()));
+        QVERIFY(testsupport::readFile(folder + "/channels.xml")
+                    .contains(m_Http.url("/gamma.xml").toUtf8()));
         QCOMPARE(testsupport::readFile(folder + "/items.xml").count("<guid>g1</guid>"), 1);
         QVERIFY(testsupport::readFile(folder + "/" + keptItems[0]).startsWith("\x1f\x8b garbage"));
     }
@@ -390,24 +433,30 @@ private slots:
         const QString url = m_Http.url("/kept.xml");
         QVERIFY(profilefiles::WriteProfileList(program.Home(), {"emil"}));
         QVERIFY(profilefiles::WriteGroups(folder, {{"Archive", {url}}}));
-        QVERIFY(profilefiles::Write(folder + "/channels.xml", "<tarnwickchannels><channel><url>" + url.toUtf8()
-            + "</url><title>Archive</title><expire> 0</expire><update> 0</update></channel></tarnwickchannels>"));
-        const QByteArray old = QLocale::c().toString(QDate::currentDate().addDays(-100), "dd MMM yyyy").toLatin1();
-        QVERIFY(profilefiles::Write(folder + "/items.xml", "<itembank version=\"1\"><item channel=\"" + url.toUtf8()
-            + "\" date=\"" + old + "\" time=\"10:00:00\"><title>From long ago</title><read>true</read>"
-              "<flag>false</flag><delete>false</delete><channeltitle>Archive</channeltitle>"
-              "<hash>00112233445566778899AABBCCDDEEFF</hash></item></itembank>"));
+        QVERIFY(profilefiles::Write(folder + "/channels.xml",
+            "<tarnwickchannels><channel><url>" + url.toUtf8()
+                + "</url><title>Archive</title><expire> 0</expire><update> "
+                  "0</update></channel></tarnwickchannels>"));
+        const QByteArray old =
+            QLocale::c().toString(QDate::currentDate().addDays(-100), "dd MMM yyyy").toLatin1();
+        QVERIFY(profilefiles::Write(folder + "/items.xml",
+            "<itembank version=\"1\"><item channel=\"" + url.toUtf8() + "\" date=\"" + old
+                + "\" time=\"10:00:00\"><title>From long ago</title><read>true</read>"
+                  "<flag>false</flag><delete>false</delete><channeltitle>Archive</channeltitle>"
+                  "<hash>00112233445566778899AABBCCDDEEFF</hash></item></itembank>"));
         for (int start = 0; start < 3; ++start) {
             QVERIFY(program.Start());
             QVERIFY(MainWindow());
             QTest::qWait(1500);
             QVERIFY2(program.Stop(), qPrintable(program.Ending()));
             const QByteArray file = testsupport::readFile(folder + "/channels.xml");
-            QVERIFY2(file.contains("<expire> 0</expire>") && file.contains("<update> 0</update>"), file.constData());
+            QVERIFY2(file.contains("<expire> 0</expire>") && file.contains("<update> 0</update>"),
+                file.constData());
             QVERIFY2(testsupport::readFile(folder + "/items.xml").contains("From long ago"),
-                     qPrintable(QStringLiteral("gone after start %1").arg(start + 1)));
+                qPrintable(QStringLiteral("gone after start %1").arg(start + 1)));
         }
-        QCOMPARE(m_Http.count("HEAD", "/kept.xml") + m_Http.count("GET", "/kept.xml"), 0); // never reloaded
+        QCOMPARE(m_Http.count("HEAD", "/kept.xml") + m_Http.count("GET", "/kept.xml"),
+            0); // never reloaded
     }
 };
 

@@ -5,17 +5,17 @@
 #include "ChannelTree.h"
 #include "DesktopServices.h"
 #include "Include.h"
-#include "WindowHelpers.h"
 #include "LocalHttpServer.h"
 #include "ProfileFiles.h"
 #include "RSSChannel.h"
 #include "TestSupport.h"
-#include "WidgetSupport.h"
 #include "ViewerWindows.h"
+#include "WidgetSupport.h"
+#include "WindowHelpers.h"
+#include "WindowHub.h"
 #include "XdgAutostart.h"
 #include "clsProfile.h"
 #include "clsSpotlight.h"
-#include "WindowHub.h"
 #include "frmMain.h"
 #include "frmPreferences.h"
 #include "frmProperties.h"
@@ -37,16 +37,18 @@ namespace {
 
 QByteArray Feed(const QByteArray &title, int items)
 {
-    QByteArray out = "<rss version=\"2.0\"><channel><title>" + title + "</title><link>http://127.0.0.1/</link>";
+    QByteArray out =
+        "<rss version=\"2.0\"><channel><title>" + title + "</title><link>http://127.0.0.1/</link>";
     for (int i = 1; i <= items; ++i) {
         QByteArray fruit;
         if (i % 2 == 0)
             fruit += " apple";
         if (i % 3 == 0)
             fruit += " pear";
-        out += "<item><title>" + title + " story " + QByteArray::number(i) + "</title><description>&lt;p&gt;Story "
-            + QByteArray::number(i) + " is about" + fruit + ".&lt;/p&gt;</description><guid>" + title + "-"
-            + QByteArray::number(i) + "</guid></item>";
+        out += "<item><title>" + title + " story " + QByteArray::number(i)
+            + "</title><description>&lt;p&gt;Story " + QByteArray::number(i) + " is about" + fruit
+            + ".&lt;/p&gt;</description><guid>" + title + "-" + QByteArray::number(i)
+            + "</guid></item>";
     }
     return out + "</channel></rss>";
 }
@@ -65,11 +67,13 @@ QByteArray HostileFeed()
     QByteArray out = "<rss version=\"2.0\"><channel><title>Hostile</title>";
     int n = 0;
     // And the items' own addresses, which become links in the page.
-    const QByteArray links[] = {"javascript:document.title='D:4;'", "", "", "file:///etc/hostname", "", ""};
+    const QByteArray links[] = {
+        "javascript:document.title='D:4;'", "", "", "file:///etc/hostname", "", ""};
     for (const QByteArray &attack : attacks) {
         const QByteArray number = QByteArray::number(++n);
-        out += "<item><title>Trap " + number + "</title><link>" + links[n - 1] + "</link><description>" + attack
-            + "</description><guid>trap-" + number + "</guid></item>";
+        out += "<item><title>Trap " + number + "</title><link>" + links[n - 1]
+            + "</link><description>" + attack + "</description><guid>trap-" + number
+            + "</guid></item>";
     }
     return out + "</channel></rss>";
 }
@@ -80,7 +84,7 @@ QByteArray HostileFeed()
 struct RecordingDesktop : DesktopServices
 {
     QStringList opened;
-    void PlaySound(const QString &) override {}
+    void PlaySound(const QString &) override { }
     bool OpenUrl(const QString &address) override
     {
         opened << address;
@@ -117,20 +121,26 @@ class TestViewer : public QObject
     }
     static bool WaitShown(frmViewer *viewer, int items)
     {
-        const bool shown = QTest::qWaitFor([&] {
-            return viewer->webView()->isVisible() && viewer->ItemCount() == items
-                && viewer->RunScript("document.querySelectorAll('div.item').length").toInt() == items;
-        }, 20000);
+        const bool shown = QTest::qWaitFor(
+            [&] {
+                return viewer->webView()->isVisible() && viewer->ItemCount() == items
+                    && viewer->RunScript("document.querySelectorAll('div.item').length").toInt()
+                    == items;
+            },
+            20000);
         if (!shown)
-            qWarning() << "viewer of" << viewer->URL() << "holds" << viewer->ItemCount() << "items, page visible"
-                       << viewer->webView()->isVisible() << "with"
-                       << viewer->RunScript("document.querySelectorAll('div.item').length").toInt() << "DIVs";
+            qWarning() << "viewer of" << viewer->URL() << "holds" << viewer->ItemCount()
+                       << "items, page visible" << viewer->webView()->isVisible() << "with"
+                       << viewer->RunScript("document.querySelectorAll('div.item').length").toInt()
+                       << "DIVs";
         return shown;
     }
     static int VisibleItems(frmViewer *viewer)
     {
-        return viewer->RunScript("Array.prototype.filter.call(document.querySelectorAll('div.item'),"
-                                 "function(d){return d.style.display!='none';}).length").toInt();
+        return viewer
+            ->RunScript("Array.prototype.filter.call(document.querySelectorAll('div.item'),"
+                        "function(d){return d.style.display!='none';}).length")
+            .toInt();
     }
 
 private slots:
@@ -143,10 +153,11 @@ private slots:
         qputenv("TARNWICK_VENDOR_BASE", m_Http.url("").toUtf8());
         clsSpotlight::SetDirectoryURL(QString());
         QVERIFY(Include::SeedAppFolder(QStringLiteral(TARNWICK_DATA)));
-        Include::SetMessageHandler([this](const QString &text, const QString &, const QStringList &) {
-            m_Messages << text;
-            return 0;
-        });
+        Include::SetMessageHandler(
+            [this](const QString &text, const QString &, const QStringList &) {
+                m_Messages << text;
+                return 0;
+            });
         m_Http.route("/a.xml") = {200, Feed("Alpha", 20), {}};
         m_Http.route("/h.xml") = {200, HostileFeed(), {}};
         m_A = m_Http.url("/a.xml");
@@ -159,13 +170,18 @@ private slots:
         m_Viewers = new ViewerWindows(m_Hub, m_Main.get());
         m_Hub.Attach(m_Main.get(), m_Viewers, nullptr);
         m_Main->Form_Load();
-        QVERIFY(QTest::qWaitFor([&] { return Profile() && m_Main->treMain()->FindRow("News", "0") >= 0; }, 10000));
+        QVERIFY(QTest::qWaitFor(
+            [&] { return Profile() && m_Main->treMain()->FindRow("News", "0") >= 0; }, 10000));
         m_Main->AddChannel(m_A, "News");
         m_Main->AddChannel(m_H, "News");
-        QVERIFY(QTest::qWaitFor([&] { return TreeCount("News", m_A) == "20" && TreeCount("News", m_H) == "6"; }, 20000));
+        QVERIFY(QTest::qWaitFor(
+            [&] { return TreeCount("News", m_A) == "20" && TreeCount("News", m_H) == "6"; },
+            20000));
         // The help channel is read 5 s after start: wait for it, so the counts hold still.
-        QVERIFY(QTest::qWaitFor([&] { return TreeCount("Tarnwick", Include::VendorHelpURL()).toInt() > 0; }, 15000));
-        QVERIFY(QTest::qWaitFor([&] { return TreeCount("All Items", "_tarnwick/unread").toInt() >= 26; }, 5000));
+        QVERIFY(QTest::qWaitFor(
+            [&] { return TreeCount("Tarnwick", Include::VendorHelpURL()).toInt() > 0; }, 15000));
+        QVERIFY(QTest::qWaitFor(
+            [&] { return TreeCount("All Items", "_tarnwick/unread").toInt() >= 26; }, 5000));
     }
 
     void channelViewerEndToEnd()
@@ -179,7 +195,8 @@ private slots:
         // A web channel's page keeps channel titles hidden.
         QVERIFY(readFile(viewer->PageFile()).contains(".channelTitle{display:none;}"));
         // A new subscription opens on its unread items.
-        QCOMPARE(viewer->DecodeText("{filter}: {items} of {allitems}"), QStringLiteral("Unread: 20 of 20"));
+        QCOMPARE(viewer->DecodeText("{filter}: {items} of {allitems}"),
+            QStringLiteral("Unread: 20 of 20"));
         viewer->mnuSortMenu()->findChild<QAction *>("mnuSortAll")->trigger();
         QVERIFY(WaitShown(viewer, 20));
         QCOMPARE(viewer->DecodeText("{filter}"), QStringLiteral("All"));
@@ -187,7 +204,9 @@ private slots:
         // The read control of the third item: one unread item fewer in the tree.
         const int unread = TreeCount("All Items", "_tarnwick/unread").toInt();
         viewer->RunScript("document.querySelector('#item3 img.cmd').click();");
-        QVERIFY(QTest::qWaitFor([&] { return TreeCount("All Items", "_tarnwick/unread").toInt() == unread - 1; }, 5000));
+        QVERIFY(QTest::qWaitFor(
+            [&] { return TreeCount("All Items", "_tarnwick/unread").toInt() == unread - 1; },
+            5000));
         QVERIFY(modItemHandlerRead(viewer, 3));
 
         // Two words: only items holding both stay.
@@ -216,20 +235,23 @@ private slots:
 
         // Tag and delete toggle through the page's commands.
         viewer->PageTitleChanged("T:1;");
-        QVERIFY(QTest::qWaitFor([&] { return TreeCount("All Items", "_tarnwick/flagged") == "1"; }, 5000));
+        QVERIFY(QTest::qWaitFor(
+            [&] { return TreeCount("All Items", "_tarnwick/flagged") == "1"; }, 5000));
         viewer->PageTitleChanged("R:0.");
         viewer->PageTitleChanged("R:99.");
         QCOMPARE(TreeCount("All Items", "_tarnwick/flagged"), QStringLiteral("1"));
 
         // A link leaves the program for the user's browser; the page stays.
         viewer->RunScript("window.location.href='http://127.0.0.1:1/elsewhere.html';");
-        QVERIFY(QTest::qWaitFor([&] { return m_Desktop.opened.contains("http://127.0.0.1:1/elsewhere.html"); }, 5000));
+        QVERIFY(QTest::qWaitFor(
+            [&] { return m_Desktop.opened.contains("http://127.0.0.1:1/elsewhere.html"); }, 5000));
         QCOMPARE(viewer->RunScript("document.querySelectorAll('div.item').length").toInt(), 19);
         QCOMPARE(viewer->webView()->url(), QUrl::fromLocalFile(viewer->PageFile()));
 
         // Moving the viewer is remembered by its channel (twips).
         viewer->move(100, 80);
-        QTRY_VERIFY(Profile()->GetChannel(m_A)->WindowWidth == viewer->width() * Include::TwipsPerPixelX());
+        QTRY_VERIFY(
+            Profile()->GetChannel(m_A)->WindowWidth == viewer->width() * Include::TwipsPerPixelX());
         viewer->close();
         QTRY_VERIFY(!m_Viewers->IsViewerLoaded(Profile()->GetChannel(m_A)));
     }
@@ -245,7 +267,11 @@ private slots:
         QCOMPARE(TreeCount("All Items", "_tarnwick/deleted"), deletedBefore);
         for (int i = 1; i <= 6; ++i)
             QVERIFY(!modItemHandlerDeleted(hostile, i));
-        QCOMPARE(hostile->RunScript("document.querySelectorAll('.item script, .item iframe, .item svg, [onerror], [onload]').length").toInt(), 0);
+        QCOMPARE(hostile
+                     ->RunScript("document.querySelectorAll('.item script, .item iframe, .item "
+                                 "svg, [onerror], [onload]').length")
+                     .toInt(),
+            0);
         const QByteArray page = readFile(hostile->PageFile());
         QVERIFY(!page.contains("etc/hostname"));
         QVERIFY(!page.contains("javascript:document"));
@@ -253,11 +279,17 @@ private slots:
         QVERIFY(page.contains("Content-Security-Policy"));
         // A script whose answer comes after the wait gave up: the late answer finds nothing
         // of the wait left to write to.
-        QVERIFY(!hostile->RunScript("var t = Date.now(); while (Date.now() - t < 400) {} 1", 5).isValid());
+        QVERIFY(!hostile->RunScript("var t = Date.now(); while (Date.now() - t < 400) {} 1", 5)
+                     .isValid());
         QTest::qWait(800);
         // The page's own command mechanism still works.
         hostile->RunScript("cmd('D', 6);");
-        QVERIFY(QTest::qWaitFor([&] { return TreeCount("All Items", "_tarnwick/deleted").toInt() == deletedBefore.toInt() + 1; }, 5000));
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                return TreeCount("All Items", "_tarnwick/deleted").toInt()
+                    == deletedBefore.toInt() + 1;
+            },
+            5000));
 
         // A second viewer open beside it writes its own page; reloading one leaves the other.
         frmViewer *alpha = Open(m_A);
@@ -270,7 +302,8 @@ private slots:
         QVERIFY(readFile(alpha->PageFile()).contains("Alpha story 1"));
         // A filter's viewer shows each item's channel.
         frmViewer *unread = Open("_tarnwick/unread");
-        QVERIFY(QTest::qWaitFor([&] { return unread->ItemCount() > 20 && unread->webView()->isVisible(); }, 20000));
+        QVERIFY(QTest::qWaitFor(
+            [&] { return unread->ItemCount() > 20 && unread->webView()->isVisible(); }, 20000));
         QVERIFY(readFile(unread->PageFile()).contains(".channelTitle{display:block;}"));
         QCOMPARE(QFileInfo(unread->PageFile()).fileName(), QStringLiteral("temp3.html"));
         m_Viewers->CloseViewers();
@@ -285,7 +318,7 @@ private slots:
         QStringList names;
         for (int i = 0; i < p->lstProp()->topLevelItemCount(); ++i)
             names << p->lstProp()->topLevelItem(i)->text(0);
-        QCOMPARE(names, (QStringList{"Title", "URL", "Items", "Link"}));
+        QCOMPARE(names, (QStringList {"Title", "URL", "Items", "Link"}));
         QCOMPARE(p->txtReload()->text(), QString::number(channel->Update));
         // Not a whole number: refused, nothing changed.
         const qint32 update = channel->Update;
@@ -302,14 +335,17 @@ private slots:
         QCOMPARE(channel->Update, 0);
         QCOMPARE(channel->Expire, 30);
         QCOMPARE(channel->SortMode, QStringLiteral("_tarnwick/unread"));
-        QCOMPARE(m_Main->treMain()->RowNode(m_Main->treMain()->FindRow("News", m_A)), QStringLiteral("My Alpha"));
+        QCOMPARE(m_Main->treMain()->RowNode(m_Main->treMain()->FindRow("News", m_A)),
+            QStringLiteral("My Alpha"));
         // An empty title goes back to the channel's own.
         p->txtCustomTitle()->clear();
         QVERIFY(p->cmdApply_Click());
-        QCOMPARE(m_Main->treMain()->RowNode(m_Main->treMain()->FindRow("News", m_A)), QStringLiteral("Alpha"));
+        QCOMPARE(m_Main->treMain()->RowNode(m_Main->treMain()->FindRow("News", m_A)),
+            QStringLiteral("Alpha"));
         // It follows the tree while open.
         m_Main->treMain()->setCurrentRow(m_Main->treMain()->FindRow("News", m_H));
-        emit m_Main->treMain()->RowReleased(m_Main->treMain()->FindRow("News", m_H), Qt::LeftButton);
+        emit m_Main->treMain()->RowReleased(
+            m_Main->treMain()->FindRow("News", m_H), Qt::LeftButton);
         QCOMPARE(p->Channel(), Profile()->GetChannel(m_H));
         p->lstProp()->setCurrentItem(p->lstProp()->topLevelItem(1));
         p->mnuCopyValue_Click();
@@ -331,7 +367,8 @@ private slots:
         QVERIFY(XdgAutostart::Read("tarnwick", &command));
         QCOMPARE(command, frmPreferences::ProgramPath());
         QCOMPARE(Include::Settings().Company(), QStringLiteral("Veltrasic"));
-        QCOMPARE(Include::Settings().GetSetting("PREFS", "DESCRIPTION", "True"), QStringLiteral("False"));
+        QCOMPARE(Include::Settings().GetSetting("PREFS", "DESCRIPTION", "True"),
+            QStringLiteral("False"));
         frmPreferences again({});
         QVERIFY(again.Box("chkRunStartup")->isChecked());
         QVERIFY(!again.Box("chkDescr")->isChecked());

@@ -17,17 +17,28 @@ private slots:
     {
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("expected"); // letter and position, or "-"
-        QTest::newRow("read third") << "R:3." << "R3";
-        QTest::newRow("trimmed, other brackets") << "  T(12)  " << "T12";
-        QTest::newRow("delete last") << "D:20;" << "D20";
-        QTest::newRow("position 0") << "R:0." << "-";
-        QTest::newRow("past the end") << "R:21." << "-";
-        QTest::newRow("negative") << "R:-1." << "-";
-        QTest::newRow("other letter") << "X:3." << "-";
-        QTest::newRow("lower case") << "r:3." << "-";
-        QTest::newRow("the page's own title") << "Tarnwick" << "-";
-        QTest::newRow("empty") << "" << "-";
-        QTest::newRow("no number") << "R:." << "-";
+        QTest::newRow("read third") << "R:3."
+                                    << "R3";
+        QTest::newRow("trimmed, other brackets") << "  T(12)  "
+                                                 << "T12";
+        QTest::newRow("delete last") << "D:20;"
+                                     << "D20";
+        QTest::newRow("position 0") << "R:0."
+                                    << "-";
+        QTest::newRow("past the end") << "R:21."
+                                      << "-";
+        QTest::newRow("negative") << "R:-1."
+                                  << "-";
+        QTest::newRow("other letter") << "X:3."
+                                      << "-";
+        QTest::newRow("lower case") << "r:3."
+                                    << "-";
+        QTest::newRow("the page's own title") << "Tarnwick"
+                                              << "-";
+        QTest::newRow("empty") << ""
+                               << "-";
+        QTest::newRow("no number") << "R:."
+                                   << "-";
     }
 
     void pageCommands()
@@ -35,7 +46,9 @@ private slots:
         QFETCH(QString, title);
         QFETCH(QString, expected);
         const auto command = ParsePageTitle(title, 20);
-        QCOMPARE(command ? QString(command->letter) + QString::number(command->position) : QStringLiteral("-"), expected);
+        QCOMPARE(command ? QString(command->letter) + QString::number(command->position)
+                         : QStringLiteral("-"),
+            expected);
     }
 
     void filters()
@@ -55,42 +68,56 @@ private slots:
     void listAndPageText()
     {
         QCOMPARE(ListToItems("<itembank><item/></itembank><itembank></itembank>"),
-                 QStringLiteral("<items><item/></items><itembank></itembank>"));
+            QStringLiteral("<items><item/></items><itembank></itembank>"));
         QCOMPARE(ListToItems("<items/>"), QStringLiteral("<items/>"));
-        const QString page = "<style>.channelTitle{display:none;} p{} .channelTitle{display:none;}</style>";
+        const QString page =
+            "<style>.channelTitle{display:none;} p{} .channelTitle{display:none;}</style>";
         QCOMPARE(ShowChannelTitles(page),
-                 QStringLiteral("<style>.channelTitle{display:block;} p{} .channelTitle{display:none;}</style>"));
+            QStringLiteral(
+                "<style>.channelTitle{display:block;} p{} .channelTitle{display:none;}</style>"));
     }
 
     void hostileMarkup_data()
     {
         QTest::addColumn<QString>("html");
-        QTest::addColumn<QStringList>("gone");  // must not appear (lower case)
-        QTest::addColumn<QStringList>("kept");  // must stay
+        QTest::addColumn<QStringList>("gone"); // must not appear (lower case)
+        QTest::addColumn<QStringList>("kept"); // must stay
         QTest::newRow("script") << "<p>Hi</p><script>document.title='D:1;'</script>"
-                                << QStringList{"script", "document.title"} << QStringList{"<p>hi</p>"};
-        QTest::newRow("handler") << "<img src=\"http://x/a.png\" onerror=\"document.title='D:1;'\" alt=a>"
-                                 << QStringList{"onerror", "document"} << QStringList{"http://x/a.png"};
-        QTest::newRow("javascript link") << "<a href=\" java&#09;script:document.title='R:1.'\">x</a>"
-                                         << QStringList{"javascript", "script:", "href"} << QStringList{">x</a>"};
+                                << QStringList {"script", "document.title"}
+                                << QStringList {"<p>hi</p>"};
+        QTest::newRow("handler")
+            << "<img src=\"http://x/a.png\" onerror=\"document.title='D:1;'\" alt=a>"
+            << QStringList {"onerror", "document"} << QStringList {"http://x/a.png"};
+        QTest::newRow("javascript link")
+            << "<a href=\" java&#09;script:document.title='R:1.'\">x</a>"
+            << QStringList {"javascript", "script:", "href"} << QStringList {">x</a>"};
         QTest::newRow("upper case scheme") << "<a href=\"JavaScript:alert(1)\">y</a>"
-                                           << QStringList{"javascript"} << QStringList{">y</a>"};
-        QTest::newRow("frames and objects") << "<iframe src=\"file:///etc/passwd\"></iframe><object data=x></object><embed src=y>ok"
-                                            << QStringList{"iframe", "passwd", "object", "embed"} << QStringList{"ok"};
-        QTest::newRow("local file picture") << "<img src=\"file:///etc/hostname\">" << QStringList{"file:"} << QStringList{"<img"};
+                                           << QStringList {"javascript"} << QStringList {">y</a>"};
+        QTest::newRow("frames and objects")
+            << "<iframe src=\"file:///etc/passwd\"></iframe><object data=x></object><embed src=y>ok"
+            << QStringList {"iframe", "passwd", "object", "embed"} << QStringList {"ok"};
+        QTest::newRow("local file picture") << "<img src=\"file:///etc/hostname\">"
+                                            << QStringList {"file:"} << QStringList {"<img"};
         QTest::newRow("relative address") << "<a href=\"../profiles/profiles.xml\">p</a>"
-                                          << QStringList{"profiles.xml"} << QStringList{">p</a>"};
+                                          << QStringList {"profiles.xml"} << QStringList {">p</a>"};
         QTest::newRow("svg") << "<svg onload=\"document.title='D:1;'\"><circle/></svg>after"
-                             << QStringList{"svg", "onload"} << QStringList{"after"};
-        QTest::newRow("data html") << "<a href=\"data:text/html,<script>x</script>\">d</a><img src=\"data:image/png;base64,AAAA\">"
-                                   << QStringList{"text/html"} << QStringList{"data:image/png;base64,aaaa"};
-        QTest::newRow("form and meta") << "<form action=\"http://x\"><input name=a></form><meta http-equiv=refresh content=\"0;url=http://x\">t"
-                                       << QStringList{"form", "input", "meta", "refresh"} << QStringList{"t"};
-        QTest::newRow("style") << "<style>body{display:none}</style><p style=\"position:fixed\">s</p>"
-                               << QStringList{"style", "fixed"} << QStringList{"<p>s</p>"};
-        QTest::newRow("title in body") << "<title>R:1.</title>text" << QStringList{"title", "r:1."} << QStringList{"text"};
-        QTest::newRow("kept markup") << "<p>A <b>bold</b> <a href=\"https://example.org/x?a=1&amp;b=2\">link</a></p>"
-                                     << QStringList{} << QStringList{"<b>bold</b>", "https://example.org/x?a=1&amp;b=2"};
+                             << QStringList {"svg", "onload"} << QStringList {"after"};
+        QTest::newRow("data html")
+            << "<a href=\"data:text/html,<script>x</script>\">d</a><img "
+               "src=\"data:image/png;base64,AAAA\">"
+            << QStringList {"text/html"} << QStringList {"data:image/png;base64,aaaa"};
+        QTest::newRow("form and meta")
+            << "<form action=\"http://x\"><input name=a></form><meta http-equiv=refresh "
+               "content=\"0;url=http://x\">t"
+            << QStringList {"form", "input", "meta", "refresh"} << QStringList {"t"};
+        QTest::newRow("style")
+            << "<style>body{display:none}</style><p style=\"position:fixed\">s</p>"
+            << QStringList {"style", "fixed"} << QStringList {"<p>s</p>"};
+        QTest::newRow("title in body")
+            << "<title>R:1.</title>text" << QStringList {"title", "r:1."} << QStringList {"text"};
+        QTest::newRow("kept markup")
+            << "<p>A <b>bold</b> <a href=\"https://example.org/x?a=1&amp;b=2\">link</a></p>"
+            << QStringList {} << QStringList {"<b>bold</b>", "https://example.org/x?a=1&amp;b=2"};
     }
 
     void hostileMarkup()
@@ -117,7 +144,8 @@ private slots:
         QTemporaryDir dir;
         const QString config = QStringLiteral(TARNWICK_DATA "/default.tidy");
         const QString errors = dir.filePath("err.tidy");
-        const QString page = "<html><head><title>t</title></head><body><div class=item><p>one<p>two</div></body></html>";
+        const QString page = "<html><head><title>t</title></head><body><div "
+                             "class=item><p>one<p>two</div></body></html>";
         const TidyResult good = TidyPage(page, config, errors);
         QVERIFY(good.tidied);
         QVERIFY(good.status >= 0);
@@ -129,7 +157,8 @@ private slots:
         QVERIFY(!bad.tidied);
         QVERIFY(bad.status < 0);
         QCOMPARE(bad.text, page);
-        const TidyResult noErrorFile = TidyPage(page, config, dir.filePath("missing/folder/err.tidy"));
+        const TidyResult noErrorFile =
+            TidyPage(page, config, dir.filePath("missing/folder/err.tidy"));
         QVERIFY(!noErrorFile.tidied);
         QCOMPARE(noErrorFile.text, page);
     }

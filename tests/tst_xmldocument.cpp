@@ -1,6 +1,6 @@
+#include "TestSupport.h"
 #include "XmlDocument.h"
 #include "XmlGuard.h"
-#include "TestSupport.h"
 #include "XmlStylesheet.h"
 
 #include <QDir>

@@ -6,7 +6,8 @@
 #include <QScreen>
 #include <QWidget>
 
-TAppBar::TAppBar(QObject *parent) : QObject(parent) {}
+TAppBar::TAppBar(QObject *parent) : QObject(parent)
+{ }
 
 TAppBar::~TAppBar()
 {
@@ -60,10 +61,18 @@ void TAppBar::setEdge(int edge)
     const QRect free = screen->availableGeometry();
     QRect strip;
     switch (edge) {
-    case Left: strip = QRect(free.left(), free.top(), DockedWidth, free.height()); break;
-    case Right: strip = QRect(free.right() + 1 - DockedWidth, free.top(), DockedWidth, free.height()); break;
-    case Bottom: strip = QRect(free.left(), free.bottom() + 1 - DockedHeight, free.width(), DockedHeight); break;
-    default: strip = QRect(free.left(), free.top(), free.width(), DockedHeight); break;
+    case Left:
+        strip = QRect(free.left(), free.top(), DockedWidth, free.height());
+        break;
+    case Right:
+        strip = QRect(free.right() + 1 - DockedWidth, free.top(), DockedWidth, free.height());
+        break;
+    case Bottom:
+        strip = QRect(free.left(), free.bottom() + 1 - DockedHeight, free.width(), DockedHeight);
+        break;
+    default:
+        strip = QRect(free.left(), free.top(), free.width(), DockedHeight);
+        break;
     }
     m_BarRect = strip;
     window->setGeometry(strip);
@@ -73,9 +82,9 @@ void TAppBar::setEdge(int edge)
 void TAppBar::Reserve(const QRect &strip)
 {
     const Qt::Edge edge = m_Edge == Left ? Qt::LeftEdge
-        : m_Edge == Right                 ? Qt::RightEdge
-        : m_Edge == Bottom                ? Qt::BottomEdge
-                                          : Qt::TopEdge;
+        : m_Edge == Right                ? Qt::RightEdge
+        : m_Edge == Bottom               ? Qt::BottomEdge
+                                         : Qt::TopEdge;
     m_Reserved = m_Window && ScreenStrip::Reserve(m_Window, edge, strip);
 }
 

@@ -11,22 +11,31 @@ namespace TickerLogic {
 
 std::optional<std::array<QString, 4>> Filters(bool unreadOnly, int days)
 {
-    const QString unread = QStringLiteral("_tarnwick/unread"), today = QStringLiteral("_tarnwick/today"),
-                  yesterday = QStringLiteral("_tarnwick/yesterday"), week = QStringLiteral("_tarnwick/week"),
-                  all = QStringLiteral("_tarnwick/all");
+    const QString unread = QStringLiteral("_tarnwick/unread"),
+                  today = QStringLiteral("_tarnwick/today"),
+                  yesterday = QStringLiteral("_tarnwick/yesterday"),
+                  week = QStringLiteral("_tarnwick/week"), all = QStringLiteral("_tarnwick/all");
     if (unreadOnly) {
         switch (days) {
-        case 0: return std::array<QString, 4> {unread, today, {}, {}};
-        case 1: return std::array<QString, 4> {unread, today, yesterday, {}};
-        case 2: return std::array<QString, 4> {unread, week, {}, {}};
-        default: return std::nullopt;
+        case 0:
+            return std::array<QString, 4> {unread, today, {}, {}};
+        case 1:
+            return std::array<QString, 4> {unread, today, yesterday, {}};
+        case 2:
+            return std::array<QString, 4> {unread, week, {}, {}};
+        default:
+            return std::nullopt;
         }
     }
     switch (days) {
-    case 0: return std::array<QString, 4> {today, {}, {}, {}};
-    case 1: return std::array<QString, 4> {all, today, yesterday, {}};
-    case 2: return std::array<QString, 4> {week, {}, {}, {}};
-    default: return std::nullopt;
+    case 0:
+        return std::array<QString, 4> {today, {}, {}, {}};
+    case 1:
+        return std::array<QString, 4> {all, today, yesterday, {}};
+    case 2:
+        return std::array<QString, 4> {week, {}, {}, {}};
+    default:
+        return std::nullopt;
     }
 }
 
@@ -104,7 +113,7 @@ Headline NoItems()
 }
 
 Headline Compose(const QString &title, const QString &description, const QString &channelTitle,
-                 const QString &date, const QString &time)
+    const QString &date, const QString &time)
 {
     Headline h;
     QString t = Include::StripTags(title);
@@ -151,8 +160,8 @@ void Rest(Animation &a, const Geometry &g)
     a.typed = std::max(0, g.titleLength - 1);
 }
 
-Tick StepEffect(int effect, Animation &a, const Geometry &g, int factor, qint32 textColour,
-                qint32 fadeColour)
+Tick StepEffect(
+    int effect, Animation &a, const Geometry &g, int factor, qint32 textColour, qint32 fadeColour)
 {
     Tick t;
     a.colour = textColour;
@@ -171,8 +180,8 @@ Tick StepEffect(int effect, Animation &a, const Geometry &g, int factor, qint32 
             t.period = int(2000 / (g.home - a.x + 4)) + 15;
         }
         if (!holding)
-            a.colour = Include::BlendColor(textColour, fadeColour,
-                                           std::clamp(int((t.period - 20) * 3.5), 0, 100));
+            a.colour = Include::BlendColor(
+                textColour, fadeColour, std::clamp(int((t.period - 20) * 3.5), 0, 100));
         a.x -= SlideStep(t.period);
         if (a.x <= -g.lineWidth) {
             a.x = g.width;

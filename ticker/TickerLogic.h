@@ -37,7 +37,7 @@ struct Headline
     QString Line(bool showChannel, bool showDate, bool showTime) const;
 };
 Headline Compose(const QString &title, const QString &description, const QString &channelTitle,
-                 const QString &date, const QString &time);
+    const QString &date, const QString &time);
 Headline NoItems();
 
 // The animation of one headline.
@@ -52,24 +52,24 @@ struct Animation
 
 struct Geometry
 {
-    double home = 0;      // x at which a headline rests
+    double home = 0; // x at which a headline rests
     double lineWidth = 0; // the measured line (in the type effect: the title)
     double lineHeight = 0;
-    double width = 0;     // the surface
+    double width = 0; // the surface
     double height = 0;
     int titleLength = 0;
 };
 
 struct Tick
 {
-    int period = 20;         // ms until the next tick
+    int period = 20; // ms until the next tick
     bool nextHeadline = false;
 };
 
 // Advances effect 0 (slide), 1 (rise), 2 (fade) or 3 (type) by one tick. factor: the speed
 // factor (6 minus the speed setting).
-Tick StepEffect(int effect, Animation &a, const Geometry &g, int factor, qint32 textColour,
-                qint32 fadeColour);
+Tick StepEffect(
+    int effect, Animation &a, const Geometry &g, int factor, qint32 textColour, qint32 fadeColour);
 // The resting state shown while the cursor is over the ticker.
 void Rest(Animation &a, const Geometry &g);
 // How many pixels the slide moves in a tick of the given period.

@@ -9,7 +9,10 @@ namespace {
 int Number(const char *key, const QString &def)
 {
     // A value that is not a number reads as 0.
-    return Include::Settings().GetSetting(QStringLiteral("Ticker"), QLatin1String(key), def).trimmed().toInt();
+    return Include::Settings()
+        .GetSetting(QStringLiteral("Ticker"), QLatin1String(key), def)
+        .trimmed()
+        .toInt();
 }
 
 bool Yes(const char *key, const char *def)

@@ -6,8 +6,7 @@
 
 TickerWindows::TickerWindows(IWindowServices &services, QWidget *dialogOwner)
     : QObject(dialogOwner), m_Services(services), m_DialogOwner(dialogOwner)
-{
-}
+{ }
 
 TickerWindows::~TickerWindows()
 {
@@ -51,9 +50,11 @@ void TickerWindows::ShowNewItems()
 
 void TickerWindows::ShowSettings()
 {
-    frmTickerSettings dialog([this](bool listChanged) {
-        if (m_Ticker)
-            m_Ticker->LoadRegVals(listChanged);
-    }, m_DialogOwner);
+    frmTickerSettings dialog(
+        [this](bool listChanged) {
+            if (m_Ticker)
+                m_Ticker->LoadRegVals(listChanged);
+        },
+        m_DialogOwner);
     dialog.exec();
 }

@@ -7,7 +7,6 @@ class IWindowServices;
 class QWidget;
 #include "frmTicker.h"
 
-
 // The ticker: opening and closing it, its lists, its settings dialog and its menu's "Open Item
 // in Browser".
 class TickerWindows : public QObject

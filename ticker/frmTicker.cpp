@@ -1,13 +1,13 @@
 #include "frmTicker.h"
 
 #include "Include.h"
-#include "WindowHelpers.h"
 #include "ModelHost.h"
 #include "SkinPainter.h"
 #include "SkinWindows.h"
 #include "TAppBar.h"
-#include "clsProfile.h"
+#include "WindowHelpers.h"
 #include "WindowServices.h"
+#include "clsProfile.h"
 #include "frmTarnSkin.h"
 #include "frmTickerView.h"
 #include "modItemHandler.h"
@@ -105,8 +105,11 @@ void frmTicker::BuildTickerList()
     clsProfile *profile = ActiveProfile();
     if (m_Pending || !profile)
         return;
-    const bool popup = Include::Settings().GetSetting(QStringLiteral("PREFS"), QStringLiteral("POPUP"), QStringLiteral("False"))
-                           .compare(QLatin1String("True"), Qt::CaseInsensitive) == 0;
+    const bool popup =
+        Include::Settings()
+            .GetSetting(QStringLiteral("PREFS"), QStringLiteral("POPUP"), QStringLiteral("False"))
+            .compare(QLatin1String("True"), Qt::CaseInsensitive)
+        == 0;
     if (popup && profile->NewItemsCount() >= 1) {
         m_NewItemMode = true;
         m_Pending = true;
@@ -132,11 +135,13 @@ void frmTicker::SetList(const QString &list)
     if (doc->loadXML(list) && !doc->documentElement().isNull()) {
         m_List = std::move(doc);
         m_Items.clear();
-        for (xml::Node item = m_List->documentElement().firstChild(); item; item = item.nextSibling())
+        for (xml::Node item = m_List->documentElement().firstChild(); item;
+             item = item.nextSibling())
             if (item.isElement())
                 m_Items.push_back(item);
         m_HasList = true;
-        m_Step.order = ShuffleOrder(ListCount(), [] { return QRandomGenerator::global()->generateDouble(); });
+        m_Step.order =
+            ShuffleOrder(ListCount(), [] { return QRandomGenerator::global()->generateDouble(); });
         m_Step.orderPosition = qMax(0, m_Step.orderPosition);
         if (m_Step.orderPosition >= ListCount())
             m_Step.orderPosition = 0;
@@ -146,7 +151,8 @@ void frmTicker::SetList(const QString &list)
 
 xml::Node frmTicker::CurrentItem() const
 {
-    return m_Step.index >= 0 && m_Step.index < ListCount() ? m_Items[size_t(m_Step.index)] : xml::Node();
+    return m_Step.index >= 0 && m_Step.index < ListCount() ? m_Items[size_t(m_Step.index)]
+                                                           : xml::Node();
 }
 
 void frmTicker::Step()
@@ -176,9 +182,10 @@ void frmTicker::ComposeItem()
     if (!item)
         m_Headline = NoItems();
     else
-        m_Headline = Compose(modItemHandler::GetItemTitle(item), modItemHandler::GetItemDescription(item),
-                             modItemHandler::GetItemText(item, "channeltitle"), modItemHandler::GetItemDate(item),
-                             modItemHandler::GetItemTime(item));
+        m_Headline =
+            Compose(modItemHandler::GetItemTitle(item), modItemHandler::GetItemDescription(item),
+                modItemHandler::GetItemText(item, "channeltitle"),
+                modItemHandler::GetItemDate(item), modItemHandler::GetItemTime(item));
     Measure();
 }
 
@@ -189,11 +196,13 @@ void frmTicker::Measure()
     m_ChannelFont = skin.GetFont(skin.TickerChannelFont);
     m_DateFont = skin.GetFont(skin.TickerDateFont);
     m_TimeFont = skin.GetFont(skin.TickerTimeFont);
-    const QFontMetricsF title(m_TitleFont), channel(m_ChannelFont), date(m_DateFont), time(m_TimeFont);
+    const QFontMetricsF title(m_TitleFont), channel(m_ChannelFont), date(m_DateFont),
+        time(m_TimeFont);
     double w = title.horizontalAdvance(m_Headline.title);
     double h = title.height();
     if (m_ShowChannel || m_Headline.empty) {
-        w += channel.horizontalAdvance(m_Headline.empty ? m_Headline.channel + QStringLiteral(" - ") : m_Headline.channel);
+        w += channel.horizontalAdvance(
+            m_Headline.empty ? m_Headline.channel + QStringLiteral(" - ") : m_Headline.channel);
         h = qMax(h, channel.height());
     }
     if (m_ShowDate && !m_Headline.empty) {
@@ -226,13 +235,14 @@ void frmTicker::tmrScroll_Timer()
     if (m_Geometry.home == 0 || m_Geometry.width != width())
         Measure();
     const frmTarnSkin &skin = frmTarnSkin::Instance();
-    const qint32 text = m_NewItemMode ? skin.TickerNewItemColor : skin.GetFontColor(skin.TickerFont);
+    const qint32 text =
+        m_NewItemMode ? skin.TickerNewItemColor : skin.GetFontColor(skin.TickerFont);
     if (m_Hovering || m_Preview) {
         Rest(m_Anim, m_Geometry);
         m_Anim.colour = text;
     } else {
-        const Tick tick = StepEffect(m_Settings.effect, m_Anim, m_Geometry, m_Settings.Factor(), text,
-                                     skin.TickerFadeColor);
+        const Tick tick = StepEffect(
+            m_Settings.effect, m_Anim, m_Geometry, m_Settings.Factor(), text, skin.TickerFadeColor);
         if (tick.nextHeadline)
             m_NextRequested = true;
         if (m_Scroll.interval() != tick.period)
@@ -249,7 +259,8 @@ void frmTicker::Draw()
     const qreal ratio = devicePixelRatioF();
     const QSize pixels = (QSizeF(size()) * ratio).toSize();
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    const bool fresh = m_BackgroundDirty || m_Background.size() != pixels || now - m_BackgroundAt >= 1000;
+    const bool fresh =
+        m_BackgroundDirty || m_Background.size() != pixels || now - m_BackgroundAt >= 1000;
     if (fresh) {
         if (m_Background.size() != pixels) {
             m_Background = QImage(pixels, QImage::Format_RGB32);
@@ -288,7 +299,7 @@ void frmTicker::Draw()
             h = qMax(h, m.height());
         }
         m_Line = QImage((QSizeF(w + 2, h + 1) * ratio).toSize().expandedTo(QSize(1, 1)),
-                        QImage::Format_ARGB32_Premultiplied);
+            QImage::Format_ARGB32_Premultiplied);
         m_Line.setDevicePixelRatio(ratio);
         m_Line.fill(Qt::transparent);
         QPainter lp(&m_Line);
@@ -307,10 +318,12 @@ void frmTicker::Draw()
     const double left = m_Anim.x, top = m_Anim.y;
     p.drawImage(QPointF(left, top), m_Line);
     p.end();
-    const double x = left + m_Line.deviceIndependentSize().width(), bottom = top + m_Line.deviceIndependentSize().height();
+    const double x = left + m_Line.deviceIndependentSize().width(),
+                 bottom = top + m_Line.deviceIndependentSize().height();
     m_Painting = false;
     // Only where the text was and is needs to reach the screen, unless the skin changed.
-    const QRect text = QRectF(QPointF(left, top), QPointF(x, bottom)).toAlignedRect().adjusted(-2, -2, 2, 2);
+    const QRect text =
+        QRectF(QPointF(left, top), QPointF(x, bottom)).toAlignedRect().adjusted(-2, -2, 2, 2);
     if (fresh)
         update();
     else
@@ -356,7 +369,8 @@ void frmTicker::tmrHold_Timer()
 {
     if (m_Paused) {
         m_Hold.stop();
-    } else if (isVisible() && Include::IsCursorOver(this) && rect().contains(mapFromGlobal(QCursor::pos()))) {
+    } else if (isVisible() && Include::IsCursorOver(this)
+        && rect().contains(mapFromGlobal(QCursor::pos()))) {
         m_Hovering = true;
         m_Scroll.stop();
     } else {
@@ -452,7 +466,8 @@ void frmTicker::MarkCurrent(const char *what, bool on)
     clsProfile *profile = ActiveProfile();
     if (!item || !profile)
         return;
-    const QString channel = modItemHandler::GetItemChannel(item), hash = modItemHandler::GetItemHash(item);
+    const QString channel = modItemHandler::GetItemChannel(item),
+                  hash = modItemHandler::GetItemHash(item);
     if (qstrcmp(what, "read") == 0) {
         profile->MarkItemRead(channel, hash, on);
         modItemHandler::SetItemRead(item, on);
@@ -477,8 +492,10 @@ void frmTicker::SkinHandler(const QString &function, float x, float y, bool rele
     }
     if (name == QLatin1String("move")) {
         if (!m_Bar) {
-            Include::Settings().SaveSetting(QStringLiteral("Ticker"), QStringLiteral("Top"), QString::number(this->y()));
-            Include::Settings().SaveSetting(QStringLiteral("Ticker"), QStringLiteral("Left"), QString::number(this->x()));
+            Include::Settings().SaveSetting(
+                QStringLiteral("Ticker"), QStringLiteral("Top"), QString::number(this->y()));
+            Include::Settings().SaveSetting(
+                QStringLiteral("Ticker"), QStringLiteral("Left"), QString::number(this->x()));
         }
     } else if (name == QLatin1String("reload")) {
         m_Step.index = 0;
@@ -526,7 +543,7 @@ void frmTicker::SkinHandler(const QString &function, float x, float y, bool rele
 QString frmTicker::DecodeText(const QString &text)
 {
     static const QStringList tokens = {QStringLiteral("{chl}"), QStringLiteral("{title}"),
-                                       QStringLiteral("{time}"), QStringLiteral("{date}")};
+        QStringLiteral("{time}"), QStringLiteral("{date}")};
     const xml::Node item = CurrentItem();
     bool any = false;
     for (const QString &t : tokens)
@@ -536,7 +553,9 @@ QString frmTicker::DecodeText(const QString &text)
     if (!item)
         return QString();
     QString out = text;
-    auto once = [&out](const QString &token, const QString &value) { SkinWindow::ReplaceFirst(out, token, value); };
+    auto once = [&out](const QString &token, const QString &value) {
+        SkinWindow::ReplaceFirst(out, token, value);
+    };
     once(tokens[0], modItemHandler::GetItemText(item, "channeltitle"));
     once(tokens[1], m_Headline.title);
     once(tokens[2], modItemHandler::GetItemTime(item));
@@ -585,22 +604,22 @@ void frmTicker::SetSurfaceCursor(bool custom)
 void frmTicker::mousePressEvent(QMouseEvent *event)
 {
     const int button = SkinWindow::Button(event->button());
-    frmTarnSkin::Instance().SkinMouseDown(this, m_Surface, button, float(event->position().x()),
-                                          float(event->position().y()), kKind);
+    frmTarnSkin::Instance().SkinMouseDown(
+        this, m_Surface, button, float(event->position().x()), float(event->position().y()), kKind);
 }
 
 void frmTicker::mouseMoveEvent(QMouseEvent *event)
 {
     const int button = SkinWindow::Buttons(event->buttons());
-    frmTarnSkin::Instance().SkinMouseMove(this, m_Surface, button, float(event->position().x()),
-                                          float(event->position().y()), kKind);
+    frmTarnSkin::Instance().SkinMouseMove(
+        this, m_Surface, button, float(event->position().x()), float(event->position().y()), kKind);
     const QPointF at = event->position();
     if (!event->buttons()) {
         m_DragOrigin = at;
         if (!m_Hovering)
             StartHover();
     } else if ((event->buttons() & Qt::LeftButton) && m_DragOrigin.x() >= 0
-               && (qAbs(at.x() - m_DragOrigin.x()) >= 5 || qAbs(at.y() - m_DragOrigin.y()) >= 5)) {
+        && (qAbs(at.x() - m_DragOrigin.x()) >= 5 || qAbs(at.y() - m_DragOrigin.y()) >= 5)) {
         m_DragOrigin = QPointF(-1, -1);
         if (!m_Bar)
             Include::DragWindow(this);
@@ -613,7 +632,7 @@ void frmTicker::mouseReleaseEvent(QMouseEvent *event)
         return;
     const int button = SkinWindow::Button(event->button());
     if (frmTarnSkin::Instance().SkinMouseUp(this, m_Surface, button, float(event->position().x()),
-                                            float(event->position().y()), kKind)) {
+            float(event->position().y()), kKind)) {
         m_BackgroundDirty = true;
         Draw();
         return;

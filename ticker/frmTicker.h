@@ -19,7 +19,6 @@ class TAppBar;
 class clsStyle;
 #include "frmTickerView.h"
 
-
 // The news ticker: a thin skinned bar that shows one headline at a time from the active
 // profile's items, animated by one of four effects; it floats or is docked at the top of the
 // screen. A click marks the item read and previews it; the skin's buttons step, pause, tag and

@@ -32,7 +32,8 @@ QString Stored(const char *key, const QString &def)
     return Include::Settings().GetSetting(QStringLiteral("Ticker"), QLatin1String(key), def);
 }
 
-QButtonGroup *Options(QWidget *owner, QLayout *layout, const QStringList &captions, const char *name)
+QButtonGroup *Options(
+    QWidget *owner, QLayout *layout, const QStringList &captions, const char *name)
 {
     auto *group = new QButtonGroup(owner);
     group->setObjectName(QLatin1String(name));
@@ -63,8 +64,10 @@ frmTickerSettings::frmTickerSettings(std::function<void(bool)> apply, QWidget *o
     auto *styleLayout = new QVBoxLayout(style);
     auto *effects = new QGroupBox(tr("Effect"), style);
     auto *effectsLayout = new QVBoxLayout(effects);
-    m_Effect = Options(effects, effectsLayout, {QStringLiteral("Scroll Horizontally"), QStringLiteral("Scroll Vertically"),
-                                                QStringLiteral("Fade"), QStringLiteral("Type-Write")}, "optEffect");
+    m_Effect = Options(effects, effectsLayout,
+        {QStringLiteral("Scroll Horizontally"), QStringLiteral("Scroll Vertically"),
+            QStringLiteral("Fade"), QStringLiteral("Type-Write")},
+        "optEffect");
     styleLayout->addWidget(effects);
     auto *speedRow = new QHBoxLayout;
     speedRow->addWidget(new QLabel(QStringLiteral("Speed:"), style));
@@ -90,7 +93,8 @@ frmTickerSettings::frmTickerSettings(std::function<void(bool)> apply, QWidget *o
     auto *position = new QWidget(m_Tabs);
     auto *positionLayout = new QVBoxLayout(position);
     auto *dockRow = new QHBoxLayout;
-    m_Dock = Options(position, dockRow, {QStringLiteral("Dock"), QStringLiteral("Float")}, "optDock");
+    m_Dock =
+        Options(position, dockRow, {QStringLiteral("Dock"), QStringLiteral("Float")}, "optDock");
     positionLayout->addLayout(dockRow);
     auto *form = new QFormLayout;
     m_Left = new QLineEdit(position);
@@ -113,7 +117,9 @@ frmTickerSettings::frmTickerSettings(std::function<void(bool)> apply, QWidget *o
     // Sources
     auto *sources = new QWidget(m_Tabs);
     auto *sourcesLayout = new QVBoxLayout(sources);
-    m_Days = Options(sources, sourcesLayout, {QStringLiteral("Today"), QStringLiteral("Past 2 Days"), QStringLiteral("Past 7 Days")}, "optDays");
+    m_Days = Options(sources, sourcesLayout,
+        {QStringLiteral("Today"), QStringLiteral("Past 2 Days"), QStringLiteral("Past 7 Days")},
+        "optDays");
     auto *all = new QGroupBox(QStringLiteral("All Items"), sources);
     auto *allLayout = new QVBoxLayout(all);
     m_Unread = new QCheckBox(QStringLiteral("Unread Only"), all);
@@ -128,8 +134,10 @@ frmTickerSettings::frmTickerSettings(std::function<void(bool)> apply, QWidget *o
 
     auto *buttons = new QDialogButtonBox(this);
     QPushButton *ok = buttons->addButton(QStringLiteral("&Ok"), QDialogButtonBox::AcceptRole);
-    QPushButton *cancel = buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);
-    QPushButton *applyButton = buttons->addButton(QStringLiteral("&Apply"), QDialogButtonBox::ApplyRole);
+    QPushButton *cancel =
+        buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);
+    QPushButton *applyButton =
+        buttons->addButton(QStringLiteral("&Apply"), QDialogButtonBox::ApplyRole);
     ok->setObjectName(QStringLiteral("cmdOk"));
     applyButton->setObjectName(QStringLiteral("cmdApply"));
     layout->addWidget(buttons);
@@ -191,7 +199,9 @@ void frmTickerSettings::cmdApply_Click()
     auto save = [&settings](const char *key, const QString &value) {
         settings.SaveSetting(QStringLiteral("Ticker"), QLatin1String(key), value);
     };
-    auto yes = [](bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); };
+    auto yes = [](bool on) {
+        return on ? QStringLiteral("1") : QStringLiteral("0");
+    };
     save("Effect", QString::number(qMax(0, m_Effect->checkedId())));
     save("Speed", QString::number(m_Speed->value()));
     save("Title", yes(m_ChannelTitle->isChecked()));

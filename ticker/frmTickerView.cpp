@@ -1,13 +1,13 @@
 #include "frmTickerView.h"
 
 #include "Include.h"
-#include "WindowHelpers.h"
 #include "SkinPainter.h"
 #include "SkinWindows.h"
 #include "Vendor.h"
 #include "ViewerLogic.h"
-#include "XmlStylesheet.h"
+#include "WindowHelpers.h"
 #include "WindowServices.h"
+#include "XmlStylesheet.h"
 #include "frmTarnSkin.h"
 #include "frmTicker.h"
 #include "modItemHandler.h"
@@ -28,8 +28,10 @@ namespace {
 
 bool Pref(const char *key)
 {
-    return Include::Settings().GetSetting(QStringLiteral("PREFS"), QLatin1String(key), QStringLiteral("False"))
-               .compare(QLatin1String("True"), Qt::CaseInsensitive) == 0;
+    return Include::Settings()
+               .GetSetting(QStringLiteral("PREFS"), QLatin1String(key), QStringLiteral("False"))
+               .compare(QLatin1String("True"), Qt::CaseInsensitive)
+        == 0;
 }
 
 } // namespace
@@ -45,16 +47,20 @@ protected:
     bool acceptNavigationRequest(const QUrl &url, NavigationType, bool isMainFrame) override
     {
         const QString text = url.toString();
-        if (!isMainFrame || url == pageAddress || text.size() <= 10 || text.startsWith(QLatin1String("res://")))
+        if (!isMainFrame || url == pageAddress || text.size() <= 10
+            || text.startsWith(QLatin1String("res://")))
             return url == pageAddress || !isMainFrame;
         Include::OpenURL(text);
         return false;
     }
-    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString &, int, const QString &) override {}
+    void javaScriptConsoleMessage(
+        JavaScriptConsoleMessageLevel, const QString &, int, const QString &) override
+    { }
 };
 
 frmTickerView::frmTickerView(frmTicker *ticker)
-    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), m_Ticker(ticker)
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+      m_Ticker(ticker)
 {
     setObjectName(QStringLiteral("frmTickerView"));
     setWindowTitle(QStringLiteral("Tarnwick"));
@@ -78,10 +84,12 @@ frmTickerView::frmTickerView(frmTicker *ticker)
     connect(&tmrIEShowHide, &QTimer::timeout, this, &frmTickerView::tmrIEShowHide_Timer);
 
     // Two thirds of the screen wide, a sixth of it from the left, unless a place was kept.
-    const QScreen *screen = ticker && ticker->screen() ? ticker->screen() : QGuiApplication::primaryScreen();
+    const QScreen *screen =
+        ticker && ticker->screen() ? ticker->screen() : QGuiApplication::primaryScreen();
     const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
     const int below = ticker ? ticker->geometry().bottom() + 1 : area.top();
-    setGeometry(area.left() + area.width() / 6, qMax(area.top(), below), area.width() * 2 / 3, kMinHeight);
+    setGeometry(
+        area.left() + area.width() / 6, qMax(area.top(), below), area.width() * 2 / 3, kMinHeight);
     Include::LoadFormState(this, QStringLiteral("TICKER_VIEW"));
 }
 
@@ -109,12 +117,12 @@ void frmTickerView::ShowItem(xml::Node item)
     if (!skin.TickerStylesheet())
         skin.GetXSLTicker();
     const xml::Stylesheet *stylesheet = skin.TickerStylesheet();
-    const std::optional<QByteArray> html = stylesheet ? stylesheet->transformToText(*m_Item) : std::nullopt;
+    const std::optional<QByteArray> html =
+        stylesheet ? stylesheet->transformToText(*m_Item) : std::nullopt;
     if (!html)
         return;
-    const ViewerLogic::TidyResult tidy = ViewerLogic::TidyPage(
-        QString::fromUtf8(*html), Include::AppPath() + QStringLiteral("/default.tidy"),
-        folder + QStringLiteral("/err.tidy"));
+    const ViewerLogic::TidyResult tidy = ViewerLogic::TidyPage(QString::fromUtf8(*html),
+        Include::AppPath() + QStringLiteral("/default.tidy"), folder + QStringLiteral("/err.tidy"));
     QSaveFile file(m_PagePath);
     const QByteArray page = tidy.text.toUtf8();
     if (!file.open(QIODevice::WriteOnly) || file.write(page) != page.size() || !file.commit())
@@ -144,13 +152,14 @@ void frmTickerView::webView_LoadFinished(bool ok)
         return;
     // Measured from the program's own script world, which runs while the page's may not.
     m_Page->runJavaScript(QStringLiteral("document.body ? document.body.scrollHeight : 0"),
-                          QWebEngineScript::ApplicationWorld, [this](const QVariant &v) {
-        const frmTarnSkin &skin = frmTarnSkin::Instance();
-        m_Target = qBound(kMinHeight, v.toInt() + skin.FrameNSize(kKind) + skin.FrameSSize(kKind), kMaxHeight);
-        if (!tmrIEShowHide.isActive() && !m_Hiding)
-            tmrIEShowHide.start();
-        emit PageShown();
-    });
+        QWebEngineScript::ApplicationWorld, [this](const QVariant &v) {
+            const frmTarnSkin &skin = frmTarnSkin::Instance();
+            m_Target = qBound(kMinHeight,
+                v.toInt() + skin.FrameNSize(kKind) + skin.FrameSSize(kKind), kMaxHeight);
+            if (!tmrIEShowHide.isActive() && !m_Hiding)
+                tmrIEShowHide.start();
+            emit PageShown();
+        });
 }
 
 void frmTickerView::tmrIEShowHide_Timer()
@@ -248,9 +257,12 @@ QString frmTickerView::DecodeText(const QString &text)
 {
     QString out = text;
     const xml::Node item = Item();
-    auto once = [&out](const QString &token, const QString &value) { SkinWindow::ReplaceFirst(out, token, value); };
+    auto once = [&out](const QString &token, const QString &value) {
+        SkinWindow::ReplaceFirst(out, token, value);
+    };
     once(QStringLiteral("{title}"), item ? modItemHandler::GetItemTitle(item) : QString());
-    once(QStringLiteral("{chl}"), item ? modItemHandler::GetItemText(item, "channeltitle") : QString());
+    once(QStringLiteral("{chl}"),
+        item ? modItemHandler::GetItemText(item, "channeltitle") : QString());
     return out;
 }
 
@@ -285,20 +297,20 @@ void frmTickerView::SetSurfaceCursor(bool custom)
 void frmTickerView::mousePressEvent(QMouseEvent *event)
 {
     const int button = SkinWindow::Button(event->button());
-    frmTarnSkin::Instance().SkinMouseDown(this, m_Surface, button, float(event->position().x()),
-                                          float(event->position().y()), kKind);
+    frmTarnSkin::Instance().SkinMouseDown(
+        this, m_Surface, button, float(event->position().x()), float(event->position().y()), kKind);
 }
 
 void frmTickerView::mouseReleaseEvent(QMouseEvent *event)
 {
     const int button = SkinWindow::Button(event->button());
-    frmTarnSkin::Instance().SkinMouseUp(this, m_Surface, button, float(event->position().x()),
-                                        float(event->position().y()), kKind);
+    frmTarnSkin::Instance().SkinMouseUp(
+        this, m_Surface, button, float(event->position().x()), float(event->position().y()), kKind);
 }
 
 void frmTickerView::mouseMoveEvent(QMouseEvent *event)
 {
     const int button = SkinWindow::Buttons(event->buttons());
-    frmTarnSkin::Instance().SkinMouseMove(this, m_Surface, button, float(event->position().x()),
-                                          float(event->position().y()), kKind);
+    frmTarnSkin::Instance().SkinMouseMove(
+        this, m_Surface, button, float(event->position().x()), float(event->position().y()), kKind);
 }

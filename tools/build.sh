@@ -14,7 +14,7 @@ build=${TARNWICK_BUILD_DIR:-$top/build}
 
 packages=(g++ make cmake pkg-config qt6-base-dev qt6-webengine-dev qt6-multimedia-dev
           qt6-svg-dev libxml2-dev libxslt1-dev libtidy-dev libxcb1-dev appstream dpkg-dev xvfb xauth dbus x11-utils
-          libglib2.0-bin xdotool trayer imagemagick)
+          libglib2.0-bin xdotool trayer imagemagick clang-format)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -30,6 +30,19 @@ if ((${#missing[@]})); then
     "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
     "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
+
+# Every source file as .clang-format lays it out; the files that differ are named.
+format_check() {
+    local files out
+    mapfile -t files < <(cd "$top" && find app bench cli fuzz loader model platform skin ticker timer tools tests ui \
+        \( -name '*.cpp' -o -name '*.h' \) | sort)
+    if ! out=$(cd "$top" && clang-format --dry-run --Werror "${files[@]}" 2>&1); then
+        grep -o '^[^ :]*\.\(cpp\|h\):[0-9]*:[0-9]*: error' <<<"$out" | cut -d: -f1 | sort -u \
+            | sed 's/^/not formatted: /' >&2 || echo "$out" >&2
+        echo "Run clang-format -i on the files above." >&2
+        return 1
+    fi
+}
 
 configure_and_build() { # build folder, extra cmake options...
     local folder=$1
@@ -78,13 +91,15 @@ start)
     exec "$build/bin/tarnwick"
     ;;
 test)
-    # Every test, then the sanitizer pass: what CI runs.
+    # The layout check, every test, then the sanitizer pass: what CI runs.
+    format_check
     configure_and_build "$build"
     run_tests "$build" benchmark
     sanitize
     ;;
 check)
-    # The ordinary pass alone, for a quicker round while working.
+    # The layout check and the ordinary pass alone, for a quicker round while working.
+    format_check
     configure_and_build "$build"
     run_tests "$build" benchmark
     ;;

@@ -176,7 +176,9 @@ std::optional<QVariant> ItemBankProxy::Call(const char *name, QVariantList args)
 void ItemBankProxy::RaiseEvent(const IpcMessage &e)
 {
     const QVariantList &a = e.args;
-    auto s = [&](int i) { return i < a.size() ? a[i].toString() : QString(); };
+    auto s = [&](int i) {
+        return i < a.size() ? a[i].toString() : QString();
+    };
     if (e.name == QLatin1String("ChannelLoaded") && a.size() == 3)
         emit ChannelLoaded(s(0), a[1].toBool(), s(2));
     else if (e.name == QLatin1String("ChannelCounts") && a.size() == 3)
@@ -191,7 +193,10 @@ void ItemBankProxy::RaiseEvent(const IpcMessage &e)
         emit BankMessage(s(0));
 }
 
-bool ItemBankProxy::LoadXML() { return Done("LoadXML", {}); }
+bool ItemBankProxy::LoadXML()
+{
+    return Done("LoadXML", {});
+}
 bool ItemBankProxy::RemoveExpired(const QString &Channel, qint32 Days)
 {
     return Done("RemoveExpired", {Channel, Days});
@@ -204,21 +209,36 @@ bool ItemBankProxy::KillChannel(const QString &sURL)
 {
     return Call("KillChannel", {sURL}).value_or(false).toBool();
 }
-bool ItemBankProxy::SubChannelList(const QString &sURL, const QString &FilterCHL,
-                                   const QString &sSearch, const QString &Filter2)
+bool ItemBankProxy::SubChannelList(
+    const QString &sURL, const QString &FilterCHL, const QString &sSearch, const QString &Filter2)
 {
     return Done("SubChannelList", {sURL, FilterCHL, sSearch, Filter2});
 }
-qint32 ItemBankProxy::Count() { return Call("Count", {}).value_or(0).toInt(); }
-bool ItemBankProxy::MarkAllRead(const QString &sChl) { return Done("MarkAllRead", {sChl}); }
-bool ItemBankProxy::UpdateChannel(const QString &sURL) { return Done("UpdateChannel", {sURL}); }
-bool ItemBankProxy::LoadChannel(const QString &sURL, const QString &sLastMod,
-                                const QString &sTitle, qint32 lExpire, const QString &sPubDate)
+qint32 ItemBankProxy::Count()
+{
+    return Call("Count", {}).value_or(0).toInt();
+}
+bool ItemBankProxy::MarkAllRead(const QString &sChl)
+{
+    return Done("MarkAllRead", {sChl});
+}
+bool ItemBankProxy::UpdateChannel(const QString &sURL)
+{
+    return Done("UpdateChannel", {sURL});
+}
+bool ItemBankProxy::LoadChannel(const QString &sURL, const QString &sLastMod, const QString &sTitle,
+    qint32 lExpire, const QString &sPubDate)
 {
     return Done("LoadChannel", {sURL, sLastMod, sTitle, lExpire, sPubDate});
 }
-bool ItemBankProxy::NewItemsList() { return Done("NewItemsList", {}); }
-qint32 ItemBankProxy::NewItemsCount() { return Call("NewItemsCount", {}).value_or(0).toInt(); }
+bool ItemBankProxy::NewItemsList()
+{
+    return Done("NewItemsList", {});
+}
+qint32 ItemBankProxy::NewItemsCount()
+{
+    return Call("NewItemsCount", {}).value_or(0).toInt();
+}
 bool ItemBankProxy::MarkItemRead(const QString &sHash, bool bRead)
 {
     return Done("MarkItemRead", {sHash, bRead});
@@ -231,7 +251,19 @@ bool ItemBankProxy::MarkItemTagged(const QString &sHash, bool bTag)
 {
     return Done("MarkItemTagged", {sHash, bTag});
 }
-bool ItemBankProxy::SaveIt() { return Call("SaveIt", {}).value_or(false).toBool(); }
-bool ItemBankProxy::UnloadMe() { return Call("UnloadMe", {}).value_or(false).toBool(); }
-bool ItemBankProxy::PauseQueue() { return Done("PauseQueue", {}); }
-bool ItemBankProxy::ResumeQueue() { return Done("ResumeQueue", {}); }
+bool ItemBankProxy::SaveIt()
+{
+    return Call("SaveIt", {}).value_or(false).toBool();
+}
+bool ItemBankProxy::UnloadMe()
+{
+    return Call("UnloadMe", {}).value_or(false).toBool();
+}
+bool ItemBankProxy::PauseQueue()
+{
+    return Done("PauseQueue", {});
+}
+bool ItemBankProxy::ResumeQueue()
+{
+    return Done("ResumeQueue", {});
+}

@@ -35,12 +35,12 @@ public:
     bool Init(const QString &sUsername, const QString &sXSLfile);
     bool KillChannel(const QString &sURL);
     bool SubChannelList(const QString &sURL, const QString &FilterCHL = QString(),
-                        const QString &sSearch = QString(), const QString &Filter2 = QString());
+        const QString &sSearch = QString(), const QString &Filter2 = QString());
     qint32 Count();
     bool MarkAllRead(const QString &sChl);
     bool UpdateChannel(const QString &sURL);
     bool LoadChannel(const QString &sURL, const QString &sLastMod, const QString &sTitle,
-                     qint32 lExpire, const QString &sPubDate);
+        qint32 lExpire, const QString &sPubDate);
     bool NewItemsList();
     qint32 NewItemsCount();
     bool MarkItemRead(const QString &sHash, bool bRead = true);
@@ -70,7 +70,10 @@ private:
     friend class ServerLink;
     ItemBankProxy(std::shared_ptr<ServerLink> link, quint32 bank);
     std::optional<QVariant> Call(const char *name, QVariantList args);
-    bool Done(const char *name, QVariantList args) { return Call(name, std::move(args)).has_value(); }
+    bool Done(const char *name, QVariantList args)
+    {
+        return Call(name, std::move(args)).has_value();
+    }
     void RaiseEvent(const IpcMessage &event);
 
     std::shared_ptr<ServerLink> m_Link;

@@ -2,9 +2,9 @@
 #include "DesktopServices.h"
 
 #include <QDesktopServices>
-#include <map>
 #include <QSoundEffect>
 #include <QUrl>
+#include <map>
 
 #include <memory>
 

@@ -124,7 +124,8 @@ void IpcConnection::onReadyRead()
         const auto message = IpcMessage::decode(m_Buffer.mid(4, int(size)));
         m_Buffer.remove(0, int(4 + size));
         if (!message) {
-            qCWarning(lcIpc) << "a peer sent a frame that does not decode; its connection is closed";
+            qCWarning(lcIpc)
+                << "a peer sent a frame that does not decode; its connection is closed";
             close();
             return;
         }

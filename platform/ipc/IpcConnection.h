@@ -26,16 +26,16 @@ class IpcConnection : public QObject
 
 public:
     // Takes over socket. Frames longer than maxFrame from the peer close the connection.
-    explicit IpcConnection(QLocalSocket *socket, QObject *parent = nullptr,
-                           quint32 maxFrame = IpcMessage::kMaxFrame);
+    explicit IpcConnection(
+        QLocalSocket *socket, QObject *parent = nullptr, quint32 maxFrame = IpcMessage::kMaxFrame);
     ~IpcConnection() override;
 
     bool isConnected() const { return !m_Lost; }
     // Sends a Call or Event and returns its Reply or EventReply; nullopt once the connection
     // is lost, at once for requests still waiting, and after timeoutMs (when not negative)
     // without an answer, with *timedOut set (an answer that comes later is dropped).
-    std::optional<IpcMessage> request(IpcMessage message, int timeoutMs = -1,
-                                      bool *timedOut = nullptr);
+    std::optional<IpcMessage> request(
+        IpcMessage message, int timeoutMs = -1, bool *timedOut = nullptr);
     // Sends a Call or Event without waiting for its answer (which is dropped when it comes).
     void post(IpcMessage message);
     // Answers a Call (with a Reply) or an Event (with an EventReply).

@@ -14,13 +14,13 @@ struct IpcMessage
     enum Kind : quint8 { Call = 1, Reply = 2, Event = 3, EventReply = 4 };
 
     Kind kind = Call;
-    quint32 id = 0;    // pairs a reply with its call or event
-    quint32 bank = 0;  // Call, Event: the bank object; 0 for the server itself
-    QString name;      // Call, Event
+    quint32 id = 0; // pairs a reply with its call or event
+    quint32 bank = 0; // Call, Event: the bank object; 0 for the server itself
+    QString name; // Call, Event
     QVariantList args; // Call, Event
-    bool ok = true;    // Reply
-    QVariant result;   // Reply
-    QString error;     // Reply, when not ok
+    bool ok = true; // Reply
+    QVariant result; // Reply
+    QString error; // Reply, when not ok
 
     // Frames larger than this are refused. What the server sends (item lists) can be large;
     // what a client sends (calls with addresses, titles, hashes and the answers to events) is

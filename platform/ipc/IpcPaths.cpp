@@ -40,8 +40,8 @@ QString RuntimeFolder()
     if (!QDir().mkpath(folder))
         return {};
     // The session folder is the user's own; what is below it is made private, whatever it was.
-    if (!QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                           | QFileDevice::ExeOwner)
+    if (!QFile::setPermissions(
+            folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner)
         || !PrivateFolder(folder))
         return {};
     return folder;

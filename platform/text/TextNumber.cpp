@@ -39,8 +39,7 @@ double LeadingValue(const QString &text)
 }
 
 namespace {
-template <typename T>
-T rounded(const QString &text)
+template<typename T> T rounded(const QString &text)
 {
     const double v = std::nearbyint(LeadingValue(text)); // halves to even
     if (v < std::numeric_limits<T>::min())

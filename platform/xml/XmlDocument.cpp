@@ -93,7 +93,7 @@ void Document::parseFile(const QString &path)
     }
     const QByteArray url = local.toUtf8();
     DocPtr doc(xmlCtxtReadIO(ctxt.get(), readFromQFile, closeNothing, &file, url.constData(),
-                             nullptr, parseOptions() | (m_Huge ? XML_PARSE_HUGE : 0)));
+        nullptr, parseOptions() | (m_Huge ? XML_PARSE_HUGE : 0)));
     takeParsed(std::move(doc), ctxt.get());
 }
 
@@ -159,7 +159,7 @@ bool Document::loadRecovering(const QString &path)
     }
     const QByteArray url = toLocalPath(path).toUtf8();
     DocPtr doc(xmlCtxtReadIO(ctxt.get(), readFromQFile, closeNothing, &file, url.constData(),
-                             nullptr, parseOptions() | XML_PARSE_RECOVER));
+        nullptr, parseOptions() | XML_PARSE_RECOVER));
     if (!doc || !xmlDocGetRootElement(doc.get())) {
         setParsed(nullptr, lastErrorCode(ctxt.get()), lastErrorText(ctxt.get()));
         return false;
@@ -175,9 +175,8 @@ bool Document::save(const QString &path, bool declaration) const
     QSaveFile file(toLocalPath(path));
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    xmlSaveCtxtPtr save =
-        xmlSaveToIO(writeToQSaveFile, closeNothing, &file, "UTF-8",
-                    XML_SAVE_FORMAT | (declaration ? 0 : XML_SAVE_NO_DECL));
+    xmlSaveCtxtPtr save = xmlSaveToIO(writeToQSaveFile, closeNothing, &file, "UTF-8",
+        XML_SAVE_FORMAT | (declaration ? 0 : XML_SAVE_NO_DECL));
     if (!save)
         return false;
     const long written = xmlSaveDoc(save, m_Doc.get());

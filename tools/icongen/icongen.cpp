@@ -29,7 +29,8 @@ int main(int argc, char *argv[])
         p.setRenderHint(QPainter::Antialiasing);
         svg.render(&p);
         p.end();
-        const QString folder = QStringLiteral("%1/%2x%2").arg(QString::fromLocal8Bit(argv[2])).arg(size);
+        const QString folder =
+            QStringLiteral("%1/%2x%2").arg(QString::fromLocal8Bit(argv[2])).arg(size);
         QDir().mkpath(folder);
         if (!image.save(folder + QStringLiteral("/tarnwick.png"))) {
             std::fprintf(stderr, "icongen: cannot write %s\n", qPrintable(folder));

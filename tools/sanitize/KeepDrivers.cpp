@@ -14,8 +14,7 @@ namespace {
 __attribute__((constructor)) void KeepGlDriversLoaded()
 {
     for (const char *path : {"/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so",
-                             "/usr/lib/aarch64-linux-gnu/dri/swrast_dri.so",
-                             "/usr/lib/dri/swrast_dri.so"}) {
+             "/usr/lib/aarch64-linux-gnu/dri/swrast_dri.so", "/usr/lib/dri/swrast_dri.so"}) {
         if (dlopen(path, RTLD_NOW | RTLD_NODELETE))
             return;
     }

@@ -85,7 +85,7 @@ void frame(const QString &dir, const QString &kind, const Look &look, int top, i
 
 // A 16x16 button in three states: normal, hover, pressed.
 void button(const QString &dir, const QString &name, const Look &look,
-            const std::function<void(QPainter &)> &glyph)
+    const std::function<void(QPainter &)> &glyph)
 {
     const QColor faces[3] = {look.dark, look.accent, look.accent.darker(140)};
     const char *suffix[3] = {"", "_hover", "_down"};
@@ -104,7 +104,8 @@ void button(const QString &dir, const QString &name, const Look &look,
     }
 }
 
-void icon(const QString &dir, const QString &name, QColor colour, const std::function<void(QPainter &)> &shape)
+void icon(const QString &dir, const QString &name, QColor colour,
+    const std::function<void(QPainter &)> &shape)
 {
     QImage img(16 * g_Scale, 16 * g_Scale, QImage::Format_ARGB32);
     img.fill(Qt::transparent);
@@ -129,35 +130,120 @@ void skin(const QString &data, const Look &look)
 
     using G = std::function<void(QPainter &)>;
     const QMap<QString, G> glyphs = {
-        {"close", [](QPainter &p) { p.drawLine(5, 5, 11, 11); p.drawLine(11, 5, 5, 11); }},
-        {"min", [](QPainter &p) { p.drawLine(5, 11, 11, 11); }},
-        {"max", [](QPainter &p) { p.setBrush(Qt::NoBrush); p.drawRect(4, 4, 8, 8); }},
-        {"add", [](QPainter &p) { p.drawLine(8, 4, 8, 12); p.drawLine(4, 8, 12, 8); }},
-        {"reload", [](QPainter &p) { p.setBrush(Qt::NoBrush); p.drawArc(4, 4, 8, 8, 30 * 16, 280 * 16); p.drawLine(11, 3, 12, 6); }},
-        {"prefs", [](QPainter &p) { p.setBrush(Qt::NoBrush); p.drawEllipse(5, 5, 6, 6); p.drawPoint(8, 8); }},
-        {"ticker", [](QPainter &p) { p.drawLine(3, 6, 13, 6); p.drawLine(3, 10, 10, 10); }},
-        {"profiles", [](QPainter &p) { p.drawEllipse(6, 3, 4, 4); p.drawArc(4, 8, 8, 8, 0, 180 * 16); }},
-        {"play", [](QPainter &p) { p.drawPolygon(QPolygonF({QPointF(6, 4), QPointF(12, 8), QPointF(6, 12)})); }},
-        {"pause", [](QPainter &p) { p.drawLine(6, 4, 6, 12); p.drawLine(10, 4, 10, 12); }},
-        {"next", [](QPainter &p) { p.drawLine(6, 4, 10, 8); p.drawLine(10, 8, 6, 12); }},
-        {"prev", [](QPainter &p) { p.drawLine(10, 4, 6, 8); p.drawLine(6, 8, 10, 12); }},
-        {"tag", [](QPainter &p) { p.drawPolygon(QPolygonF({QPointF(8, 3), QPointF(10, 7), QPointF(13, 7), QPointF(10.5, 9.5), QPointF(11.5, 13), QPointF(8, 11), QPointF(4.5, 13), QPointF(5.5, 9.5), QPointF(3, 7), QPointF(6, 7)})); }},
-        {"delete", [](QPainter &p) { p.setBrush(Qt::NoBrush); p.drawRect(5, 6, 6, 7); p.drawLine(4, 5, 12, 5); }},
-        {"link", [](QPainter &p) { p.drawLine(5, 11, 11, 5); p.drawLine(8, 5, 11, 5); p.drawLine(11, 5, 11, 8); }},
-        {"menu", [](QPainter &p) { p.drawLine(4, 5, 12, 5); p.drawLine(4, 8, 12, 8); p.drawLine(4, 11, 12, 11); }},
-        {"read", [](QPainter &p) { p.drawLine(4, 8, 7, 11); p.drawLine(7, 11, 12, 5); }},
-        {"sort", [](QPainter &p) { p.drawLine(4, 6, 12, 6); p.drawLine(5, 9, 11, 9); p.drawLine(6, 12, 10, 12); }},
+        {"close",
+            [](QPainter &p) {
+                p.drawLine(5, 5, 11, 11);
+                p.drawLine(11, 5, 5, 11);
+            }},
+        {"min",
+            [](QPainter &p) {
+                p.drawLine(5, 11, 11, 11);
+            }},
+        {"max",
+            [](QPainter &p) {
+                p.setBrush(Qt::NoBrush);
+                p.drawRect(4, 4, 8, 8);
+            }},
+        {"add",
+            [](QPainter &p) {
+                p.drawLine(8, 4, 8, 12);
+                p.drawLine(4, 8, 12, 8);
+            }},
+        {"reload",
+            [](QPainter &p) {
+                p.setBrush(Qt::NoBrush);
+                p.drawArc(4, 4, 8, 8, 30 * 16, 280 * 16);
+                p.drawLine(11, 3, 12, 6);
+            }},
+        {"prefs",
+            [](QPainter &p) {
+                p.setBrush(Qt::NoBrush);
+                p.drawEllipse(5, 5, 6, 6);
+                p.drawPoint(8, 8);
+            }},
+        {"ticker",
+            [](QPainter &p) {
+                p.drawLine(3, 6, 13, 6);
+                p.drawLine(3, 10, 10, 10);
+            }},
+        {"profiles",
+            [](QPainter &p) {
+                p.drawEllipse(6, 3, 4, 4);
+                p.drawArc(4, 8, 8, 8, 0, 180 * 16);
+            }},
+        {"play",
+            [](QPainter &p) {
+                p.drawPolygon(QPolygonF({QPointF(6, 4), QPointF(12, 8), QPointF(6, 12)}));
+            }},
+        {"pause",
+            [](QPainter &p) {
+                p.drawLine(6, 4, 6, 12);
+                p.drawLine(10, 4, 10, 12);
+            }},
+        {"next",
+            [](QPainter &p) {
+                p.drawLine(6, 4, 10, 8);
+                p.drawLine(10, 8, 6, 12);
+            }},
+        {"prev",
+            [](QPainter &p) {
+                p.drawLine(10, 4, 6, 8);
+                p.drawLine(6, 8, 10, 12);
+            }},
+        {"tag",
+            [](QPainter &p) {
+                p.drawPolygon(QPolygonF({QPointF(8, 3), QPointF(10, 7), QPointF(13, 7),
+                    QPointF(10.5, 9.5), QPointF(11.5, 13), QPointF(8, 11), QPointF(4.5, 13),
+                    QPointF(5.5, 9.5), QPointF(3, 7), QPointF(6, 7)}));
+            }},
+        {"delete",
+            [](QPainter &p) {
+                p.setBrush(Qt::NoBrush);
+                p.drawRect(5, 6, 6, 7);
+                p.drawLine(4, 5, 12, 5);
+            }},
+        {"link",
+            [](QPainter &p) {
+                p.drawLine(5, 11, 11, 5);
+                p.drawLine(8, 5, 11, 5);
+                p.drawLine(11, 5, 11, 8);
+            }},
+        {"menu",
+            [](QPainter &p) {
+                p.drawLine(4, 5, 12, 5);
+                p.drawLine(4, 8, 12, 8);
+                p.drawLine(4, 11, 12, 11);
+            }},
+        {"read",
+            [](QPainter &p) {
+                p.drawLine(4, 8, 7, 11);
+                p.drawLine(7, 11, 12, 5);
+            }},
+        {"sort",
+            [](QPainter &p) {
+                p.drawLine(4, 6, 12, 6);
+                p.drawLine(5, 9, 11, 9);
+                p.drawLine(6, 12, 10, 12);
+            }},
     };
     for (auto it = glyphs.cbegin(); it != glyphs.cend(); ++it)
         button(dir, it.key(), look, it.value());
 
-    auto dot = [](QPainter &p) { p.drawEllipse(QRectF(3.5, 3.5, 9, 9)); };
-    auto square = [](QPainter &p) { p.drawRoundedRect(QRectF(2.5, 3.5, 11, 9), 2, 2); };
+    auto dot = [](QPainter &p) {
+        p.drawEllipse(QRectF(3.5, 3.5, 9, 9));
+    };
+    auto square = [](QPainter &p) {
+        p.drawRoundedRect(QRectF(2.5, 3.5, 11, 9), 2, 2);
+    };
     icon(dir, "unread", look.accent, dot);
     icon(dir, "read", QColor(170, 170, 170), dot);
     icon(dir, "newitems", QColor(240, 170, 30), dot);
     icon(dir, "itemunread", look.accent.lighter(130), dot);
-    icon(dir, "reload", QColor(90, 170, 230), [](QPainter &p) { p.setBrush(Qt::NoBrush); p.setPen(QPen(QColor(40, 110, 180), 2)); p.drawArc(3, 3, 10, 10, 30 * 16, 290 * 16); });
+    icon(dir, "reload", QColor(90, 170, 230), [](QPainter &p) {
+        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(QColor(40, 110, 180), 2));
+        p.drawArc(3, 3, 10, 10, 30 * 16, 290 * 16);
+    });
     icon(dir, "help", QColor(70, 170, 100), dot);
     icon(dir, "tag", QColor(235, 200, 40), square);
     icon(dir, "error", QColor(215, 50, 50), dot);
@@ -178,11 +264,25 @@ void tone(const QString &path, double hz, int ms)
         pcm.append(b, 2);
     }
     QByteArray wav = "RIFF";
-    auto u32 = [&](quint32 v) { char b[4]; qToLittleEndian(v, b); wav.append(b, 4); };
-    auto u16 = [&](quint16 v) { char b[2]; qToLittleEndian(v, b); wav.append(b, 2); };
+    auto u32 = [&](quint32 v) {
+        char b[4];
+        qToLittleEndian(v, b);
+        wav.append(b, 4);
+    };
+    auto u16 = [&](quint16 v) {
+        char b[2];
+        qToLittleEndian(v, b);
+        wav.append(b, 2);
+    };
     u32(36 + pcm.size());
     wav += "WAVEfmt ";
-    u32(16); u16(1); u16(1); u32(rate); u32(rate * 2); u16(2); u16(16);
+    u32(16);
+    u16(1);
+    u16(1);
+    u32(rate);
+    u32(rate * 2);
+    u16(2);
+    u16(16);
     wav += "data";
     u32(pcm.size());
     wav += pcm;
@@ -202,8 +302,12 @@ int main(int argc, char *argv[])
     }
     const QString data = QString::fromLocal8Bit(argv[1]);
     for (g_Scale = 1; g_Scale <= 2; ++g_Scale) {
-        skin(data, {"Basalt", QColor(46, 52, 60), QColor(96, 106, 120), QColor(70, 130, 200), QColor(235, 238, 242)});
-        skin(data, {"Heath", QColor(196, 186, 160), QColor(238, 232, 214), QColor(120, 150, 90), QColor(60, 50, 40)});
+        skin(data,
+            {"Basalt", QColor(46, 52, 60), QColor(96, 106, 120), QColor(70, 130, 200),
+                QColor(235, 238, 242)});
+        skin(data,
+            {"Heath", QColor(196, 186, 160), QColor(238, 232, 214), QColor(120, 150, 90),
+                QColor(60, 50, 40)});
     }
     tone(data + "/alert.wav", 880, 180);
     tone(data + "/drop.wav", 520, 90);

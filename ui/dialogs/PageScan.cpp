@@ -22,17 +22,20 @@ QString Attribute(xmlNodePtr node, const char *name)
 
 bool Announces(xmlNodePtr link)
 {
-    const QStringList rel = Attribute(link, "rel").toLower().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    const QStringList rel =
+        Attribute(link, "rel").toLower().split(QLatin1Char(' '), Qt::SkipEmptyParts);
     const QString type = Attribute(link, "type").toLower();
     return rel.contains(QLatin1String("alternate"))
-        && (type == QLatin1String("application/rss+xml") || type == QLatin1String("application/atom+xml")
+        && (type == QLatin1String("application/rss+xml")
+            || type == QLatin1String("application/atom+xml")
             || type == QLatin1String("application/rdf+xml"));
 }
 
 void Walk(xmlNodePtr node, const QUrl &base, QList<FoundChannel> &found, QSet<QString> &seen)
 {
     for (xmlNodePtr n = node; n; n = n->next) {
-        if (n->type == XML_ELEMENT_NODE && xmlStrcasecmp(n->name, BAD_CAST "link") == 0 && Announces(n)) {
+        if (n->type == XML_ELEMENT_NODE && xmlStrcasecmp(n->name, BAD_CAST "link") == 0
+            && Announces(n)) {
             const QString href = Attribute(n, "href");
             if (!href.isEmpty()) {
                 const QUrl url = base.isValid() ? base.resolved(QUrl(href)) : QUrl(href);
@@ -62,7 +65,7 @@ QList<FoundChannel> ScanPage(const QString &html, const QUrl &pageAddress)
     if (bytes.isEmpty())
         return found;
     htmlDocPtr doc = htmlReadMemory(bytes.constData(), int(bytes.size()), nullptr, "UTF-8",
-                                    HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET);
+        HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET);
     if (!doc)
         return found;
     QSet<QString> seen;

@@ -103,16 +103,18 @@ frmAddChannel::frmAddChannel(QWidget *owner) : QDialog(owner)
     auto *buttons = new QDialogButtonBox(this);
     QPushButton *add = buttons->addButton(QStringLiteral("A&dd"), QDialogButtonBox::ApplyRole);
     add->setObjectName(QStringLiteral("cmdAdd"));
-    QPushButton *addClose = buttons->addButton(QStringLiteral("&Add && Close"), QDialogButtonBox::AcceptRole);
+    QPushButton *addClose =
+        buttons->addButton(QStringLiteral("&Add && Close"), QDialogButtonBox::AcceptRole);
     addClose->setObjectName(QStringLiteral("cmdAddClose"));
-    QPushButton *cancel = buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
+    QPushButton *cancel =
+        buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
     cancel->setObjectName(QStringLiteral("cmdCancel"));
     layout->addWidget(buttons);
 
     connect(browse, &QPushButton::clicked, this, [this] {
         const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Open OPML File"),
-                                                          QFileInfo(m_OPMLPath->text()).absolutePath(),
-                                                          QStringLiteral("OPML files (*.xml *.opml)"));
+            QFileInfo(m_OPMLPath->text()).absolutePath(),
+            QStringLiteral("OPML files (*.xml *.opml)"));
         if (path.isEmpty())
             return;
         m_OPMLPath->setText(path);
@@ -131,8 +133,8 @@ frmAddChannel::frmAddChannel(QWidget *owner) : QDialog(owner)
     connect(cancel, &QPushButton::clicked, this, &QWidget::close);
     resize(560, 460);
 
-    m_OPMLPath->setText(Include::Settings().GetSetting(QStringLiteral("ADD"), QStringLiteral("OPML"),
-                                                       Include::AppPath() + QStringLiteral("/tarn.opml")));
+    m_OPMLPath->setText(Include::Settings().GetSetting(QStringLiteral("ADD"),
+        QStringLiteral("OPML"), Include::AppPath() + QStringLiteral("/tarn.opml")));
     Include::LoadFormState(this, QStringLiteral("ADDCHANNEL"));
 }
 
@@ -212,7 +214,8 @@ void frmAddChannel::cboUsers_Click()
     if (name.isEmpty())
         return;
     xml::Document doc;
-    if (!doc.load(Include::AppPath() + QStringLiteral("/profiles/") + name + QStringLiteral("/channels.xml"))
+    if (!doc.load(Include::AppPath() + QStringLiteral("/profiles/") + name
+            + QStringLiteral("/channels.xml"))
         || doc.documentElement().isNull())
         return;
     std::vector<xml::Node> channels;
@@ -239,7 +242,8 @@ void frmAddChannel::cmdAdd_Click()
         return;
     }
     if (opml)
-        Include::Settings().SaveSetting(QStringLiteral("ADD"), QStringLiteral("OPML"), m_OPMLPath->text());
+        Include::Settings().SaveSetting(
+            QStringLiteral("ADD"), QStringLiteral("OPML"), m_OPMLPath->text());
     QTreeWidget *list = opml ? m_OPMLList : m_UserList;
     if (m_TreeVisible)
         m_TreeVisible(false);

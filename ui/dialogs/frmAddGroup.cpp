@@ -9,11 +9,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-const QStringList frmAddGroup::kSuggestions = {
-    QStringLiteral("Favorites"), QStringLiteral("Entertainment"), QStringLiteral("Local News"),
-    QStringLiteral("National News"), QStringLiteral("News"), QStringLiteral("Weather"),
-    QStringLiteral("Stocks"), QStringLiteral("Sports"), QStringLiteral("Funnies"),
-    QStringLiteral("Quotes"), QStringLiteral("Technology"), QStringLiteral("Health")};
+const QStringList frmAddGroup::kSuggestions = {QStringLiteral("Favorites"),
+    QStringLiteral("Entertainment"), QStringLiteral("Local News"), QStringLiteral("National News"),
+    QStringLiteral("News"), QStringLiteral("Weather"), QStringLiteral("Stocks"),
+    QStringLiteral("Sports"), QStringLiteral("Funnies"), QStringLiteral("Quotes"),
+    QStringLiteral("Technology"), QStringLiteral("Health")};
 
 frmAddGroup::frmAddGroup(QWidget *owner, AddFn add, RenameFn rename)
     : QDialog(owner), m_Add(std::move(add)), m_Rename(std::move(rename))

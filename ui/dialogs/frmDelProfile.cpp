@@ -16,7 +16,8 @@ frmDelProfile::frmDelProfile(colProfiles *users, const QString &activeName, QWid
     setObjectName(QStringLiteral("frmDelProfile"));
     setWindowTitle(QStringLiteral("Delete Profile"));
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(tr("Profile to delete (the active profile cannot be deleted):"), this));
+    layout->addWidget(
+        new QLabel(tr("Profile to delete (the active profile cannot be deleted):"), this));
     m_List = new QComboBox(this);
     m_List->setObjectName(QStringLiteral("cboProfiles"));
     layout->addWidget(m_List);
@@ -43,8 +44,10 @@ void frmDelProfile::Init()
 void frmDelProfile::cmdOk_Click()
 {
     const QString name = m_List->currentText();
-    const int answer = Include::AskBox(QStringLiteral("This action cannot be undone.\rDelete profile ") + name + QStringLiteral("?"),
-                                       QStringLiteral("Confim Delete"), {tr("&Yes"), tr("&No")});
+    const int answer =
+        Include::AskBox(QStringLiteral("This action cannot be undone.\rDelete profile ") + name
+                + QStringLiteral("?"),
+            QStringLiteral("Confim Delete"), {tr("&Yes"), tr("&No")});
     if (answer == 0 && !name.isEmpty() && name != m_Active && m_Users) {
         m_Users->DeleteUser(name);
         m_Users->SaveAllXML();

@@ -3,8 +3,8 @@
 #include "GroupChoices.h"
 
 #include "Include.h"
-#include "WindowHelpers.h"
 #include "PageScan.h"
+#include "WindowHelpers.h"
 #include "clsProfile.h"
 #include "colGroups.h"
 
@@ -51,7 +51,8 @@ frmSearch::frmSearch(QWidget *owner) : QWidget(owner, Qt::Window)
     setAttribute(Qt::WA_DeleteOnClose);
     auto *layout = new QVBoxLayout(this);
     auto *toolbar = new QHBoxLayout;
-    auto button = [this, toolbar](const char *name, QStyle::StandardPixmap icon, const QString &tip) {
+    auto button = [this, toolbar](
+                      const char *name, QStyle::StandardPixmap icon, const QString &tip) {
         auto *b = new QPushButton(style()->standardIcon(icon), QString(), this);
         b->setObjectName(QLatin1String(name));
         b->setToolTip(tip);
@@ -128,10 +129,10 @@ frmSearch::frmSearch(QWidget *owner) : QWidget(owner, Qt::Window)
         history();
         m_Address->setEditText(url.toString());
     });
-    connect(m_Web, &QWebEngineView::loadProgress, this, [this](int percent) {
-        m_Status->setText(tr("Loading... %1 %").arg(percent));
-    });
-    connect(m_Web->page(), &QWebEnginePage::linkHovered, this, [this](const QString &url) { m_Status->setText(url); });
+    connect(m_Web, &QWebEngineView::loadProgress, this,
+        [this](int percent) { m_Status->setText(tr("Loading... %1 %").arg(percent)); });
+    connect(m_Web->page(), &QWebEnginePage::linkHovered, this,
+        [this](const QString &url) { m_Status->setText(url); });
     connect(m_Web, &QWebEngineView::loadFinished, this, [this, history](bool ok) {
         history();
         m_Status->setText(ok ? tr("Done") : tr("The page could not be loaded."));
@@ -150,7 +151,8 @@ frmSearch::frmSearch(QWidget *owner) : QWidget(owner, Qt::Window)
 
     resize(760, 620);
     Include::LoadFormState(this, QStringLiteral("SEARCHTOOL"));
-    const QString last = Include::Settings().GetSetting(QStringLiteral("SEARCH"), QStringLiteral("ENGINE"), QString());
+    const QString last = Include::Settings().GetSetting(
+        QStringLiteral("SEARCH"), QStringLiteral("ENGINE"), QString());
     m_Address->setEditText(last.isEmpty() ? kPresets.first() : last);
     cmdGo_Click();
 }
@@ -191,13 +193,14 @@ void frmSearch::cmdGo_Click()
 void frmSearch::ScanPage()
 {
     const QUrl base = m_Web->url();
-    m_Web->page()->runJavaScript(QStringLiteral("document.documentElement ? document.documentElement.outerHTML : ''"),
-                                 [this, base](const QVariant &html) {
-        m_Found->clear();
-        for (const FoundChannel &found : ::ScanPage(html.toString(), base))
-            AddFoundLink(found.title, found.address);
-        emit PageScanned();
-    });
+    m_Web->page()->runJavaScript(
+        QStringLiteral("document.documentElement ? document.documentElement.outerHTML : ''"),
+        [this, base](const QVariant &html) {
+            m_Found->clear();
+            for (const FoundChannel &found : ::ScanPage(html.toString(), base))
+                AddFoundLink(found.title, found.address);
+            emit PageScanned();
+        });
 }
 
 void frmSearch::AddFoundLink(const QString &title, const QString &address)
@@ -249,7 +252,8 @@ bool frmSearch::eventFilter(QObject *watched, QEvent *event)
 
 void frmSearch::closeEvent(QCloseEvent *event)
 {
-    Include::Settings().SaveSetting(QStringLiteral("SEARCH"), QStringLiteral("ENGINE"), m_Address->currentText());
+    Include::Settings().SaveSetting(
+        QStringLiteral("SEARCH"), QStringLiteral("ENGINE"), m_Address->currentText());
     Include::SaveFormState(this, QStringLiteral("SEARCHTOOL"));
     QWidget::closeEvent(event);
 }

@@ -25,7 +25,8 @@ frmUser::frmUser(colProfiles *users, ChangeUser changeUser, QWidget *owner)
     QPushButton *create = buttons->addButton(tr("C&reate"), QDialogButtonBox::AcceptRole);
     create->setObjectName(QStringLiteral("cmdCreate"));
     create->setDefault(true);
-    QPushButton *cancel = buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);
+    QPushButton *cancel =
+        buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);
     cancel->setObjectName(QStringLiteral("cmdCancel"));
     layout->addWidget(buttons);
     connect(create, &QPushButton::clicked, this, [this] {
@@ -45,7 +46,8 @@ bool frmUser::cmdCreate_Click()
     }
     for (const QChar c : QStringLiteral("\\/:*?'|<>\"")) {
         if (name.contains(c)) {
-            Include::MsgBox(QStringLiteral("Username cannot contain any of the following symbols: \\/:*?'|<>\""));
+            Include::MsgBox(QStringLiteral(
+                "Username cannot contain any of the following symbols: \\/:*?'|<>\""));
             return false;
         }
     }

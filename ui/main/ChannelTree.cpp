@@ -1,9 +1,9 @@
 #include "ChannelTree.h"
 
 #include "Include.h"
-#include "WindowHelpers.h"
 #include "RSSChannel.h"
 #include "SkinPainter.h"
+#include "WindowHelpers.h"
 #include "colGroups.h"
 #include "frmTarnSkin.h"
 
@@ -83,7 +83,8 @@ void clsChannelTree::ApplySkin(const frmTarnSkin &skin)
     look.titleColour = colour(skin.TreeTitleFont);
     look.countColour = colour(skin.TreeCountFont);
     look.briefColour = colour(skin.TreeBriefFont);
-    look.back = skin.TreeColor == -1 ? palette().color(QPalette::Base) : SkinPainter::ToColor(skin.TreeColor);
+    look.back = skin.TreeColor == -1 ? palette().color(QPalette::Base)
+                                     : SkinPainter::ToColor(skin.TreeColor);
     look.back2 = skin.Tree2ndColor == -1 ? look.back : SkinPainter::ToColor(skin.Tree2ndColor);
     look.selectBack = SkinPainter::ToColor(skin.TreeSelectBackColor);
     look.selectFore = SkinPainter::ToColor(skin.TreeSelectForeColor);
@@ -120,13 +121,15 @@ QListWidgetItem *clsChannelTree::AddGroupRow(const RSSGroup &group)
     item->setData(RoleGroup, group.Name());
     item->setData(RoleURL, kGroupURL);
     item->setData(Qt::DisplayRole, group.Name(true));
-    item->setData(RoleIconKey, group.Expanded() ? QStringLiteral("collapse") : QStringLiteral("expanded"));
+    item->setData(
+        RoleIconKey, group.Expanded() ? QStringLiteral("collapse") : QStringLiteral("expanded"));
     addItem(item);
     item->setHidden(group.Name() == QLatin1String("Tarnwick"));
     return item;
 }
 
-QListWidgetItem *clsChannelTree::AddChannelRow(const QString &group, const RSSChannel &channel, bool visible)
+QListWidgetItem *clsChannelTree::AddChannelRow(
+    const QString &group, const RSSChannel &channel, bool visible)
 {
     auto *item = new QListWidgetItem;
     item->setData(RoleGroup, group);
@@ -149,7 +152,8 @@ QListWidgetItem *clsChannelTree::AddChannelRow(const QString &group, const RSSCh
 void clsChannelTree::FillChannelRow(QListWidgetItem *item, const RSSChannel &channel)
 {
     SetIfChanged(item, Qt::DisplayRole, channel.customTitle());
-    SetIfChanged(item, RoleBody, m_Descriptions ? Include::StripTags(channel.Description) : QString());
+    SetIfChanged(
+        item, RoleBody, m_Descriptions ? Include::StripTags(channel.Description) : QString());
     SetIfChanged(item, RoleCount, QString::number(channel.ItemCount()));
     SetIfChanged(item, RoleIconKey, channel.GetImage());
 }
@@ -170,7 +174,8 @@ void clsChannelTree::ApplyGroupState(const QString &group, bool expanded)
         if (Text(item, RoleGroup) != group)
             continue;
         if (Text(item, RoleURL) == kGroupURL)
-            item->setData(RoleIconKey, expanded ? QStringLiteral("collapse") : QStringLiteral("expanded"));
+            item->setData(
+                RoleIconKey, expanded ? QStringLiteral("collapse") : QStringLiteral("expanded"));
         else
             item->setHidden(!expanded);
     }
@@ -220,12 +225,30 @@ void clsChannelTree::Relayout()
     viewport()->update();
 }
 
-QString clsChannelTree::RowGroup(int row) const { return Text(item(row), RoleGroup); }
-QString clsChannelTree::RowURL(int row) const { return Text(item(row), RoleURL); }
-QString clsChannelTree::RowNode(int row) const { return Text(item(row), Qt::DisplayRole); }
-QString clsChannelTree::RowCount(int row) const { return Text(item(row), RoleCount); }
-QString clsChannelTree::RowBody(int row) const { return Text(item(row), RoleBody); }
-QString clsChannelTree::RowIcon(int row) const { return Text(item(row), RoleIconKey); }
+QString clsChannelTree::RowGroup(int row) const
+{
+    return Text(item(row), RoleGroup);
+}
+QString clsChannelTree::RowURL(int row) const
+{
+    return Text(item(row), RoleURL);
+}
+QString clsChannelTree::RowNode(int row) const
+{
+    return Text(item(row), Qt::DisplayRole);
+}
+QString clsChannelTree::RowCount(int row) const
+{
+    return Text(item(row), RoleCount);
+}
+QString clsChannelTree::RowBody(int row) const
+{
+    return Text(item(row), RoleBody);
+}
+QString clsChannelTree::RowIcon(int row) const
+{
+    return Text(item(row), RoleIconKey);
+}
 
 int clsChannelTree::RowHeight(int row) const
 {
@@ -309,7 +332,8 @@ void clsChannelTree::resizeEvent(QResizeEvent *event)
 
 // ---- Drawing -----------------------------------------------------------------------------
 
-TreeRowDelegate::TreeRowDelegate(clsChannelTree *tree) : QStyledItemDelegate(tree), m_Tree(tree) {}
+TreeRowDelegate::TreeRowDelegate(clsChannelTree *tree) : QStyledItemDelegate(tree), m_Tree(tree)
+{ }
 
 int TreeRowDelegate::RowHeight(const QModelIndex &index, int width) const
 {
@@ -322,19 +346,20 @@ int TreeRowDelegate::RowHeight(const QModelIndex &index, int width) const
     if (header || body.isEmpty() || !m_Tree->Descriptions())
         return qMax(look.rowHeight, cells);
     const QFontMetrics brief(look.briefFont);
-    const QRect bounds = brief.boundingRect(QRect(0, 0, qMax(40, width - 2 * kPad - kIconSize - kPad), 10000),
-                                            Qt::TextWordWrap, body);
+    const QRect bounds = brief.boundingRect(
+        QRect(0, 0, qMax(40, width - 2 * kPad - kIconSize - kPad), 10000), Qt::TextWordWrap, body);
     return bounds.height() + qMax(look.rowHeight, cells) + 4;
 }
 
 QSize TreeRowDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
-    const int width = m_Tree->viewport()->width() > 0 ? m_Tree->viewport()->width() : option.rect.width();
+    const int width =
+        m_Tree->viewport()->width() > 0 ? m_Tree->viewport()->width() : option.rect.width();
     return {width, RowHeight(index, width)};
 }
 
-void TreeRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
-                            const QModelIndex &index) const
+void TreeRowDelegate::paint(
+    QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
     const auto &look = m_Tree->look();
     const QRect r = option.rect;
@@ -355,7 +380,8 @@ void TreeRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
     const QFontMetrics node(header ? look.groupFont : look.titleFont);
     const int firstLine = qMax(qMax(look.rowHeight, node.height() + 2), kIconSize + 2);
     const QImage icon = look.images.value(index.data(clsChannelTree::RoleIconKey).toString());
-    const QRect iconRect(r.left() + kPad, r.top() + (firstLine - kIconSize) / 2, kIconSize, kIconSize);
+    const QRect iconRect(
+        r.left() + kPad, r.top() + (firstLine - kIconSize) / 2, kIconSize, kIconSize);
     if (!icon.isNull())
         painter->drawImage(iconRect, icon);
 
@@ -368,7 +394,7 @@ void TreeRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
         countWidth = QFontMetrics(look.countFont).horizontalAdvance(count) + 2 * kPad;
         painter->setPen(selected ? look.selectFore : look.countColour);
         painter->drawText(QRect(r.right() - countWidth, r.top(), countWidth - kPad, firstLine),
-                          Qt::AlignRight | Qt::AlignVCenter, count);
+            Qt::AlignRight | Qt::AlignVCenter, count);
     }
     painter->setFont(header ? look.groupFont : look.titleFont);
     painter->setPen(selected ? look.selectFore : header ? look.groupColour : look.titleColour);
@@ -378,16 +404,16 @@ void TreeRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
         font.setBold(true);
     painter->setFont(font);
     painter->drawText(titleRect, Qt::AlignLeft | Qt::AlignVCenter,
-                      QFontMetrics(font).elidedText(index.data(Qt::DisplayRole).toString(),
-                                                    Qt::ElideRight, titleRect.width()));
+        QFontMetrics(font).elidedText(
+            index.data(Qt::DisplayRole).toString(), Qt::ElideRight, titleRect.width()));
 
     const QString body = index.data(clsChannelTree::RoleBody).toString();
     if (!header && !body.isEmpty() && m_Tree->Descriptions()) {
         painter->setFont(look.briefFont);
         painter->setPen(selected ? look.selectFore : look.briefColour);
         painter->drawText(QRect(textLeft, r.top() + firstLine, r.right() - textLeft - kPad,
-                                r.height() - firstLine),
-                          Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, body);
+                              r.height() - firstLine),
+            Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, body);
     }
     if (look.gridLines) {
         painter->setPen(look.grid);

@@ -49,7 +49,7 @@ public:
         bool channelItems = false; // view, mark all read, reload, properties
         bool channelRemove = false;
         bool groupItems = false; // view and reload the group's channels
-        bool groupEdit = false;  // rename, delete
+        bool groupEdit = false; // rename, delete
         bool separator = false;
     };
     static MenuItems MenuItemsFor(const QString &group, const QString &url);
@@ -124,7 +124,7 @@ class TreeRowDelegate : public QStyledItemDelegate
 public:
     explicit TreeRowDelegate(clsChannelTree *tree);
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
-               const QModelIndex &index) const override;
+        const QModelIndex &index) const override;
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
     // The height rule: fitted to the cells with the base height as the least; with a
     // description, the wrapped text's height plus the base height plus 4.

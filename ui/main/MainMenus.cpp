@@ -116,7 +116,8 @@ void MainMenus::ShowProfiles(const QStringList &names, const QString &active)
             auto *entry = new QAction(fileProfile);
             entry->setObjectName(QStringLiteral("mnuFileProfiles%1").arg(i + 1));
             entry->setCheckable(true);
-            connect(entry, &QAction::triggered, this, [this, entry] { emit ProfileChosen(entry->text()); });
+            connect(entry, &QAction::triggered, this,
+                [this, entry] { emit ProfileChosen(entry->text()); });
             fileProfile->insertAction(m_ProfilesEnd, entry);
             m_ProfileEntries << entry;
         }

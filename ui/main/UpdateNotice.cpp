@@ -66,8 +66,9 @@ void UpdateNotice::LoadPage()
         m_Network = new QNetworkAccessManager(this);
         connect(m_Network, &QNetworkAccessManager::finished, this, &UpdateNotice::PageArrived);
     }
-    QNetworkRequest request{QUrl(address)};
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    QNetworkRequest request {QUrl(address)};
+    request.setAttribute(
+        QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setTransferTimeout(30000);
     m_Network->get(request);
 }

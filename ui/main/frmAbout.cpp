@@ -50,7 +50,8 @@ frmAbout::frmAbout(const QString &version, QWidget *owner) : QDialog(owner)
 
 void frmAbout::cmdSysInfo_Click()
 {
-    for (const char *tool : {"gnome-system-monitor", "hardinfo", "ksysguard", "xfce4-taskmanager"}) {
+    for (const char *tool :
+        {"gnome-system-monitor", "hardinfo", "ksysguard", "xfce4-taskmanager"}) {
         const QString path = QStandardPaths::findExecutable(QLatin1String(tool));
         if (!path.isEmpty() && QProcess::startDetached(path, {}))
             return;

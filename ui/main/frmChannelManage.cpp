@@ -1,8 +1,8 @@
 #include "frmChannelManage.h"
 
 #include "Include.h"
-#include "WindowHelpers.h"
 #include "RSSChannel.h"
+#include "WindowHelpers.h"
 #include "clsProfile.h"
 
 #include <QDialogButtonBox>
@@ -11,7 +11,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-frmChannelManage::frmChannelManage(QWidget *owner, std::function<void(const QString &)> removeChannel)
+frmChannelManage::frmChannelManage(
+    QWidget *owner, std::function<void(const QString &)> removeChannel)
     : QDialog(owner), m_RemoveChannel(std::move(removeChannel))
 {
     setObjectName(QStringLiteral("frmChannelManage"));
@@ -33,10 +34,11 @@ frmChannelManage::frmChannelManage(QWidget *owner, std::function<void(const QStr
     connect(m_Delete, &QPushButton::clicked, this, &frmChannelManage::cmdDelete_Click);
     connect(close, &QPushButton::clicked, this, &QDialog::close);
     connect(m_List, &QTreeWidget::itemSelectionChanged, this,
-            [this] { m_Delete->setEnabled(!m_List->selectedItems().isEmpty()); });
+        [this] { m_Delete->setEnabled(!m_List->selectedItems().isEmpty()); });
     resize(380, 420);
     Include::LoadFormState(this, QStringLiteral("CHANNELMANAGE"));
-    connect(this, &QDialog::finished, this, [this] { Include::SaveFormState(this, QStringLiteral("CHANNELMANAGE")); });
+    connect(this, &QDialog::finished, this,
+        [this] { Include::SaveFormState(this, QStringLiteral("CHANNELMANAGE")); });
 }
 
 void frmChannelManage::ListChannels(clsProfile *profile)
@@ -50,7 +52,8 @@ void frmChannelManage::ListChannels(clsProfile *profile)
         if (!channel || Include::IsSpecialURL(channel->URL()))
             continue;
         auto *item = new QTreeWidgetItem(m_List);
-        item->setText(0, channel->customTitle().isEmpty() ? channel->URL() : channel->customTitle());
+        item->setText(
+            0, channel->customTitle().isEmpty() ? channel->URL() : channel->customTitle());
         item->setToolTip(0, channel->URL());
         item->setData(0, Qt::UserRole, channel->URL());
     }

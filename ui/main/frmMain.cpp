@@ -4,17 +4,17 @@
 #include "ChannelTree.h"
 #include "Include.h"
 #include "MainMenus.h"
-#include "UpdateNotice.h"
-#include "WindowHelpers.h"
-#include "TextNumber.h"
 #include "RSSChannel.h"
 #include "SkinPainter.h"
 #include "SkinWindows.h"
-#include "WindowServices.h"
+#include "TextNumber.h"
+#include "UpdateNotice.h"
 #include "Vendor.h"
+#include "WindowHelpers.h"
+#include "WindowServices.h"
+#include "clsOPML.h"
 #include "clsProfile.h"
 #include "colGroups.h"
-#include "clsOPML.h"
 #include "colProfiles.h"
 #include "frmAbout.h"
 #include "frmAddChannel.h"
@@ -50,9 +50,9 @@ bool IsTrue(const QString &value)
 
 bool Pref(const char *key, const char *def)
 {
-    return IsTrue(Include::Settings().GetSetting(QStringLiteral("PREFS"), QLatin1String(key), QLatin1String(def)));
+    return IsTrue(Include::Settings().GetSetting(
+        QStringLiteral("PREFS"), QLatin1String(key), QLatin1String(def)));
 }
-
 
 } // namespace
 
@@ -87,7 +87,8 @@ frmMain::frmMain(IWindowServices &services, QWidget *parent)
     m_Tray = new QSystemTrayIcon(this);
     QIcon icon = QIcon::fromTheme(QStringLiteral("tarnwick"));
     if (icon.isNull()) {
-        const QImage picture = frmTarnSkin::Instance().TreeImages().value(QStringLiteral("newitems"));
+        const QImage picture =
+            frmTarnSkin::Instance().TreeImages().value(QStringLiteral("newitems"));
         icon = picture.isNull() ? QIcon(style()->standardIcon(QStyle::SP_FileDialogInfoView))
                                 : QIcon(QPixmap::fromImage(picture));
     }
@@ -146,16 +147,19 @@ void frmMain::Form_Load()
     connect(m_Users.get(), &colProfiles::ProfilesLoaded, this, &frmMain::m_Users_ProfilesLoaded);
     m_Users->Init();
     tmrOneShot.start();
-    Include::Settings().SaveSetting(QStringLiteral("PREFS"), QStringLiteral("FIRSTRUN"), QStringLiteral("False"));
+    Include::Settings().SaveSetting(
+        QStringLiteral("PREFS"), QStringLiteral("FIRSTRUN"), QStringLiteral("False"));
 
-    if (IsTrue(Include::Settings().GetSetting(QStringLiteral("START"), QStringLiteral("OPENMAIN"), QStringLiteral("True")))) {
+    if (IsTrue(Include::Settings().GetSetting(
+            QStringLiteral("START"), QStringLiteral("OPENMAIN"), QStringLiteral("True")))) {
         setWindowState(windowState() & ~Qt::WindowMinimized);
         show();
     } else {
         MeClose();
     }
     PrepareActionsMenu(-1);
-    if (IsTrue(Include::Settings().GetSetting(QStringLiteral("Ticker"), QStringLiteral("Show"), QStringLiteral("False"))))
+    if (IsTrue(Include::Settings().GetSetting(
+            QStringLiteral("Ticker"), QStringLiteral("Show"), QStringLiteral("False"))))
         TickerToggle();
 }
 
@@ -174,7 +178,8 @@ void frmMain::m_Users_ProfilesLoaded()
 bool frmMain::EnsureProfile()
 {
     while (m_Users && m_Users->UserCount() == 0) {
-        frmUser dialog(m_Users.get(), [this](const QString &name) { ChangeUser(name); }, this);
+        frmUser dialog(
+            m_Users.get(), [this](const QString &name) { ChangeUser(name); }, this);
         if (dialog.exec() != QDialog::Accepted && m_Users->UserCount() == 0)
             return false; // the user would rather not have a profile: nothing to do without one
     }
@@ -211,7 +216,8 @@ void frmMain::ChangeUser(const QString &name)
     ConnectProfile(profile);
     QString error;
     if (!profile->SetUserActive(&error))
-        Include::MsgBox(tr("The item bank of profile \"%1\" could not be started: %2").arg(name, error));
+        Include::MsgBox(
+            tr("The item bank of profile \"%1\" could not be started: %2").arg(name, error));
     if (profile->Groups()) {
         // Once the stored groups are in, the tree is built once more from the whole profile
         // (stored channels of the built-in groups come without announcements), and every
@@ -253,7 +259,8 @@ void frmMain::tmrOneShot_Timer()
         QApplication::quit();
         return;
     }
-    if (QSystemTrayIcon::isSystemTrayAvailable() || qEnvironmentVariableIsSet("TARNWICK_FORCE_TRAY"))
+    if (QSystemTrayIcon::isSystemTrayAvailable()
+        || qEnvironmentVariableIsSet("TARNWICK_FORCE_TRAY"))
         m_Tray->show();
     m_IconAdded = true;
     tmrOneShot.stop();
@@ -567,11 +574,15 @@ void frmMain::CreateMenus()
 
     // Keyboard: F10 opens the window's menu, Alt with a menu's letter that menu; the menu key
     // over the tree opens the actions for the current row.
-    auto popupAt = [this](QMenu *menu) { return [this, menu] { menu->popup(mapToGlobal(QPoint(8, 24))); }; };
+    auto popupAt = [this](QMenu *menu) {
+        return [this, menu] {
+            menu->popup(mapToGlobal(QPoint(8, 24)));
+        };
+    };
     for (const auto &[keys, menu] : {std::pair {QKeySequence(Qt::Key_F10), m.bar},
-                                     std::pair {QKeySequence(Qt::ALT | Qt::Key_F), m.file},
-                                     std::pair {QKeySequence(Qt::ALT | Qt::Key_A), m.actions},
-                                     std::pair {QKeySequence(Qt::ALT | Qt::Key_H), m.help}}) {
+             std::pair {QKeySequence(Qt::ALT | Qt::Key_F), m.file},
+             std::pair {QKeySequence(Qt::ALT | Qt::Key_A), m.actions},
+             std::pair {QKeySequence(Qt::ALT | Qt::Key_H), m.help}}) {
         auto *shortcut = new QAction(this);
         shortcut->setShortcut(keys);
         shortcut->setShortcutContext(Qt::WindowShortcut);
@@ -600,18 +611,38 @@ void frmMain::CreateMenus()
     remove->setShortcutContext(Qt::WidgetShortcut);
     connect(remove, &QAction::triggered, this, [this] {
         const int row = m_Tree->currentRow();
-        if (row >= 0 && clsChannelTree::MenuItemsFor(m_Tree->RowGroup(row), m_Tree->RowURL(row)).channelRemove)
+        if (row >= 0
+            && clsChannelTree::MenuItemsFor(m_Tree->RowGroup(row), m_Tree->RowURL(row))
+                   .channelRemove)
             mnuChannelRemove_Click();
     });
     m_Tree->addAction(remove);
 }
 
-QMenu *frmMain::mnuFile() const { return m_Menus->file; }
-QMenu *frmMain::mnuFileProfile() const { return m_Menus->fileProfile; }
-QMenu *frmMain::mnuActions() const { return m_Menus->actions; }
-QMenu *frmMain::mnuHelp() const { return m_Menus->help; }
-QMenu *frmMain::mnuTray() const { return m_Menus->tray; }
-QMenu *frmMain::mnuTicker() const { return m_Menus->ticker; }
+QMenu *frmMain::mnuFile() const
+{
+    return m_Menus->file;
+}
+QMenu *frmMain::mnuFileProfile() const
+{
+    return m_Menus->fileProfile;
+}
+QMenu *frmMain::mnuActions() const
+{
+    return m_Menus->actions;
+}
+QMenu *frmMain::mnuHelp() const
+{
+    return m_Menus->help;
+}
+QMenu *frmMain::mnuTray() const
+{
+    return m_Menus->tray;
+}
+QMenu *frmMain::mnuTicker() const
+{
+    return m_Menus->ticker;
+}
 
 QAction *frmMain::Item(const QString &name) const
 {
@@ -635,19 +666,21 @@ void frmMain::mnuFileExport_Click()
     if (!m_User)
         return;
     const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Export OPML File"),
-                                                      QDir::homePath() + QStringLiteral("/") + m_User->Name() + QStringLiteral(".opml"),
-                                                      QStringLiteral("OPML files (*.opml)"));
+        QDir::homePath() + QStringLiteral("/") + m_User->Name() + QStringLiteral(".opml"),
+        QStringLiteral("OPML files (*.opml)"));
     if (path.isEmpty())
         return;
     if (!m_User->SaveOPML(path))
-        Include::MsgBox(tr("The channels could not be written to %1.").arg(QDir::toNativeSeparators(path)));
+        Include::MsgBox(
+            tr("The channels could not be written to %1.").arg(QDir::toNativeSeparators(path)));
 }
 
 void frmMain::mnuNewProfile_Click()
 {
     if (!m_Users)
         return;
-    frmUser dialog(m_Users.get(), [this](const QString &name) { ChangeUser(name); }, this);
+    frmUser dialog(
+        m_Users.get(), [this](const QString &name) { ChangeUser(name); }, this);
     dialog.exec();
     if (!EnsureProfile())
         ExitProgram();
@@ -672,7 +705,8 @@ void frmMain::mnuFileSkin_Click()
     if (m_User)
         m_Services.CloseViewers();
     if (m_SkinChanged) {
-        Include::Settings().SaveSetting(QStringLiteral("PREFS"), QStringLiteral("HIDECHLFRAME"), QStringLiteral("False"));
+        Include::Settings().SaveSetting(
+            QStringLiteral("PREFS"), QStringLiteral("HIDECHLFRAME"), QStringLiteral("False"));
         LoadSkin();
     }
 }
@@ -696,7 +730,7 @@ void frmMain::TickerToggle()
     const bool loaded = IsTickerLoaded();
     m_Menus->SetTickerShown(!loaded);
     Include::Settings().SaveSetting(QStringLiteral("Ticker"), QStringLiteral("Show"),
-                                    loaded ? QStringLiteral("False") : QStringLiteral("True"));
+        loaded ? QStringLiteral("False") : QStringLiteral("True"));
     m_Services.ShowTicker(!loaded);
 }
 
@@ -708,7 +742,8 @@ void frmMain::TickerClosed()
 void frmMain::mnuTickerClose_Click()
 {
     m_Menus->SetTickerShown(false);
-    Include::Settings().SaveSetting(QStringLiteral("Ticker"), QStringLiteral("Show"), QStringLiteral("False"));
+    Include::Settings().SaveSetting(
+        QStringLiteral("Ticker"), QStringLiteral("Show"), QStringLiteral("False"));
     m_Services.ShowTicker(false); // the ticker takes its preview with it
 }
 
@@ -724,8 +759,9 @@ void frmMain::mnuTickerBrowser_Click()
 
 QString frmMain::RunGroupDialog(QWidget *owner)
 {
-    frmAddGroup dialog(owner ? owner : this, [this](const QString &n) { return AddGroup(n); },
-                       [this](const QString &o, const QString &n) { return RenameGroup(o, n); });
+    frmAddGroup dialog(
+        owner ? owner : this, [this](const QString &n) { return AddGroup(n); },
+        [this](const QString &o, const QString &n) { return RenameGroup(o, n); });
     dialog.exec();
     return dialog.AddedName();
 }
@@ -737,8 +773,8 @@ void frmMain::ShowAddChannels(bool opmlTab, const QString &group)
     if (!m_AddChannel) {
         m_AddChannel = new frmAddChannel(this);
         m_AddChannel->SetCallbacks([this](const QString &u, const QString &g) { AddChannel(u, g); },
-                                   [this](QWidget *owner) { return RunGroupDialog(owner); },
-                                   [this](bool visible) { m_Tree->setVisible(visible); });
+            [this](QWidget *owner) { return RunGroupDialog(owner); },
+            [this](bool visible) { m_Tree->setVisible(visible); });
     }
     m_AddChannel->Init(m_User, m_Users.get(), opmlTab);
     m_AddChannel->SelectGroup(group);
@@ -761,8 +797,9 @@ void frmMain::ShowSearch(const QString &group)
     if (!m_User)
         return;
     auto *search = new frmSearch(nullptr); // a window of its own, not above the main window
-    search->Init(m_User, [this](const QString &u, const QString &g) { AddChannel(u, g); },
-                 [this](QWidget *owner) { return RunGroupDialog(owner); });
+    search->Init(
+        m_User, [this](const QString &u, const QString &g) { AddChannel(u, g); },
+        [this](QWidget *owner) { return RunGroupDialog(owner); });
     search->SelectGroup(group);
     search->show();
 }
@@ -772,11 +809,12 @@ void frmMain::AddChannelsWithURL(const QString &url)
     if (!m_User)
         return;
     frmAddMenu &menu = frmAddMenu::Instance(this);
-    menu.Init(m_User, [this](const QString &u, const QString &g) { AddChannel(u, g); },
-              [this](QWidget *owner) { return RunGroupDialog(owner); });
+    menu.Init(
+        m_User, [this](const QString &u, const QString &g) { AddChannel(u, g); },
+        [this](QWidget *owner) { return RunGroupDialog(owner); });
     menu.SetOpeners([this](const QString &g) { ShowAddChannels(true, g); },
-                    [this](const QString &g) { ShowAddChannels(false, g); },
-                    [this](const QString &g) { ShowSearch(g); });
+        [this](const QString &g) { ShowAddChannels(false, g); },
+        [this](const QString &g) { ShowSearch(g); });
     const QString group = SelectedGroup();
     const bool reserved = group.isEmpty() || colGroups::IsReserved(group);
     RSSGroup *last = m_User->GetGroup(m_User->GroupCount());
@@ -817,7 +855,8 @@ bool frmMain::RenameGroup(const QString &oldName, const QString &newName)
 {
     if (!m_User || !m_User->GetGroup(oldName))
         return false;
-    if (const QString problem = m_User->Groups()->NameProblem(newName, oldName); !problem.isEmpty()) {
+    if (const QString problem = m_User->Groups()->NameProblem(newName, oldName);
+        !problem.isEmpty()) {
         Include::MsgBox(problem);
         return false;
     }
@@ -887,8 +926,9 @@ void frmMain::mnuGroupRename_Click()
     const QString group = SelectedGroup();
     if (group.isEmpty() || colGroups::IsReserved(group))
         return;
-    frmAddGroup dialog(this, [this](const QString &n) { return AddGroup(n); },
-                       [this](const QString &o, const QString &n) { return RenameGroup(o, n); });
+    frmAddGroup dialog(
+        this, [this](const QString &n) { return AddGroup(n); },
+        [this](const QString &o, const QString &n) { return RenameGroup(o, n); });
     dialog.RenameGroup(group);
     dialog.exec();
 }
@@ -903,7 +943,7 @@ void frmMain::mnuGroupDelete_Click()
         return;
     if (group->ChannelCount() > 0) {
         Include::MsgBox(QStringLiteral("Group not empty. Remove Channels before removing Group."),
-                        QStringLiteral("Cannot Delete Group"));
+            QStringLiteral("Cannot Delete Group"));
         return;
     }
     m_User->DeleteGroup(name);
@@ -942,7 +982,8 @@ void frmMain::mnuChannelRemove_Click()
         tr("Remove \"%1\" from the group \"%2\" only, or delete the channel and its items?")
             .arg(channel->customTitle().isEmpty() ? url : channel->customTitle(), group),
         QStringLiteral("Confirm Action"),
-        {QStringLiteral("&Remove Channel from Group Only"), QStringLiteral("&Delete Channel"), QStringLiteral("&Cancel")});
+        {QStringLiteral("&Remove Channel from Group Only"), QStringLiteral("&Delete Channel"),
+            QStringLiteral("&Cancel")});
     if (!m_User)
         return;
     if (answer == 0) {
@@ -976,7 +1017,9 @@ void frmMain::mnuHelpWeb_Click()
 
 void frmMain::mnuHelpAbout_Click()
 {
-    frmAbout about(QStringLiteral("%1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionRevision), this);
+    frmAbout about(
+        QStringLiteral("%1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionRevision),
+        this);
     about.exec();
 }
 
@@ -992,7 +1035,7 @@ void frmMain::cmdWinFrame_Click()
 {
     setFrameHidden(!FrameHidden());
     Include::Settings().SaveSetting(QStringLiteral("PREFS"), QStringLiteral("HIDEFRAME"),
-                                    FrameHidden() ? QStringLiteral("True") : QStringLiteral("False"));
+        FrameHidden() ? QStringLiteral("True") : QStringLiteral("False"));
     Form_Resize();
 }
 
@@ -1170,7 +1213,9 @@ QString frmMain::DecodeText(const QString &text)
     QString out = text;
     if (!m_User || !m_User->IsActive())
         return out;
-    auto once = [&out](const QString &token, const QString &value) { SkinWindow::ReplaceFirst(out, token, value); };
+    auto once = [&out](const QString &token, const QString &value) {
+        SkinWindow::ReplaceFirst(out, token, value);
+    };
     const QString channels = QString::number(m_User->ChannelCount() - 7);
     once(QStringLiteral("{user}"), m_User->Name());
     once(QStringLiteral("{channels}"), channels);

@@ -135,7 +135,6 @@ public:
     void ShowMessage(const QString &text) override;
     void BankRestarted() override;
 
-
 signals:
     // The exit sequence has run: profiles saved, banks unloaded.
     void ExitSequenceDone();

@@ -90,14 +90,13 @@ namespace {
 
 // Elements dropped with everything inside them.
 const QSet<QByteArray> kDropped = {"script", "style", "meta", "link", "base", "title", "noscript",
-                                   "template", "head", "textarea", "select", "input"};
+    "template", "head", "textarea", "select", "input"};
 // Elements taken out while what they hold (fallback content, cleaned too) stays.
 const QSet<QByteArray> kUnwrapped = {"iframe", "frame", "frameset", "object", "embed", "applet",
-                                     "form", "button", "svg", "math", "portal", "html", "body"};
+    "form", "button", "svg", "math", "portal", "html", "body"};
 // Attributes that carry addresses.
-const QSet<QByteArray> kAddresses = {"href", "src", "action", "formaction", "background",
-                                     "poster", "cite", "longdesc", "usemap", "xlink:href",
-                                     "data", "codebase", "dynsrc", "lowsrc", "ping"};
+const QSet<QByteArray> kAddresses = {"href", "src", "action", "formaction", "background", "poster",
+    "cite", "longdesc", "usemap", "xlink:href", "data", "codebase", "dynsrc", "lowsrc", "ping"};
 
 bool SafeAddress(const QByteArray &element, const QByteArray &attribute, const QString &raw)
 {
@@ -118,7 +117,8 @@ void Clean(xmlNodePtr node)
     for (xmlNodePtr child = node->children; child;) {
         xmlNodePtr next = child->next;
         if (child->type == XML_ELEMENT_NODE) {
-            const QByteArray name = QByteArray(reinterpret_cast<const char *>(child->name)).toLower();
+            const QByteArray name =
+                QByteArray(reinterpret_cast<const char *>(child->name)).toLower();
             if (kDropped.contains(name)) {
                 xmlUnlinkNode(child);
                 xmlFreeNode(child);
@@ -138,12 +138,14 @@ void Clean(xmlNodePtr node)
             }
             for (xmlAttrPtr attr = child->properties; attr;) {
                 xmlAttrPtr following = attr->next;
-                const QByteArray an = QByteArray(reinterpret_cast<const char *>(attr->name)).toLower();
-                bool drop = an.startsWith("on") || an == "style" || an == "srcset" || an == "formaction"
-                    || an == "http-equiv";
+                const QByteArray an =
+                    QByteArray(reinterpret_cast<const char *>(attr->name)).toLower();
+                bool drop = an.startsWith("on") || an == "style" || an == "srcset"
+                    || an == "formaction" || an == "http-equiv";
                 if (!drop && kAddresses.contains(an)) {
                     xmlChar *value = xmlNodeListGetString(child->doc, attr->children, 1);
-                    drop = !SafeAddress(name, an, QString::fromUtf8(reinterpret_cast<const char *>(value)));
+                    drop = !SafeAddress(
+                        name, an, QString::fromUtf8(reinterpret_cast<const char *>(value)));
                     xmlFree(value);
                 }
                 if (drop)
@@ -168,7 +170,8 @@ void SanitizeItem(xml::Node item)
     // The item's own address becomes a link in the page: only a web address may.
     for (xml::Node field = item.firstChild(); field; field = field.nextSibling()) {
         const QString name = field.nodeName();
-        if (field.isElement() && (name == QLatin1String("link") || name == QLatin1String("comments"))
+        if (field.isElement()
+            && (name == QLatin1String("link") || name == QLatin1String("comments"))
             && !Include::IsWebAddress(field.text()))
             field.setText(QString());
     }
@@ -180,7 +183,7 @@ QString SanitizeItemHtml(const QString &html)
         return html;
     const QByteArray wrapped = "<html><body><div>" + html.toUtf8() + "</div></body></html>";
     htmlDocPtr doc = htmlReadMemory(wrapped.constData(), int(wrapped.size()), nullptr, "UTF-8",
-                                    HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET);
+        HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET);
     if (!doc)
         return html.toHtmlEscaped(); // not even HTML: show it as text
     xmlNodePtr root = xmlDocGetRootElement(doc);
@@ -196,14 +199,16 @@ QString SanitizeItemHtml(const QString &html)
         for (xmlNodePtr n = body->children; n; n = n->next) {
             xmlNodePtr container = n;
             // The wrapping DIV: its children are the markup.
-            if (n == body->children && n->type == XML_ELEMENT_NODE && xmlStrcmp(n->name, BAD_CAST "div") == 0) {
+            if (n == body->children && n->type == XML_ELEMENT_NODE
+                && xmlStrcmp(n->name, BAD_CAST "div") == 0) {
                 for (xmlNodePtr c = container->children; c; c = c->next)
                     htmlNodeDump(buffer, doc, c);
                 continue;
             }
             htmlNodeDump(buffer, doc, n);
         }
-        out = QByteArray(reinterpret_cast<const char *>(xmlBufferContent(buffer)), xmlBufferLength(buffer));
+        out = QByteArray(
+            reinterpret_cast<const char *>(xmlBufferContent(buffer)), xmlBufferLength(buffer));
         xmlBufferFree(buffer);
     }
     xmlFreeDoc(doc);
@@ -237,7 +242,8 @@ TidyResult TidyPage(const QString &page, const QString &configFile, const QStrin
         tidyOptSetInt(tidy, TidyOutputBOM, TidyNoState);
         rc = tidySaveBuffer(tidy, &output);
         if (rc >= 0 && output.bp) {
-            result.text = QString::fromUtf8(reinterpret_cast<const char *>(output.bp), int(output.size));
+            result.text =
+                QString::fromUtf8(reinterpret_cast<const char *>(output.bp), int(output.size));
             result.tidied = true;
         }
     }

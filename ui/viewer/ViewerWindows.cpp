@@ -1,8 +1,8 @@
 #include "ViewerWindows.h"
 
 #include "Include.h"
-#include "WindowHelpers.h"
 #include "RSSChannel.h"
+#include "WindowHelpers.h"
 #include "WindowServices.h"
 #include "frmPreferences.h"
 #include "frmProperties.h"
@@ -14,8 +14,7 @@
 
 ViewerWindows::ViewerWindows(IWindowServices &services, QWidget *dialogOwner)
     : QObject(dialogOwner), m_Services(services), m_DialogOwner(dialogOwner)
-{
-}
+{ }
 
 ViewerWindows::~ViewerWindows()
 {
@@ -37,7 +36,8 @@ QString ViewerWindows::FreePageFile() const
 {
     const QString folder = Include::AppPath();
     for (int n = 1;; ++n) {
-        const QString name = n == 1 ? QStringLiteral("/temp.html") : QStringLiteral("/temp%1.html").arg(n);
+        const QString name =
+            n == 1 ? QStringLiteral("/temp.html") : QStringLiteral("/temp%1.html").arg(n);
         bool taken = false;
         for (const auto &viewer : m_Viewers)
             taken = taken || (viewer && viewer->PageFile() == folder + name);
@@ -81,7 +81,7 @@ void ViewerWindows::SetWndState(RSSChannel *channel, frmViewer *viewer)
     const int tx = Include::TwipsPerPixelX(), ty = Include::TwipsPerPixelY();
     viewer->setWindowState(Qt::WindowNoState);
     QRect place(channel->WindowLeft / tx, channel->WindowTop / ty, channel->WindowWidth / tx,
-                channel->WindowHeight / ty);
+        channel->WindowHeight / ty);
     // A place on a screen that is gone comes back onto this one.
     bool visible = false;
     for (const QScreen *screen : QGuiApplication::screens())

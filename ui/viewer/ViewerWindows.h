@@ -11,8 +11,8 @@ class RSSChannel;
 
 #include "frmViewer.h"
 
-
-// The item viewers, the properties dialog and the preferences dialog. One viewer per channel; each open viewer writes its page to a file of its own
+// The item viewers, the properties dialog and the preferences dialog. One viewer per channel; each
+// open viewer writes its page to a file of its own
 // ("temp.html" for the first, "temp2.html" and so on), so two viewers never show each other's
 // items.
 class ViewerWindows : public QObject

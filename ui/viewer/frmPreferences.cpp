@@ -35,8 +35,7 @@ const Pref kPrefs[] = {
 const QString kRunSection = QStringLiteral("CurrentVersion\\Run");
 
 // The store pointed at the start-up list for the length of one call.
-template <typename Fn>
-auto WithStartupList(Fn fn)
+template<typename Fn> auto WithStartupList(Fn fn)
 {
     CRegSettings &settings = Include::Settings();
     settings.setCompany(QStringLiteral("Microsoft"));
@@ -58,29 +57,36 @@ frmPreferences::frmPreferences(std::function<void()> tickerSettings, QWidget *ow
     auto *run = new QCheckBox(tr("Run Tarnwick when I log in to the desktop"), this);
     run->setObjectName(QStringLiteral("chkRunStartup"));
     run->setChecked(WithStartupList([](CRegSettings &s) {
-        return !s.GetSetting(kRunSection, QString::fromLatin1(CRegSettings::kProductName), QString()).isEmpty();
+        return !s.GetSetting(
+                     kRunSection, QString::fromLatin1(CRegSettings::kProductName), QString())
+                    .isEmpty();
     }));
     layout->addWidget(run);
     // The order on screen follows the table of the dialog, not the order of writing.
-    for (const char *name : {"chkOpenMain", "chkAnimate", "chkAlert", "chkSingle", "chkNewTicker", "chkDrop", "chkDescr"}) {
+    for (const char *name : {"chkOpenMain", "chkAnimate", "chkAlert", "chkSingle", "chkNewTicker",
+             "chkDrop", "chkDescr"}) {
         for (const Pref &p : kPrefs) {
             if (qstrcmp(p.name, name) != 0)
                 continue;
             auto *box = new QCheckBox(QString::fromLatin1(p.caption), this);
             box->setObjectName(QLatin1String(p.name));
             box->setChecked(Include::Settings()
-                                .GetSetting(QLatin1String(p.section), QLatin1String(p.key), QLatin1String(p.def))
-                                .compare(QLatin1String("True"), Qt::CaseInsensitive) == 0);
+                                .GetSetting(QLatin1String(p.section), QLatin1String(p.key),
+                                    QLatin1String(p.def))
+                                .compare(QLatin1String("True"), Qt::CaseInsensitive)
+                == 0);
             layout->addWidget(box);
         }
     }
     auto *buttons = new QDialogButtonBox(this);
-    QPushButton *ticker = buttons->addButton(QStringLiteral("Ticker Settings..."), QDialogButtonBox::ActionRole);
+    QPushButton *ticker =
+        buttons->addButton(QStringLiteral("Ticker Settings..."), QDialogButtonBox::ActionRole);
     ticker->setObjectName(QStringLiteral("cmdTicker"));
     ticker->setEnabled(bool(m_TickerSettings));
     QPushButton *ok = buttons->addButton(QDialogButtonBox::Ok);
     ok->setObjectName(QStringLiteral("cmdOk"));
-    QPushButton *cancel = buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
+    QPushButton *cancel =
+        buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
     cancel->setObjectName(QStringLiteral("cmdCancel"));
     layout->addWidget(buttons);
     connect(ticker, &QPushButton::clicked, this, [this] {
@@ -104,8 +110,9 @@ QString frmPreferences::ProgramPath()
     // The program itself, or the tarnwick beside whatever runs this (a check, a tool).
     const QFileInfo self(QCoreApplication::applicationFilePath());
     const QFileInfo beside(self.absolutePath() + QStringLiteral("/tarnwick"));
-    return self.fileName() == QLatin1String("tarnwick") || !beside.exists() ? self.absoluteFilePath()
-                                                                             : beside.absoluteFilePath();
+    return self.fileName() == QLatin1String("tarnwick") || !beside.exists()
+        ? self.absoluteFilePath()
+        : beside.absoluteFilePath();
 }
 
 void frmPreferences::cmdOk_Click()
@@ -113,10 +120,11 @@ void frmPreferences::cmdOk_Click()
     const bool run = Box(QStringLiteral("chkRunStartup"))->isChecked();
     WithStartupList([run](CRegSettings &s) {
         const QString key = QString::fromLatin1(CRegSettings::kProductName);
-        return run ? s.SaveSetting(kRunSection, key, ProgramPath()) : s.DeleteSetting(kRunSection, key);
+        return run ? s.SaveSetting(kRunSection, key, ProgramPath())
+                   : s.DeleteSetting(kRunSection, key);
     });
     for (const Pref &p : kPrefs)
         Include::Settings().SaveSetting(QLatin1String(p.section), QLatin1String(p.key),
-                                        Box(QLatin1String(p.name))->isChecked() ? QStringLiteral("True")
-                                                                                : QStringLiteral("False"));
+            Box(QLatin1String(p.name))->isChecked() ? QStringLiteral("True")
+                                                    : QStringLiteral("False"));
 }

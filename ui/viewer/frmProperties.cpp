@@ -1,8 +1,8 @@
 #include "frmProperties.h"
 
 #include "Include.h"
-#include "WindowHelpers.h"
 #include "RSSChannel.h"
+#include "WindowHelpers.h"
 #include "WindowServices.h"
 
 #include <QApplication>
@@ -79,7 +79,8 @@ frmProperties::frmProperties(IWindowServices &services, QWidget *owner)
     auto *buttons = new QDialogButtonBox(this);
     QPushButton *ok = buttons->addButton(QDialogButtonBox::Ok);
     ok->setObjectName(QStringLiteral("cmdOk"));
-    QPushButton *cancel = buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
+    QPushButton *cancel =
+        buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
     cancel->setObjectName(QStringLiteral("cmdCancel"));
     QPushButton *apply = buttons->addButton(QStringLiteral("Apply"), QDialogButtonBox::ApplyRole);
     apply->setObjectName(QStringLiteral("cmdApply"));
@@ -103,7 +104,8 @@ frmProperties::frmProperties(IWindowServices &services, QWidget *owner)
     // A web address among the values opens in the browser.
     connect(m_List, &QTreeWidget::itemDoubleClicked, this, [](QTreeWidgetItem *item) {
         const QString value = item->text(1);
-        if (value.startsWith(QLatin1String("http://")) || value.startsWith(QLatin1String("https://")))
+        if (value.startsWith(QLatin1String("http://"))
+            || value.startsWith(QLatin1String("https://")))
             Include::OpenURL(value);
     });
     resize(420, 520);
@@ -118,14 +120,12 @@ void frmProperties::SetChannelProp(RSSChannel *channel)
     m_List->clear();
     if (!channel)
         return;
-    const QList<QPair<QString, QString>> rows = {
-        {QStringLiteral("Title"), channel->title()},
+    const QList<QPair<QString, QString>> rows = {{QStringLiteral("Title"), channel->title()},
         {QStringLiteral("URL"), channel->URL()},
         {QStringLiteral("Description"), channel->Description},
         {QStringLiteral("Items"), QString::number(channel->ItemCount())},
         {QStringLiteral("Catergory"), channel->Catergory},
-        {QStringLiteral("Copyright"), channel->Copyright},
-        {QStringLiteral("Docs"), channel->Docs},
+        {QStringLiteral("Copyright"), channel->Copyright}, {QStringLiteral("Docs"), channel->Docs},
         {QStringLiteral("Generator"), channel->Generator},
         {QStringLiteral("Image"), channel->ImageURL()},
         {QStringLiteral("Language"), channel->Language},
@@ -134,7 +134,8 @@ void frmProperties::SetChannelProp(RSSChannel *channel)
         {QStringLiteral("Managing Editor"), channel->ManagingEditor},
         {QStringLiteral("Publish Date"), channel->PubDate},
         {QStringLiteral("Rating"), channel->Rating},
-        {QStringLiteral("Time To Live"), channel->TimeToLive ? QString::number(channel->TimeToLive) : QString()},
+        {QStringLiteral("Time To Live"),
+            channel->TimeToLive ? QString::number(channel->TimeToLive) : QString()},
         {QStringLiteral("Web Master"), channel->WebMaster}};
     for (const auto &[name, value] : rows) {
         if (value.isEmpty() && name != QLatin1String("Items"))
@@ -157,7 +158,8 @@ bool frmProperties::cmdApply_Click()
     const auto update = WholeNumber(m_Reload->text());
     const auto expire = WholeNumber(m_Remove->text());
     if (!update || *update < 0) {
-        Include::MsgBox(tr("Enter the reload interval as a whole number of minutes (0 to disable)."));
+        Include::MsgBox(
+            tr("Enter the reload interval as a whole number of minutes (0 to disable)."));
         m_Reload->setFocus();
         m_Reload->selectAll();
         return false;

@@ -1,15 +1,15 @@
 #include "frmViewer.h"
 
 #include "Include.h"
-#include "WindowHelpers.h"
 #include "ModelHost.h"
 #include "RSSChannel.h"
 #include "SkinPainter.h"
 #include "SkinWindows.h"
 #include "ViewerLogic.h"
+#include "WindowHelpers.h"
+#include "WindowServices.h"
 #include "XmlStylesheet.h"
 #include "clsProfile.h"
-#include "WindowServices.h"
 #include "frmTarnSkin.h"
 #include "modItemHandler.h"
 
@@ -43,8 +43,10 @@ clsProfile *ActiveProfile()
 
 bool Pref(const char *section, const char *key, const char *def)
 {
-    return Include::Settings().GetSetting(QLatin1String(section), QLatin1String(key), QLatin1String(def))
-               .compare(QLatin1String("True"), Qt::CaseInsensitive) == 0;
+    return Include::Settings()
+               .GetSetting(QLatin1String(section), QLatin1String(key), QLatin1String(def))
+               .compare(QLatin1String("True"), Qt::CaseInsensitive)
+        == 0;
 }
 
 // A content policy for the page: nothing is fetched or framed, no forms post anywhere; pictures
@@ -64,7 +66,7 @@ QByteArray ContentPolicy()
 class ViewerPage : public QWebEnginePage
 {
 public:
-    ViewerPage(frmViewer *viewer, QObject *parent) : QWebEnginePage(parent), m_Viewer(viewer) {}
+    ViewerPage(frmViewer *viewer, QObject *parent) : QWebEnginePage(parent), m_Viewer(viewer) { }
     QUrl pageAddress;
     bool loading = false;
 
@@ -76,19 +78,21 @@ protected:
             return true;
         }
         const QString text = url.toString();
-        if (text != QLatin1String("http:///") && !text.startsWith(QLatin1String("javascript:"), Qt::CaseInsensitive)
-            && isMainFrame)
+        if (text != QLatin1String("http:///")
+            && !text.startsWith(QLatin1String("javascript:"), Qt::CaseInsensitive) && isMainFrame)
             Include::OpenURL(text);
         return false;
     }
-    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString &, int, const QString &) override {}
+    void javaScriptConsoleMessage(
+        JavaScriptConsoleMessageLevel, const QString &, int, const QString &) override
+    { }
 
 private:
     frmViewer *m_Viewer;
 };
 
-frmViewer::frmViewer(RSSChannel *channel, const QString &pageFile, IWindowServices &services,
-                     QWidget *parent)
+frmViewer::frmViewer(
+    RSSChannel *channel, const QString &pageFile, IWindowServices &services, QWidget *parent)
     : SkinnedFrame(kKind, parent), m_Channel(channel), m_Services(services), m_PageFile(pageFile)
 {
     setObjectName(QStringLiteral("frmViewer"));
@@ -129,11 +133,9 @@ frmViewer::frmViewer(RSSChannel *channel, const QString &pageFile, IWindowServic
         m_Search->setFocus();
     });
 
-
     m_SortMenu = new QMenu(this);
     m_SortMenu->setObjectName(QStringLiteral("mnuSortMenu"));
-    const QList<QPair<QString, QString>> sorts = {
-        {QStringLiteral("mnuSortAll"), QString()},
+    const QList<QPair<QString, QString>> sorts = {{QStringLiteral("mnuSortAll"), QString()},
         {QStringLiteral("mnuSortToday"), QStringLiteral("_tarnwick/today")},
         {QStringLiteral("mnuSortYesterday"), QStringLiteral("_tarnwick/yesterday")},
         {QStringLiteral("mnuSort7Days"), QStringLiteral("_tarnwick/week")},
@@ -149,7 +151,6 @@ frmViewer::frmViewer(RSSChannel *channel, const QString &pageFile, IWindowServic
         connect(item, &QAction::triggered, this, [this, filter = filter] { SelectFilter(filter); });
     }
 
-
     // Keyboard: Escape closes, Ctrl+F searches, F5 reloads, Ctrl+Shift+A marks all read.
     auto shortcut = [this](const QKeySequence &keys, auto fn) {
         auto *action = new QAction(this);
@@ -159,9 +160,14 @@ frmViewer::frmViewer(RSSChannel *channel, const QString &pageFile, IWindowServic
         addAction(action);
     };
     shortcut(QKeySequence(Qt::Key_Escape), [this] { close(); });
-    shortcut(QKeySequence::Find, [this] { m_Search->setFocus(); m_Search->selectAll(); });
-    shortcut(QKeySequence(Qt::Key_F5), [this] { SkinHandler(QStringLiteral("reload"), 0, 0, true); });
-    shortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A), [this] { SkinHandler(QStringLiteral("markallread"), 0, 0, true); });
+    shortcut(QKeySequence::Find, [this] {
+        m_Search->setFocus();
+        m_Search->selectAll();
+    });
+    shortcut(
+        QKeySequence(Qt::Key_F5), [this] { SkinHandler(QStringLiteral("reload"), 0, 0, true); });
+    shortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A),
+        [this] { SkinHandler(QStringLiteral("markallread"), 0, 0, true); });
 
     // Load: the frame as the user left it, then the first layout.
     if (Pref("PREFS", "HIDECHLFRAME", "False"))
@@ -232,7 +238,8 @@ void frmViewer::SetList(const QString &list, qint32 allCount)
             ViewerLogic::SanitizeItem(item);
     }
     const xml::Stylesheet *stylesheet = frmTarnSkin::Instance().ViewerStylesheet();
-    const std::optional<QByteArray> page = stylesheet ? stylesheet->transformToText(*doc) : std::nullopt;
+    const std::optional<QByteArray> page =
+        stylesheet ? stylesheet->transformToText(*doc) : std::nullopt;
     if (!page) {
         Include::MsgBox(QStringLiteral("Invalid HTML. Cannot display."));
         return;
@@ -261,7 +268,8 @@ void frmViewer::ShowPage(const QByteArray &page)
     WriteItemIcons();
     QSaveFile file(m_PageFile);
     if (!file.open(QIODevice::WriteOnly) || file.write(page) != page.size() || !file.commit()) {
-        Include::MsgBox(tr("The page could not be written to %1.").arg(QDir::toNativeSeparators(m_PageFile)));
+        Include::MsgBox(
+            tr("The page could not be written to %1.").arg(QDir::toNativeSeparators(m_PageFile)));
         return;
     }
     m_PageAddress = QUrl::fromLocalFile(m_PageFile);
@@ -306,14 +314,16 @@ void frmViewer::webView_LoadFinished(bool)
 void frmViewer::ApplySearch(const QString &text)
 {
     const QStringList words = text.toLower().split(QLatin1Char(' '));
-    const QString json = QString::fromUtf8(QJsonDocument(QJsonArray::fromStringList(text.isEmpty() ? QStringList() : words))
-                                               .toJson(QJsonDocument::Compact));
+    const QString json = QString::fromUtf8(
+        QJsonDocument(QJsonArray::fromStringList(text.isEmpty() ? QStringList() : words))
+            .toJson(QJsonDocument::Compact));
     m_Page->runJavaScript(QStringLiteral(
         "(function(words){var all=document.body?document.body.getElementsByTagName('div'):[];"
         "for(var i=0;i<all.length;i++){var d=all[i];if(!d.classList.contains('item'))continue;"
         "var t=(d.textContent||'').toLowerCase();var ok=true;"
         "for(var w=0;w<words.length;w++){if(t.indexOf(words[w])<0){ok=false;break;}}"
-        "d.style.display=ok?'block':'none';}})(%1);").arg(json));
+        "d.style.display=ok?'block':'none';}})(%1);")
+                              .arg(json));
     Form_Resize();
 }
 
@@ -387,11 +397,13 @@ void frmViewer::SkinHandler(const QString &function, float, float, bool released
     }
     clsProfile *profile = ActiveProfile();
     if (name == QLatin1String("openall")) {
-        m_Page->runJavaScript(QStringLiteral("var e=document.getElementById('expandall');if(e)e.click();"));
+        m_Page->runJavaScript(
+            QStringLiteral("var e=document.getElementById('expandall');if(e)e.click();"));
         if (profile)
             profile->MarkAllRead(m_URL);
     } else if (name == QLatin1String("closeall")) {
-        m_Page->runJavaScript(QStringLiteral("var e=document.getElementById('collapseall');if(e)e.click();"));
+        m_Page->runJavaScript(
+            QStringLiteral("var e=document.getElementById('collapseall');if(e)e.click();"));
     } else if (name == QLatin1String("close")) {
         close();
     } else if (name == QLatin1String("max")) {
@@ -424,14 +436,14 @@ void frmViewer::SkinHandler(const QString &function, float, float, bool released
     } else if (name == QLatin1String("openinbrowser")) {
         const QString link = m_Channel ? m_Channel->link : QString();
         if (link.isEmpty())
-            Include::MsgBox(QStringLiteral("This channel has no Link element"), QStringLiteral("Tarnwick"));
+            Include::MsgBox(
+                QStringLiteral("This channel has no Link element"), QStringLiteral("Tarnwick"));
         else
             Include::OpenURL(link);
     } else if (name == QLatin1String("sortmenu")) {
         m_SortMenu->popup(QCursor::pos());
     } else if (name.startsWith(QLatin1String("sort"))) {
-        static const QHash<QString, QString> sorts = {
-            {QStringLiteral("sortall"), QString()},
+        static const QHash<QString, QString> sorts = {{QStringLiteral("sortall"), QString()},
             {QStringLiteral("sortunread"), QStringLiteral("_tarnwick/unread")},
             {QStringLiteral("sortread"), QStringLiteral("_tarnwick/read")},
             {QStringLiteral("sorttoday"), QStringLiteral("_tarnwick/today")},
@@ -447,7 +459,9 @@ void frmViewer::SkinHandler(const QString &function, float, float, bool released
 QString frmViewer::DecodeText(const QString &text)
 {
     QString out = text;
-    auto once = [&out](const QString &token, const QString &value) { SkinWindow::ReplaceFirst(out, token, value); };
+    auto once = [&out](const QString &token, const QString &value) {
+        SkinWindow::ReplaceFirst(out, token, value);
+    };
     once(QStringLiteral("{items}"), QString::number(ItemCount()));
     once(QStringLiteral("{allitems}"), QString::number(m_AllCount));
     if (ActiveProfile() && m_Channel)
@@ -458,8 +472,7 @@ QString frmViewer::DecodeText(const QString &text)
 
 bool frmViewer::DecodeIf(const QString &word)
 {
-    static const QHash<QString, QString> sorts = {
-        {QStringLiteral("sortall"), QString()},
+    static const QHash<QString, QString> sorts = {{QStringLiteral("sortall"), QString()},
         {QStringLiteral("sorttoday"), QStringLiteral("_tarnwick/today")},
         {QStringLiteral("sortunread"), QStringLiteral("_tarnwick/unread")},
         {QStringLiteral("sortread"), QStringLiteral("_tarnwick/read")},
@@ -483,7 +496,7 @@ void frmViewer::cmdWinFrame_Click()
 {
     setFrameHidden(!FrameHidden());
     Include::Settings().SaveSetting(QStringLiteral("PREFS"), QStringLiteral("HIDECHLFRAME"),
-                                    FrameHidden() ? QStringLiteral("True") : QStringLiteral("False"));
+        FrameHidden() ? QStringLiteral("True") : QStringLiteral("False"));
     if (isMaximized() || isMinimized())
         showNormal();
     Form_Resize();
@@ -498,7 +511,7 @@ void frmViewer::Form_Resize()
     m_Web->setGeometry(area);
     // The search box where the skin puts it, in its font and colour.
     m_Search->setGeometry(skin.SearchLeft, skin.SearchTop, skin.SearchWidth,
-                          QFontMetrics(skin.GetFont(skin.SearchFont)).height() + 6);
+        QFontMetrics(skin.GetFont(skin.SearchFont)).height() + 6);
     skin.SetFont(m_Search, skin.SearchFont, true);
     QPalette p = m_Search->palette();
     p.setColor(QPalette::Base, SkinPainter::ToColor(skin.SearchColor));

@@ -35,7 +35,7 @@ public:
     // pageFile: where this viewer writes its page (one file per open viewer); services: the
     // other windows (the main window, the ticker, the properties dialog).
     frmViewer(RSSChannel *channel, const QString &pageFile, IWindowServices &services,
-              QWidget *parent = nullptr);
+        QWidget *parent = nullptr);
     ~frmViewer() override;
 
     void SetupView(const QString &url, const QString &filterAddress);
