@@ -311,10 +311,19 @@ private slots:
 
     void propertiesDialog()
     {
+        // The viewer's skin functions reach the other windows through the window services:
+        // Properties for its channel, and the main window.
         RSSChannel *channel = Profile()->GetChannel(m_A);
-        m_Viewers->ShowProperties(channel);
+        frmViewer *viewer = Open(m_A);
+        QVERIFY(viewer);
+        m_Main->hide();
+        viewer->SkinHandler("openmain", 0, 0, true);
+        QVERIFY(m_Main->isVisible());
+        viewer->SkinHandler("properties", 0, 0, true);
         frmProperties *p = m_Viewers->Properties();
-        QVERIFY(p);
+        QVERIFY(p && p->isVisible());
+        QCOMPARE(p->Channel(), channel);
+        m_Viewers->CloseViewers();
         QStringList names;
         for (int i = 0; i < p->lstProp()->topLevelItemCount(); ++i)
             names << p->lstProp()->topLevelItem(i)->text(0);
