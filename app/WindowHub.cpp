@@ -5,13 +5,82 @@
 #include "colProfiles.h"
 #include "frmMain.h"
 
+#include <QCoreApplication>
 #include <QMenu>
+
+WindowHub::~WindowHub()
+{
+    if (IModelHost::Current() == this)
+        IModelHost::Install(nullptr);
+}
 
 void WindowHub::Attach(frmMain *main, ViewerWindows *viewers, TickerWindows *ticker)
 {
     m_Main = main;
     m_Viewers = viewers;
     m_Ticker = ticker;
+    IModelHost::Install(this);
+}
+
+bool WindowHub::Ending() const
+{
+    return m_Main && m_Main->Ending();
+}
+
+// ---- What the model asks of the windows ----
+
+void WindowHub::StateChange(const QString &user, RSSChannel *channel)
+{
+    if (m_Main)
+        m_Main->StateChange(user, channel);
+}
+
+bool WindowHub::TakeShowHelpRequest()
+{
+    return m_Main && m_Main->TakeShowHelpRequest();
+}
+
+void WindowHub::TickerSetList(const QString &nodeList)
+{
+    if (!Ending())
+        SetTickerList(nodeList);
+}
+
+void WindowHub::ViewerSetList(RSSChannel *channel, const QString &nodeList, qint32 count)
+{
+    if (!Ending())
+        SetViewerList(channel, nodeList, count);
+}
+
+clsProfile *WindowHub::CurrentProfile()
+{
+    return m_Main ? m_Main->CurrentProfile() : nullptr;
+}
+
+void WindowHub::AddChannel(const QString &url, const QString &groupName)
+{
+    if (m_Main)
+        m_Main->AddChannel(url, groupName);
+}
+
+void WindowHub::PopupInfo(const QString &text)
+{
+    if (m_Main)
+        m_Main->PopupInfo(text);
+}
+
+void WindowHub::ShowMessage(const QString &text)
+{
+    if (m_Main)
+        m_Main->ShowMessage(text);
+}
+
+void WindowHub::BankRestarted()
+{
+    PopupInfo(QCoreApplication::translate(
+        "frmMain", "The item server stopped; a new one took over and goes on fetching."));
+    ReloadViewerLists();
+    ResetTickerList();
 }
 
 // ---- The main window ----
@@ -43,7 +112,7 @@ bool WindowHub::IsViewerLoaded(const RSSChannel *channel) const
 
 void WindowHub::OpenViewer(RSSChannel *channel, bool minimised)
 {
-    if (m_Viewers)
+    if (m_Viewers && !Ending()) // nothing opens while the program ends
         m_Viewers->OpenViewer(channel, minimised);
 }
 
@@ -124,7 +193,7 @@ void WindowHub::TickerClosed()
 
 void WindowHub::ShowTickerNewItems()
 {
-    if (m_Ticker)
+    if (m_Ticker && !Ending())
         m_Ticker->ShowNewItems();
 }
 

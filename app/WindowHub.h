@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ModelHost.h"
 #include "WindowServices.h"
 
 #include <QPointer>
@@ -9,11 +10,27 @@ class ViewerWindows;
 class frmMain;
 
 // The program's windows wired together: each asks the others through this, and the commands
-// of a part that is not attached (or already gone) do nothing.
-class WindowHub : public IWindowServices
+// of a part that is not attached (or already gone) do nothing. Once attached it is also the
+// model's host: what channels and profiles ask of the windows comes here and goes on to the
+// window concerned; nothing opens while the program ends.
+class WindowHub : public IWindowServices, public IModelHost
 {
 public:
+    ~WindowHub() override;
     void Attach(frmMain *main, ViewerWindows *viewers, TickerWindows *ticker);
+
+    // ---- IModelHost ----
+    void StateChange(const QString &user, RSSChannel *channel) override;
+    bool TakeShowHelpRequest() override;
+    void TickerSetList(const QString &nodeList) override;
+    void ViewerSetList(RSSChannel *channel, const QString &nodeList, qint32 count) override;
+    clsProfile *CurrentProfile() override;
+    void AddChannel(const QString &url, const QString &groupName) override;
+    void PopupInfo(const QString &text) override;
+    void ShowMessage(const QString &text) override;
+    void BankRestarted() override;
+
+    // ---- IWindowServices ----
 
     void OpenMainWindow() override;
     void SaveProfiles() override;
@@ -41,6 +58,9 @@ public:
     void OpenTickerItem() override;
 
 private:
+    // The program ends: nothing opens any more.
+    bool Ending() const;
+
     QPointer<frmMain> m_Main;
     QPointer<ViewerWindows> m_Viewers;
     QPointer<TickerWindows> m_Ticker;

@@ -56,6 +56,7 @@ int main(int argc, char *argv[])
     clock.start();
     WindowHub hub;
     frmMain window(hub);
+    hub.Attach(&window, nullptr, nullptr);
     window.Form_Load();
     clsChannelTree *tree = window.treMain();
     const QString last = channels.last().first;

@@ -176,6 +176,7 @@ void Run(int feeds)
         clock.start();
         WindowHub hub;
         frmMain window(hub);
+        hub.Attach(&window, nullptr, nullptr);
         window.Form_Load();
         const QString lastGroup = QStringLiteral("Group %1").arg((feeds - 1) % 10);
         const bool filled = QTest::qWaitFor(

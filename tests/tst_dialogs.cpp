@@ -92,6 +92,7 @@ private slots:
         // First start: no profile yet, so the profile dialog comes first.
         Include::Settings().SaveSetting("PREFS", "FIRSTRUN", "False");
         m_Main = std::make_unique<frmMain>(m_Hub);
+        m_Hub.Attach(m_Main.get(), nullptr, nullptr);
         OnNextDialog<frmUser>([](frmUser *dialog) {
             dialog->txtUsername()->setText("anna");
             dialog->findChild<QPushButton *>("cmdCreate")->click();

@@ -115,6 +115,7 @@ private slots:
 
         WindowHub hub;
         frmMain w(hub);
+        hub.Attach(&w, nullptr, nullptr);
         // The check page's number against this version's digits run together (0.1.0: 10).
         w.CheckUpdateText("<html><body>10</body></html>");
         QVERIFY(!w.UpdateBannerShown());
@@ -151,6 +152,7 @@ private slots:
         } hub;
         QStringList &opened = hub.opened;
         frmMain w(hub);
+        hub.Attach(&w, nullptr, nullptr);
         QSignalSpy exited(&w, &frmMain::ExitSequenceDone);
         // No profile yet: the window asks for one, refusing a bad name first.
         OnNextDialog<frmUser>([](frmUser *dialog) {

@@ -109,13 +109,11 @@ frmMain::frmMain(IWindowServices &services, QWidget *parent)
     connect(&m_MessageTimer, &QTimer::timeout, this, &frmMain::ShowQueuedMessages);
 
     Include::SetDropTarget([this](const QString &url) { AddChannelsWithURL(url); });
-    IModelHost::Install(this);
 }
 
 frmMain::~frmMain()
 {
     RunExitSequence();
-    IModelHost::Install(nullptr);
     Include::SetDropTarget({});
     frmTarnSkin::Instance().ForgetOwner(this);
 }
@@ -190,7 +188,7 @@ void frmMain::ChangeUser(const QString &name)
 {
     Include::FormBusy(this);
     m_Users->SaveAllXML();
-    if (IsTickerLoaded()) {
+    if (m_Services.IsTickerLoaded()) {
         mnuTickerClose_Click();
     } else if (isVisible()) {
         if (!m_Loading)
@@ -312,7 +310,7 @@ bool frmMain::RunExitSequence()
         m_Manager->close();
     if (m_Loading)
         m_Loading->close();
-    if (IsTickerLoaded())
+    if (m_Services.IsTickerLoaded())
         m_Services.ShowTicker(false);
     if (m_User) {
         disconnect(m_User, nullptr, this, nullptr);
@@ -727,7 +725,7 @@ void frmMain::mnuFileOnTop_Click()
 
 void frmMain::TickerToggle()
 {
-    const bool loaded = IsTickerLoaded();
+    const bool loaded = m_Services.IsTickerLoaded();
     m_Menus->SetTickerShown(!loaded);
     Include::Settings().SaveSetting(QStringLiteral("Ticker"), QStringLiteral("Show"),
         loaded ? QStringLiteral("False") : QStringLiteral("True"));
@@ -1249,49 +1247,11 @@ bool frmMain::DecodeIf(const QString &word)
     return true;
 }
 
-// ---- The model's host ----------------------------------------------------------------------
-
-bool frmMain::IsViewerLoaded(const RSSChannel *channel) const
-{
-    return m_Services.IsViewerLoaded(channel);
-}
-
-void frmMain::OpenViewer(RSSChannel *channel, bool minimised)
-{
-    if (Ending())
-        return; // nothing opens while the program ends
-    m_Services.OpenViewer(channel, minimised);
-}
+// ---- What the model asks of the main window ---------------------------------------------
 
 bool frmMain::TakeShowHelpRequest()
 {
     return std::exchange(m_ShowHelpRequest, false);
-}
-
-bool frmMain::IsTickerLoaded() const
-{
-    return m_Services.IsTickerLoaded();
-}
-
-void frmMain::ShowTickerNewItems()
-{
-    if (Ending())
-        return;
-    m_Services.ShowTickerNewItems();
-}
-
-void frmMain::TickerSetList(const QString &nodeList)
-{
-    if (Ending())
-        return;
-    m_Services.SetTickerList(nodeList);
-}
-
-void frmMain::ViewerSetList(RSSChannel *channel, const QString &nodeList, qint32 count)
-{
-    if (Ending())
-        return;
-    m_Services.SetViewerList(channel, nodeList, count);
 }
 
 clsProfile *frmMain::CurrentProfile()
@@ -1337,11 +1297,4 @@ void frmMain::ShowQueuedMessages()
     while (!m_Messages.isEmpty() && !Ending())
         Include::MsgBox(m_Messages.takeFirst());
     m_ShowingMessage = false;
-}
-
-void frmMain::BankRestarted()
-{
-    PopupInfo(tr("The item server stopped; a new one took over and goes on fetching."));
-    m_Services.ReloadViewerLists();
-    m_Services.ResetTickerList();
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "ModelHost.h"
 #include "SkinnedFrame.h"
 
 #include <QAction>
@@ -18,6 +17,7 @@ class CSpanClock;
 class IWindowServices;
 class MainMenus;
 class UpdateNotice;
+class RSSChannel;
 class RSSGroup;
 class clsChannelTree;
 class clsProfile;
@@ -27,14 +27,13 @@ class frmChannelManage;
 class frmLoading;
 
 // The main window: the active profile's channel tree inside the skin's frame, the menus, the
-// notification-area icon, the skin's functions and texts, and the once-a-day update notice. It
-// is the model's host: channels report their state to it, and it hands bank requests to the
-// active profile.
+// notification-area icon, the skin's functions and texts, and the update notice. Channels report
+// their state to it through the window hub, which is the model's host.
 //
 // Closing it only hides it; the program ends through Exit (the tray menu), a termination
 // signal or the end of the desktop session, each of which saves every profile and lets every
 // item bank write its store first.
-class frmMain : public SkinnedFrame, public IModelHost
+class frmMain : public SkinnedFrame
 {
     Q_OBJECT
 
@@ -48,7 +47,8 @@ public:
     ~frmMain() override;
 
     // The load handler: tree, update check, skin, profiles, visibility, ticker. Separate from
-    // the constructor so that the entry point has installed the window as the model's host.
+    // the constructor so that the entry point has wired the windows (and the model's host)
+    // first.
     void Form_Load();
 
     // ---- The tree ----
@@ -120,20 +120,17 @@ public:
     QString DecodeText(const QString &text) override;
     bool DecodeIf(const QString &word) override;
 
-    // ---- IModelHost ----
-    void StateChange(const QString &user, RSSChannel *channel) override;
-    bool IsViewerLoaded(const RSSChannel *channel) const override;
-    void OpenViewer(RSSChannel *channel, bool minimised) override;
-    bool TakeShowHelpRequest() override;
-    bool IsTickerLoaded() const override;
-    void ShowTickerNewItems() override;
-    void TickerSetList(const QString &nodeList) override;
-    void ViewerSetList(RSSChannel *channel, const QString &nodeList, qint32 count) override;
-    clsProfile *CurrentProfile() override;
-    void AddChannel(const QString &url, const QString &groupName) override;
-    void PopupInfo(const QString &text) override;
-    void ShowMessage(const QString &text) override;
-    void BankRestarted() override;
+    // ---- What the model asks of the main window (through the window hub) ----
+    // A channel's counts or icon changed: its rows follow (the active profile's only).
+    void StateChange(const QString &user, RSSChannel *channel);
+    // The one-shot request to show the help channel once it has loaded.
+    bool TakeShowHelpRequest();
+    clsProfile *CurrentProfile();
+    // Subscribes the active profile to url in groupName and saves.
+    void AddChannel(const QString &url, const QString &groupName);
+    // The notification area's balloon, and a message box (queued, one at a time).
+    void PopupInfo(const QString &text);
+    void ShowMessage(const QString &text);
 
 signals:
     // The exit sequence has run: profiles saved, banks unloaded.
