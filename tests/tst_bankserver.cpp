@@ -398,7 +398,14 @@ void TestBankServer::greedyClientsAreRefused()
         10000));
     QCOMPARE(bank->Count(), 0); // still served
     flood.clear();
-    // Still listening: a new client gets its bank.
+    // Still listening: once the server has let the flood go (in its own time), a new client
+    // is taken again and gets its bank.
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+            RawBankClient probe;
+            return probe.Open(m_Runtime.path());
+        },
+        10000));
     auto later = ItemBankProxy::Create();
     QVERIFY(later);
     QVERIFY(bank->UnloadMe());

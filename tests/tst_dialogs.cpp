@@ -6,6 +6,7 @@
 #include "Include.h"
 #include "LocalHttpServer.h"
 #include "ProfileFiles.h"
+#include "SubscriptionWindows.h"
 #include "TestSupport.h"
 #include "WidgetSupport.h"
 #include "WindowHelpers.h"
@@ -182,7 +183,7 @@ private slots:
                 {m_Http.url("/e.xml"), "Third"}}));
         QVERIFY(Profile()); // the profile list must know bert too
         m_Main->Users()->AddUser("bert", false, false);
-        m_Main->ShowAddChannels(false, "Imported");
+        m_Main->Subscriptions().ShowAddChannels(false, "Imported");
         auto *add = m_Main->findChild<frmAddChannel *>();
         QVERIFY(add);
         QCOMPARE(add->tabAdd()->currentIndex(), 1);
@@ -240,8 +241,8 @@ private slots:
                 "Username cannot contain any of the following symbols: \\/:*?'|<>\"",
                 "Username already exists"}));
         // A group name with "|" is refused too (by the profile's groups, which the window asks).
-        frmAddGroup group(
-            m_Main.get(), [this](const QString &n) { return m_Main->AddGroup(n); }, {});
+        frmAddGroup group(m_Main.get(),
+            [this](const QString &n) { return m_Main->Subscriptions().AddGroup(n); }, {});
         group.cboGroup()->setEditText("a|b");
         QVERIFY(!group.cmdOk_Click());
         QCOMPARE(m_Messages.last(), QStringLiteral("Group name contains invalid characters: |"));

@@ -7,6 +7,7 @@
 #include "Include.h"
 #include "LocalHttpServer.h"
 #include "RSSChannel.h"
+#include "SubscriptionWindows.h"
 #include "TestSupport.h"
 #include "WidgetSupport.h"
 #include "WindowHelpers.h"
@@ -264,10 +265,10 @@ private slots:
         QCOMPARE(m_Messages.last(),
             QStringLiteral(
                 "Cannot Delete Group: Group not empty. Remove Channels before removing Group."));
-        QVERIFY(w.AddGroup("Later"));
-        QVERIFY(!w.AddGroup("later")); // the same name in other letters
+        QVERIFY(w.Subscriptions().AddGroup("Later"));
+        QVERIFY(!w.Subscriptions().AddGroup("later")); // the same name in other letters
         QVERIFY(RowOf(w, "Later", "0") >= 0);
-        QVERIFY(w.RenameGroup("Later", "Soon"));
+        QVERIFY(w.Subscriptions().RenameGroup("Later", "Soon"));
         QVERIFY(RowOf(w, "Soon", "0") >= 0 && RowOf(w, "Later", "0") < 0);
         w.PrepareActionsMenu(RowOf(w, "Soon", "0"));
         w.Item("mnuGroupDelete")->trigger();

@@ -7,6 +7,7 @@
 #include "RSSChannel.h"
 #include "SkinPainter.h"
 #include "SkinWindows.h"
+#include "SubscriptionWindows.h"
 #include "TextNumber.h"
 #include "UpdateNotice.h"
 #include "Vendor.h"
@@ -17,13 +18,8 @@
 #include "colGroups.h"
 #include "colProfiles.h"
 #include "frmAbout.h"
-#include "frmAddChannel.h"
-#include "frmAddGroup.h"
-#include "frmAddMenu.h"
-#include "frmChannelManage.h"
 #include "frmDelProfile.h"
 #include "frmLoading.h"
-#include "frmSearch.h"
 #include "frmSkin.h"
 #include "frmTarnSkin.h"
 #include "frmUser.h"
@@ -82,6 +78,7 @@ frmMain::frmMain(IWindowServices &services, QWidget *parent)
     connect(m_Update, &UpdateNotice::Changed, this, &frmMain::Form_Resize);
     connect(m_Update, &UpdateNotice::UpgradeChosen, this, &frmMain::lblUpgradeLink_Click);
 
+    m_Subscriptions = new SubscriptionWindows(*this);
     CreateMenus();
 
     m_Tray = new QSystemTrayIcon(this);
@@ -108,7 +105,8 @@ frmMain::frmMain(IWindowServices &services, QWidget *parent)
     m_MessageTimer.setSingleShot(true);
     connect(&m_MessageTimer, &QTimer::timeout, this, &frmMain::ShowQueuedMessages);
 
-    Include::SetDropTarget([this](const QString &url) { AddChannelsWithURL(url); });
+    Include::SetDropTarget(
+        [this](const QString &url) { m_Subscriptions->AddChannelsWithURL(url); });
 }
 
 frmMain::~frmMain()
@@ -301,13 +299,7 @@ bool frmMain::RunExitSequence()
         m_Users->SaveAllXML();
     m_Services.CloseViewers();
     m_Services.UnloadDialogs();
-    frmAddMenu::Unload();
-    if (m_AddChannel)
-        m_AddChannel->close();
-    if (frmSearch *search = frmSearch::Instance())
-        delete search;
-    if (m_Manager)
-        m_Manager->close();
+    m_Subscriptions->CloseAll();
     if (m_Loading)
         m_Loading->close();
     if (m_Services.IsTickerLoaded())
@@ -530,10 +522,7 @@ void frmMain::CreateMenus()
         {m.fileTicker, &frmMain::TickerToggle},
         {m.fileTickerSettings, &frmMain::mnuTickerSettings_Click},
         {m.fileClose, &frmMain::MeClose},
-        {m.addChannels, &frmMain::mnuActionAddChannels_Click},
-        {m.addGroup, &frmMain::mnuActionAddGroup_Click},
         {m.reloadAll, &frmMain::ReloadAll},
-        {m.deleteChannels, &frmMain::mnuActionDelete_Click},
         {m.channelView, &frmMain::mnuChannelView_Click},
         {m.channelMarkAll, &frmMain::mnuChannelMarkAll_Click},
         {m.channelReload, &frmMain::mnuChannelReload_Click},
@@ -541,8 +530,6 @@ void frmMain::CreateMenus()
         {m.channelProperties, &frmMain::mnuChannelProperties_Click},
         {m.groupView, &frmMain::mnuGroupView_Click},
         {m.groupReload, &frmMain::mnuGroupReload_Click},
-        {m.groupRename, &frmMain::mnuGroupRename_Click},
-        {m.groupDelete, &frmMain::mnuGroupDelete_Click},
         {m.helpChannel, &frmMain::ShowHelpChannel},
         {m.helpWeb, &frmMain::mnuHelpWeb_Click},
         {m.helpAbout, &frmMain::mnuHelpAbout_Click},
@@ -556,6 +543,17 @@ void frmMain::CreateMenus()
     };
     for (const auto &[action, command] : commands)
         connect(action, &QAction::triggered, this, command);
+    // Subscribing and sorting: the windows for it.
+    connect(m.addChannels, &QAction::triggered, this,
+        [this] { m_Subscriptions->AddChannelsWithURL(QString()); });
+    connect(
+        m.addGroup, &QAction::triggered, this, [this] { m_Subscriptions->RunGroupDialog(this); });
+    connect(m.deleteChannels, &QAction::triggered, this,
+        [this] { m_Subscriptions->ShowChannelManager(); });
+    connect(m.groupRename, &QAction::triggered, this,
+        [this] { m_Subscriptions->RunRenameDialog(SelectedGroup()); });
+    connect(m.groupDelete, &QAction::triggered, this,
+        [this] { m_Subscriptions->DeleteGroup(SelectedGroup()); });
     connect(m.file, &QMenu::aboutToShow, this, &frmMain::BuildProfileMenu);
     connect(m_Menus, &MainMenus::ProfileChosen, this, [this](const QString &name) {
         // A checked entry is the active profile: choosing it changes nothing.
@@ -755,115 +753,6 @@ void frmMain::mnuTickerBrowser_Click()
     m_Services.OpenTickerItem();
 }
 
-QString frmMain::RunGroupDialog(QWidget *owner)
-{
-    frmAddGroup dialog(
-        owner ? owner : this, [this](const QString &n) { return AddGroup(n); },
-        [this](const QString &o, const QString &n) { return RenameGroup(o, n); });
-    dialog.exec();
-    return dialog.AddedName();
-}
-
-void frmMain::ShowAddChannels(bool opmlTab, const QString &group)
-{
-    if (!m_User)
-        return;
-    if (!m_AddChannel) {
-        m_AddChannel = new frmAddChannel(this);
-        m_AddChannel->SetCallbacks([this](const QString &u, const QString &g) { AddChannel(u, g); },
-            [this](QWidget *owner) { return RunGroupDialog(owner); },
-            [this](bool visible) { m_Tree->setVisible(visible); });
-    }
-    m_AddChannel->Init(m_User, m_Users.get(), opmlTab);
-    m_AddChannel->SelectGroup(group);
-    m_AddChannel->show();
-    m_AddChannel->raise();
-    m_AddChannel->activateWindow();
-}
-
-void frmMain::ShowSearch(const QString &group)
-{
-    if (frmSearch *search = frmSearch::Instance()) {
-        if (search->isMinimized())
-            search->showNormal();
-        search->raise();
-        search->activateWindow();
-        if (!group.isEmpty())
-            search->SelectGroup(group);
-        return;
-    }
-    if (!m_User)
-        return;
-    auto *search = new frmSearch(nullptr); // a window of its own, not above the main window
-    search->Init(
-        m_User, [this](const QString &u, const QString &g) { AddChannel(u, g); },
-        [this](QWidget *owner) { return RunGroupDialog(owner); });
-    search->SelectGroup(group);
-    search->show();
-}
-
-void frmMain::AddChannelsWithURL(const QString &url)
-{
-    if (!m_User)
-        return;
-    frmAddMenu &menu = frmAddMenu::Instance(this);
-    menu.Init(
-        m_User, [this](const QString &u, const QString &g) { AddChannel(u, g); },
-        [this](QWidget *owner) { return RunGroupDialog(owner); });
-    menu.SetOpeners([this](const QString &g) { ShowAddChannels(true, g); },
-        [this](const QString &g) { ShowAddChannels(false, g); },
-        [this](const QString &g) { ShowSearch(g); });
-    const QString group = SelectedGroup();
-    const bool reserved = group.isEmpty() || colGroups::IsReserved(group);
-    RSSGroup *last = m_User->GetGroup(m_User->GroupCount());
-    menu.SelectGroup(!reserved ? group : last ? last->Name() : QString());
-    if (!url.isNull())
-        menu.SetURL(url);
-    menu.show();
-    menu.raise();
-    menu.activateWindow();
-}
-
-void frmMain::mnuActionAddChannels_Click()
-{
-    AddChannelsWithURL(QString());
-}
-
-void frmMain::mnuActionAddGroup_Click()
-{
-    RunGroupDialog(this);
-}
-
-bool frmMain::AddGroup(const QString &name)
-{
-    if (!m_User)
-        return false;
-    if (!m_User->Groups())
-        return false;
-    if (const QString problem = m_User->Groups()->NameProblem(name); !problem.isEmpty()) {
-        Include::MsgBox(problem);
-        return false;
-    }
-    m_User->AddGroup(name.trimmed()); // announces the group: its row follows
-    m_Users->SaveAllXML();
-    return true;
-}
-
-bool frmMain::RenameGroup(const QString &oldName, const QString &newName)
-{
-    if (!m_User || !m_User->GetGroup(oldName))
-        return false;
-    if (const QString problem = m_User->Groups()->NameProblem(newName, oldName);
-        !problem.isEmpty()) {
-        Include::MsgBox(problem);
-        return false;
-    }
-    m_User->RenameGroup(oldName, newName.trimmed());
-    RepopulateTreeMain();
-    m_Users->SaveAllXML();
-    return true;
-}
-
 void frmMain::ReloadAll()
 {
     if (!m_User || !m_User->Channels())
@@ -873,25 +762,6 @@ void frmMain::ReloadAll()
             channel->ForceLoadRSS();
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }
-}
-
-void frmMain::mnuActionDelete_Click()
-{
-    if (!m_User)
-        return;
-    if (!m_Manager)
-        m_Manager = new frmChannelManage(this, [this](const QString &url) { RemoveChannel(url); });
-    m_Manager->ListChannels(m_User);
-    m_Manager->show();
-    m_Manager->raise();
-}
-
-void frmMain::RemoveChannel(const QString &url)
-{
-    if (!m_User)
-        return;
-    if (m_User->RemoveChannel(url) && m_Users)
-        m_Users->SaveAllXML();
 }
 
 void frmMain::mnuGroupView_Click()
@@ -917,36 +787,6 @@ void frmMain::mnuGroupReload_Click()
     for (const QString &url : std::as_const(urls))
         if (RSSChannel *channel = m_User ? m_User->GetChannel(url) : nullptr)
             channel->LoadRSS();
-}
-
-void frmMain::mnuGroupRename_Click()
-{
-    const QString group = SelectedGroup();
-    if (group.isEmpty() || colGroups::IsReserved(group))
-        return;
-    frmAddGroup dialog(
-        this, [this](const QString &n) { return AddGroup(n); },
-        [this](const QString &o, const QString &n) { return RenameGroup(o, n); });
-    dialog.RenameGroup(group);
-    dialog.exec();
-}
-
-void frmMain::mnuGroupDelete_Click()
-{
-    const QString name = SelectedGroup();
-    if (!m_User || name.isEmpty() || colGroups::IsReserved(name))
-        return;
-    RSSGroup *group = m_User->GetGroup(name);
-    if (!group)
-        return;
-    if (group->ChannelCount() > 0) {
-        Include::MsgBox(QStringLiteral("Group not empty. Remove Channels before removing Group."),
-            QStringLiteral("Cannot Delete Group"));
-        return;
-    }
-    m_User->DeleteGroup(name);
-    RepopulateTreeMain();
-    m_Users->SaveAllXML();
 }
 
 void frmMain::mnuChannelView_Click()
@@ -988,7 +828,7 @@ void frmMain::mnuChannelRemove_Click()
         m_User->DeleteChannel(group, url);
     } else if (answer == 1) {
         m_User->DeleteChannel(group, url);
-        RemoveChannel(url);
+        m_Subscriptions->RemoveChannel(url);
     }
     if (m_Users)
         m_Users->SaveAllXML();
@@ -1175,7 +1015,7 @@ void frmMain::SkinHandler(const QString &function, float, float, bool released)
     } else if (name == QLatin1String("windowframe")) {
         cmdWinFrame_Click();
     } else if (name == QLatin1String("addchannel")) {
-        mnuActionAddChannels_Click();
+        m_Subscriptions->AddChannelsWithURL(QString());
     } else if (name == QLatin1String("profiles")) {
         BuildProfileMenu();
         m_Menus->fileProfile->popup(QCursor::pos());
@@ -1188,17 +1028,17 @@ void frmMain::SkinHandler(const QString &function, float, float, bool released)
     } else if (name == QLatin1String("changeskin")) {
         mnuFileSkin_Click();
     } else if (name == QLatin1String("search")) {
-        ShowSearch(QString());
+        m_Subscriptions->ShowSearch(QString());
     } else if (name == QLatin1String("openbrowser")) {
         Include::OpenURL(Vendor::Address(Vendor::kDefaultSearchPage));
     } else if (name == QLatin1String("openticker")) {
         TickerToggle();
     } else if (name == QLatin1String("deletechannels")) {
-        mnuActionDelete_Click();
+        m_Subscriptions->ShowChannelManager();
     } else if (name == QLatin1String("addprofile")) {
         mnuNewProfile_Click();
     } else if (name == QLatin1String("addgroup")) {
-        mnuActionAddGroup_Click();
+        m_Subscriptions->RunGroupDialog(this);
     } else if (name == QLatin1String("about")) {
         mnuHelpAbout_Click();
     } else if (name == QLatin1String("help")) {

@@ -16,14 +16,13 @@
 class CSpanClock;
 class IWindowServices;
 class MainMenus;
+class SubscriptionWindows;
 class UpdateNotice;
 class RSSChannel;
 class RSSGroup;
 class clsChannelTree;
 class clsProfile;
 class colProfiles;
-class frmAddChannel;
-class frmChannelManage;
 class frmLoading;
 
 // The main window: the active profile's channel tree inside the skin's frame, the menus, the
@@ -64,17 +63,10 @@ public:
     int LastStateChangeRows() const { return m_LastStateRows; }
 
     // ---- Commands ----
-    // Validates the name, adds or renames the group in the active profile and the tree.
-    bool AddGroup(const QString &name);
-    bool RenameGroup(const QString &oldName, const QString &newName);
-    void RemoveChannel(const QString &url);
-    // Opens the add-channel window with the address filled in.
-    void AddChannelsWithURL(const QString &url);
-    // The add-channels dialog on its OPML or profiles tab, and the search browser.
-    void ShowAddChannels(bool opmlTab, const QString &group);
-    void ShowSearch(const QString &group);
-    // The group dialog in add mode; the name of the group added, if one was.
-    QString RunGroupDialog(QWidget *owner);
+    // The add-channel, search, group and "Delete Channels" windows and their commands.
+    SubscriptionWindows &Subscriptions() const { return *m_Subscriptions; }
+    // The selected row's group ("" when none).
+    QString SelectedGroup() const;
     void ReloadAll();
     void MeClose();
     // Restores, shows and raises the window (the tray menu's Open).
@@ -164,7 +156,6 @@ private:
     void ShowTrayMenu(const QPoint &at);
     void treMain_RowReleased(int row, Qt::MouseButton button);
     void treMain_RowDoubleClicked(int row);
-    QString SelectedGroup() const;
     QString SelectedURL() const;
     RSSChannel *SelectedChannel() const;
     void ShowHelpChannel();
@@ -178,13 +169,10 @@ private:
     void mnuFilePrefs_Click();
     void mnuFileOnTop_Click();
     void mnuTickerClose_Click();
-    void mnuActionAddChannels_Click();
-    void mnuActionAddGroup_Click();
-    void mnuActionDelete_Click();
+
     void mnuGroupView_Click();
     void mnuGroupReload_Click();
-    void mnuGroupRename_Click();
-    void mnuGroupDelete_Click();
+
     void mnuChannelView_Click();
     void mnuChannelMarkAll_Click();
     void mnuChannelReload_Click();
@@ -224,8 +212,7 @@ private:
     QSystemTrayIcon *m_Tray = nullptr;
     QTimer tmrOneShot;
     QPointer<frmLoading> m_Loading;
-    QPointer<frmChannelManage> m_Manager;
-    QPointer<frmAddChannel> m_AddChannel;
+    SubscriptionWindows *m_Subscriptions = nullptr;
 
     MainMenus *m_Menus = nullptr;
 };
