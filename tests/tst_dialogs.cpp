@@ -287,7 +287,6 @@ private slots:
 
 int main(int argc, char *argv[])
 {
-    qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("DISPLAY") ? "offscreen" : "xcb");
     QApplication app(argc, argv);
     TestDialogs test;
     return QTest::qExec(&test, argc, argv);

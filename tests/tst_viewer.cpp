@@ -409,7 +409,6 @@ private:
 
 int main(int argc, char *argv[])
 {
-    qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("DISPLAY") ? "offscreen" : "xcb");
     QApplication app(argc, argv);
     TestViewer test;
     return QTest::qExec(&test, argc, argv);
