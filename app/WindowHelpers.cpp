@@ -126,13 +126,6 @@ bool DragWindow(QWidget *window)
     return FramelessWindow::StartMove(window);
 }
 
-bool SizeWindow(QWidget *window, Qt::MouseButton button, Qt::Edges edges)
-{
-    if (!window || button != Qt::LeftButton || window->windowState() != Qt::WindowNoState || !edges)
-        return false;
-    return FramelessWindow::StartResize(window, edges);
-}
-
 void SetOnTop(QWidget *window, bool on)
 {
     if (!window || window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == on)
@@ -157,12 +150,7 @@ bool IsFormLoaded(const QWidget *window)
 
 bool IsCursorOver(const QWidget *window)
 {
-    if (!window)
-        return false;
-    const QPoint at = QCursor::pos();
-    const QRect r = window->frameGeometry();
-    return at.x() >= r.left() && at.x() <= r.left() + r.width() && at.y() >= r.top()
-        && at.y() <= r.top() + r.height();
+    return FramelessWindow::CursorOver(window);
 }
 
 void FormBusy(QWidget *window)

@@ -25,9 +25,8 @@ void LoadFormState(QWidget *window, const QString &section = {});
 void SaveFormState(QWidget *window, const QString &section = {});
 
 // ---- Windows ------------------------------------------------------------------------------
-// Starts moving (sizing at edges) a frameless window with the mouse; not when maximised.
+// Starts moving a frameless window with the mouse; not when maximised.
 bool DragWindow(QWidget *window);
-bool SizeWindow(QWidget *window, Qt::MouseButton button, Qt::Edges edges);
 // Into or out of the topmost band, without moving or activating it.
 void SetOnTop(QWidget *window, bool on);
 bool IsFormLoaded(const QWidget *window);

@@ -115,7 +115,7 @@ void clsItemBank::StartFetch(int k, int slot)
     const QueueSlot &s = m_Slots[slot];
     loader->LoadURL(s.sURL, FetchStamp(s), m_XSLFile);
     if (m_TimeOut[k]) {
-        m_TimeOut[k]->setInterval(m_FetchTimeOut);
+        m_TimeOut[k]->setInterval(kFetchTimeOutMs);
         m_TimeOut[k]->setEnabled(true);
     }
 }
@@ -167,7 +167,7 @@ void clsItemBank::m_TimeOut_OnTimer(int k)
     if (!m_Busy[k])
         return;
     const QString url = m_Slots[m_SlotOf[k]].sURL;
-    qCInfo(lcBank).noquote() << url << "gave no answer within" << m_FetchTimeOut / 1000.0 << "s";
+    qCInfo(lcBank).noquote() << url << "gave no answer within" << kFetchTimeOutMs / 1000.0 << "s";
     EndFetch(k);
     // The fetch is given up: its transfer ends too, and nothing it might still deliver is
     // merged or reported.

@@ -87,8 +87,6 @@ public:
     static constexpr int kMaxFieldChars = 1 << 20;
     static constexpr qint32 kPacingMs = 500;
     static constexpr qint32 kFetchTimeOutMs = 15000;
-    // Tests shorten the fetch time-out.
-    void SetFetchTimeOut(qint32 ms) { m_FetchTimeOut = ms; }
     // Where the bank's clocks (the fetch time-outs and the queue's pacing) come from; set
     // before Init. Tests hand in clocks whose time they move themselves.
     using ClockFactory = std::function<CSpanClock *(QObject *parent)>;
@@ -189,7 +187,6 @@ private:
     std::array<int, kLoaders> m_SlotOf {};
     QPointer<CSpanClock> m_Queue;
     bool m_Paused = false;
-    qint32 m_FetchTimeOut = kFetchTimeOutMs;
     ClockFactory m_MakeClock = [](QObject *parent) {
         return new CSpanClock(parent);
     };

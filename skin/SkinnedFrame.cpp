@@ -120,12 +120,7 @@ QPointF SkinnedFrame::CursorOnSurface() const
 
 bool SkinnedFrame::CursorOverWindow() const
 {
-    if (!isVisible())
-        return false;
-    const QPoint at = QCursor::pos();
-    const QRect r = frameGeometry();
-    return at.x() >= r.left() && at.x() <= r.left() + r.width() && at.y() >= r.top()
-        && at.y() <= r.top() + r.height();
+    return isVisible() && FramelessWindow::CursorOver(this);
 }
 
 void SkinnedFrame::SetSurfaceCursor(bool custom)

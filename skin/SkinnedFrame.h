@@ -22,7 +22,6 @@ public:
     SkinnedFrame(int kind, QWidget *parent = nullptr);
     ~SkinnedFrame() override;
 
-    int Kind() const { return m_Kind; }
     const QImage &Surface() const { return m_Surface; }
     bool FrameHidden() const { return m_FrameHidden; }
 

@@ -47,6 +47,8 @@ public:
     }
     Route &route(const QByteArray &path) { return m_Routes[path]; }
     const QList<Request> &log() const { return m_Log; }
+    // Answers written whole (a delayed one once its delay is over).
+    int answered() const { return m_Answered; }
     int count(const QByteArray &method, const QByteArray &path) const
     {
         int n = 0;
@@ -98,9 +100,10 @@ private:
             drip->start(route.dripMs);
             return;
         }
-        auto reply = [target, response] {
+        auto reply = [this, target, response] {
             if (!target)
                 return;
+            ++m_Answered;
             target->write(response);
             target->disconnectFromHost();
         };
@@ -114,4 +117,5 @@ private:
     QHash<QByteArray, Route> m_Routes;
     QHash<QTcpSocket *, QByteArray> m_Pending;
     QList<Request> m_Log;
+    int m_Answered = 0;
 };

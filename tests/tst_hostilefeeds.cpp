@@ -8,9 +8,10 @@
 #include "XmlDocument.h"
 #include "XmlGuard.h"
 
-#include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 using namespace testsupport;
@@ -45,13 +46,23 @@ class TestHostileFeeds : public QObject
     // Calls the bank while waiting for the address's report: the server answers meanwhile.
     bool WaitFor(const QString &url, int ms)
     {
-        for (QDeadlineTimer deadline(ms); !deadline.hasExpired(); QTest::qWait(50)) {
-            if (m_Loaded.contains(url) || m_TimedOut.contains(url))
-                return true;
+        auto reported = [&] {
+            return m_Loaded.contains(url) || m_TimedOut.contains(url);
+        };
+        QEventLoop loop;
+        QTimer caller, deadline;
+        QObject::connect(&caller, &QTimer::timeout, &loop, [&] {
             m_Bank->Count();
             ++m_Calls;
-        }
-        return false;
+            if (reported())
+                loop.quit();
+        });
+        QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+        caller.start(50);
+        deadline.start(ms);
+        if (!reported())
+            loop.exec();
+        return reported();
     }
     int Stored(const QByteArray &text)
     {

@@ -80,4 +80,14 @@ bool StartResize(QWidget *window, Qt::Edges edges)
     return true;
 }
 
+bool CursorOver(const QWidget *window)
+{
+    if (!window)
+        return false;
+    const QPoint at = QCursor::pos();
+    const QRect r = window->frameGeometry();
+    return at.x() >= r.left() && at.x() <= r.left() + r.width() && at.y() >= r.top()
+        && at.y() <= r.top() + r.height();
+}
+
 } // namespace FramelessWindow

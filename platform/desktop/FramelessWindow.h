@@ -13,5 +13,7 @@ namespace FramelessWindow {
 bool StartMove(QWidget *window);
 // Starts resizing at the given edges.
 bool StartResize(QWidget *window, Qt::Edges edges);
+// The cursor within the window's outer rectangle, both edges included.
+bool CursorOver(const QWidget *window);
 
 } // namespace FramelessWindow

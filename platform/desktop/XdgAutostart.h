@@ -12,8 +12,8 @@ bool Read(const QString &name, QString *command);
 // Creates or replaces the entry that starts program, through a temporary file.
 bool Write(const QString &name, const QString &program);
 
-// The Exec value that starts program, quoted as the desktop entry specification asks (blanks,
-// quotes, "$", "%" and backslashes in the path included), and back.
+// The Exec value that starts program, quoted the way desktop entries quote their Exec lines
+// (blanks, quotes, "$", "%" and backslashes in the path included), and back.
 QString QuoteExec(const QString &program);
 QString UnquoteExec(const QString &value);
 // Removes the entry; true when it is gone.

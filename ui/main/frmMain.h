@@ -94,7 +94,6 @@ public:
     void BuildProfileMenu();
 
     colProfiles *Users() const { return m_Users.get(); }
-    const MainMenus &Menus() const { return *m_Menus; }
     QMenu *mnuFile() const;
     QMenu *mnuFileProfile() const;
     QMenu *mnuActions() const;
