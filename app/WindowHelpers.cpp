@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QDialog>
 #include <QGuiApplication>
 #include <QHash>
 #include <QMessageBox>
@@ -12,6 +13,8 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QThread>
+#include <QTimer>
 #include <QUrl>
 #include <QWidget>
 #include <QWindow>
@@ -249,3 +252,26 @@ void DropData(const QMimeData *data)
 }
 
 } // namespace Include
+
+void Include::RunWhenIdle(
+    QObject *context, std::function<void()> endWaits, std::function<void()> then)
+{
+    if (QThread::currentThread()->loopLevel() <= 1) {
+        then();
+        return;
+    }
+    if (QWidget *popup = QApplication::activePopupWidget())
+        popup->close();
+    if (QWidget *modal = QApplication::activeModalWidget()) {
+        if (auto *dialog = qobject_cast<QDialog *>(modal))
+            dialog->reject();
+        else
+            modal->close();
+    }
+    if (endWaits)
+        endWaits();
+    QTimer::singleShot(
+        20, context, [context, endWaits = std::move(endWaits), then = std::move(then)]() mutable {
+            RunWhenIdle(context, std::move(endWaits), std::move(then));
+        });
+}

@@ -6,6 +6,7 @@
 #include <functional>
 
 class QMimeData;
+class QObject;
 class QWidget;
 
 // The window helpers every window of the main program shares: saved window states, moving and
@@ -37,6 +38,10 @@ void FormBusy(QWidget *window);
 void FormReady(QWidget *window);
 // Hands freed memory back to the system.
 void TrimMemory();
+// Runs then from the event loop itself, never inside a dialog, a menu or a nested wait whose
+// caller would go on with what then takes away: open menus and dialogs are closed first, and
+// endWaits ends the waits the caller knows of. Nothing runs once context is gone.
+void RunWhenIdle(QObject *context, std::function<void()> endWaits, std::function<void()> then);
 
 // ---- Messages -------------------------------------------------------------------------------
 // An information box with an OK button, titled title (empty: "Tarnwick").

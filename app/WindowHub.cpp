@@ -5,8 +5,17 @@
 #include "colProfiles.h"
 #include "frmMain.h"
 
+#include "WindowHelpers.h"
+
 #include <QCoreApplication>
 #include <QMenu>
+#include <QThread>
+
+WindowHub::WindowHub()
+{
+    m_MessageTimer.setSingleShot(true);
+    QObject::connect(&m_MessageTimer, &QTimer::timeout, [this] { ShowQueuedMessages(); });
+}
 
 WindowHub::~WindowHub()
 {
@@ -71,8 +80,26 @@ void WindowHub::PopupInfo(const QString &text)
 
 void WindowHub::ShowMessage(const QString &text)
 {
-    if (m_Main)
-        m_Main->ShowMessage(text);
+    if (Ending())
+        return;
+    m_Messages << text;
+    m_MessageTimer.start(0);
+}
+
+void WindowHub::ShowQueuedMessages()
+{
+    // One box at a time, and only from the event loop itself: a box opened inside a wait for
+    // the item server would hold that call up, and boxes opened inside each other stack up.
+    if (m_ShowingMessage)
+        return;
+    if (QThread::currentThread()->loopLevel() > 1) {
+        m_MessageTimer.start(50);
+        return;
+    }
+    m_ShowingMessage = true;
+    while (!m_Messages.isEmpty() && !Ending())
+        Include::MsgBox(m_Messages.takeFirst());
+    m_ShowingMessage = false;
 }
 
 void WindowHub::BankRestarted()

@@ -4,6 +4,8 @@
 #include "WindowServices.h"
 
 #include <QPointer>
+#include <QStringList>
+#include <QTimer>
 
 class TickerWindows;
 class ViewerWindows;
@@ -16,6 +18,7 @@ class frmMain;
 class WindowHub : public IWindowServices, public IModelHost
 {
 public:
+    WindowHub();
     ~WindowHub() override;
     void Attach(frmMain *main, ViewerWindows *viewers, TickerWindows *ticker);
 
@@ -60,8 +63,13 @@ public:
 private:
     // The program ends: nothing opens any more.
     bool Ending() const;
+    void ShowQueuedMessages();
 
     QPointer<frmMain> m_Main;
     QPointer<ViewerWindows> m_Viewers;
     QPointer<TickerWindows> m_Ticker;
+    // Messages for the user, shown one after the other.
+    QStringList m_Messages;
+    QTimer m_MessageTimer;
+    bool m_ShowingMessage = false;
 };

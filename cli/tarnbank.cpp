@@ -201,12 +201,18 @@ int fetch(const Options &o)
         if (waiting.isEmpty())
             loop.quit();
     });
-    QObject::connect(bank.get(), &ItemBankProxy::ServerLost, &loop, &QEventLoop::quit);
+    // The server may go while the calls below still wait for their answers: quitting a loop
+    // that has not started yet does nothing, so the loss is remembered, not only signalled.
+    bool lost = false;
+    QObject::connect(bank.get(), &ItemBankProxy::ServerLost, [&] {
+        lost = true;
+        loop.quit();
+    });
     bank->PauseQueue();
     for (const QString &url : o.rest)
         bank->LoadChannel(url, stamps.value(url), QString(), o.expire, QString());
     bank->ResumeQueue();
-    if (!waiting.isEmpty())
+    if (!waiting.isEmpty() && !lost && bank->isAlive())
         loop.exec();
     out().flush();
     if (!bank->isAlive()) {

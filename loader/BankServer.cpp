@@ -1,5 +1,7 @@
 #include "BankServer.h"
 
+#include "BankOperations.h"
+
 #include "LoaderLog.h"
 #include "clsItemBank.h"
 
@@ -41,157 +43,6 @@ struct BankServer::SharedBank
 };
 
 namespace {
-
-// Argument types of an operation: S text, I 32-bit, B Boolean; those after '|' are optional.
-struct Operation
-{
-    const char *types;
-    std::function<QVariant(clsItemBank &, const QVariantList &)> run;
-};
-
-QString text(const QVariantList &a, int i, const QString &fallback = QString())
-{
-    return i < a.size() ? a[i].toString() : fallback;
-}
-
-bool flag(const QVariantList &a, int i)
-{
-    return i < a.size() ? a[i].toBool() : true;
-}
-
-const QHash<QString, Operation> &operations()
-{
-    using A = const QVariantList &;
-    static const QHash<QString, Operation> table = {
-        {"LoadXML",
-            {"",
-                [](clsItemBank &b, A) {
-                    b.LoadXML();
-                    return QVariant();
-                }}},
-        {"RemoveExpired",
-            {"SI",
-                [](clsItemBank &b, A a) {
-                    b.RemoveExpired(text(a, 0), a[1].toInt());
-                    return QVariant();
-                }}},
-        {"Init",
-            {"SS",
-                [](clsItemBank &b, A a) {
-                    b.Init(text(a, 0), text(a, 1));
-                    return QVariant();
-                }}},
-        {"KillChannel",
-            {"S",
-                [](clsItemBank &b, A a) {
-                    return QVariant(b.KillChannel(text(a, 0)));
-                }}},
-        {"SubChannelList",
-            {"S|SSS",
-                [](clsItemBank &b, A a) {
-                    b.SubChannelList(text(a, 0), text(a, 1), text(a, 2), text(a, 3));
-                    return QVariant();
-                }}},
-        {"Count",
-            {"",
-                [](clsItemBank &b, A) {
-                    return QVariant(qint32(b.Count()));
-                }}},
-        {"MarkAllRead",
-            {"S",
-                [](clsItemBank &b, A a) {
-                    b.MarkAllRead(text(a, 0));
-                    return QVariant();
-                }}},
-        {"UpdateChannel",
-            {"S",
-                [](clsItemBank &b, A a) {
-                    b.UpdateChannel(text(a, 0));
-                    return QVariant();
-                }}},
-        {"LoadChannel",
-            {"SSSIS",
-                [](clsItemBank &b, A a) {
-                    b.LoadChannel(text(a, 0), text(a, 1), text(a, 2), a[3].toInt(), text(a, 4));
-                    return QVariant();
-                }}},
-        {"NewItemsList",
-            {"",
-                [](clsItemBank &b, A) {
-                    b.NewItemsList();
-                    return QVariant();
-                }}},
-        {"NewItemsCount",
-            {"",
-                [](clsItemBank &b, A) {
-                    return QVariant(qint32(b.NewItemsCount()));
-                }}},
-        {"MarkItemRead",
-            {"S|B",
-                [](clsItemBank &b, A a) {
-                    b.MarkItemRead(text(a, 0), flag(a, 1));
-                    return QVariant();
-                }}},
-        {"MarkItemDeleted",
-            {"S|B",
-                [](clsItemBank &b, A a) {
-                    b.MarkItemDeleted(text(a, 0), flag(a, 1));
-                    return QVariant();
-                }}},
-        {"MarkItemTagged",
-            {"S|B",
-                [](clsItemBank &b, A a) {
-                    b.MarkItemTagged(text(a, 0), flag(a, 1));
-                    return QVariant();
-                }}},
-        {"SaveIt",
-            {"",
-                [](clsItemBank &b, A) {
-                    return QVariant(b.SaveIt());
-                }}},
-        {"UnloadMe",
-            {"",
-                [](clsItemBank &b, A) {
-                    return QVariant(b.UnloadMe());
-                }}},
-        {"PauseQueue",
-            {"",
-                [](clsItemBank &b, A) {
-                    b.PauseQueue();
-                    return QVariant();
-                }}},
-        {"ResumeQueue",
-            {"",
-                [](clsItemBank &b, A) {
-                    b.ResumeQueue();
-                    return QVariant();
-                }}},
-    };
-    return table;
-}
-
-bool argumentsFit(const char *types, const QVariantList &args)
-{
-    int position = 0;
-    int required = -1;
-    for (const char *t = types; *t; ++t) {
-        if (*t == '|') {
-            required = position;
-            continue;
-        }
-        if (position < args.size()) {
-            const int id = args[position].typeId();
-            const bool fits = (*t == 'S' && id == QMetaType::QString)
-                || (*t == 'I' && id == QMetaType::Int) || (*t == 'B' && id == QMetaType::Bool);
-            if (!fits)
-                return false;
-        }
-        ++position;
-    }
-    if (required < 0)
-        required = position;
-    return args.size() >= required && args.size() <= position;
-}
 
 IpcMessage failure(const QString &why)
 {
@@ -292,26 +143,10 @@ BankServer::SharedBank *BankServer::createBank(Client *client, quint32 *id)
     s->users.push_back({client, *id});
     client->banks.insert(*id, s);
     clsItemBank *bank = s->bank.get();
-    connect(bank, &clsItemBank::ChannelLoaded, this,
-        [this, s](const QString &url, bool fresh, const QString &mod) {
-            raise(s, "ChannelLoaded", {url, fresh, mod}, false);
+    BankOperations::ForwardEvents(
+        bank, this, [this, s](const char *name, const QVariantList &args, bool toCaller) {
+            raise(s, name, args, toCaller);
         });
-    connect(bank, &clsItemBank::ChannelCounts, this,
-        [this, s](const QString &url, qint32 count, qint32 unread) {
-            raise(s, "ChannelCounts", {url, count, unread}, true);
-        });
-    connect(bank, &clsItemBank::ChannelTimeOut, this,
-        [this, s](const QString &url) { raise(s, "ChannelTimeOut", {url}, false); });
-    connect(bank, &clsItemBank::ChannelNodeList, this,
-        [this, s](const QString &url, const QString &list) {
-            raise(s, "ChannelNodeList", {url, list}, true);
-        });
-    connect(bank, &clsItemBank::ChannelDetails, this,
-        [this, s](const QString &url, qint16 index, const QString &value) {
-            raise(s, "ChannelDetails", {url, QVariant::fromValue(index), value}, false);
-        });
-    connect(bank, &clsItemBank::BankMessage, this,
-        [this, s](const QString &text) { raise(s, "BankMessage", {text}, false); });
     m_Banks.push_back(std::move(shared));
     return s;
 }
@@ -418,12 +253,12 @@ void BankServer::onCall(Client *client, const IpcMessage &call)
         return;
     }
     SharedBank *shared = client->banks.value(call.bank);
-    const auto op = operations().constFind(call.name);
-    if (!shared || op == operations().cend()) {
+    const auto op = BankOperations::Table().constFind(call.name);
+    if (!shared || op == BankOperations::Table().cend()) {
         link->answer(call, failure(QStringLiteral("no such bank or operation: ") + call.name));
         return;
     }
-    if (!argumentsFit(op->types, call.args)) {
+    if (!BankOperations::ArgumentsFit(op->types, call.args)) {
         link->answer(call, failure(QStringLiteral("wrong arguments for ") + call.name));
         return;
     }
@@ -455,7 +290,7 @@ void BankServer::serve(Client *client, quint32 id, SharedBank *shared, const Ipc
         return;
     }
     shared->callers.emplace_back(client, id);
-    reply.result = operations().value(call.name).run(*shared->bank, call.args);
+    reply.result = BankOperations::Table().value(call.name).run(*shared->bank, call.args);
     shared->callers.pop_back();
     if (link)
         link->answer(call, reply);

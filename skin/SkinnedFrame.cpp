@@ -9,9 +9,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-SkinnedFrame::SkinnedFrame(int kind, QWidget *parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_Kind(kind),
-      m_Shape(new Transparent(this))
+SkinnedFrame::SkinnedFrame(int kind, QWidget *parent, Qt::WindowFlags flags)
+    : QWidget(parent, flags), m_Kind(kind), m_Shape(new Transparent(this))
 {
     setMouseTracking(true);
     m_EdgePointer.setInterval(100);
@@ -44,6 +43,8 @@ void SkinnedFrame::RebuildSurface()
     m_Surface = QImage((QSizeF(size()) * ratio).toSize(), QImage::Format_RGB32);
     m_Surface.setDevicePixelRatio(ratio);
     PaintMe();
+    if (m_FixedOutline)
+        return;
     if (m_FrameHidden || isMaximized()) {
         m_Shape->setMaskPicture(QImage());
         m_Shape->ResetWindow();
@@ -72,7 +73,25 @@ void SkinnedFrame::paintEvent(QPaintEvent *)
 
 Qt::Edges SkinnedFrame::EdgesAt(const QPoint &at) const
 {
-    return m_FrameHidden ? Qt::Edges() : SkinWindow::EdgesAt(this, at, kEdgeGrip);
+    return m_FrameHidden || m_FixedOutline ? Qt::Edges() : SkinWindow::EdgesAt(this, at, kEdgeGrip);
+}
+
+void SkinnedFrame::SkinPress(QMouseEvent *event)
+{
+    frmTarnSkin::Instance().SkinMouseDown(this, m_Surface, SkinWindow::Button(event->button()),
+        float(event->position().x()), float(event->position().y()), m_Kind);
+}
+
+void SkinnedFrame::SkinMove(QMouseEvent *event)
+{
+    frmTarnSkin::Instance().SkinMouseMove(this, m_Surface, SkinWindow::Buttons(event->buttons()),
+        float(event->position().x()), float(event->position().y()), m_Kind);
+}
+
+bool SkinnedFrame::SkinRelease(QMouseEvent *event)
+{
+    return frmTarnSkin::Instance().SkinMouseUp(this, m_Surface, SkinWindow::Button(event->button()),
+        float(event->position().x()), float(event->position().y()), m_Kind);
 }
 
 void SkinnedFrame::mousePressEvent(QMouseEvent *event)
@@ -83,16 +102,12 @@ void SkinnedFrame::mousePressEvent(QMouseEvent *event)
             FramelessWindow::StartResize(this, edges);
         return;
     }
-    frmTarnSkin::Instance().SkinMouseDown(this, m_Surface, SkinWindow::Button(event->button()),
-        float(event->position().x()), float(event->position().y()), m_Kind);
+    SkinPress(event);
 }
 
 void SkinnedFrame::mouseReleaseEvent(QMouseEvent *event)
 {
-    const bool hit =
-        frmTarnSkin::Instance().SkinMouseUp(this, m_Surface, SkinWindow::Button(event->button()),
-            float(event->position().x()), float(event->position().y()), m_Kind);
-    if (!hit && event->button() == Qt::RightButton)
+    if (!SkinRelease(event) && event->button() == Qt::RightButton)
         FrameRightClicked(event->globalPosition().toPoint());
 }
 
@@ -103,8 +118,7 @@ void SkinnedFrame::mouseMoveEvent(QMouseEvent *event)
         setCursor(SkinWindow::EdgeCursor(edges));
         m_EdgePointer.start();
     }
-    frmTarnSkin::Instance().SkinMouseMove(this, m_Surface, SkinWindow::Buttons(event->buttons()),
-        float(event->position().x()), float(event->position().y()), m_Kind);
+    SkinMove(event);
 }
 
 void SkinnedFrame::leaveEvent(QEvent *event)

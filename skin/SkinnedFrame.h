@@ -10,8 +10,8 @@ class Transparent;
 
 // A window the skin draws whole: its surface painted by the skin engine for one kind of window,
 // cut to the skin's outline by the mask colour, sized at the edges of its frame, the skin's
-// buttons and texts under the mouse. The main window and the item viewer are such windows; each
-// adds what lies inside the frame and what the skin's functions do.
+// buttons and texts under the mouse. The main window, the item viewer, the ticker and its preview
+// are such windows; each adds what lies inside the frame and what the skin's functions do.
 class SkinnedFrame : public QWidget, public ISkinnedWindow
 {
     Q_OBJECT
@@ -19,7 +19,8 @@ class SkinnedFrame : public QWidget, public ISkinnedWindow
 public:
     static constexpr int kEdgeGrip = 5; // pixels of the frame that size the window
 
-    SkinnedFrame(int kind, QWidget *parent = nullptr);
+    SkinnedFrame(int kind, QWidget *parent = nullptr,
+        Qt::WindowFlags flags = Qt::Window | Qt::FramelessWindowHint);
     ~SkinnedFrame() override;
 
     const QImage &Surface() const { return m_Surface; }
@@ -39,6 +40,15 @@ protected:
     // maximised or with the frame hidden).
     void RebuildSurface();
     void setFrameHidden(bool hidden) { m_FrameHidden = hidden; }
+    // A window of fixed outline (the ticker, the preview): no sizing edges, no cut shape.
+    void setFixedOutline() { m_FixedOutline = true; }
+    // For a window that composes its surface itself (the ticker).
+    QImage &SurfaceImage() { return m_Surface; }
+    // The skin's share of a press, a move and a release; the release says whether it met one
+    // of the skin's buttons.
+    void SkinPress(QMouseEvent *event);
+    void SkinMove(QMouseEvent *event);
+    bool SkinRelease(QMouseEvent *event);
     bool Painting() const { return m_Painting; }
     // A right click that met none of the skin's buttons.
     virtual void FrameRightClicked(const QPoint &) { }
@@ -56,6 +66,7 @@ private:
     Transparent *m_Shape;
     QImage m_Surface;
     bool m_FrameHidden = false;
+    bool m_FixedOutline = false;
     bool m_Painting = false;
     QTimer m_EdgePointer; // puts the pointer back once it has left a sizing edge
 };

@@ -3,6 +3,7 @@
 // order, the search browser finding a page's channels and a copied address, and a second
 // profile made and deleted from the menus.
 #include "ChannelTree.h"
+#include "InProcessBank.h"
 #include "Include.h"
 #include "LocalHttpServer.h"
 #include "ProfileFiles.h"
@@ -49,7 +50,7 @@ class TestDialogs : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir m_Home, m_Config, m_Runtime;
+    QTemporaryDir m_Home, m_Config;
     LocalHttpServer m_Http;
     QStringList m_Messages;
     std::function<int(const QString &)> m_Answer;
@@ -72,7 +73,7 @@ private slots:
     {
         qputenv("TARNWICK_HOME", m_Home.path().toUtf8());
         qputenv("XDG_CONFIG_HOME", m_Config.path().toUtf8());
-        usePrivateRuntime(m_Runtime.path());
+        useInProcessBank();
         qputenv("TARNWICK_VENDOR_BASE", m_Http.url("").toUtf8());
         clsSpotlight::SetDirectoryURL(QString());
         QVERIFY(Include::SeedAppFolder(QStringLiteral(TARNWICK_DATA)));

@@ -4,6 +4,7 @@
 // menu leaves every document on disk.
 #include "CRegSettings.h"
 #include "ChannelTree.h"
+#include "InProcessBank.h"
 #include "Include.h"
 #include "LocalHttpServer.h"
 #include "RSSChannel.h"
@@ -53,7 +54,7 @@ class TestMainWindow : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir m_Home, m_Config, m_Runtime;
+    QTemporaryDir m_Home, m_Config;
     LocalHttpServer m_Http;
     QStringList m_Messages;
     std::function<int(const QString &)> m_Answer;
@@ -68,7 +69,7 @@ private slots:
     {
         qputenv("TARNWICK_HOME", m_Home.path().toUtf8());
         qputenv("XDG_CONFIG_HOME", m_Config.path().toUtf8());
-        usePrivateRuntime(m_Runtime.path());
+        useInProcessBank();
         // The maker's site is this server: nothing leaves the machine.
         qputenv("TARNWICK_VENDOR_BASE", m_Http.url("").toUtf8());
         m_Http.route("/update/check.html") = {200, "<html><body>999</body></html>", {}};
@@ -298,6 +299,8 @@ private slots:
         w.Item("mnuNewProfile")->trigger();
         QCOMPARE(w.CurrentProfile()->Name(), QStringLiteral("bert"));
         QVERIFY(QTest::qWaitFor([&] { return RowOf(w, "My Channels", "0") >= 0; }, 5000));
+        // Read in (there was nothing to read) before the switch, so it is saved with it.
+        QTRY_VERIFY(w.CurrentProfile()->Groups()->IsLoaded());
         QCOMPARE(RowOf(w, "My Channels", a), -1);
         QCOMPARE(w.DecodeText("{channels}"), QStringLiteral("2"));
         emit w.mnuFile()->aboutToShow();

@@ -1,6 +1,7 @@
 // The ticker for real under X: a profile of 10 unread items from a loopback feed, headlines
 // stepped through, each effect caught mid-animation, docking read back with xprop, and a click
 // on a headline opening the preview.
+#include "InProcessBank.h"
 #include "Include.h"
 #include "LocalHttpServer.h"
 #include "ProfileFiles.h"
@@ -57,7 +58,7 @@ class TestTicker : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir m_Home, m_Config, m_Runtime;
+    QTemporaryDir m_Home, m_Config;
     LocalHttpServer m_Http;
     WindowHub m_Hub;
     std::unique_ptr<frmMain> m_Main;
@@ -70,7 +71,7 @@ private slots:
     {
         qputenv("TARNWICK_HOME", m_Home.path().toUtf8());
         qputenv("XDG_CONFIG_HOME", m_Config.path().toUtf8());
-        usePrivateRuntime(m_Runtime.path());
+        useInProcessBank();
         qputenv("TARNWICK_VENDOR_BASE", m_Http.url("").toUtf8());
         clsSpotlight::SetDirectoryURL(QString());
         QVERIFY(Include::SeedAppFolder(QStringLiteral(TARNWICK_DATA)));

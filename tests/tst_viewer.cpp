@@ -4,6 +4,7 @@
 // properties and preferences dialogs.
 #include "ChannelTree.h"
 #include "DesktopServices.h"
+#include "InProcessBank.h"
 #include "Include.h"
 #include "LocalHttpServer.h"
 #include "ProfileFiles.h"
@@ -98,7 +99,7 @@ class TestViewer : public QObject
 
     RecordingDesktop m_Desktop;
 
-    QTemporaryDir m_Home, m_Config, m_Runtime;
+    QTemporaryDir m_Home, m_Config;
     LocalHttpServer m_Http;
     QStringList m_Messages;
     WindowHub m_Hub;
@@ -149,7 +150,7 @@ private slots:
         DesktopServices::Install(&m_Desktop);
         qputenv("TARNWICK_HOME", m_Home.path().toUtf8());
         qputenv("XDG_CONFIG_HOME", m_Config.path().toUtf8());
-        usePrivateRuntime(m_Runtime.path());
+        useInProcessBank();
         qputenv("TARNWICK_VENDOR_BASE", m_Http.url("").toUtf8());
         clsSpotlight::SetDirectoryURL(QString());
         QVERIFY(Include::SeedAppFolder(QStringLiteral(TARNWICK_DATA)));

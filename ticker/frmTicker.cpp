@@ -47,14 +47,14 @@ int TickerHeight()
 } // namespace
 
 frmTicker::frmTicker(IWindowServices &services, QWidget *parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+    : SkinnedFrame(kKind, parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       m_Services(services)
 {
     setObjectName(QStringLiteral("frmTicker"));
     setWindowTitle(QStringLiteral("Tarnwick Ticker"));
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_DeleteOnClose);
-    setMouseTracking(true);
+    setFixedOutline();
     setAcceptDrops(true);
     m_Scroll.setObjectName(QStringLiteral("tmrScroll"));
     connect(&m_Scroll, &QTimer::timeout, this, &frmTicker::tmrScroll_Timer);
@@ -313,8 +313,9 @@ void frmTicker::Draw()
         }
         m_LineKey = key;
     }
-    m_Surface = m_Background; // shared until the line is drawn on it
-    QPainter p(&m_Surface);
+    QImage &surface = SurfaceImage();
+    surface = m_Background; // shared until the line is drawn on it
+    QPainter p(&surface);
     const double left = m_Anim.x, top = m_Anim.y;
     p.drawImage(QPointF(left, top), m_Line);
     p.end();
@@ -335,13 +336,6 @@ void frmTicker::PaintMe()
 {
     m_BackgroundDirty = true;
     tmrScroll_Timer();
-}
-
-void frmTicker::paintEvent(QPaintEvent *)
-{
-    QPainter painter(this);
-    if (!m_Surface.isNull())
-        painter.drawImage(0, 0, m_Surface);
 }
 
 void frmTicker::resizeEvent(QResizeEvent *event)
@@ -584,35 +578,11 @@ bool frmTicker::DecodeIf(const QString &word)
     return true;
 }
 
-QPointF frmTicker::CursorOnSurface() const
-{
-    return SkinWindow::CursorOn(this);
-}
-
-bool frmTicker::CursorOverWindow() const
-{
-    return isVisible() && Include::IsCursorOver(this);
-}
-
-void frmTicker::SetSurfaceCursor(bool custom)
-{
-    SkinWindow::SetPointer(this, custom);
-}
-
 // ---- Mouse, drops, closing -------------------------------------------------------------------
-
-void frmTicker::mousePressEvent(QMouseEvent *event)
-{
-    const int button = SkinWindow::Button(event->button());
-    frmTarnSkin::Instance().SkinMouseDown(
-        this, m_Surface, button, float(event->position().x()), float(event->position().y()), kKind);
-}
 
 void frmTicker::mouseMoveEvent(QMouseEvent *event)
 {
-    const int button = SkinWindow::Buttons(event->buttons());
-    frmTarnSkin::Instance().SkinMouseMove(
-        this, m_Surface, button, float(event->position().x()), float(event->position().y()), kKind);
+    SkinMove(event);
     const QPointF at = event->position();
     if (!event->buttons()) {
         m_DragOrigin = at;
@@ -630,9 +600,7 @@ void frmTicker::mouseReleaseEvent(QMouseEvent *event)
 {
     if (!rect().contains(event->position().toPoint()))
         return;
-    const int button = SkinWindow::Button(event->button());
-    if (frmTarnSkin::Instance().SkinMouseUp(this, m_Surface, button, float(event->position().x()),
-            float(event->position().y()), kKind)) {
+    if (SkinRelease(event)) {
         m_BackgroundDirty = true;
         Draw();
         return;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SkinnedWindow.h"
+#include "SkinnedFrame.h"
 #include "TickerLogic.h"
 #include "TickerSettings.h"
 #include "XmlDocument.h"
@@ -23,7 +23,7 @@ class clsStyle;
 // profile's items, animated by one of four effects; it floats or is docked at the top of the
 // screen. A click marks the item read and previews it; the skin's buttons step, pause, tag and
 // delete.
-class frmTicker : public QWidget, public ISkinnedWindow
+class frmTicker : public SkinnedFrame
 {
     Q_OBJECT
 
@@ -68,25 +68,19 @@ public:
     double HomeX() const { return m_Geometry.home; }
     TAppBar *AppBar() const { return m_Bar.get(); }
     frmTickerView *Preview() const { return m_View; }
-    const QImage &Surface() const { return m_Surface; }
 
-    // ISkinnedWindow
+    // ISkinnedWindow (the pointer is the frame's; the surface is composed here)
     void PaintMe() override;
     void SkinHandler(const QString &function, float x, float y, bool released) override;
     QString DecodeText(const QString &text) override;
     bool DecodeIf(const QString &word) override;
-    QPointF CursorOnSurface() const override;
-    bool CursorOverWindow() const override;
-    void SetSurfaceCursor(bool custom) override;
 
 signals:
     void Closed();
 
 protected:
-    void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
@@ -124,7 +118,6 @@ private:
     IWindowServices &m_Services;
     QTimer m_Scroll;
     QTimer m_Hold;
-    QImage m_Surface;
     // The skin's part of the surface, painted again only when it may have changed (a skin
     // element's state, the size, the clock text once a second); ticks only draw the text on it.
     QImage m_Background;

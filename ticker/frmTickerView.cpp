@@ -59,13 +59,13 @@ protected:
 };
 
 frmTickerView::frmTickerView(frmTicker *ticker)
-    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+    : SkinnedFrame(kKind, nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
       m_Ticker(ticker)
 {
     setObjectName(QStringLiteral("frmTickerView"));
     setWindowTitle(QStringLiteral("Tarnwick"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setMouseTracking(true);
+    setFixedOutline();
     m_Web = new QWebEngineView(this);
     m_Web->setObjectName(QStringLiteral("webView"));
     m_Page = new TickerViewPage(m_Web);
@@ -194,10 +194,7 @@ void frmTickerView::Layout()
     const int n = skin.FrameNSize(kKind), s = skin.FrameSSize(kKind), w = skin.FrameWSize(kKind),
               e = skin.FrameESize(kKind);
     m_Web->setGeometry(w, n, qMax(10, width() - w - e), qMax(10, height() - n - s));
-    const qreal ratio = devicePixelRatioF();
-    m_Surface = QImage((QSizeF(size()) * ratio).toSize(), QImage::Format_RGB32);
-    m_Surface.setDevicePixelRatio(ratio);
-    PaintMe();
+    RebuildSurface();
 }
 
 void frmTickerView::resizeEvent(QResizeEvent *event)
@@ -210,21 +207,6 @@ void frmTickerView::closeEvent(QCloseEvent *event)
 {
     Include::SaveFormState(this, QStringLiteral("TICKER_VIEW"));
     QWidget::closeEvent(event);
-}
-
-void frmTickerView::PaintMe()
-{
-    if (m_Surface.isNull())
-        return;
-    frmTarnSkin::Instance().PaintAll(this, m_Surface, kKind);
-    update();
-}
-
-void frmTickerView::paintEvent(QPaintEvent *)
-{
-    QPainter painter(this);
-    if (!m_Surface.isNull())
-        painter.drawImage(0, 0, m_Surface);
 }
 
 void frmTickerView::SkinHandler(const QString &function, float x, float y, bool released)
@@ -277,40 +259,4 @@ bool frmTickerView::DecodeIf(const QString &word)
     if (w == QLatin1String("tag"))
         return item && modItemHandler::IsItemFlagged(item);
     return w != QLatin1String("false");
-}
-
-QPointF frmTickerView::CursorOnSurface() const
-{
-    return SkinWindow::CursorOn(this);
-}
-
-bool frmTickerView::CursorOverWindow() const
-{
-    return isVisible() && Include::IsCursorOver(this);
-}
-
-void frmTickerView::SetSurfaceCursor(bool custom)
-{
-    SkinWindow::SetPointer(this, custom);
-}
-
-void frmTickerView::mousePressEvent(QMouseEvent *event)
-{
-    const int button = SkinWindow::Button(event->button());
-    frmTarnSkin::Instance().SkinMouseDown(
-        this, m_Surface, button, float(event->position().x()), float(event->position().y()), kKind);
-}
-
-void frmTickerView::mouseReleaseEvent(QMouseEvent *event)
-{
-    const int button = SkinWindow::Button(event->button());
-    frmTarnSkin::Instance().SkinMouseUp(
-        this, m_Surface, button, float(event->position().x()), float(event->position().y()), kKind);
-}
-
-void frmTickerView::mouseMoveEvent(QMouseEvent *event)
-{
-    const int button = SkinWindow::Buttons(event->buttons());
-    frmTarnSkin::Instance().SkinMouseMove(
-        this, m_Surface, button, float(event->position().x()), float(event->position().y()), kKind);
 }

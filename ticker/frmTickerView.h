@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SkinnedWindow.h"
+#include "SkinnedFrame.h"
 #include "XmlDocument.h"
 
 #include <QImage>
@@ -17,7 +17,7 @@ class frmTicker;
 // The ticker's item preview: one item through the skin's ticker stylesheet, in a small skinned
 // window that sizes itself to the content (100 to 400 pixels high) and grows open and shrinks
 // away when animations are on.
-class frmTickerView : public QWidget, public ISkinnedWindow
+class frmTickerView : public SkinnedFrame
 {
     Q_OBJECT
 
@@ -38,26 +38,18 @@ public:
     // The item shown (a copy).
     xml::Node Item() const;
 
-    // ISkinnedWindow
-    void PaintMe() override;
+    // ISkinnedWindow (the surface and the pointer are the frame's)
     void SkinHandler(const QString &function, float x, float y, bool released) override;
     QString DecodeText(const QString &text) override;
     bool DecodeIf(const QString &word) override;
-    QPointF CursorOnSurface() const override;
-    bool CursorOverWindow() const override;
-    void SetSurfaceCursor(bool custom) override;
 
 signals:
     // The page is loaded and the target height known.
     void PageShown();
 
 protected:
-    void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
 
 private:
     void Layout();
@@ -73,5 +65,4 @@ private:
     QWebEngineView *m_Web;
     TickerViewPage *m_Page;
     QTimer tmrIEShowHide;
-    QImage m_Surface;
 };

@@ -13,22 +13,38 @@
 #include <QStandardPaths>
 #include <QThread>
 
+void BankLink::Deliver(const IpcMessage &event)
+{
+    if (ItemBankProxy *proxy = m_Proxies.value(event.bank))
+        proxy->RaiseEvent(event);
+}
+
+void BankLink::Lost()
+{
+    const auto proxies = m_Proxies;
+    for (const QPointer<ItemBankProxy> &proxy : proxies) {
+        if (proxy)
+            emit proxy->ServerLost();
+    }
+}
+
 // The process's one connection to the server, shared by its bank proxies and closed with the
 // last of them.
-class ServerLink : public QObject
+class ServerLink : public BankLink
 {
 public:
     static std::shared_ptr<ServerLink> Get(QString *error);
 
-    IpcConnection *connection() const { return m_Connection; }
-    void attach(quint32 bank, ItemBankProxy *proxy) { m_Proxies.insert(bank, proxy); }
-    void detach(quint32 bank) { m_Proxies.remove(bank); }
+    std::optional<IpcMessage> Request(const IpcMessage &call) override
+    {
+        return m_Connection->request(call);
+    }
+    bool IsConnected() const override { return m_Connection->isConnected(); }
 
 private:
     explicit ServerLink(QLocalSocket *socket);
 
     IpcConnection *m_Connection;
-    QHash<quint32, QPointer<ItemBankProxy>> m_Proxies;
 };
 
 namespace {
@@ -37,6 +53,12 @@ std::weak_ptr<ServerLink> &current()
 {
     static std::weak_ptr<ServerLink> link;
     return link;
+}
+
+std::function<std::shared_ptr<BankLink>()> &linkFactory()
+{
+    static std::function<std::shared_ptr<BankLink>()> factory;
+    return factory;
 }
 
 QLocalSocket *connectTo(const QString &path)
@@ -58,22 +80,15 @@ ServerLink::ServerLink(QLocalSocket *socket) : m_Connection(new IpcConnection(so
             m_Connection->answer(m, IpcMessage()); // the main program serves no calls
             return;
         }
-        if (ItemBankProxy *proxy = m_Proxies.value(m.bank))
-            proxy->RaiseEvent(m);
+        Deliver(m);
         m_Connection->answer(m); // the handlers have returned
     });
-    connect(m_Connection, &IpcConnection::disconnected, this, [this] {
-        const auto proxies = m_Proxies;
-        for (const QPointer<ItemBankProxy> &proxy : proxies) {
-            if (proxy)
-                emit proxy->ServerLost();
-        }
-    });
+    connect(m_Connection, &IpcConnection::disconnected, this, [this] { Lost(); });
 }
 
 std::shared_ptr<ServerLink> ServerLink::Get(QString *error)
 {
-    if (auto link = current().lock(); link && link->m_Connection->isConnected())
+    if (auto link = current().lock(); link && link->IsConnected())
         return link;
     const QString path = IpcPaths::ServerSocket();
     if (path.isEmpty()) {
@@ -121,12 +136,16 @@ std::unique_ptr<ItemBankProxy> ItemBankProxy::Create(QString *error)
     // A server that is just dying may still take a connection and then drop it: try again,
     // which finds no server and starts a fresh one.
     for (int attempt = 0; attempt < 3; ++attempt) {
-        std::shared_ptr<ServerLink> link = ServerLink::Get(&why);
+        std::shared_ptr<BankLink> link;
+        if (linkFactory())
+            link = linkFactory()();
+        else
+            link = ServerLink::Get(&why);
         if (!link)
             break;
         IpcMessage call;
         call.name = QStringLiteral("CreateBank");
-        const auto reply = link->connection()->request(call);
+        const auto reply = link->Request(call);
         if (reply && reply->ok && reply->result.typeId() == QMetaType::Int)
             return std::unique_ptr<ItemBankProxy>(
                 new ItemBankProxy(link, quint32(reply->result.toInt())));
@@ -139,7 +158,12 @@ std::unique_ptr<ItemBankProxy> ItemBankProxy::Create(QString *error)
     return nullptr;
 }
 
-ItemBankProxy::ItemBankProxy(std::shared_ptr<ServerLink> link, quint32 bank)
+void ItemBankProxy::UseLink(std::function<std::shared_ptr<BankLink>()> factory)
+{
+    linkFactory() = std::move(factory);
+}
+
+ItemBankProxy::ItemBankProxy(std::shared_ptr<BankLink> link, quint32 bank)
     : m_Link(std::move(link)), m_Bank(bank)
 {
     m_Link->attach(m_Bank, this);
@@ -148,17 +172,17 @@ ItemBankProxy::ItemBankProxy(std::shared_ptr<ServerLink> link, quint32 bank)
 ItemBankProxy::~ItemBankProxy()
 {
     m_Link->detach(m_Bank);
-    if (m_Link->connection()->isConnected()) {
+    if (m_Link->IsConnected()) {
         IpcMessage call;
         call.name = QStringLiteral("ReleaseBank");
         call.args = {qint32(m_Bank)};
-        m_Link->connection()->request(call);
+        m_Link->Request(call);
     }
 }
 
 bool ItemBankProxy::isAlive() const
 {
-    return m_Link->connection()->isConnected();
+    return m_Link->IsConnected();
 }
 
 std::optional<QVariant> ItemBankProxy::Call(const char *name, QVariantList args)
@@ -167,7 +191,7 @@ std::optional<QVariant> ItemBankProxy::Call(const char *name, QVariantList args)
     call.bank = m_Bank;
     call.name = QLatin1String(name);
     call.args = std::move(args);
-    const auto reply = m_Link->connection()->request(call);
+    const auto reply = m_Link->Request(call);
     if (!reply || !reply->ok)
         return std::nullopt;
     return reply->result;

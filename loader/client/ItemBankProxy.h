@@ -8,7 +8,35 @@
 #include <memory>
 #include <optional>
 
-class ServerLink;
+#include <QHash>
+#include <QPointer>
+
+#include <functional>
+
+class ItemBankProxy;
+
+// What carries the calls of a process's bank proxies and brings their banks' events back: the
+// connection to the tarnloader server, or a stand-in that keeps the banks in this process.
+class BankLink : public QObject
+{
+public:
+    // The answer to a call (CreateBank and ReleaseBank to the server itself, bank 0); nullopt
+    // when it could not be had.
+    virtual std::optional<IpcMessage> Request(const IpcMessage &call) = 0;
+    virtual bool IsConnected() const = 0;
+
+    void attach(quint32 bank, ItemBankProxy *proxy) { m_Proxies.insert(bank, proxy); }
+    void detach(quint32 bank) { m_Proxies.remove(bank); }
+
+protected:
+    // An event for the proxy of event.bank, raised there before this returns.
+    void Deliver(const IpcMessage &event);
+    // The link is gone: every proxy hears ServerLost.
+    void Lost();
+
+private:
+    QHash<quint32, QPointer<ItemBankProxy>> m_Proxies;
+};
 
 // The main program's handle on one item bank in the tarnloader server: the bank's eighteen
 // operations as synchronous calls and its five events as signals, raised while the server
@@ -52,6 +80,10 @@ public:
     bool PauseQueue();
     bool ResumeQueue();
 
+    // Where new banks are made from now on: links the factory returns (a bank in this process,
+    // for tests) instead of the server; an empty factory goes back to the server.
+    static void UseLink(std::function<std::shared_ptr<BankLink>()> factory);
+
     // Where the server program is looked for: $TARNLOADER_PATH, then beside this program,
     // then on the PATH.
     static QString ServerProgram();
@@ -67,8 +99,8 @@ signals:
     void ServerLost();
 
 private:
-    friend class ServerLink;
-    ItemBankProxy(std::shared_ptr<ServerLink> link, quint32 bank);
+    friend class BankLink;
+    ItemBankProxy(std::shared_ptr<BankLink> link, quint32 bank);
     std::optional<QVariant> Call(const char *name, QVariantList args);
     bool Done(const char *name, QVariantList args)
     {
@@ -76,6 +108,6 @@ private:
     }
     void RaiseEvent(const IpcMessage &event);
 
-    std::shared_ptr<ServerLink> m_Link;
+    std::shared_ptr<BankLink> m_Link;
     quint32 m_Bank;
 };

@@ -135,3 +135,30 @@ void MainMenus::SetTickerShown(bool shown)
     fileTicker->setChecked(shown);
     trayTicker->setChecked(shown);
 }
+
+void MainMenus::AddMenuKeys()
+{
+    for (const auto &[keys, menu] : {std::pair {QKeySequence(Qt::Key_F10), bar},
+             std::pair {QKeySequence(Qt::ALT | Qt::Key_F), file},
+             std::pair {QKeySequence(Qt::ALT | Qt::Key_A), actions},
+             std::pair {QKeySequence(Qt::ALT | Qt::Key_H), help}}) {
+        auto *shortcut = new QAction(m_Window);
+        shortcut->setShortcut(keys);
+        shortcut->setShortcutContext(Qt::WindowShortcut);
+        connect(shortcut, &QAction::triggered, m_Window,
+            [this, menu = menu] { menu->popup(m_Window->mapToGlobal(QPoint(8, 24))); });
+        m_Window->addAction(shortcut);
+    }
+}
+
+void MainMenus::ShowRowItems(const clsChannelTree::MenuItems &show)
+{
+    for (QAction *item : {channelView, channelMarkAll, channelReload, channelProperties})
+        item->setVisible(show.channelItems);
+    channelRemove->setVisible(show.channelRemove);
+    groupView->setVisible(show.groupItems);
+    groupReload->setVisible(show.groupItems);
+    groupRename->setVisible(show.groupEdit);
+    groupDelete->setVisible(show.groupEdit);
+    actionsSeparator->setVisible(show.separator);
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ChannelTree.h"
+
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -35,6 +37,10 @@ public:
     QAction *Item(const QString &name) const;
     // The profile entries under File > Profile: one checkable entry per name, active checked.
     void ShowProfiles(const QStringList &names, const QString &active);
+    // The actions menu's row items as they suit the row (see clsChannelTree::MenuItemsFor).
+    void ShowRowItems(const clsChannelTree::MenuItems &show);
+    // Keys on the window: F10 opens the menu bar's stand-in, Alt with a menu's letter that menu.
+    void AddMenuKeys();
     // The ticker is shown or not: both "Show Ticker Bar" items follow.
     void SetTickerShown(bool shown);
 

@@ -169,6 +169,27 @@ void SubscriptionWindows::RemoveChannel(const QString &url)
         m_Main.Users()->SaveAllXML();
 }
 
+void SubscriptionWindows::RemoveFromGroup(const QString &group, RSSChannel *channel)
+{
+    if (!channel || colGroups::IsReserved(group))
+        return;
+    const QString url = channel->URL();
+    const int answer = Include::AskBox(
+        tr("Remove \"%1\" from the group \"%2\" only, or delete the channel and its items?")
+            .arg(channel->customTitle().isEmpty() ? url : channel->customTitle(), group),
+        QStringLiteral("Confirm Action"),
+        {QStringLiteral("&Remove Channel from Group Only"), QStringLiteral("&Delete Channel"),
+            QStringLiteral("&Cancel")});
+    clsProfile *profile = m_Main.CurrentProfile(); // the question may have outlived the profile
+    if (!profile || (answer != 0 && answer != 1)) // Cancel, or the box was closed
+        return;
+    profile->DeleteChannel(group, url);
+    if (answer == 1)
+        RemoveChannel(url);
+    if (m_Main.Users())
+        m_Main.Users()->SaveAllXML();
+}
+
 void SubscriptionWindows::CloseAll()
 {
     frmAddMenu::Unload();

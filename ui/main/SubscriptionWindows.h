@@ -5,6 +5,7 @@
 #include <QString>
 
 class QWidget;
+class RSSChannel;
 class frmAddChannel;
 class frmChannelManage;
 class frmMain;
@@ -37,6 +38,8 @@ public:
     // "Delete Channels", and the unsubscribing it does.
     void ShowChannelManager();
     void RemoveChannel(const QString &url);
+    // Asks whether to take channel out of group only, or to unsubscribe from it altogether.
+    void RemoveFromGroup(const QString &group, RSSChannel *channel);
     // Closes every one of these windows (the program ends).
     void CloseAll();
 

@@ -1,14 +1,14 @@
 #include "frmMain.h"
 
-#include "CSpanClock.h"
 #include "ChannelTree.h"
 #include "Include.h"
 #include "MainMenus.h"
+#include "MainProfiles.h"
+#include "MainTray.h"
+#include "ProfileTree.h"
 #include "RSSChannel.h"
-#include "SkinPainter.h"
 #include "SkinWindows.h"
 #include "SubscriptionWindows.h"
-#include "TextNumber.h"
 #include "UpdateNotice.h"
 #include "Vendor.h"
 #include "WindowHelpers.h"
@@ -16,24 +16,17 @@
 #include "clsOPML.h"
 #include "clsProfile.h"
 #include "colGroups.h"
-#include "colProfiles.h"
 #include "frmAbout.h"
-#include "frmDelProfile.h"
 #include "frmLoading.h"
 #include "frmSkin.h"
 #include "frmTarnSkin.h"
-#include "frmUser.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
-#include <QDir>
-#include <QFileDialog>
 #include <QMimeData>
-#include <QPainter>
 #include <QScreen>
 #include <QThread>
-#include <QWindow>
 
 #include <utility>
 
@@ -64,7 +57,12 @@ frmMain::frmMain(IWindowServices &services, QWidget *parent)
     // The tree: its columns and images come with the skin.
     m_Tree = new clsChannelTree(this);
     connect(m_Tree, &clsChannelTree::RowReleased, this, &frmMain::treMain_RowReleased);
-    connect(m_Tree, &clsChannelTree::RowDoubleClicked, this, &frmMain::treMain_RowDoubleClicked);
+    m_Rows = new ProfileTree(m_Tree, m_Services, this);
+    m_Profiles = new MainProfiles(*m_Rows, m_Services, this);
+    connect(m_Profiles, &MainProfiles::Switching, this, &frmMain::ProfileSwitching);
+    connect(m_Profiles, &MainProfiles::Switched, this, &frmMain::ProfileSwitched);
+    connect(m_Profiles, &MainProfiles::GaveUp, this, &frmMain::ExitProgram);
+    connect(m_Tree, &clsChannelTree::RowDoubleClicked, m_Rows, &ProfileTree::OpenRow);
     connect(m_Tree, &clsChannelTree::MenuKeyPressed, this, [this](int row, const QPoint &at) {
         PrepareActionsMenu(row);
         m_Menus->actions->setProperty("prepared", true);
@@ -81,17 +79,9 @@ frmMain::frmMain(IWindowServices &services, QWidget *parent)
     m_Subscriptions = new SubscriptionWindows(*this);
     CreateMenus();
 
-    m_Tray = new QSystemTrayIcon(this);
-    QIcon icon = QIcon::fromTheme(QStringLiteral("tarnwick"));
-    if (icon.isNull()) {
-        const QImage picture =
-            frmTarnSkin::Instance().TreeImages().value(QStringLiteral("newitems"));
-        icon = picture.isNull() ? QIcon(style()->standardIcon(QStyle::SP_FileDialogInfoView))
-                                : QIcon(QPixmap::fromImage(picture));
-    }
-    m_Tray->setIcon(icon);
-    setWindowIcon(icon);
-    connect(m_Tray, &QSystemTrayIcon::activated, this, &frmMain::trayMain_Activated);
+    m_Tray = new MainTray(*m_Menus, this);
+    setWindowIcon(m_Tray->icon());
+    connect(m_Tray, &MainTray::OpenRequested, this, &frmMain::mnuTrayOpen_Click);
 
     tmrOneShot.setObjectName(QStringLiteral("tmrOneShot"));
     tmrOneShot.setInterval(100);
@@ -102,8 +92,6 @@ frmMain::frmMain(IWindowServices &services, QWidget *parent)
         if (m_ItemCountStale)
             RefreshItemCount();
     });
-    m_MessageTimer.setSingleShot(true);
-    connect(&m_MessageTimer, &QTimer::timeout, this, &frmMain::ShowQueuedMessages);
 
     Include::SetDropTarget(
         [this](const QString &url) { m_Subscriptions->AddChannelsWithURL(url); });
@@ -134,14 +122,11 @@ void frmMain::Form_Load()
         move(area.right() - 150 / tx - width(), area.top() + 150 / ty);
     }
     Include::LoadFormState(this, QStringLiteral("Tarnwick"));
-    m_Tray->setToolTip(QStringLiteral("Tarnwick"));
     if (Pref("HIDEFRAME", "False"))
         cmdWinFrame_Click();
     LoadSkin();
 
-    m_Users = std::make_unique<colProfiles>();
-    connect(m_Users.get(), &colProfiles::ProfilesLoaded, this, &frmMain::m_Users_ProfilesLoaded);
-    m_Users->Init();
+    m_Profiles->Load();
     tmrOneShot.start();
     Include::Settings().SaveSetting(
         QStringLiteral("PREFS"), QStringLiteral("FIRSTRUN"), QStringLiteral("False"));
@@ -159,33 +144,13 @@ void frmMain::Form_Load()
         TickerToggle();
 }
 
-void frmMain::m_Users_ProfilesLoaded()
-{
-    if (m_Users->UserCount() > 0) {
-        clsProfile *profile = m_Users->GetDefaultUser();
-        profile->PauseQueue();
-        ChangeUser(profile->Name());
-        return;
-    }
-    if (!EnsureProfile())
-        ExitProgram();
-}
-
-bool frmMain::EnsureProfile()
-{
-    while (m_Users && m_Users->UserCount() == 0) {
-        frmUser dialog(
-            m_Users.get(), [this](const QString &name) { ChangeUser(name); }, this);
-        if (dialog.exec() != QDialog::Accepted && m_Users->UserCount() == 0)
-            return false; // the user would rather not have a profile: nothing to do without one
-    }
-    return true;
-}
-
 void frmMain::ChangeUser(const QString &name)
 {
-    Include::FormBusy(this);
-    m_Users->SaveAllXML();
+    m_Profiles->ChangeUser(name);
+}
+
+void frmMain::ProfileSwitching()
+{
     if (m_Services.IsTickerLoaded()) {
         mnuTickerClose_Click();
     } else if (isVisible()) {
@@ -194,56 +159,16 @@ void frmMain::ChangeUser(const QString &name)
         m_Loading->show();
         m_Loading->raise();
     }
-    clsProfile *profile = m_Users->GetUser(name);
-    if (!profile) {
-        if (m_Loading)
-            m_Loading->close();
-        Include::FormReady(this);
-        return;
-    }
-    m_Tree->RemoveAllRows();
-    m_Tree->setEnabled(false);
-    if (m_User) {
-        disconnect(m_User, nullptr, this, nullptr);
-        m_Services.CloseViewers();
-        m_User->Deactivate();
-    }
-    m_User = profile;
-    ConnectProfile(profile);
-    QString error;
-    if (!profile->SetUserActive(&error))
-        Include::MsgBox(
-            tr("The item bank of profile \"%1\" could not be started: %2").arg(name, error));
-    if (profile->Groups()) {
-        // Once the stored groups are in, the tree is built once more from the whole profile
-        // (stored channels of the built-in groups come without announcements), and every
-        // channel asks the bank for its counts.
-        connect(profile->Groups(), &colGroups::GroupsLoaded, this, [this, profile] {
-            if (profile != m_User)
-                return;
-            RepopulateTreeMain();
-            if (profile->Channels())
-                profile->Channels()->RequestAllStatus();
-        });
-    }
-    m_Users->SetDefault(name);
+}
+
+void frmMain::ProfileSwitched()
+{
     if (m_Loading)
         m_Loading->close();
     Form_Resize();
-    m_Tree->setEnabled(true);
-    profile->ResumeQueue();
     m_ItemCountStale = true;
     m_CountTimer.start();
     PaintMe();
-    Include::FormReady(this);
-}
-
-void frmMain::ConnectProfile(clsProfile *profile)
-{
-    connect(profile, &clsProfile::NewGroup, this, &frmMain::AddGroupRows);
-    connect(profile, &clsProfile::NewChannel, this, &frmMain::AddChannelRow);
-    connect(profile, &clsProfile::DelChannel, this, &frmMain::RemoveChannelRow);
-    connect(profile, &clsProfile::DelGroup, this, &frmMain::RemoveGroupRow);
 }
 
 void frmMain::tmrOneShot_Timer()
@@ -258,7 +183,6 @@ void frmMain::tmrOneShot_Timer()
     if (QSystemTrayIcon::isSystemTrayAvailable()
         || qEnvironmentVariableIsSet("TARNWICK_FORCE_TRAY"))
         m_Tray->show();
-    m_IconAdded = true;
     tmrOneShot.stop();
     Form_Resize();
 }
@@ -273,8 +197,7 @@ void frmMain::MeClose()
     else
         showMinimized();
     Include::TrimMemory();
-    if (m_Users)
-        m_Users->SaveAllXML();
+    m_Profiles->SaveAll();
 }
 
 void frmMain::closeEvent(QCloseEvent *event)
@@ -293,10 +216,8 @@ bool frmMain::RunExitSequence()
         return true;
     m_ExitDone = true;
     m_Tray->hide();
-    m_IconAdded = false;
     Include::SaveFormState(this, QStringLiteral("Tarnwick"));
-    if (m_Users)
-        m_Users->SaveAllXML();
+    m_Profiles->SaveAll();
     m_Services.CloseViewers();
     m_Services.UnloadDialogs();
     m_Subscriptions->CloseAll();
@@ -304,13 +225,7 @@ bool frmMain::RunExitSequence()
         m_Loading->close();
     if (m_Services.IsTickerLoaded())
         m_Services.ShowTicker(false);
-    if (m_User) {
-        disconnect(m_User, nullptr, this, nullptr);
-        m_User->Deactivate(); // the bank writes items.xml before it answers
-    }
-    m_User = nullptr;
-    m_Users.reset();
-    m_Tree->RemoveAllRows();
+    m_Profiles->Close();
     m_Update->Stop();
     emit ExitSequenceDone();
     return true;
@@ -322,108 +237,22 @@ void frmMain::ExitProgram()
     if (m_ExitQueued)
         return;
     m_ExitQueued = true;
-    QTimer::singleShot(0, this, &frmMain::ExitWhenIdle);
-}
-
-void frmMain::ExitWhenIdle()
-{
-    // The exit sequence takes windows, profiles and banks away. It runs from the event loop
-    // itself, never inside a dialog, a menu or a wait for the server whose caller would go on
-    // with what was taken away: those are asked to end first.
-    if (QThread::currentThread()->loopLevel() > 1) {
-        EndWaits();
-        QTimer::singleShot(20, this, &frmMain::ExitWhenIdle);
-        return;
-    }
-    RunExitSequence();
-    tmrOneShot.start(500);
-}
-
-void frmMain::EndWaits()
-{
-    if (QWidget *popup = QApplication::activePopupWidget())
-        popup->close();
-    if (QWidget *modal = QApplication::activeModalWidget()) {
-        if (auto *dialog = qobject_cast<QDialog *>(modal))
-            dialog->reject();
-        else
-            modal->close();
-    }
-    clsOPML::EndWaits();
+    // The exit sequence takes windows, profiles and banks away: it waits for the event loop.
+    QTimer::singleShot(0, this, [this] {
+        Include::RunWhenIdle(this, &clsOPML::EndWaits, [this] {
+            RunExitSequence();
+            tmrOneShot.start(500);
+        });
+    });
 }
 
 // ---- The tree ------------------------------------------------------------------------------
 
-void frmMain::RepopulateTreeMain()
-{
-    m_Tree->setUpdatesEnabled(false);
-    m_Tree->RemoveAllRows();
-    if (m_User && m_User->Groups())
-        for (int i = 1; i <= m_User->GroupCount(); ++i)
-            AddGroupRows(m_User->GetGroup(i));
-    m_Tree->setUpdatesEnabled(true);
-}
-
-void frmMain::AddGroupRows(RSSGroup *group)
-{
-    if (!group || !m_User)
-        return;
-    m_Description = Pref("DESCRIPTION", "True");
-    m_Tree->setDescriptions(m_Description);
-    // A group announced again (its stored channels read after it was created) is rebuilt.
-    if (m_Tree->FindRow(group->Name(), QStringLiteral("0")) >= 0) {
-        for (int i = 0; i < group->ChannelCount(); ++i)
-            if (m_Tree->FindRow(group->Name(), group->ChannelURL(i)) < 0)
-                AddChannelRow(group, group->ChannelURL(i));
-        return;
-    }
-    m_Tree->AddGroupRow(*group);
-    for (int i = 0; i < group->ChannelCount(); ++i)
-        AddChannelRow(group, group->ChannelURL(i));
-}
-
-void frmMain::AddChannelRow(RSSGroup *group, const QString &url)
-{
-    if (!group || !m_User)
-        return;
-    RSSChannel *channel = m_User->GetChannel(url);
-    if (!channel || m_Tree->FindRow(group->Name(), url) >= 0)
-        return;
-    m_Tree->AddChannelRow(group->Name(), *channel, group->Expanded());
-    m_Tree->SetGroupText(group->Name(), group->Name(true));
-}
-
-void frmMain::RemoveChannelRow(RSSGroup *group, const QString &url)
-{
-    if (!group)
-        return;
-    m_Tree->RemoveChannelRow(group->Name(), url);
-    m_Tree->SetGroupText(group->Name(), group->Name(true));
-}
-
-void frmMain::RemoveGroupRow(RSSGroup *group)
-{
-    if (group)
-        m_Tree->RemoveGroupRow(group->Name());
-}
-
-void frmMain::ToggleGroup(int row)
-{
-    if (!m_User || row < 0 || row >= m_Tree->count())
-        return;
-    RSSGroup *group = m_User->GetGroup(m_Tree->RowGroup(row));
-    if (!group)
-        return;
-    Include::FormBusy(this);
-    m_Tree->ApplyGroupState(group->Name(), group->Expanded());
-    Include::FormReady(this);
-}
-
 void frmMain::StateChange(const QString &user, RSSChannel *channel)
 {
-    if (!channel || !m_User || user != m_User->Name())
+    if (!channel || !m_Profiles->Active() || user != m_Profiles->Active()->Name())
         return;
-    m_LastStateRows = m_Tree->UpdateChannelRows(*channel);
+    m_LastStateRows = m_Rows->UpdateChannel(channel);
     m_ItemCountStale = true;
     if (!m_CountTimer.isActive())
         m_CountTimer.start();
@@ -432,20 +261,7 @@ void frmMain::StateChange(const QString &user, RSSChannel *channel)
 void frmMain::treMain_RowReleased(int row, Qt::MouseButton button)
 {
     if (button == Qt::LeftButton) {
-        if (row < 0)
-            return;
-        if (Pref("SINGLE", "False"))
-            treMain_RowDoubleClicked(row);
-        const QString url = m_Tree->RowURL(row);
-        if (url != QLatin1String("0")) {
-            if (m_Services.IsPropertiesLoaded() && m_User)
-                m_Services.ShowProperties(m_User->GetChannel(url));
-        } else if (m_User) {
-            if (RSSGroup *group = m_User->GetGroup(m_Tree->RowGroup(row))) {
-                group->setExpanded(!group->Expanded());
-                ToggleGroup(row);
-            }
-        }
+        m_Rows->RowClicked(row);
     } else if (button == Qt::RightButton) {
         PrepareActionsMenu(row);
         m_Menus->actions->setProperty("prepared", true);
@@ -457,53 +273,23 @@ void frmMain::PrepareActionsMenu(int row)
 {
     const QString group = row >= 0 ? m_Tree->RowGroup(row) : QString();
     const QString url = row >= 0 ? m_Tree->RowURL(row) : QString();
-    if (row >= 0)
-        m_Tree->setCurrentRow(row);
-    else
-        m_Tree->setCurrentRow(-1);
-    const clsChannelTree::MenuItems show = clsChannelTree::MenuItemsFor(group, url);
-    const MainMenus &m = *m_Menus;
-    for (QAction *item : {m.channelView, m.channelMarkAll, m.channelReload, m.channelProperties})
-        item->setVisible(show.channelItems);
-    m.channelRemove->setVisible(show.channelRemove);
-    m.groupView->setVisible(show.groupItems);
-    m.groupReload->setVisible(show.groupItems);
-    m.groupRename->setVisible(show.groupEdit);
-    m.groupDelete->setVisible(show.groupEdit);
-    m.actionsSeparator->setVisible(show.separator);
-}
-
-void frmMain::treMain_RowDoubleClicked(int row)
-{
-    const QString url = m_Tree->RowURL(row);
-    if (url.isEmpty() || url == QLatin1String("0") || !m_User)
-        return;
-    RSSChannel *channel = m_User->GetChannel(url);
-    if (!channel)
-        return;
-    channel->CreateChannelView(false);
-    if (m_Services.IsPropertiesLoaded())
-        m_Services.ShowProperties(channel);
+    m_Tree->setCurrentRow(row >= 0 ? row : -1);
+    m_Menus->ShowRowItems(clsChannelTree::MenuItemsFor(group, url));
 }
 
 QString frmMain::SelectedGroup() const
 {
-    const int row = m_Tree->currentRow();
-    return row >= 0 ? m_Tree->RowGroup(row) : QString();
+    return m_Rows->SelectedGroup();
 }
 
-QString frmMain::SelectedURL() const
+void frmMain::RepopulateTreeMain()
 {
-    const int row = m_Tree->currentRow();
-    return row >= 0 ? m_Tree->RowURL(row) : QString();
+    m_Rows->Repopulate();
 }
 
-RSSChannel *frmMain::SelectedChannel() const
+void frmMain::ReloadAll()
 {
-    const QString url = SelectedURL();
-    if (!m_User || url.isEmpty() || url == QLatin1String("0"))
-        return nullptr;
-    return m_User->GetChannel(url);
+    m_Rows->ReloadAll();
 }
 
 // ---- Menus -----------------------------------------------------------------------------------
@@ -513,29 +299,14 @@ void frmMain::CreateMenus()
     m_Menus = new MainMenus(this);
     const MainMenus &m = *m_Menus;
     const std::pair<QAction *, void (frmMain::*)()> commands[] = {
-        {m.fileExport, &frmMain::mnuFileExport_Click},
-        {m.newProfile, &frmMain::mnuNewProfile_Click},
-        {m.deleteProfile, &frmMain::mnuDeleteProfile_Click},
         {m.fileSkin, &frmMain::mnuFileSkin_Click},
         {m.filePrefs, &frmMain::mnuFilePrefs_Click},
         {m.fileOnTop, &frmMain::mnuFileOnTop_Click},
         {m.fileTicker, &frmMain::TickerToggle},
-        {m.fileTickerSettings, &frmMain::mnuTickerSettings_Click},
         {m.fileClose, &frmMain::MeClose},
-        {m.reloadAll, &frmMain::ReloadAll},
-        {m.channelView, &frmMain::mnuChannelView_Click},
-        {m.channelMarkAll, &frmMain::mnuChannelMarkAll_Click},
-        {m.channelReload, &frmMain::mnuChannelReload_Click},
-        {m.channelRemove, &frmMain::mnuChannelRemove_Click},
-        {m.channelProperties, &frmMain::mnuChannelProperties_Click},
-        {m.groupView, &frmMain::mnuGroupView_Click},
-        {m.groupReload, &frmMain::mnuGroupReload_Click},
         {m.helpChannel, &frmMain::ShowHelpChannel},
-        {m.helpWeb, &frmMain::mnuHelpWeb_Click},
         {m.helpAbout, &frmMain::mnuHelpAbout_Click},
-        {m.tickerBrowser, &frmMain::mnuTickerBrowser_Click},
         {m.tickerOpen, &frmMain::mnuTrayOpen_Click},
-        {m.tickerSettings, &frmMain::mnuTickerSettings_Click},
         {m.tickerClose, &frmMain::mnuTickerClose_Click},
         {m.trayTicker, &frmMain::TickerToggle},
         {m.trayOpen, &frmMain::mnuTrayOpen_Click},
@@ -543,6 +314,33 @@ void frmMain::CreateMenus()
     };
     for (const auto &[action, command] : commands)
         connect(action, &QAction::triggered, this, command);
+    IWindowServices *services = &m_Services;
+    for (QAction *settings : {m.fileTickerSettings, m.tickerSettings})
+        connect(
+            settings, &QAction::triggered, this, [services] { services->ShowTickerSettings(); });
+    connect(m.tickerBrowser, &QAction::triggered, this, [services] { services->OpenTickerItem(); });
+    connect(m.helpWeb, &QAction::triggered, this,
+        [] { Include::OpenURL(Vendor::Address(Vendor::kWebSite)); });
+    connect(m.channelRemove, &QAction::triggered, this, [this] {
+        m_Subscriptions->RemoveFromGroup(m_Rows->SelectedGroup(), m_Rows->SelectedChannel());
+    });
+    // The selected row's commands.
+    ProfileTree *rows = m_Rows;
+    const std::pair<QAction *, void (ProfileTree::*)()> rowCommands[] = {
+        {m.reloadAll, &ProfileTree::ReloadAll},
+        {m.channelView, &ProfileTree::ViewSelectedChannel},
+        {m.channelMarkAll, &ProfileTree::MarkSelectedRead},
+        {m.channelReload, &ProfileTree::ReloadSelectedChannel},
+        {m.channelProperties, &ProfileTree::ShowSelectedProperties},
+        {m.groupView, &ProfileTree::ViewSelectedGroup},
+        {m.groupReload, &ProfileTree::ReloadSelectedGroup},
+    };
+    for (const auto &[action, command] : rowCommands)
+        connect(action, &QAction::triggered, rows, command);
+    MainProfiles *profiles = m_Profiles;
+    connect(m.fileExport, &QAction::triggered, profiles, &MainProfiles::ExportOPML);
+    connect(m.newProfile, &QAction::triggered, profiles, &MainProfiles::NewProfile);
+    connect(m.deleteProfile, &QAction::triggered, profiles, &MainProfiles::DeleteProfile);
     // Subscribing and sorting: the windows for it.
     connect(m.addChannels, &QAction::triggered, this,
         [this] { m_Subscriptions->AddChannelsWithURL(QString()); });
@@ -557,7 +355,7 @@ void frmMain::CreateMenus()
     connect(m.file, &QMenu::aboutToShow, this, &frmMain::BuildProfileMenu);
     connect(m_Menus, &MainMenus::ProfileChosen, this, [this](const QString &name) {
         // A checked entry is the active profile: choosing it changes nothing.
-        if (!m_User || name != m_User->Name())
+        if (!m_Profiles->Active() || name != m_Profiles->Active()->Name())
             ChangeUser(name);
         BuildProfileMenu();
     });
@@ -568,39 +366,18 @@ void frmMain::CreateMenus()
         m_Menus->actions->setProperty("prepared", false);
     });
 
-    // Keyboard: F10 opens the window's menu, Alt with a menu's letter that menu; the menu key
-    // over the tree opens the actions for the current row.
-    auto popupAt = [this](QMenu *menu) {
-        return [this, menu] {
-            menu->popup(mapToGlobal(QPoint(8, 24)));
-        };
-    };
-    for (const auto &[keys, menu] : {std::pair {QKeySequence(Qt::Key_F10), m.bar},
-             std::pair {QKeySequence(Qt::ALT | Qt::Key_F), m.file},
-             std::pair {QKeySequence(Qt::ALT | Qt::Key_A), m.actions},
-             std::pair {QKeySequence(Qt::ALT | Qt::Key_H), m.help}}) {
-        auto *shortcut = new QAction(this);
-        shortcut->setShortcut(keys);
-        shortcut->setShortcutContext(Qt::WindowShortcut);
-        connect(shortcut, &QAction::triggered, this, popupAt(menu));
-        addAction(shortcut);
-    }
+    // Keyboard: F10 and Alt with a menu's letter open the menus; F5 reloads every channel;
+    // Return opens the current row and Delete removes its channel.
+    m_Menus->AddMenuKeys();
     auto *reload = new QAction(this);
     reload->setShortcut(QKeySequence(Qt::Key_F5));
-    connect(reload, &QAction::triggered, this, &frmMain::ReloadAll);
+    connect(reload, &QAction::triggered, m_Rows, &ProfileTree::ReloadAll);
     addAction(reload);
     auto *open2 = new QAction(this);
     open2->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
     open2->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    connect(open2, &QAction::triggered, this, [this] {
-        const int row = m_Tree->currentRow();
-        if (row < 0)
-            return;
-        if (m_Tree->RowURL(row) == QLatin1String("0"))
-            treMain_RowReleased(row, Qt::LeftButton); // a header: fold or unfold
-        else
-            treMain_RowDoubleClicked(row);
-    });
+    connect(
+        open2, &QAction::triggered, this, [this] { m_Rows->ActivateRow(m_Tree->currentRow()); });
     m_Tree->addAction(open2);
     auto *remove = new QAction(this);
     remove->setShortcut(QKeySequence::Delete);
@@ -610,7 +387,7 @@ void frmMain::CreateMenus()
         if (row >= 0
             && clsChannelTree::MenuItemsFor(m_Tree->RowGroup(row), m_Tree->RowURL(row))
                    .channelRemove)
-            mnuChannelRemove_Click();
+            m_Subscriptions->RemoveFromGroup(m_Rows->SelectedGroup(), m_Rows->SelectedChannel());
     });
     m_Tree->addAction(remove);
 }
@@ -647,49 +424,12 @@ QAction *frmMain::Item(const QString &name) const
 
 void frmMain::BuildProfileMenu()
 {
-    if (!m_Users)
-        return;
-    QStringList names;
-    for (int i = 1; i <= m_Users->UserCount(); ++i)
-        names << m_Users->GetUser(i)->Name();
-    m_Menus->ShowProfiles(names, m_User ? m_User->Name() : QString());
+    if (m_Profiles->Users())
+        m_Menus->ShowProfiles(
+            m_Profiles->Names(), m_Profiles->Active() ? m_Profiles->Active()->Name() : QString());
 }
 
 // ---- Commands ------------------------------------------------------------------------------
-
-void frmMain::mnuFileExport_Click()
-{
-    if (!m_User)
-        return;
-    const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Export OPML File"),
-        QDir::homePath() + QStringLiteral("/") + m_User->Name() + QStringLiteral(".opml"),
-        QStringLiteral("OPML files (*.opml)"));
-    if (path.isEmpty())
-        return;
-    if (!m_User->SaveOPML(path))
-        Include::MsgBox(
-            tr("The channels could not be written to %1.").arg(QDir::toNativeSeparators(path)));
-}
-
-void frmMain::mnuNewProfile_Click()
-{
-    if (!m_Users)
-        return;
-    frmUser dialog(
-        m_Users.get(), [this](const QString &name) { ChangeUser(name); }, this);
-    dialog.exec();
-    if (!EnsureProfile())
-        ExitProgram();
-}
-
-void frmMain::mnuDeleteProfile_Click()
-{
-    if (!m_Users)
-        return;
-    frmDelProfile dialog(m_Users.get(), m_User ? m_User->Name() : QString(), this);
-    dialog.Init();
-    dialog.exec();
-}
 
 void frmMain::mnuFileSkin_Click()
 {
@@ -698,7 +438,7 @@ void frmMain::mnuFileSkin_Click()
     connect(&chooser, &frmSkin::SkinChosen, this, [this] { m_SkinChanged = true; });
     if (chooser.Populate())
         chooser.exec();
-    if (m_User)
+    if (m_Profiles->Active())
         m_Services.CloseViewers();
     if (m_SkinChanged) {
         Include::Settings().SaveSetting(
@@ -743,114 +483,12 @@ void frmMain::mnuTickerClose_Click()
     m_Services.ShowTicker(false); // the ticker takes its preview with it
 }
 
-void frmMain::mnuTickerSettings_Click()
-{
-    m_Services.ShowTickerSettings();
-}
-
-void frmMain::mnuTickerBrowser_Click()
-{
-    m_Services.OpenTickerItem();
-}
-
-void frmMain::ReloadAll()
-{
-    if (!m_User || !m_User->Channels())
-        return;
-    for (int i = 1; m_User && i <= m_User->ChannelCount(); ++i) {
-        if (RSSChannel *channel = m_User->Channels()->GetChannel(i))
-            channel->ForceLoadRSS();
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    }
-}
-
-void frmMain::mnuGroupView_Click()
-{
-    const QString group = SelectedGroup();
-    if (!m_User || group.isEmpty())
-        return;
-    for (int row = 0; row < m_Tree->count(); ++row)
-        if (m_Tree->RowGroup(row) == group && m_Tree->RowURL(row) != QLatin1String("0"))
-            if (RSSChannel *channel = m_User->GetChannel(m_Tree->RowURL(row)))
-                channel->CreateChannelView(false);
-}
-
-void frmMain::mnuGroupReload_Click()
-{
-    const QString group = SelectedGroup();
-    if (!m_User || group.isEmpty())
-        return;
-    QStringList urls;
-    for (int row = 0; row < m_Tree->count(); ++row)
-        if (m_Tree->RowGroup(row) == group && m_Tree->RowURL(row) != QLatin1String("0"))
-            urls << m_Tree->RowURL(row);
-    for (const QString &url : std::as_const(urls))
-        if (RSSChannel *channel = m_User ? m_User->GetChannel(url) : nullptr)
-            channel->LoadRSS();
-}
-
-void frmMain::mnuChannelView_Click()
-{
-    const int row = m_Tree->currentRow();
-    if (row >= 0)
-        treMain_RowDoubleClicked(row);
-}
-
-void frmMain::mnuChannelMarkAll_Click()
-{
-    const QString url = SelectedURL();
-    if (m_User && !url.isEmpty() && url != QLatin1String("0"))
-        m_User->MarkAllRead(url);
-}
-
-void frmMain::mnuChannelReload_Click()
-{
-    if (RSSChannel *channel = SelectedChannel())
-        channel->ForceLoadRSS();
-}
-
-void frmMain::mnuChannelRemove_Click()
-{
-    RSSChannel *channel = SelectedChannel();
-    const QString group = SelectedGroup();
-    if (!channel || colGroups::IsReserved(group))
-        return;
-    const QString url = channel->URL();
-    const int answer = Include::AskBox(
-        tr("Remove \"%1\" from the group \"%2\" only, or delete the channel and its items?")
-            .arg(channel->customTitle().isEmpty() ? url : channel->customTitle(), group),
-        QStringLiteral("Confirm Action"),
-        {QStringLiteral("&Remove Channel from Group Only"), QStringLiteral("&Delete Channel"),
-            QStringLiteral("&Cancel")});
-    if (!m_User)
-        return;
-    if (answer == 0) {
-        m_User->DeleteChannel(group, url);
-    } else if (answer == 1) {
-        m_User->DeleteChannel(group, url);
-        m_Subscriptions->RemoveChannel(url);
-    }
-    if (m_Users)
-        m_Users->SaveAllXML();
-}
-
-void frmMain::mnuChannelProperties_Click()
-{
-    if (RSSChannel *channel = SelectedChannel())
-        m_Services.ShowProperties(channel);
-}
-
 void frmMain::ShowHelpChannel()
 {
-    if (!m_User)
+    if (!m_Profiles->Active())
         return;
-    if (RSSChannel *channel = m_User->GetChannel(Include::VendorHelpURL()))
+    if (RSSChannel *channel = m_Profiles->Active()->GetChannel(Include::VendorHelpURL()))
         channel->CreateChannelView(false);
-}
-
-void frmMain::mnuHelpWeb_Click()
-{
-    Include::OpenURL(Vendor::Address(Vendor::kWebSite));
 }
 
 void frmMain::mnuHelpAbout_Click()
@@ -875,27 +513,6 @@ void frmMain::cmdWinFrame_Click()
     Include::Settings().SaveSetting(QStringLiteral("PREFS"), QStringLiteral("HIDEFRAME"),
         FrameHidden() ? QStringLiteral("True") : QStringLiteral("False"));
     Form_Resize();
-}
-
-// ---- Notification icon ---------------------------------------------------------------------
-
-void frmMain::trayMain_Activated(QSystemTrayIcon::ActivationReason reason)
-{
-    if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick) {
-        mnuTrayOpen_Click();
-    } else if (reason == QSystemTrayIcon::Context) {
-        ShowTrayMenu(QCursor::pos());
-    }
-}
-
-void frmMain::ShowTrayMenu(const QPoint &at)
-{
-    raise();
-    m_Menus->trayNewItems->setVisible(false);
-    m_Menus->traySeparator->setVisible(false);
-    m_Menus->tray->exec(at);
-    if (m_ExitRequested)
-        ExitProgram();
 }
 
 // ---- Update notice -------------------------------------------------------------------------
@@ -1000,9 +617,20 @@ void frmMain::SkinHandler(const QString &function, float, float, bool released)
             Include::DragWindow(this);
         return;
     }
-    if (name == QLatin1String("close")) {
-        MeClose();
-    } else if (name == QLatin1String("max")) {
+    // Most of the skin's functions are the menus' commands.
+    const MainMenus &m = *m_Menus;
+    const std::pair<const char *, QAction *> commands[] = {{"close", m.fileClose},
+        {"addchannel", m.addChannels}, {"prefs", m.filePrefs}, {"reloadall", m.reloadAll},
+        {"changeskin", m.fileSkin}, {"openticker", m.fileTicker},
+        {"deletechannels", m.deleteChannels}, {"addprofile", m.newProfile},
+        {"addgroup", m.addGroup}, {"about", m.helpAbout}, {"help", m.helpChannel}};
+    for (const auto &[key, action] : commands) {
+        if (name == QLatin1String(key)) {
+            action->trigger();
+            return;
+        }
+    }
+    if (name == QLatin1String("max")) {
         if (isMaximized()) {
             showNormal();
         } else {
@@ -1014,48 +642,28 @@ void frmMain::SkinHandler(const QString &function, float, float, bool released)
         showMinimized();
     } else if (name == QLatin1String("windowframe")) {
         cmdWinFrame_Click();
-    } else if (name == QLatin1String("addchannel")) {
-        m_Subscriptions->AddChannelsWithURL(QString());
     } else if (name == QLatin1String("profiles")) {
         BuildProfileMenu();
-        m_Menus->fileProfile->popup(QCursor::pos());
-    } else if (name == QLatin1String("prefs")) {
-        mnuFilePrefs_Click();
-    } else if (name == QLatin1String("reloadall")) {
-        ReloadAll();
+        m.fileProfile->popup(QCursor::pos());
     } else if (name == QLatin1String("reloadskin")) {
         LoadSkin();
-    } else if (name == QLatin1String("changeskin")) {
-        mnuFileSkin_Click();
     } else if (name == QLatin1String("search")) {
         m_Subscriptions->ShowSearch(QString());
     } else if (name == QLatin1String("openbrowser")) {
         Include::OpenURL(Vendor::Address(Vendor::kDefaultSearchPage));
-    } else if (name == QLatin1String("openticker")) {
-        TickerToggle();
-    } else if (name == QLatin1String("deletechannels")) {
-        m_Subscriptions->ShowChannelManager();
-    } else if (name == QLatin1String("addprofile")) {
-        mnuNewProfile_Click();
-    } else if (name == QLatin1String("addgroup")) {
-        m_Subscriptions->RunGroupDialog(this);
-    } else if (name == QLatin1String("about")) {
-        mnuHelpAbout_Click();
-    } else if (name == QLatin1String("help")) {
-        ShowHelpChannel();
     }
 }
 
 QString frmMain::DecodeText(const QString &text)
 {
     QString out = text;
-    if (!m_User || !m_User->IsActive())
+    if (!m_Profiles->Active() || !m_Profiles->Active()->IsActive())
         return out;
     auto once = [&out](const QString &token, const QString &value) {
         SkinWindow::ReplaceFirst(out, token, value);
     };
-    const QString channels = QString::number(m_User->ChannelCount() - 7);
-    once(QStringLiteral("{user}"), m_User->Name());
+    const QString channels = QString::number(m_Profiles->Active()->ChannelCount() - 7);
+    once(QStringLiteral("{user}"), m_Profiles->Active()->Name());
     once(QStringLiteral("{channels}"), channels);
     once(QStringLiteral("{chls}"), channels);
     if (out.contains(QLatin1String("{items}"))) {
@@ -1070,7 +678,7 @@ void frmMain::RefreshItemCount()
 {
     m_ItemCountStale = false;
     const qint32 before = m_ItemCount;
-    m_ItemCount = m_User ? m_User->ItemCount() : 0;
+    m_ItemCount = m_Profiles->Active() ? m_Profiles->Active()->ItemCount() : 0;
     if (before != m_ItemCount)
         PaintMe();
 }
@@ -1096,45 +704,25 @@ bool frmMain::TakeShowHelpRequest()
 
 clsProfile *frmMain::CurrentProfile()
 {
-    return m_User;
+    return m_Profiles->Active();
 }
 
 void frmMain::AddChannel(const QString &url, const QString &groupName)
 {
-    // An entry without an address (a directory or file can hold one) subscribes nothing.
-    if (!m_User || url.trimmed().isEmpty())
-        return;
-    m_User->AddChannel(url, groupName);
-    if (m_Users)
-        m_Users->SaveAllXML();
+    m_Profiles->AddChannel(url, groupName);
 }
 
 void frmMain::PopupInfo(const QString &text)
 {
-    if (m_Tray->isVisible())
-        m_Tray->showMessage(QStringLiteral("Tarnwick"), text, QSystemTrayIcon::Information, 4000);
+    m_Tray->Popup(text);
 }
 
-void frmMain::ShowMessage(const QString &text)
+colProfiles *frmMain::Users() const
 {
-    if (Ending())
-        return;
-    m_Messages << text;
-    m_MessageTimer.start(0);
+    return m_Profiles->Users();
 }
 
-void frmMain::ShowQueuedMessages()
+QSystemTrayIcon *frmMain::trayMain() const
 {
-    // One box at a time, and only from the event loop itself: a box opened inside a wait for
-    // the item server would hold that call up, and boxes opened inside each other stack up.
-    if (m_ShowingMessage)
-        return;
-    if (QThread::currentThread()->loopLevel() > 1) {
-        m_MessageTimer.start(50);
-        return;
-    }
-    m_ShowingMessage = true;
-    while (!m_Messages.isEmpty() && !Ending())
-        Include::MsgBox(m_Messages.takeFirst());
-    m_ShowingMessage = false;
+    return m_Tray;
 }

@@ -16,6 +16,9 @@
 class CSpanClock;
 class IWindowServices;
 class MainMenus;
+class MainProfiles;
+class MainTray;
+class ProfileTree;
 class SubscriptionWindows;
 class UpdateNotice;
 class RSSChannel;
@@ -51,12 +54,8 @@ public:
     void Form_Load();
 
     // ---- The tree ----
+    // The tree built again from the whole profile.
     void RepopulateTreeMain();
-    void AddGroupRows(RSSGroup *group);
-    void AddChannelRow(RSSGroup *group, const QString &url);
-    void RemoveChannelRow(RSSGroup *group, const QString &url);
-    void RemoveGroupRow(RSSGroup *group);
-    void ToggleGroup(int row);
     void ChangeUser(const QString &name);
     clsChannelTree *treMain() const { return m_Tree; }
     // Rows looked at by the last StateChange (for checks and the benchmark).
@@ -93,7 +92,7 @@ public:
     // The profile list under File > Profile, rebuilt.
     void BuildProfileMenu();
 
-    colProfiles *Users() const { return m_Users.get(); }
+    colProfiles *Users() const;
     QMenu *mnuFile() const;
     QMenu *mnuFileProfile() const;
     QMenu *mnuActions() const;
@@ -102,7 +101,7 @@ public:
     QMenu *mnuTicker() const;
     // A menu item by its name ("mnuTrayExit"); nullptr when there is none.
     QAction *Item(const QString &name) const;
-    QSystemTrayIcon *trayMain() const { return m_Tray; }
+    QSystemTrayIcon *trayMain() const;
     // Prepares the actions menu for a row (0-based; -1 for none), as a right click does.
     void PrepareActionsMenu(int row);
 
@@ -119,9 +118,8 @@ public:
     clsProfile *CurrentProfile();
     // Subscribes the active profile to url in groupName and saves.
     void AddChannel(const QString &url, const QString &groupName);
-    // The notification area's balloon, and a message box (queued, one at a time).
+    // The notification area's balloon.
     void PopupInfo(const QString &text);
-    void ShowMessage(const QString &text);
 
 signals:
     // The exit sequence has run: profiles saved, banks unloaded.
@@ -142,57 +140,28 @@ private:
     void Form_Resize();
     void LoadSkin();
     void ApplySkinToTree();
-    void m_Users_ProfilesLoaded();
-    // Until a profile exists, the profile dialog; false when the user gave up.
-    bool EnsureProfile();
-    void ConnectProfile(clsProfile *profile);
+    void ProfileSwitching();
+    void ProfileSwitched();
     void tmrOneShot_Timer();
-    void ExitWhenIdle();
-    void ShowQueuedMessages();
-    // Ends open menus, dialogs and document waits, so the exit sequence can run.
-    void EndWaits();
-    void trayMain_Activated(QSystemTrayIcon::ActivationReason reason);
-    void ShowTrayMenu(const QPoint &at);
     void treMain_RowReleased(int row, Qt::MouseButton button);
-    void treMain_RowDoubleClicked(int row);
-    QString SelectedURL() const;
-    RSSChannel *SelectedChannel() const;
     void ShowHelpChannel();
     void RefreshItemCount();
 
     // Menu handlers
-    void mnuFileExport_Click();
-    void mnuNewProfile_Click();
-    void mnuDeleteProfile_Click();
     void mnuFileSkin_Click();
     void mnuFilePrefs_Click();
     void mnuFileOnTop_Click();
     void mnuTickerClose_Click();
 
-    void mnuGroupView_Click();
-    void mnuGroupReload_Click();
-
-    void mnuChannelView_Click();
-    void mnuChannelMarkAll_Click();
-    void mnuChannelReload_Click();
-    void mnuChannelRemove_Click();
-    void mnuChannelProperties_Click();
-    void mnuHelpWeb_Click();
     void mnuHelpAbout_Click();
     void mnuTrayOpen_Click();
-    void mnuTickerSettings_Click();
-    void mnuTickerBrowser_Click();
     void lblUpgradeLink_Click();
 
     IWindowServices &m_Services;
-    std::unique_ptr<colProfiles> m_Users;
-    QPointer<clsProfile> m_User;
     bool m_SkinChanged = false;
-    bool m_IconAdded = false;
     bool m_ExitRequested = false;
     bool m_ExitQueued = false;
     bool m_ExitDone = false;
-    bool m_Description = true;
     bool m_ShowHelpRequest = false;
     bool m_GivingUp = false;
     int m_LastStateRows = 0;
@@ -201,14 +170,12 @@ private:
     qint32 m_ItemCount = 0;
     bool m_ItemCountStale = true;
     QTimer m_CountTimer;
-    // Messages for the user, shown one after the other.
-    QStringList m_Messages;
-    QTimer m_MessageTimer;
-    bool m_ShowingMessage = false;
 
     clsChannelTree *m_Tree = nullptr;
+    ProfileTree *m_Rows = nullptr;
+    MainProfiles *m_Profiles = nullptr;
     UpdateNotice *m_Update = nullptr;
-    QSystemTrayIcon *m_Tray = nullptr;
+    MainTray *m_Tray = nullptr;
     QTimer tmrOneShot;
     QPointer<frmLoading> m_Loading;
     SubscriptionWindows *m_Subscriptions = nullptr;
