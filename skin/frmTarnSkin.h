@@ -131,6 +131,8 @@ signals:
     void SkinLoaded();
 
 private:
+    // The item-viewer icons by their keyword in the skin file.
+    static const QMap<QString, QString> &ItemIconKeys();
     bool ApplyLine(const QString &keyword, const QString &value, QString *error);
     bool LoadPicture(const QString &value, QImage *target, QString *error) const;
     bool FontNumber(const QString &value, qint16 *target, QString *error) const;
