@@ -11,6 +11,21 @@
 
 using TextNumber::NumberText;
 
+namespace {
+
+qint32 &firstReloadMs()
+{
+    static qint32 ms = RSSChannel::kFirstReloadMs;
+    return ms;
+}
+
+} // namespace
+
+void RSSChannel::SetFirstReloadDelay(qint32 ms)
+{
+    firstReloadMs() = ms;
+}
+
 RSSChannel::RSSChannel(QObject *parent) : QObject(parent), m_Reloader(new CSpanClock(this))
 {
     // Enabled but without an interval: it fires once one is set.
@@ -45,7 +60,7 @@ void RSSChannel::StartSubscription(const QString &url)
         SortMode = QStringLiteral("_tarnwick/unread");
     if (m_LastMod.isEmpty())
         m_LastMod = QStringLiteral("-1");
-    m_Reloader->setInterval(kFirstReloadMs);
+    m_Reloader->setInterval(firstReloadMs());
 }
 
 void RSSChannel::CreateRSS(const QString &url)
@@ -311,7 +326,7 @@ void RSSChannel::LoadNode(xml::Node node)
         Update = TextNumber::ToInt32(v);
         // A channel that is never reloaded gets no first reload either.
         if (Update != 0)
-            m_Reloader->setInterval(kFirstReloadMs);
+            m_Reloader->setInterval(firstReloadMs());
     } else if (name == QLatin1String("openlink"))
         OpenLink = v == QLatin1String("yes");
     else if (name == QLatin1String("newitems"))

@@ -33,6 +33,9 @@ public:
     explicit RSSChannel(QObject *parent = nullptr);
     ~RSSChannel() override;
 
+    // The wait before a channel's first load, kFirstReloadMs unless a test asks for less.
+    static void SetFirstReloadDelay(qint32 ms);
+
     // ---- Properties ----
     QString URL() const { return m_URL; }
     QString Username() const { return m_Username; }

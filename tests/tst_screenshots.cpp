@@ -113,6 +113,7 @@ private slots:
         qputenv("TARNWICK_HOME", m_Home.path().toUtf8());
         qputenv("XDG_CONFIG_HOME", m_Config.path().toUtf8());
         useInProcessBank();
+        RSSChannel::SetFirstReloadDelay(100); // channels load at once, not 5 s after start
         qputenv("TARNWICK_VENDOR_BASE", m_Http.url("").toUtf8());
         m_Http.route("/update/check.html") = {200, "<html><body>0</body></html>", {}};
         m_Http.route("/a.xml") = {200, Feed("Alpha", 3), {}};

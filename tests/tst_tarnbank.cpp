@@ -128,13 +128,18 @@ void TestTarnbank::failedSavesAndPrivateFiles()
     // disk): the command says so and fails, instead of reporting what it will lose as loaded,
     // and the store there stays as it was.
     const QByteArray before = testsupport::readFile(profile.filePath("items.xml"));
+    // The server of the last command may still be on its way out: it goes first, and the one
+    // serving from here on is the limited one.
     auto limitedServer = [&] {
+        if (!QTest::qWaitFor([&] { return testsupport::serverPid(m_Runtime.path()) == 0; }, 10000))
+            return false;
         auto *server = new QProcess(this);
         server->start("bash",
             {"-c", "trap '' XFSZ; exec prlimit --fsize=4096 " + QStringLiteral(TARNLOADER_BUILT)});
         return server->waitForStarted(5000)
             && QTest::qWaitFor(
-                [&] { return testsupport::serverPid(m_Runtime.path()) != 0; }, 10000);
+                [&] { return testsupport::serverPid(m_Runtime.path()) == server->processId(); },
+                10000);
     };
     QVERIFY(limitedServer());
     http.route("/more.xml") = {200, testsupport::dataFile("feeds/atom10.xml"), {}};

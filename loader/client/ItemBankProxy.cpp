@@ -103,10 +103,17 @@ std::shared_ptr<ServerLink> ServerLink::Get(QString *error)
             *error = QStringLiteral("cannot start the item bank server %1").arg(program);
             return nullptr;
         }
+        // One still on its way out holds the lock a moment longer, and the one started here
+        // leaves at once: start another each second until one listens.
         const QDeadlineTimer deadline(10000);
+        QDeadlineTimer again(1000);
         while (!socket && !deadline.hasExpired()) {
             QThread::msleep(20);
             socket = connectTo(path);
+            if (!socket && again.hasExpired()) {
+                QProcess::startDetached(program, {});
+                again.setRemainingTime(1000);
+            }
         }
         if (!socket) {
             *error = QStringLiteral("the item bank server %1 does not answer").arg(program);
