@@ -5,6 +5,8 @@
 
 #include <QDir>
 
+#include <utility>
+
 namespace {
 bool countless(const QString &name)
 {
@@ -124,12 +126,19 @@ void colGroups::LoadXML()
     // A missing file leaves the built-in groups alone; a damaged one is kept aside and what it
     // still holds is taken. Until the file has been read it is never written.
     m_Loaded = false;
+    m_Reading = true;
     ModelText::LoadDocument(m_Document, FilePath(), this, [this](const xml::Document &doc) {
         const ModelText::Reading reading = ModelText::Examine(doc, FilePath(),
             QStringLiteral("group list of profile \"%1\"").arg(QDir(m_Folder).dirName()));
         if (reading.document)
             Walk(reading.document->documentElement());
         m_LeaveFile = reading.leaveFile;
+        m_Reading = false;
+        for (const auto &[group, url] : std::exchange(m_EarlyAssignments, {})) {
+            if (!group.trimmed().isEmpty())
+                AddGroup(group);
+            AssignChannel(group, url);
+        }
         m_Loaded = true;
         emit GroupsLoaded();
     });
@@ -232,6 +241,8 @@ bool colGroups::AddGroup(const QString &name)
 
 void colGroups::AssignChannel(const QString &groupKey, const QString &url)
 {
+    if (m_Reading)
+        m_EarlyAssignments.append({groupKey, url});
     RSSGroup *group = Group(groupKey);
     if (!group)
         return;

@@ -89,5 +89,9 @@ private:
     QString m_Folder;
     std::unique_ptr<xml::Document> m_Document;
     bool m_Loaded = false;
+    // Channels given a group while the stored list is being read: given again once it is in,
+    // so that the list read does not take them away.
+    bool m_Reading = false;
+    QList<QPair<QString, QString>> m_EarlyAssignments;
     bool m_LeaveFile = false;
 };

@@ -146,6 +146,20 @@ void TestGroups::groupsXmlRoundTrip()
     // The loaded group is announced; its channels are read from it, not announced.
     QVERIFY(events.contains("group News & <more>"));
     QVERIFY(!events.contains("News & <more> http://127.0.0.1/n.xml"));
+
+    // A channel given a group while the stored list is still being read (a subscription right
+    // at start) keeps its group once the list is in, and is saved with it.
+    colGroups early;
+    QSignalSpy loaded(&early, &colGroups::GroupsLoaded);
+    early.Init("anna");
+    early.AssignChannel("News & <more>", "http://127.0.0.1/early.xml");
+    early.AssignChannel("Spotlight", "http://127.0.0.1/early2.xml");
+    QVERIFY(loaded.wait(5000));
+    QCOMPARE(urlsOf(early.Group("News & <more>")),
+        (QStringList {"http://127.0.0.1/n.xml", "http://127.0.0.1/early.xml"}));
+    QVERIFY(urlsOf(early.Group("Spotlight")).contains("http://127.0.0.1/early2.xml"));
+    QVERIFY(early.SaveGroupXML());
+    QVERIFY(testsupport::readFile(early.FilePath()).contains("http://127.0.0.1/early.xml"));
 }
 
 void TestGroups::damagedOrUnreadGroupsAreNeverWrittenOver()

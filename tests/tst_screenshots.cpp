@@ -130,7 +130,7 @@ private slots:
         m_Hub.Attach(m_Main.get(), new ViewerWindows(m_Hub, m_Main.get()), m_Tickers);
         m_Main->Form_Load();
         QTRY_VERIFY_WITH_TIMEOUT(Profile() && Profile()->Groups(), 10000);
-        QTRY_VERIFY(Profile()->Groups()->IsLoaded());
+        // Subscribed at once, while the stored groups may still be read: it keeps its group.
         m_Main->AddChannel(m_Http.url("/a.xml"), "News");
         auto items = [this](const QString &url) {
             const RSSChannel *channel = Profile()->GetChannel(url);
