@@ -1,6 +1,7 @@
 #include "DesktopServices.h"
 #include "Include.h"
 #include "LocalHttpServer.h"
+#include "RSSChannel.h"
 #include "RecordingHost.h"
 #include "TestSupport.h"
 #include "colProfiles.h"
@@ -65,6 +66,7 @@ void TestProfiles::initTestCase()
     testsupport::usePrivateRuntime(m_Runtime.path());
     qputenv("XDG_CONFIG_HOME", m_Config.path().toUtf8());
     clsSpotlight::SetDirectoryURL(QString()); // only the Spotlight test reads a directory
+    RSSChannel::SetFirstReloadDelay(100); // channels load at once, not 5 s after subscribing
     // The maker's channels are asked of a local server that has none of them.
     qputenv("TARNWICK_VENDOR_BASE", m_Vendor.url("").toUtf8());
 }
