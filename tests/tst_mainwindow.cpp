@@ -138,8 +138,8 @@ private slots:
         w.SkinHandler("max", 0, 0, true);
         QTRY_VERIFY(!w.isMaximized());
         QVERIFY(w.DecodeIf("frame") && !w.DecodeIf("false") && w.DecodeIf("anything"));
-        // Without a profile the texts stay as they are.
-        QCOMPARE(w.DecodeText("{user}: {channels}"), QStringLiteral("{user}: {channels}"));
+        // Without a profile nothing is known: the values are blank, never the raw tokens.
+        QCOMPARE(w.DecodeText("{user}: {channels} of {chls}, {items}"), QStringLiteral(":  of , "));
         w.SkinHandler("nosuchfunction", 0, 0, true);
         w.RunExitSequence();
         settings.SaveSetting("PREFS", "HIDEFRAME", "False");
@@ -157,6 +157,21 @@ private slots:
         frmMain w(hub);
         hub.Attach(&w, nullptr, nullptr);
         QSignalSpy exited(&w, &frmMain::ExitSequenceDone);
+        // Behind the first-profile dialog the title bar carries no name yet: the strip where the
+        // skin writes "{user}" is the bar's plain gradient (each row one colour), not the token.
+        const QRect title(30, 5, 150, 16);
+        auto titleIsPlain = [&] {
+            const QImage shot = w.grab().toImage();
+            for (int y = title.top(); y <= title.bottom(); ++y)
+                for (int x = title.left(); x <= title.right(); ++x)
+                    if (shot.pixel(x, y) != shot.pixel(title.left(), y))
+                        return false;
+            return true;
+        };
+        w.resize(320, 400);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(titleIsPlain());
         // No profile yet: the window asks for one, refusing a bad name first.
         OnNextDialog<frmUser>([](frmUser *dialog) {
             dialog->txtUsername()->setText("a|b");
@@ -175,6 +190,7 @@ private slots:
         QVERIFY(QTest::qWaitFor([&] { return RowOf(w, "My Channels", "0") >= 0; }, 5000));
         QCOMPARE(
             w.DecodeText("{channels} channels of {user}"), QStringLiteral("2 channels of anna"));
+        QTRY_VERIFY(!titleIsPlain()); // the name is drawn there now
         // The seven filters stand in "All Items"; the maker's two channels at the top, unheaded.
         clsChannelTree *tree = w.treMain();
         QVERIFY(RowOf(w, "All Items", "_tarnwick/unread") >= 0);

@@ -657,11 +657,15 @@ void frmMain::SkinHandler(const QString &function, float, float, bool released)
 QString frmMain::DecodeText(const QString &text)
 {
     QString out = text;
-    if (!m_Profiles->Active() || !m_Profiles->Active()->IsActive())
-        return out;
     auto once = [&out](const QString &token, const QString &value) {
         SkinWindow::ReplaceFirst(out, token, value);
     };
+    if (!m_Profiles->Active() || !m_Profiles->Active()->IsActive()) {
+        // Nothing is known before a profile is open: blank, never the raw token.
+        for (const char *token : {"{user}", "{channels}", "{chls}", "{items}"})
+            once(QLatin1String(token), QString());
+        return out;
+    }
     const QString channels = QString::number(m_Profiles->Active()->ChannelCount() - 7);
     once(QStringLiteral("{user}"), m_Profiles->Active()->Name());
     once(QStringLiteral("{channels}"), channels);
