@@ -3,8 +3,10 @@
 #include "ModelHost.h"
 #include "TextNumber.h"
 
+#include <QDebug>
 #include <QEventLoop>
 #include <QList>
+#include <QLoggingCategory>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QPointer>
@@ -12,6 +14,8 @@
 #include <QUrl>
 
 namespace {
+Q_LOGGING_CATEGORY(lcOpml, "tarnwick.opml", QtInfoMsg)
+
 // The waits of the loads running now, innermost last.
 QList<QPointer<QEventLoop>> &runningWaits()
 {
@@ -39,6 +43,7 @@ void clsOPML::LoadOPML(const QString &path)
     m_Title = path;
     m_Loading = true;
     m_Parsed = false;
+    m_FetchError.clear();
     QPointer<clsOPML> self(this);
     // The loop and the deadline belong to this call; the document and the transfer belong to
     // the reader, so their completions (bound to the reader) never reach a reader that was
@@ -62,6 +67,8 @@ void clsOPML::LoadOPML(const QString &path)
             reply->deleteLater();
             if (load != m_Load)
                 return;
+            m_FetchError =
+                reply->error() == QNetworkReply::NoError ? QString() : reply->errorString();
             doc->loadXML(
                 reply->error() == QNetworkReply::NoError ? reply->readAll() : QByteArray());
             DocumentComplete(doc);
@@ -107,7 +114,11 @@ void clsOPML::DocumentComplete(xml::Document *doc)
         Walk(doc->documentElement());
         return;
     }
-    if (IModelHost *host = IModelHost::Current())
+    if (m_Quiet)
+        qCWarning(lcOpml).noquote()
+            << m_Path << "could not be read:"
+            << (m_FetchError.isEmpty() ? doc->parseErrorReason() : m_FetchError);
+    else if (IModelHost *host = IModelHost::Current())
         host->PopupInfo(QStringLiteral("Error Reading OPML File !!!\r\n") + m_Title);
 }
 

@@ -35,6 +35,9 @@ public:
     bool Parsed() const { return m_Parsed; }
     // Tests shorten the wait.
     void SetWait(int ms) { m_WaitMs = ms; }
+    // A read the program makes on its own (not a file the user chose): a document that cannot
+    // be had or read is a line in the log, not a message on the desktop.
+    void SetQuiet(bool quiet) { m_Quiet = quiet; }
 
 signals:
     void FileLoaded();
@@ -54,9 +57,11 @@ private:
 
     QString m_Path;
     QString m_Title;
+    QString m_FetchError; // why the transfer of the running load failed, if it did
     QVector<Entry> m_Entries;
     bool m_Loading = false;
     bool m_Parsed = false;
+    bool m_Quiet = false;
     quint64 m_Load = 0;
     int m_WaitMs = kWaitMs;
 };

@@ -101,6 +101,7 @@ bool clsSpotlight::ReadDirectory(const QString &newStamp)
 {
     QPointer<clsSpotlight> self(this);
     clsOPML reader;
+    reader.SetQuiet(true); // a directory out of reach is no news to the user
     reader.LoadOPML(DirectoryURL()); // the event loop runs meanwhile
     if (!self)
         return false;

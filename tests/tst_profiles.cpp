@@ -349,6 +349,12 @@ void TestProfiles::spotlightFollowsTheDirectory()
     directory({b}, "stamp-2");
     http.route("/featured.opml").body = "<opml><body><outline";
     QVERIFY(check());
+    // A directory out of reach (nothing listens there): the group stays, and like the damaged
+    // documents above it is only a line in the log, never a message on the desktop.
+    clsSpotlight::SetDirectoryURL(QStringLiteral("http://127.0.0.1:9/featured.opml"));
+    QVERIFY(check());
+    QCOMPARE(members(), QStringList {c});
+    QCOMPARE(m_Host.popups, QStringList());
 
     dora->Deactivate(); // keeps the stamp in the settings
     QCOMPARE(
