@@ -32,6 +32,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTreeWidget>
+#include <QWebEngineView>
 #include <QtTest>
 
 using namespace testsupport;
@@ -208,11 +209,16 @@ private slots:
         QCOMPARE(search->lstAuto()->topLevelItemCount(), 2);
         QCOMPARE(search->lstAuto()->topLevelItem(0)->text(0), QStringLiteral("Local A"));
         QCOMPARE(search->lstAuto()->topLevelItem(1)->text(1), m_Http.url("/d.xml"));
-        // An address copied while browsing is offered, once.
+        // An address copied while the page has the focus (a click into it) is offered.
+        QWidget *page = search->web()->focusProxy();
+        QVERIFY(page);
+        search->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(search));
+        QTest::mouseClick(page, Qt::LeftButton, {}, QPoint(300, 300));
+        QTRY_VERIFY(page->hasFocus());
         QGuiApplication::clipboard()->setText(m_Http.url("/b.xml"));
-        search->tmrClip_Timer();
-        search->tmrClip_Timer();
-        QCOMPARE(search->lstAuto()->topLevelItemCount(), 3);
+        QTRY_COMPARE_WITH_TIMEOUT(search->lstAuto()->topLevelItemCount(), 3, 1500);
+        QCOMPARE(search->lstAuto()->topLevelItem(2)->text(1), m_Http.url("/b.xml"));
         QCOMPARE(search->lstAuto()->topLevelItem(2)->text(0), QStringLiteral("Copied Shortcut"));
         search->lstAuto()->clearSelection();
         search->cmdAdd_Click();

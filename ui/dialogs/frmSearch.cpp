@@ -8,6 +8,7 @@
 #include "clsProfile.h"
 #include "colGroups.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -144,9 +145,15 @@ frmSearch::frmSearch(QWidget *owner) : QWidget(owner, Qt::Window)
     // Addresses copied while browsing are offered too.
     m_Clip.setInterval(700);
     connect(&m_Clip, &QTimer::timeout, this, &frmSearch::tmrClip_Timer);
-    m_Web->installEventFilter(this);
-    if (m_Web->focusProxy())
-        m_Web->focusProxy()->installEventFilter(this);
+    // The page's own widget (the browser's focus proxy) comes and goes with the pages, so the
+    // watch follows where the focus is rather than filtering one widget's events.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+        const bool browser = now && (now == m_Web || m_Web->isAncestorOf(now));
+        if (browser && !m_Clip.isActive())
+            m_Clip.start();
+        else if (!browser)
+            m_Clip.stop();
+    });
     m_LastClip = QGuiApplication::clipboard()->text();
 
     resize(760, 620);
@@ -239,15 +246,6 @@ void frmSearch::cmdAdd_Click()
         if (row->isSelected() && m_Add)
             m_Add(row->text(1), m_Group->currentText());
     }
-}
-
-bool frmSearch::eventFilter(QObject *watched, QEvent *event)
-{
-    if (event->type() == QEvent::FocusIn)
-        m_Clip.start();
-    else if (event->type() == QEvent::FocusOut)
-        m_Clip.stop();
-    return QWidget::eventFilter(watched, event);
 }
 
 void frmSearch::closeEvent(QCloseEvent *event)
