@@ -1,5 +1,6 @@
 #include "CRegSettings.h"
 
+#include "TextNumber.h"
 #include "XdgAutostart.h"
 
 #include <QSettings>
@@ -72,6 +73,20 @@ QString CRegSettings::GetSetting(
     const QSettings store(FilePath(), QSettings::IniFormat);
     const QString path = pathOf(section, key);
     return store.contains(path) ? store.value(path).toString() : def;
+}
+
+bool CRegSettings::GetBool(const QString &section, const QString &key, bool def) const
+{
+    const QString none = QStringLiteral("\x01absent");
+    const QString text = GetSetting(section, key, none);
+    return text == none ? def : TextNumber::ToBool(text);
+}
+
+qint32 CRegSettings::GetNumber(const QString &section, const QString &key, qint32 def) const
+{
+    const QString none = QStringLiteral("\x01absent");
+    const QString text = GetSetting(section, key, none);
+    return text == none ? def : TextNumber::ToInt32(text);
 }
 
 bool CRegSettings::SaveSetting(const QString &section, const QString &key, const QString &value)

@@ -26,6 +26,10 @@ public:
     void setAppName(const QString &value);
 
     QString GetSetting(const QString &section, const QString &key, const QString &def) const;
+    // A switch ("True" or a non-zero number, see TextNumber::ToBool) and a number (its leading
+    // value: "40.0" and "60 min" read 40 and 60); an absent value gives the default.
+    bool GetBool(const QString &section, const QString &key, bool def) const;
+    qint32 GetNumber(const QString &section, const QString &key, qint32 def) const;
     bool SaveSetting(const QString &section, const QString &key, const QString &value);
     // An empty key removes the whole section.
     bool DeleteSetting(const QString &section, const QString &key);

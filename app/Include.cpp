@@ -2,6 +2,7 @@
 
 #include "CSpanClock.h"
 #include "DesktopServices.h"
+#include "TextNumber.h"
 #include "Vendor.h"
 
 #include <QCoreApplication>
@@ -45,11 +46,7 @@ bool settingIsTrue(const char *section, const char *key)
 {
     const QString text =
         Settings().GetSetting(QLatin1String(section), QLatin1String(key), QStringLiteral("False"));
-    if (text.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
-        return true;
-    bool numeric = false;
-    const double value = text.toDouble(&numeric);
-    return numeric && value != 0;
+    return TextNumber::ToBool(text);
 }
 
 void playFile(const char *name)
@@ -203,8 +200,7 @@ QString NewChannelID()
     CRegSettings &s = Settings();
     const qint64 last =
         s.GetSetting(QStringLiteral("Common"), QStringLiteral("LastID"), QStringLiteral("2560"))
-            .trimmed()
-            .toLongLong();
+            .toLongLong(); // a number written by this function alone
     const qint64 next = last + 1;
     s.SaveSetting(QStringLiteral("Common"), QStringLiteral("LastID"), QString::number(next));
     return QString::number(next, 16).toUpper();

@@ -72,12 +72,9 @@ void LoadFormState(QWidget *window, const QString &section)
 {
     const QString name = SectionOf(window, section);
     CRegSettings &settings = Settings();
-    if (settings.GetSetting(name, QStringLiteral("Saved"), QStringLiteral("False"))
-            .compare(QLatin1String("True"), Qt::CaseInsensitive)
-        != 0)
+    if (!settings.GetBool(name, QStringLiteral("Saved"), false))
         return;
-    const int state =
-        settings.GetSetting(name, QStringLiteral("WindowState"), QStringLiteral("0")).toInt();
+    const int state = settings.GetNumber(name, QStringLiteral("WindowState"), 0);
     if (state == 1)
         window->setWindowState(Qt::WindowMinimized);
     else if (state == 2)
@@ -86,12 +83,12 @@ void LoadFormState(QWidget *window, const QString &section)
         window->setWindowState(Qt::WindowNoState);
     if (state == 1 || state == 2)
         return;
-    auto read = [&](const char *key, const char *def) {
-        return settings.GetSetting(name, QLatin1String(key), QLatin1String(def)).toInt();
+    auto read = [&](const char *key, qint32 def) {
+        return settings.GetNumber(name, QLatin1String(key), def);
     };
     const int tx = TwipsPerPixelX(), ty = TwipsPerPixelY();
-    QRect rect(read("Left", "0") / tx, read("Top", "0") / ty, read("Width", "3000") / tx,
-        read("Height", "3000") / ty);
+    QRect rect(read("Left", 0) / tx, read("Top", 0) / ty, read("Width", 3000) / tx,
+        read("Height", 3000) / ty);
     rect.setSize(rect.size().expandedTo(window->minimumSize()).expandedTo(QSize(40, 40)));
     // A screen that has gone away must not take the window with it.
     bool visible = false;

@@ -136,11 +136,8 @@ void RSSChannel::Loaded(bool newItems, const QString &newMod)
     if (m_NewItems) {
         if (OpenLink && host && !host->IsViewerLoaded(this))
             CreateChannelView(true);
-        const bool popup = Include::Settings()
-                               .GetSetting(QStringLiteral("PREFS"), QStringLiteral("POPUP"),
-                                   QStringLiteral("False"))
-                               .compare(QLatin1String("True"), Qt::CaseInsensitive)
-            == 0;
+        const bool popup =
+            Include::Settings().GetBool(QStringLiteral("PREFS"), QStringLiteral("POPUP"), false);
         if (popup && host && !host->IsTickerLoaded())
             host->ShowTickerNewItems();
         Include::PlayAlert();

@@ -2,6 +2,7 @@
 
 #include "Include.h"
 #include "ModelHost.h"
+#include "TextNumber.h"
 
 #include <QDir>
 #include <QFile>
@@ -42,9 +43,9 @@ void clsProfile::LoadNode(xml::Node node)
     if (name == QLatin1String("username"))
         m_Name = text;
     else if (name == QLatin1String("default"))
-        m_Default = text == QLatin1String("true");
+        m_Default = TextNumber::ToBool(text);
     else if (name == QLatin1String("offline"))
-        m_Offline = text == QLatin1String("true");
+        m_Offline = TextNumber::ToBool(text);
     else
         for (xml::Node child = node.firstChild(); child; child = child.nextSibling())
             LoadNode(child);
@@ -445,7 +446,7 @@ void clsProfile::m_Bank_ChannelDetails(const QString &url, qint16 index, const Q
         c->Docs = value;
         break;
     case 13:
-        c->TimeToLive = value.trimmed().toInt();
+        c->TimeToLive = TextNumber::ToInt32(value); // "60 min" is 60
         break;
     case 14:
         c->Rating = value;

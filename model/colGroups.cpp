@@ -2,6 +2,7 @@
 
 #include "Include.h"
 #include "ModelText.h"
+#include "TextNumber.h"
 
 #include <QDir>
 
@@ -31,7 +32,7 @@ void RSSGroup::Walk(xml::Node node)
     if (name == QLatin1String("title"))
         m_Name = value;
     else if (name == QLatin1String("expand"))
-        m_Expanded = value == QLatin1String("true");
+        m_Expanded = TextNumber::ToBool(value);
     else if (name == QLatin1String("channel"))
         AddChannel(value);
     else

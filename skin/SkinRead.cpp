@@ -53,7 +53,7 @@ qint32 colourOf(const QString &value)
 
 bool booleanOf(const QString &value)
 {
-    return value.toLower() == QLatin1String("true");
+    return TextNumber::ToBool(value); // "true" in any case, or a number that is not zero
 }
 
 const QMap<QString, QStringList> &treeIconKeys()

@@ -130,6 +130,23 @@ void TestInclude::settingsSectionsAndDefaults()
     QCOMPARE(s.GetSetting("Deep\\er\\Key", "K", ""), QStringLiteral("deep"));
     QVERIFY(!s.GetAllSettings("Deep")); // values of deeper sections are not the parent's
 
+    // Switches and numbers as people and other programs write them.
+    const QList<QPair<QString, bool>> switches = {{"True", true}, {"true", true}, {"1", true},
+        {"-1", true}, {" 2.5", true}, {"False", false}, {"0", false}, {"0.0", false},
+        {"yes", false}, {"", false}};
+    for (const auto &[text, on] : switches) {
+        s.SaveSetting("Switch", "On", text);
+        QVERIFY2(s.GetBool("Switch", "On", !on) == on, qPrintable(text));
+    }
+    QVERIFY(s.GetBool("Switch", "Absent", true) && !s.GetBool("Switch", "Absent", false));
+    const QList<QPair<QString, int>> numbers = {
+        {"40.0", 40}, {"60 min", 60}, {" 7", 7}, {"2.5", 2}, {"minutes", 0}};
+    for (const auto &[text, value] : numbers) {
+        s.SaveSetting("Number", "N", text);
+        QCOMPARE(s.GetNumber("Number", "N", -1), value);
+    }
+    QCOMPARE(s.GetNumber("Number", "Absent", 9), 9);
+
     QVERIFY(s.DeleteSetting("TICKER_VIEW", "Top"));
     QCOMPARE(s.GetSetting("TICKER_VIEW", "Top", "gone"), QStringLiteral("gone"));
     QCOMPARE(s.GetSetting("TICKER_VIEW", "Left", ""), QStringLiteral("200"));

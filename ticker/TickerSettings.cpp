@@ -1,6 +1,7 @@
 #include "TickerSettings.h"
 
 #include "Include.h"
+#include "TextNumber.h"
 
 #include <algorithm>
 
@@ -8,16 +9,15 @@ namespace {
 
 int Number(const char *key, const QString &def)
 {
-    // A value that is not a number reads as 0.
-    return Include::Settings()
-        .GetSetting(QStringLiteral("Ticker"), QLatin1String(key), def)
-        .trimmed()
-        .toInt();
+    // Its leading number ("40.0" is 40); a value that is no number reads as 0.
+    return TextNumber::ToInt32(
+        Include::Settings().GetSetting(QStringLiteral("Ticker"), QLatin1String(key), def));
 }
 
 bool Yes(const char *key, const char *def)
 {
-    return Number(key, QLatin1String(def)) == 1;
+    return TextNumber::ToBool(Include::Settings().GetSetting(
+        QStringLiteral("Ticker"), QLatin1String(key), QLatin1String(def)));
 }
 
 } // namespace

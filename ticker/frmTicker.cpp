@@ -106,10 +106,7 @@ void frmTicker::BuildTickerList()
     if (m_Pending || !profile)
         return;
     const bool popup =
-        Include::Settings()
-            .GetSetting(QStringLiteral("PREFS"), QStringLiteral("POPUP"), QStringLiteral("False"))
-            .compare(QLatin1String("True"), Qt::CaseInsensitive)
-        == 0;
+        Include::Settings().GetBool(QStringLiteral("PREFS"), QStringLiteral("POPUP"), false);
     if (popup && profile->NewItemsCount() >= 1) {
         m_NewItemMode = true;
         m_Pending = true;

@@ -28,10 +28,7 @@ namespace {
 
 bool Pref(const char *key)
 {
-    return Include::Settings()
-               .GetSetting(QStringLiteral("PREFS"), QLatin1String(key), QStringLiteral("False"))
-               .compare(QLatin1String("True"), Qt::CaseInsensitive)
-        == 0;
+    return Include::Settings().GetBool(QStringLiteral("PREFS"), QLatin1String(key), false);
 }
 
 } // namespace

@@ -60,4 +60,10 @@ qint16 ToInt16(const QString &text)
     return rounded<qint16>(text);
 }
 
+bool ToBool(const QString &text)
+{
+    return text.trimmed().compare(QLatin1String("true"), Qt::CaseInsensitive) == 0
+        || LeadingValue(text) != 0;
+}
+
 } // namespace TextNumber

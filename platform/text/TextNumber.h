@@ -15,5 +15,7 @@ double LeadingValue(const QString &text);
 // Rounded to the nearest integer (halves to even) and kept within the type's range.
 qint32 ToInt32(const QString &text);
 qint16 ToInt16(const QString &text);
+// A switch: "True" in any case, or a number whose leading value is not zero ("1", "-1", "2.5").
+bool ToBool(const QString &text);
 
 } // namespace TextNumber

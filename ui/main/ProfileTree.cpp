@@ -3,6 +3,7 @@
 #include "ChannelTree.h"
 #include "Include.h"
 #include "RSSChannel.h"
+#include "TextNumber.h"
 #include "WindowHelpers.h"
 #include "WindowServices.h"
 #include "clsProfile.h"
@@ -15,10 +16,8 @@ namespace {
 
 bool Pref(const char *key, const char *def)
 {
-    return Include::Settings()
-               .GetSetting(QStringLiteral("PREFS"), QLatin1String(key), QLatin1String(def))
-               .compare(QLatin1String("True"), Qt::CaseInsensitive)
-        == 0;
+    return Include::Settings().GetBool(
+        QStringLiteral("PREFS"), QLatin1String(key), TextNumber::ToBool(QLatin1String(def)));
 }
 
 const QLatin1String kGroupRow("0");

@@ -9,6 +9,7 @@
 #include "RSSChannel.h"
 #include "SkinWindows.h"
 #include "SubscriptionWindows.h"
+#include "TextNumber.h"
 #include "UpdateNotice.h"
 #include "Vendor.h"
 #include "WindowHelpers.h"
@@ -34,7 +35,7 @@ namespace {
 
 bool IsTrue(const QString &value)
 {
-    return value.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0;
+    return TextNumber::ToBool(value); // "True", or a number that is not zero
 }
 
 bool Pref(const char *key, const char *def)

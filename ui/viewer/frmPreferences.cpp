@@ -1,6 +1,7 @@
 #include "frmPreferences.h"
 
 #include "Include.h"
+#include "TextNumber.h"
 #include "WindowHelpers.h"
 
 #include <QCheckBox>
@@ -70,11 +71,8 @@ frmPreferences::frmPreferences(std::function<void()> tickerSettings, QWidget *ow
                 continue;
             auto *box = new QCheckBox(QString::fromLatin1(p.caption), this);
             box->setObjectName(QLatin1String(p.name));
-            box->setChecked(Include::Settings()
-                                .GetSetting(QLatin1String(p.section), QLatin1String(p.key),
-                                    QLatin1String(p.def))
-                                .compare(QLatin1String("True"), Qt::CaseInsensitive)
-                == 0);
+            box->setChecked(Include::Settings().GetBool(QLatin1String(p.section),
+                QLatin1String(p.key), TextNumber::ToBool(QLatin1String(p.def))));
             layout->addWidget(box);
         }
     }

@@ -5,6 +5,7 @@
 #include "RSSChannel.h"
 #include "SkinPainter.h"
 #include "SkinWindows.h"
+#include "TextNumber.h"
 #include "ViewerLogic.h"
 #include "WindowHelpers.h"
 #include "WindowServices.h"
@@ -43,10 +44,8 @@ clsProfile *ActiveProfile()
 
 bool Pref(const char *section, const char *key, const char *def)
 {
-    return Include::Settings()
-               .GetSetting(QLatin1String(section), QLatin1String(key), QLatin1String(def))
-               .compare(QLatin1String("True"), Qt::CaseInsensitive)
-        == 0;
+    return Include::Settings().GetBool(
+        QLatin1String(section), QLatin1String(key), TextNumber::ToBool(QLatin1String(def)));
 }
 
 // A content policy for the page: nothing is fetched or framed, no forms post anywhere; pictures
