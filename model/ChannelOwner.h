@@ -13,6 +13,8 @@ public:
     virtual void UpdateChannel(const QString &url) = 0;
     // Drop the channel's untagged items older than days.
     virtual void RemoveExpired(const QString &url, qint32 days) = 0;
+    // Drop every item of an address the profile no longer has (an entry that moved).
+    virtual void ForgetChannel(const QString &url) = 0;
 
 protected:
     ~IChannelOwner() = default;

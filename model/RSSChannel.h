@@ -38,6 +38,7 @@ public:
 
     // ---- Properties ----
     QString URL() const { return m_URL; }
+    void setURL(const QString &url) { m_URL = url; }
     QString Username() const { return m_Username; }
     void setUsername(const QString &v) { m_Username = v; }
     // The profile whose bank serves the channel; none: its requests go nowhere.

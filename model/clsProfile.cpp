@@ -43,9 +43,9 @@ void clsProfile::LoadNode(xml::Node node)
     if (name == QLatin1String("username"))
         m_Name = text;
     else if (name == QLatin1String("default"))
-        m_Default = TextNumber::ToBool(text);
+        m_Default = text == QLatin1String("true");
     else if (name == QLatin1String("offline"))
-        m_Offline = TextNumber::ToBool(text);
+        m_Offline = text == QLatin1String("true");
     else
         for (xml::Node child = node.firstChild(); child; child = child.nextSibling())
             LoadNode(child);

@@ -78,6 +78,7 @@ public:
     void SubChannelList(const QString &url, const QString &filter, const QString &search);
     bool KillChannel(const QString &url);
     void RemoveExpired(const QString &url, qint32 days) override;
+    void ForgetChannel(const QString &url) override { KillChannel(url); }
 
     colChannels *Channels() const { return m_Channels.get(); }
     colGroups *Groups() const { return RSSGroups.get(); }

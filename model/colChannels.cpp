@@ -5,6 +5,11 @@
 #include "ModelText.h"
 
 #include <QDir>
+#include <QUrl>
+
+namespace {
+constexpr const char *kHelpID = "F3"; // the help channel's fixed identifier
+} // namespace
 
 colChannels::colChannels(IChannelOwner *owner, QObject *parent) : QObject(parent), m_Owner(owner)
 { }
@@ -50,7 +55,7 @@ void colChannels::Init(const QString &profileName)
         {"F0", QStringLiteral("_tarnwick/today"), "Today", 0, 0},
         {"F1", QStringLiteral("_tarnwick/flagged"), "Tagged", 0, 0},
         {"F2", Include::VendorNewsURL(), "Tarnwick News", 100, 1500},
-        {"F3", Include::VendorHelpURL(), "Help", 0, 7000},
+        {kHelpID, Include::VendorHelpURL(), "Help", 0, 7000},
         {"F4", QStringLiteral("_tarnwick/deleted"), "Deleted", 0, 0},
         {"F5", QStringLiteral("_tarnwick/yesterday"), "Yesterday", 0, 0},
         {"F6", QStringLiteral("_tarnwick/week"), "Past 7 Days", 0, 0},
@@ -95,6 +100,15 @@ void colChannels::Walk(xml::Node node)
     channel->LoadChannel(node);
     if (channel->URL().isEmpty())
         return; // nothing to subscribe to (a damaged file can leave such an entry)
+    // The help channel is a file of the application folder: when the folder has moved, its
+    // entry follows it (the items read from the old place go; the new place is read instead).
+    const QString help = Include::VendorHelpURL();
+    if (channel->ID() == QLatin1String(kHelpID) && channel->URL() != help
+        && QUrl(channel->URL()).isLocalFile()) {
+        if (m_Owner)
+            m_Owner->ForgetChannel(channel->URL());
+        channel->setURL(help);
+    }
     if (channel->Expire > 0 && !Include::IsVirtualURL(channel->URL())) {
         if (m_Owner)
             m_Owner->RemoveExpired(channel->URL(), channel->Expire);

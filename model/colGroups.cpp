@@ -32,7 +32,7 @@ void RSSGroup::Walk(xml::Node node)
     if (name == QLatin1String("title"))
         m_Name = value;
     else if (name == QLatin1String("expand"))
-        m_Expanded = TextNumber::ToBool(value);
+        m_Expanded = value == QLatin1String("true");
     else if (name == QLatin1String("channel"))
         AddChannel(value);
     else

@@ -15,7 +15,7 @@
 
 struct RecordingHost : IModelHost, IChannelOwner
 {
-    QStringList reloads, recounts, expired, states, popups, messages, added;
+    QStringList reloads, recounts, expired, forgotten, states, popups, messages, added;
     QSet<const RSSChannel *> openViewers;
     bool helpRequest = false;
     int tickerShown = 0;
@@ -39,6 +39,12 @@ struct RecordingHost : IModelHost, IChannelOwner
         expired << url + " " + QString::number(days);
         if (profile)
             profile->RemoveExpired(url, days);
+    }
+    void ForgetChannel(const QString &url) override
+    {
+        forgotten << url;
+        if (profile)
+            profile->ForgetChannel(url);
     }
     void StateChange(const QString &user, RSSChannel *c) override
     {

@@ -263,9 +263,15 @@ void TestChannels::storedEntriesMergeOverBuiltIns()
         "<channel><url>http://127.0.0.1/y.xml</url><windowwidth>70000</windowwidth>"
         "<ttl>12.5</ttl><expire>abc</expire></channel>"
         "<channel><url>http://127.0.0.1/x.xml</url><title>Second</title><update>99</update>"
-        "<expire>1</expire></channel></whatever>");
+        "<expire>1</expire></channel>"
+        // The help channel as written when the data folder stood elsewhere.
+        "<channel><url>file:///moved/away/help.xml</url><id>F3</id><customtitle>Guide"
+        "</customtitle></channel></whatever>");
     auto list = loadedList(&m_Host);
     QCOMPARE(list->ChannelCount(), 11);
+    QVERIFY(!list->GetChannel("file:///moved/away/help.xml"));
+    QCOMPARE(list->GetChannel(Include::VendorHelpURL())->customTitle(), QStringLiteral("Guide"));
+    QCOMPARE(m_Host.forgotten, QStringList {"file:///moved/away/help.xml"});
     RSSChannel *today = list->GetChannel("_tarnwick/today");
     QCOMPARE(today->Update, 0); // a built-in keeps its reload period
     QCOMPARE(today->customTitle(), QStringLiteral("My day"));
@@ -283,9 +289,10 @@ void TestChannels::storedEntriesMergeOverBuiltIns()
     QStringList order;
     for (int i = 1; i <= list->ChannelCount(); ++i)
         order << list->GetChannel(i)->ID();
-    QCOMPARE(order.mid(0, 8), (QStringList {"F1", "F2", "F3", "F4", "F5", "F6", "F7", "F8"}));
-    QCOMPARE(list->GetChannel(9)->URL(), QStringLiteral("_tarnwick/today"));
-    QCOMPARE(list->GetChannel(11)->URL(), QStringLiteral("http://127.0.0.1/x.xml"));
+    QCOMPARE(order.mid(0, 7), (QStringList {"F1", "F2", "F4", "F5", "F6", "F7", "F8"}));
+    QCOMPARE(list->GetChannel(8)->URL(), QStringLiteral("_tarnwick/today"));
+    QCOMPARE(list->GetChannel(10)->URL(), QStringLiteral("http://127.0.0.1/x.xml"));
+    QCOMPARE(list->GetChannel(11)->ID(), QStringLiteral("F3"));
 }
 
 void TestChannels::zeroExpiryAndReloadSurviveRestarts()

@@ -287,12 +287,16 @@ private slots:
         s.SaveSetting("Ticker", "Dock", "0");
         s.SaveSetting("Ticker", "Speed", "5");
         s.SaveSetting("Ticker", "Left", "abc");
-        s.SaveSetting("Ticker", "Random", "2"); // yes is exactly 1
+        s.SaveSetting("Ticker", "Random", "0.0"); // no number but zero switches it off
         const TickerSettings v = TickerSettings::Load(1920);
         QVERIFY(!v.floating);
         QCOMPARE(v.Factor(), 1);
         QCOMPARE(v.left, 0);
         QVERIFY(!v.random);
+        s.SaveSetting("Ticker", "Random", "True");
+        s.SaveSetting("Ticker", "Width", "800.0");
+        QVERIFY(TickerSettings::Load(1920).random);
+        QCOMPARE(TickerSettings::Load(1920).width, 800);
         s.SaveSetting("Ticker", "Speed", "9"); // held to the slider's range
         QCOMPARE(TickerSettings::Load(1920).Factor(), 1);
         s.DeleteSetting("Ticker", QString());
