@@ -405,6 +405,20 @@ private slots:
         QCOMPARE(viewer->Filter(), QString());
         QCOMPARE(caption("{filter}: {items} of {allitems}"), QStringLiteral("All: 3 of 3"));
         viewer->close();
+
+        // A viewer opened by its channel's fetch itself (here: "open on new items"; the help
+        // channel at the first start) counts the items that fetch brought.
+        m_Http.route("/o.xml") = {200, Feed("Opens", 2), {}};
+        const QString opens = m_Http.url("/o.xml");
+        m_Main->AddChannel(opens, "News");
+        Profile()->GetChannel(opens)->OpenLink = true;
+        frmViewer *opened = nullptr;
+        QVERIFY(QTest::qWaitFor(
+            [&] { return (opened = m_Viewers->Viewer(Profile()->GetChannel(opens))); }, 20000));
+        QVERIFY(WaitShown(opened, 2));
+        QTRY_COMPARE(opened->DecodeText("{filter}: {items} of {allitems}"),
+            QStringLiteral("Unread: 2 of 2"));
+        opened->close();
     }
 
     void propertiesDialog()
