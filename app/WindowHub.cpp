@@ -42,6 +42,14 @@ void WindowHub::StateChange(const QString &user, RSSChannel *channel)
 {
     if (m_Main)
         m_Main->StateChange(user, channel);
+    if (m_Viewers && channel)
+        m_Viewers->ChannelStateChanged(channel); // the viewer's footer counts
+}
+
+void WindowHub::ChannelLoaded(RSSChannel *channel, bool newItems)
+{
+    if (m_Viewers && !Ending())
+        m_Viewers->ChannelLoaded(channel, newItems);
 }
 
 bool WindowHub::TakeShowHelpRequest()

@@ -32,6 +32,7 @@ public:
     void PopupInfo(const QString &text) override;
     void ShowMessage(const QString &text) override;
     void BankRestarted() override;
+    void ChannelLoaded(RSSChannel *channel, bool newItems) override;
 
     // ---- IWindowServices ----
 

@@ -35,6 +35,8 @@ public:
     // The active profile's bank was made again on a fresh server (the old one went away): a
     // short notice, and open lists asked for again.
     virtual void BankRestarted() { }
+    // A fetch of the channel completed and its counts were asked for: open item lists follow.
+    virtual void ChannelLoaded(RSSChannel *, bool /*newItems*/) { }
 
     static IModelHost *Current();
     // Not owned; nullptr removes it.

@@ -467,6 +467,10 @@ void clsProfile::m_Bank_ChannelLoaded(const QString &url, bool newItems, const Q
             QStringLiteral("_tarnwick/read"), QStringLiteral("_tarnwick/unread"),
             QStringLiteral("_tarnwick/week"), QStringLiteral("_tarnwick/old")})
         UpdateChannel(u);
+    // Looked up again: a handler above may have removed the channel.
+    if (RSSChannel *channel = GetChannel(url))
+        if (IModelHost *host = IModelHost::Current())
+            host->ChannelLoaded(channel, newItems);
 }
 
 void clsProfile::m_Bank_BankMessage(const QString &text)

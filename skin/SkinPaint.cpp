@@ -31,6 +31,12 @@ EntityPlace frmTarnSkin::PlaceOf(int entity) const
                                                         : EntityPlace();
 }
 
+QString frmTarnSkin::CaptionOf(int entity) const
+{
+    return entity >= 0 && entity < int(m_States.size()) ? m_States[size_t(entity)]->caption
+                                                        : QString();
+}
+
 bool frmTarnSkin::IsWatching(int entity) const
 {
     return entity >= 0 && entity < int(m_States.size())
@@ -116,11 +122,49 @@ bool frmTarnSkin::Place(int index, ISkinnedWindow *owner, const QImage &surface)
         const auto &font = Font(e.lbl.font >= 0 ? e.lbl.font : 0);
         const QFontMetricsF metrics(font ? SkinPainter::ToFont(*font) : QFont());
         drawn = QSizeF(metrics.horizontalAdvance(state.caption), metrics.height());
+        state.place = SkinPainter::PlaceEntity(e, drawn, surface.deviceIndependentSize());
+        // A caption longer than its room (a long channel title beside the window's buttons)
+        // is cut with an ellipsis rather than drawn over the buttons or past the edge.
+        const qreal room = TextRoom(index, owner, state.place, surface);
+        if (e.Width <= 0 && !e.Center && drawn.width() > room) {
+            state.caption = metrics.elidedText(state.caption, Qt::ElideRight, qMax(0.0, room));
+            drawn.setWidth(metrics.horizontalAdvance(state.caption));
+            state.place = SkinPainter::PlaceEntity(e, drawn, surface.deviceIndependentSize());
+        }
+        return true;
     } else {
         return false;
     }
     state.place = SkinPainter::PlaceEntity(e, drawn, surface.deviceIndependentSize());
     return true;
+}
+
+qreal frmTarnSkin::TextRoom(
+    int index, ISkinnedWindow *owner, const EntityPlace &text, const QImage &surface) const
+{
+    // The room of a caption placed from the left runs to the first picture on its band to its
+    // right, or to the frame's right edge; one placed from the right runs back to the last
+    // picture on its band to its left, or to the frame's left edge.
+    constexpr qreal gap = 6;
+    const frmSkinEntity &e = m_Entities[size_t(index)];
+    const QSizeF size = surface.deviceIndependentSize();
+    const bool fromLeft = e.left >= 0;
+    qreal limit = fromLeft ? size.width() - Frame(e.Window).eSize : Frame(e.Window).wSize;
+    for (size_t i = 0; i < m_Entities.size(); ++i) {
+        const frmSkinEntity &other = m_Entities[i];
+        if (int(i) == index || other.Window != e.Window || other.img.isNull()
+            || !Visible(other, owner))
+            continue;
+        const EntityPlace at =
+            SkinPainter::PlaceEntity(other, other.img.deviceIndependentSize(), size);
+        if (at.y > text.y + text.height || at.y + at.height < text.y)
+            continue; // not on the caption's band
+        if (fromLeft && at.x >= text.x)
+            limit = qMin(limit, qreal(at.x) - gap);
+        else if (!fromLeft && at.x + at.width <= text.x + text.width)
+            limit = qMax(limit, qreal(at.x + at.width) + gap);
+    }
+    return fromLeft ? limit - text.x : text.x + text.width - limit;
 }
 
 void frmTarnSkin::Draw(QImage &surface, const QImage &picture, const EntityPlace &at) const

@@ -107,6 +107,8 @@ public:
         ISkinnedWindow *owner, QImage &surface, int button, float x, float y, int kind);
     // Where an entity was last placed.
     EntityPlace PlaceOf(int entity) const;
+    // The caption a text entity last showed (cut to its room).
+    QString CaptionOf(int entity) const;
     // A window going away: entities stop watching it.
     void ForgetOwner(ISkinnedWindow *owner);
     // The hover watchers' ticks (every 20 ms while on); exposed for checks.
@@ -153,6 +155,10 @@ private:
     bool Visible(const frmSkinEntity &e, ISkinnedWindow *owner) const;
     // Places the entity with its picture's or caption's size; false when it has neither.
     bool Place(int index, ISkinnedWindow *owner, const QImage &surface);
+    // How wide a caption placed at text may be before it meets a picture on its band or the
+    // frame's edge.
+    qreal TextRoom(
+        int index, ISkinnedWindow *owner, const EntityPlace &text, const QImage &surface) const;
     void Draw(QImage &surface, const QImage &picture, const EntityPlace &at) const;
     // The entity's state, now following owner and surface.
     EntityState &Track(int index, ISkinnedWindow *owner, QImage &surface);

@@ -10,6 +10,7 @@
 #include "UserRoad.h"
 #include "frmTarnSkin.h"
 
+#include <QBuffer>
 #include <QDateTime>
 #include <QFileInfo>
 #include <QLocale>
@@ -34,6 +35,27 @@ QByteArray Item(
         + QString::fromUtf8(link).toHtmlEscaped().toUtf8() + "</link><description>" + title
         + " told at length</description><guid>" + guid + "</guid><pubDate>" + RfcDate(hoursAgo)
         + "</pubDate></item>";
+}
+
+// An item whose description is the given markup (escaped into the feed).
+QByteArray MarkupItem(
+    const QByteArray &title, const QByteArray &markup, const QByteArray &guid, int hoursAgo)
+{
+    return "<item><title>" + title + "</title><description>"
+        + QString::fromUtf8(markup).toHtmlEscaped().toUtf8() + "</description><guid>" + guid
+        + "</guid><pubDate>" + RfcDate(hoursAgo) + "</pubDate></item>";
+}
+
+// A picture of one colour, as PNG bytes.
+QByteArray SolidPng(QColor colour)
+{
+    QImage picture(48, 48, QImage::Format_RGB32);
+    picture.fill(colour);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, "PNG");
+    return png;
 }
 
 // The item whose guid is given, as stored in items.xml.
@@ -471,6 +493,123 @@ private slots:
         }
         QCOMPARE(m_Http.count("HEAD", "/kept.xml") + m_Http.count("GET", "/kept.xml"),
             0); // never reloaded
+    }
+
+    // An item viewer as a reader uses it: a long title that leaves the caption's buttons alone,
+    // pictures from the web in the items (and none from local files, no script), icons that
+    // change when clicked, a list that follows a reload, and a second open that only brings
+    // the viewer forward.
+    void viewerShowsPicturesAndFollows()
+    {
+        const QColor webColour(0, 255, 255), fileColour(255, 255, 0);
+        Program program(m_Screen, m_Http.url(""));
+        program.NotTheFirstStart();
+        const QString folder = program.Home("profiles/fay");
+        const QString local = program.Home("local.png");
+        QVERIFY(profilefiles::Write(local, SolidPng(fileColour)));
+        m_Http.route("/web.png") = {200, SolidPng(webColour), {{"Content-Type", "image/png"}}};
+        const QByteArray title =
+            "Pictures from a long road through the valley of channels whose titles never end";
+        const QByteArray head = "<rss version=\"2.0\"><channel><title>" + title + "</title>";
+        const QByteArray items =
+            MarkupItem("Web picture",
+                "<p>From the web:</p><img src=\"" + m_Http.url("/web.png").toUtf8()
+                    + "\" width=\"48\" height=\"48\">",
+                "p1", 1)
+            + MarkupItem("Local picture",
+                "<img src=\"file://" + local.toUtf8()
+                    + "\" width=\"48\" height=\"48\"><script>document.title='D:1;'</script>",
+                "p2", 2)
+            + MarkupItem("Plain story", "<p>Nothing to see.</p>", "p3", 3);
+        const QString url = m_Http.url("/pictures.xml");
+        m_Http.route("/pictures.xml") = {200, head + items + "</channel></rss>", {}};
+        QVERIFY(profilefiles::WriteProfileList(program.Home(), {"fay"}));
+        QVERIFY(profilefiles::WriteChannels(folder, {{url, QString::fromUtf8(title)}}));
+        QVERIFY(profilefiles::WriteGroups(folder, {{"News", {url}}}));
+        QVERIFY(program.Start());
+        const auto main = MainWindow();
+        QVERIFY(main);
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                return testsupport::readFile(folder + "/items.xml").contains("<guid>p3</guid>");
+            },
+            20000));
+
+        // The channel is the tree's last row: Enter opens its viewer on the unread items.
+        m_Screen.Keys(*main, {"End", "Return"});
+        const auto viewer = m_Screen.WaitWindow("^Pictures from a long road.* - Tarnwick$");
+        QVERIFY(viewer);
+        const QImage readIcon(program.Home("icons/item.png"));
+        QImage shot;
+        QVERIFY(WaitPictures(*viewer, readIcon, 3, &shot));
+        m_Screen.Save("11-viewer-long-title");
+        // The title ends before the buttons: each is on screen as the skin draws it.
+        const QRect caption(viewer->rect.topLeft(), QSize(viewer->rect.width(), 32));
+        for (const char *button : {"btn_min.png", "btn_max.png", "btn_close.png"})
+            QVERIFY2(
+                FindPicture(shot, QImage(m_SkinHome.filePath("skins/Basalt/") + button), caption)
+                        .size()
+                    == 1,
+                button);
+
+        // Tag the last item by its icon: the page shows the tagged icon.
+        const QImage tagged(program.Home("icons/itemex.png"));
+        QList<QPoint> tags =
+            FindPicture(shot, QImage(program.Home("icons/tagfade.png")), viewer->rect);
+        QCOMPARE(tags.size(), 3);
+        m_Screen.Click(tags[2] + QPoint(8, 8));
+        QVERIFY(WaitPictures(*viewer, tagged, 1, &shot));
+        m_Screen.Save("12-viewer-tagged");
+        // Delete it: it leaves the page.
+        const QList<QPoint> deletes =
+            FindPicture(shot, QImage(program.Home("icons/del.png")), viewer->rect);
+        QCOMPARE(deletes.size(), 3);
+        m_Screen.Click(deletes[2] + QPoint(8, 8));
+        QVERIFY(WaitPictures(*viewer, readIcon, 2, &shot));
+        QVERIFY(FindPicture(shot, tagged, viewer->rect).isEmpty());
+
+        // The feed brings a new item; the viewer's reload button shows it once it is fetched.
+        m_Http.route("/pictures.xml").body = head
+            + MarkupItem("Late story", "<p>Just in.</p>", "p4", 0) + items + "</channel></rss>";
+        m_Screen.Click(Button(1, "reload", *viewer));
+        QVERIFY(WaitPictures(*viewer, readIcon, 3, &shot));
+        m_Screen.Save("13-viewer-reloaded");
+
+        // Opening the item with the web picture (a click on its title, beside its read icon)
+        // shows the picture, fetched from the server.
+        QList<QPoint> reads = FindPicture(shot, readIcon, viewer->rect);
+        m_Screen.Click(reads[1] + QPoint(40, 8));
+        std::optional<QPoint> web;
+        QVERIFY2(
+            QTest::qWaitFor(
+                [&] { return bool(web = FindColour(m_Screen.Shot(), webColour, viewer->rect)); },
+                15000),
+            "the web picture never showed");
+        QVERIFY(m_Http.count("GET", "/web.png") >= 1);
+        // The item with the local file's picture and the script: opened, nothing of it shows.
+        shot = m_Screen.Shot();
+        reads = FindPicture(shot, readIcon, viewer->rect);
+        QCOMPARE(reads.size(), 3);
+        m_Screen.Click(reads[2] + QPoint(40, 8));
+        QTest::qWait(1000);
+        shot = m_Screen.Save("14-viewer-pictures");
+        QVERIFY(!FindColour(shot, fileColour, viewer->rect));
+        QVERIFY(FindColour(shot, webColour, viewer->rect));
+
+        // Enter on the channel again: the viewer is only brought forward; its page stays as
+        // the reader left it (the read items still listed, the picture still open).
+        m_Screen.Keys(*main, {"Return"});
+        QTest::qWait(1500);
+        shot = m_Screen.Save("15-viewer-again");
+        QCOMPARE(FindPicture(shot, readIcon, viewer->rect).size(), 3);
+        QVERIFY(FindColour(shot, webColour, viewer->rect));
+
+        QVERIFY2(program.Stop(), qPrintable(program.Ending()));
+        const QByteArray store = testsupport::readFile(folder + "/items.xml");
+        QVERIFY(StoredItem(store, "p1").contains("<delete>false</delete>")); // no script ran
+        QVERIFY(StoredItem(store, "p3").contains("<delete>true</delete>"));
+        QVERIFY(StoredItem(store, "p3").contains("<flag>true</flag>"));
+        QVERIFY(StoredItem(store, "p1").contains("<read>true</read>"));
     }
 };
 

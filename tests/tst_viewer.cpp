@@ -20,9 +20,11 @@
 #include "frmMain.h"
 #include "frmPreferences.h"
 #include "frmProperties.h"
+#include "frmTarnSkin.h"
 #include "frmViewer.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDir>
@@ -233,10 +235,12 @@ private slots:
         QVERIFY(WaitShown(viewer, 19));
         QTest::qWait(300);
 
-        // Tag and delete toggle through the page's commands.
+        // Tag and delete toggle through the page's commands; the page shows the new icon.
+        QSignalSpy shown(viewer, &frmViewer::PageShown);
         viewer->PageTitleChanged("T:1;");
         QVERIFY(QTest::qWaitFor(
             [&] { return TreeCount("All Items", "_tarnwick/flagged") == "1"; }, 5000));
+        QVERIFY(shown.wait(10000));
         viewer->PageTitleChanged("R:0.");
         viewer->PageTitleChanged("R:99.");
         QCOMPARE(TreeCount("All Items", "_tarnwick/flagged"), QStringLiteral("1"));
@@ -307,6 +311,114 @@ private slots:
         QVERIFY(readFile(unread->PageFile()).contains(".channelTitle{display:block;}"));
         QCOMPARE(QFileInfo(unread->PageFile()).fileName(), QStringLiteral("temp3.html"));
         m_Viewers->CloseViewers();
+    }
+
+    // An open viewer follows its channel: a fetch with a new item, a tag and a delete show
+    // in its page and its footer; a second open only brings it forward; pictures come from
+    // the web, never from local files; a long title is cut before the caption's buttons.
+    void viewerFollowsItsChannel()
+    {
+        const QByteArray png = [] {
+            QImage picture(48, 48, QImage::Format_RGB32);
+            picture.fill(Qt::cyan);
+            QByteArray bytes;
+            QBuffer buffer(&bytes);
+            buffer.open(QIODevice::WriteOnly);
+            picture.save(&buffer, "PNG");
+            return bytes;
+        }();
+        QVERIFY(profilefiles::Write(m_Home.filePath("local.png"), png));
+        m_Http.route("/pic.png") = {200, png, {{"Content-Type", "image/png"}}};
+        const QByteArray pictures = "<item><title>Pictures</title><description>"
+            + QString("<img id=\"web\" src=\"%1\"><img id=\"local\" src=\"file://%2\">")
+                  .arg(m_Http.url("/pic.png"), m_Home.filePath("local.png"))
+                  .toHtmlEscaped()
+                  .toUtf8()
+            + "</description><guid>pics</guid></item>";
+        const QByteArray longTitle = "Follow " + QByteArray(60, 'w');
+        auto feed = [&](int items) {
+            QByteArray f = Feed(longTitle, items);
+            return f.insert(f.indexOf("<item>"), pictures);
+        };
+        m_Http.route("/f.xml") = {200, feed(2), {}};
+        const QString url = m_Http.url("/f.xml");
+        m_Main->AddChannel(url, "News");
+        QVERIFY(QTest::qWaitFor([&] { return TreeCount("News", url) == "3"; }, 20000));
+        RSSChannel *channel = Profile()->GetChannel(url);
+        frmViewer *viewer = Open(url);
+        QVERIFY(WaitShown(viewer, 3));
+        const frmTarnSkin &skin = frmTarnSkin::Instance();
+        auto caption = [&](const QString &text) {
+            for (size_t i = 0; i < skin.Entities().size(); ++i)
+                if (skin.Entities()[i].Window == 1 && skin.Entities()[i].Text == text)
+                    return skin.CaptionOf(int(i));
+            return QString();
+        };
+        QCOMPARE(caption("{filter}: {items} of {allitems}"), QStringLiteral("Unread: 3 of 3"));
+
+        // The picture from the web is fetched and drawn; the local file's is not there at all.
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                return viewer->RunScript("document.getElementById('web').naturalWidth").toInt()
+                    == 48;
+            },
+            10000));
+        QVERIFY(m_Http.count("GET", "/pic.png") >= 1);
+        QCOMPARE(
+            viewer->RunScript("document.querySelectorAll('img[src^=\"file:\"]').length").toInt(),
+            0);
+
+        // The title is cut with an ellipsis before the first of the caption's buttons.
+        const QString title = caption("{title}");
+        QVERIFY2(
+            title.endsWith(QChar(0x2026)) && title.size() < longTitle.size(), qPrintable(title));
+
+        // A fetch that brings an item: the page and the footer show it.
+        m_Http.route("/f.xml").body = feed(3);
+        viewer->SkinHandler("reload", 0, 0, true);
+        QVERIFY(WaitShown(viewer, 4));
+        QTRY_COMPARE(caption("{filter}: {items} of {allitems}"), QStringLiteral("Unread: 4 of 4"));
+
+        // Tag and delete by the page's icons: the icon changes, the deleted item leaves.
+        viewer->RunScript("document.querySelector('#item2 img[alt=tag]').click();");
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                return viewer->RunScript("document.querySelector('#item2 img[alt=tag]').src")
+                    .toString()
+                    .endsWith("icons/itemex.png");
+            },
+            10000));
+        viewer->RunScript("document.querySelector('#item3 img[alt=delete]').click();");
+        QVERIFY(WaitShown(viewer, 3));
+        QTRY_COMPARE(caption("{filter}: {items} of {allitems}"), QStringLiteral("Unread: 3 of 3"));
+        QCOMPARE(channel->ItemCount(), 3);
+
+        // Opened again while open (a double click on its row): only brought forward, its
+        // filter and its size stay.
+        viewer->SkinHandler("sortall", 0, 0, true);
+        QVERIFY(WaitShown(viewer, 3));
+        viewer->showMaximized();
+        QTRY_VERIFY(viewer->isMaximized());
+        channel->CreateChannelView(false);
+        QTest::qWait(300);
+        QVERIFY(viewer->isMaximized());
+        QCOMPARE(viewer->Filter(), QString());
+        QCOMPARE(caption("{filter}: {items} of {allitems}"), QStringLiteral("All: 3 of 3"));
+        viewer->close();
+
+        // A viewer opened by its channel's fetch itself (here: "open on new items"; the help
+        // channel at the first start) counts the items that fetch brought.
+        m_Http.route("/o.xml") = {200, Feed("Opens", 2), {}};
+        const QString opens = m_Http.url("/o.xml");
+        m_Main->AddChannel(opens, "News");
+        Profile()->GetChannel(opens)->OpenLink = true;
+        frmViewer *opened = nullptr;
+        QVERIFY(QTest::qWaitFor(
+            [&] { return (opened = m_Viewers->Viewer(Profile()->GetChannel(opens))); }, 20000));
+        QVERIFY(WaitShown(opened, 2));
+        QTRY_COMPARE(opened->DecodeText("{filter}: {items} of {allitems}"),
+            QStringLiteral("Unread: 2 of 2"));
+        opened->close();
     }
 
     void propertiesDialog()

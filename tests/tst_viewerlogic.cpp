@@ -96,8 +96,9 @@ private slots:
         QTest::newRow("frames and objects")
             << "<iframe src=\"file:///etc/passwd\"></iframe><object data=x></object><embed src=y>ok"
             << QStringList {"iframe", "passwd", "object", "embed"} << QStringList {"ok"};
-        QTest::newRow("local file picture") << "<img src=\"file:///etc/hostname\">"
-                                            << QStringList {"file:"} << QStringList {"<img"};
+        QTest::newRow("local file picture")
+            << "<img src=\"file:///etc/hostname\" width=48>after" << QStringList {"file:", "<img"}
+            << QStringList {"after"};
         QTest::newRow("relative address") << "<a href=\"../profiles/profiles.xml\">p</a>"
                                           << QStringList {"profiles.xml"} << QStringList {">p</a>"};
         QTest::newRow("svg") << "<svg onload=\"document.title='D:1;'\"><circle/></svg>after"

@@ -152,6 +152,14 @@ void Clean(xmlNodePtr node)
                     xmlRemoveProp(attr);
                 attr = following;
             }
+            // A picture left without a source (a local file's, a script's) would only be an
+            // empty frame on the page: it goes.
+            if (name == "img" && !xmlHasProp(child, BAD_CAST "src")) {
+                xmlUnlinkNode(child);
+                xmlFreeNode(child);
+                child = next;
+                continue;
+            }
             Clean(child);
         } else if (child->type == XML_COMMENT_NODE || child->type == XML_PI_NODE) {
             xmlUnlinkNode(child);

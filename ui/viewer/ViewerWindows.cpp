@@ -12,6 +12,16 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+namespace {
+
+// The viewers of the filter channels ("_tarnwick/all", "/unread", ...) mix every channel's items.
+bool IsFilter(const QString &url)
+{
+    return url.startsWith(QLatin1String("_tarnwick/"));
+}
+
+} // namespace
+
 ViewerWindows::ViewerWindows(IWindowServices &services, QWidget *dialogOwner)
     : QObject(dialogOwner), m_Services(services), m_DialogOwner(dialogOwner)
 { }
@@ -51,17 +61,30 @@ void ViewerWindows::OpenViewer(RSSChannel *channel, bool minimised)
     if (!channel)
         return;
     frmViewer *viewer = Viewer(channel);
-    if (!viewer) {
-        viewer = new frmViewer(channel, FreePageFile(), m_Services);
-        m_Viewers.insert(channel, viewer);
-        connect(viewer, &frmViewer::Resized, this, [this, viewer] {
-            if (!m_Resizing)
-                SaveWndState(viewer->Channel(), viewer);
-        });
-        connect(viewer, &QObject::destroyed, this, [this, channel] { m_Viewers.remove(channel); });
-        // A channel that goes away takes its viewer with it.
-        connect(channel, &QObject::destroyed, viewer, &QWidget::close);
+    if (viewer) {
+        // An open viewer keeps its filter, its page and its size: it is only brought forward
+        // (out of the taskbar when it was minimised, back to the state it had before).
+        viewer->setWindowTitle(channel->customTitle() + QStringLiteral(" - Tarnwick"));
+        if (!minimised) {
+            if (viewer->isMinimized())
+                viewer->setWindowState(viewer->windowState() & ~Qt::WindowMinimized);
+            viewer->show();
+            viewer->raise();
+            viewer->activateWindow();
+        }
+        return;
     }
+    viewer = new frmViewer(channel, FreePageFile(), m_Services);
+    m_Viewers.insert(channel, viewer);
+    connect(viewer, &frmViewer::Resized, this, [this, viewer] {
+        if (!m_Resizing)
+            SaveWndState(viewer->Channel(), viewer);
+    });
+    connect(viewer, &frmViewer::ItemsMarked, this,
+        [this, viewer](const QString &itemChannel) { ItemsMarked(viewer, itemChannel); });
+    connect(viewer, &QObject::destroyed, this, [this, channel] { m_Viewers.remove(channel); });
+    // A channel that goes away takes its viewer with it.
+    connect(channel, &QObject::destroyed, viewer, &QWidget::close);
     SetWndState(channel, viewer);
     if (minimised)
         viewer->setWindowState(viewer->windowState() | Qt::WindowMinimized);
@@ -115,6 +138,35 @@ void ViewerWindows::ReloadLists()
     for (const auto &viewer : std::as_const(m_Viewers))
         if (viewer)
             viewer->LoadNodeList();
+}
+
+void ViewerWindows::ChannelLoaded(const RSSChannel *channel, bool newItems)
+{
+    // The channel's own viewer shows what the fetch left (a reload asked for from the viewer
+    // included); the filters' viewers take in new items.
+    for (const auto &viewer : std::as_const(m_Viewers)) {
+        if (!viewer)
+            continue;
+        if (viewer->Channel() == channel || (newItems && IsFilter(viewer->URL())))
+            viewer->QueueRefresh();
+    }
+}
+
+void ViewerWindows::ChannelStateChanged(const RSSChannel *channel)
+{
+    if (frmViewer *viewer = Viewer(channel))
+        viewer->SetAllCount(channel->ItemCount());
+}
+
+void ViewerWindows::ItemsMarked(const frmViewer *from, const QString &itemChannel)
+{
+    // Other viewers that may show the item: its channel's and the filters'.
+    for (const auto &viewer : std::as_const(m_Viewers)) {
+        if (!viewer || viewer == from)
+            continue;
+        if (viewer->URL() == itemChannel || IsFilter(viewer->URL()))
+            viewer->QueueRefresh();
+    }
 }
 
 void ViewerWindows::CloseViewers()

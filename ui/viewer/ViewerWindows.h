@@ -32,6 +32,10 @@ public:
     void CloseViewers();
     // Each open viewer asks for its list again.
     void ReloadLists();
+    // A fetch of the channel completed: the viewers that show its items follow.
+    void ChannelLoaded(const RSSChannel *channel, bool newItems);
+    // The channel's counts changed: its viewer's footer follows.
+    void ChannelStateChanged(const RSSChannel *channel);
     frmProperties *Properties() const { return m_Properties; }
     void ShowProperties(RSSChannel *channel);
     void ShowPreferences();
@@ -39,6 +43,7 @@ public:
 
 private:
     QString FreePageFile() const;
+    void ItemsMarked(const frmViewer *from, const QString &itemChannel);
     void SetWndState(RSSChannel *channel, frmViewer *viewer);
     void SaveWndState(RSSChannel *channel, frmViewer *viewer);
 

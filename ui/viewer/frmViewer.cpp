@@ -110,7 +110,10 @@ frmViewer::frmViewer(
     m_Page = new ViewerPage(this, m_Web);
     m_Web->setPage(m_Page);
     QWebEngineSettings *settings = m_Page->settings();
-    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+    // The page is a local file; the pictures in items come from the web. What the page may
+    // fetch is held by its content policy (pictures only) and by the cleaning of the items
+    // (web addresses only), not by this switch, which would keep every picture out.
+    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
     settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
     settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
     settings->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, false);
@@ -187,6 +190,7 @@ void frmViewer::SetupView(const QString &url, const QString &filterAddress)
 {
     if (!url.isEmpty())
         m_URL = url;
+    m_Restore = false; // a fresh view starts at the top
     if (const auto filter = ViewerLogic::FilterFor(filterAddress)) {
         for (QAction *item : m_SortMenu->actions())
             item->setChecked(item->data().toString() == *filter);
@@ -201,6 +205,7 @@ void frmViewer::SelectFilter(const QString &filter)
     for (QAction *item : m_SortMenu->actions())
         item->setChecked(false);
     m_Filter = filter;
+    m_Restore = false; // another list starts at the top
     LoadNodeList();
     if (QAction *item = SortItem(filter))
         item->setChecked(true);
@@ -218,9 +223,69 @@ QAction *frmViewer::SortItem(const QString &filter) const
 void frmViewer::LoadNodeList()
 {
     Include::FormBusy(this);
+    RequestList();
+    Include::FormReady(this);
+}
+
+void frmViewer::RequestList()
+{
     if (clsProfile *profile = ActiveProfile())
         profile->SubChannelList(m_URL, m_Filter, QString());
-    Include::FormReady(this);
+}
+
+void frmViewer::QueueRefresh()
+{
+    if (m_RefreshQueued)
+        return;
+    m_RefreshQueued = true;
+    QTimer::singleShot(0, this, [this] {
+        m_RefreshQueued = false;
+        Refresh();
+    });
+}
+
+void frmViewer::Refresh()
+{
+    // Not the busy state of a list the user asked for: the window keeps its focus, and a
+    // search being typed goes on.
+    if (!m_List || m_Page->loading) {
+        m_Restore = false;
+        RequestList();
+        return;
+    }
+    // Which items are open (the page's "collapsed" class absent) and where the page stands.
+    const QPointer<frmViewer> self(this);
+    m_Page->runJavaScript(
+        QStringLiteral("(function(){var all=document.body?document.body.getElementsByTagName("
+                       "'div'):[];var open=[],n=0;for(var i=0;i<all.length;i++){"
+                       "if(!all[i].classList.contains('item'))continue;++n;"
+                       "if(!all[i].classList.contains('collapsed'))open.push(n);}"
+                       "return {open:open,scroll:window.scrollY};})()"),
+        [self](const QVariant &state) {
+            if (!self)
+                return;
+            self->KeepPageState(state);
+            self->RequestList();
+        });
+}
+
+void frmViewer::KeepPageState(const QVariant &state)
+{
+    const QVariantMap map = state.toMap();
+    m_KeepOpen.clear();
+    for (const QVariant &position : map.value(QStringLiteral("open")).toList())
+        if (const xml::Node item = Item(position.toInt()))
+            m_KeepOpen << modItemHandler::GetItemHash(item);
+    m_KeepScroll = qMax(0, map.value(QStringLiteral("scroll")).toInt());
+    m_Restore = true;
+}
+
+void frmViewer::SetAllCount(qint32 allCount)
+{
+    if (allCount == m_AllCount)
+        return;
+    m_AllCount = allCount;
+    PaintMe();
 }
 
 void frmViewer::SetList(const QString &list, qint32 allCount)
@@ -302,6 +367,33 @@ void frmViewer::webView_LoadFinished(bool)
     if (!m_Page->loading)
         return; // a refused navigation ends here too
     m_Page->loading = false;
+    if (!m_Restore) {
+        ShowLoadedPage();
+        return;
+    }
+    // After a refresh: the items the reader had open are open again, at the same place.
+    m_Restore = false;
+    QJsonArray open;
+    for (int i = 0; i < ItemCount(); ++i)
+        if (m_KeepOpen.contains(modItemHandler::GetItemHash(m_Items[size_t(i)])))
+            open.append(i + 1);
+    const QPointer<frmViewer> self(this);
+    m_Page->runJavaScript(
+        QStringLiteral("(function(open,y){var all=document.body?document.body."
+                       "getElementsByTagName('div'):[];var n=0;for(var i=0;i<all.length;i++){"
+                       "if(!all[i].classList.contains('item'))continue;++n;"
+                       "if(open.indexOf(n)>=0)all[i].classList.remove('collapsed');}"
+                       "window.scrollTo(0,y);})(%1,%2);")
+            .arg(QString::fromUtf8(QJsonDocument(open).toJson(QJsonDocument::Compact)))
+            .arg(m_KeepScroll),
+        [self](const QVariant &) {
+            if (self)
+                self->ShowLoadedPage();
+        });
+}
+
+void frmViewer::ShowLoadedPage()
+{
     m_Web->show();
     if (!m_Search->text().trimmed().isEmpty())
         ApplySearch(m_Search->text().trimmed());
@@ -369,6 +461,14 @@ void frmViewer::PageTitleChanged(const QString &title)
     if (command->letter == QLatin1Char('R')) {
         profile->MarkItemRead(m_URL, hash, true);
         modItemHandler::SetItemRead(item, true);
+        // The item looks read at once, whichever control marked it; the list stays, so an
+        // item opened in the unread filter does not vanish while it is being read.
+        m_Page->runJavaScript(
+            QStringLiteral("(function(p){var all=document.body?document.body."
+                           "getElementsByTagName('div'):[];var n=0;for(var i=0;i<all.length;"
+                           "i++){if(all[i].classList.contains('item')&&++n==p){"
+                           "all[i].classList.add('read');break;}}})(%1);")
+                .arg(command->position));
     } else if (command->letter == QLatin1Char('D')) {
         const bool now = !modItemHandler::IsItemDeleted(item);
         profile->MarkItemDeleted(m_URL, hash, now);
@@ -381,6 +481,11 @@ void frmViewer::PageTitleChanged(const QString &title)
     // In a filter's viewer the item's own channel changed too.
     if (!own.isEmpty() && own != m_URL)
         profile->UpdateChannel(own);
+    // A tag shows its new icon; a deleted item leaves the list (a restored one leaves the
+    // deleted filter's), and the footer counts follow.
+    if (command->letter != QLatin1Char('R'))
+        Refresh();
+    emit ItemsMarked(own.isEmpty() ? m_URL : own);
     PaintMe();
 }
 
@@ -400,6 +505,7 @@ void frmViewer::SkinHandler(const QString &function, float, float, bool released
             QStringLiteral("var e=document.getElementById('expandall');if(e)e.click();"));
         if (profile)
             profile->MarkAllRead(m_URL);
+        emit ItemsMarked(m_URL);
     } else if (name == QLatin1String("closeall")) {
         m_Page->runJavaScript(
             QStringLiteral("var e=document.getElementById('collapseall');if(e)e.click();"));
@@ -429,6 +535,7 @@ void frmViewer::SkinHandler(const QString &function, float, float, bool released
         if (profile)
             profile->MarkAllRead(m_URL);
         LoadNodeList();
+        emit ItemsMarked(m_URL);
     } else if (name == QLatin1String("properties")) {
         if (m_Channel)
             m_Services.ShowProperties(m_Channel);

@@ -41,6 +41,13 @@ public:
     void SetupView(const QString &url, const QString &filterAddress);
     void LoadNodeList();
     void SetList(const QString &list, qint32 allCount);
+    // Asks for the list again and shows it as the reader left the page: the items that were
+    // open stay open and the page keeps its scroll position. Queued: the list is asked for
+    // from the event loop, once however often this is called before.
+    void QueueRefresh();
+    void Refresh();
+    // The channel's count of all items changed: the footer follows.
+    void SetAllCount(qint32 allCount);
     // A filter menu item: "" (all) or a filter address.
     void SelectFilter(const QString &filter);
     // Shows the items whose text holds every word, hides the others.
@@ -74,6 +81,9 @@ signals:
     void Resized();
     // The page of the last list is loaded and shown (search applied).
     void PageShown();
+    // An item of itemChannel was marked from this viewer (read, tagged, deleted, all read):
+    // other viewers showing it follow.
+    void ItemsMarked(const QString &itemChannel);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -89,6 +99,10 @@ private:
     void Form_Resize();
     void ShowPage(const QByteArray &page);
     void webView_LoadFinished(bool ok);
+    void RequestList();
+    // What the reader had open on the page, by item hash, kept across a refresh.
+    void KeepPageState(const QVariant &state);
+    void ShowLoadedPage();
     void WriteItemIcons() const;
 
     QPointer<RSSChannel> m_Channel;
@@ -101,6 +115,11 @@ private:
     std::vector<xml::Node> m_Items;
     qint32 m_AllCount = 0;
     bool m_LoadedRaised = false;
+    bool m_RefreshQueued = false;
+    // Kept across a refresh until the new page is loaded.
+    bool m_Restore = false;
+    QStringList m_KeepOpen;
+    int m_KeepScroll = 0;
 
     QWebEngineView *m_Web;
     ViewerPage *m_Page;
