@@ -6,6 +6,7 @@
 #include "LocalHttpServer.h"
 #include "ProfileFiles.h"
 #include "RSSChannel.h"
+#include "ScreenStrip.h"
 #include "TAppBar.h"
 #include "TestSupport.h"
 #include "TickerWindows.h"
@@ -195,10 +196,25 @@ private slots:
             QStringLiteral("_NET_WM_STRUT_PARTIAL(CARDINAL) = 0, 0, 24, 0, 0, 0, 0, 0, 0, %1, 0, 0")
                 .arg(w - 1));
         QVERIFY(Xprop(ticker->winId(), "_NET_WM_WINDOW_TYPE").contains("_NET_WM_WINDOW_TYPE_DOCK"));
-        // Applying again keeps one bar.
+        // Applying again keeps one bar, in the same strip.
         TAppBar *bar = ticker->AppBar();
         settings.cmdApply_Click();
         QCOMPARE(ticker->AppBar(), bar);
+        QCOMPARE(ticker->geometry().top(), 0);
+        // Another program's toolbar at the top: the ticker's strip lies below it, and takes the
+        // top again once that toolbar is gone.
+        {
+            QWidget other(nullptr, Qt::Tool | Qt::FramelessWindowHint);
+            other.setGeometry(0, 0, 300, 30);
+            other.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&other));
+            QVERIFY(ScreenStrip::Reserve(&other, Qt::TopEdge, QRect(0, 0, 300, 30)));
+            settings.cmdApply_Click();
+            QCOMPARE(ticker->geometry(), QRect(0, 30, w, 24));
+            QVERIFY(Xprop(ticker->winId(), "_NET_WM_STRUT_PARTIAL").contains(" 54, "));
+        }
+        settings.cmdApply_Click();
+        QCOMPARE(ticker->geometry(), QRect(0, 0, w, 24));
         QVERIFY(
             QTest::qWaitFor([&] { return ticker->Surface().width() == ticker->width(); }, 2000));
         // Floating again gives the strip back.
