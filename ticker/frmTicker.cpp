@@ -663,7 +663,7 @@ void frmTicker::moveEvent(QMoveEvent *event)
     SkinnedFrame::moveEvent(event);
     // A floating ticker keeps the place the user gave it, whatever moved it (a skin's "move"
     // element, a drag on the headline, the window manager).
-    if (m_Placing || m_Bar || !isVisible())
+    if (m_Placing || m_Bar || !isVisible() || pos() == QPoint(m_Settings.left, m_Settings.top))
         return;
     m_PlaceMoved = true;
     m_SavePlace.start();
@@ -673,6 +673,8 @@ void frmTicker::SavePlace()
 {
     m_SavePlace.stop();
     m_PlaceMoved = false;
+    m_Settings.left = x();
+    m_Settings.top = y();
     Include::Settings().SaveSetting(
         QStringLiteral("Ticker"), QStringLiteral("Top"), QString::number(y()));
     Include::Settings().SaveSetting(
