@@ -133,9 +133,11 @@ void RSSChannel::Loaded(bool newItems, const QString &newMod)
     if (host && m_URL == Include::VendorHelpURL() && host->TakeShowHelpRequest()
         && !host->IsViewerLoaded(this))
         CreateChannelView(false);
+    // Opening the viewer takes the new items: the ticker and the alert are for items no
+    // window has shown.
+    if (m_NewItems && OpenLink && host && !host->IsViewerLoaded(this))
+        CreateChannelView(true);
     if (m_NewItems) {
-        if (OpenLink && host && !host->IsViewerLoaded(this))
-            CreateChannelView(true);
         const bool popup =
             Include::Settings().GetBool(QStringLiteral("PREFS"), QStringLiteral("POPUP"), false);
         if (popup && host && !host->IsTickerLoaded())

@@ -168,13 +168,21 @@ void TestChannels::loadedTimeOutAndIcons()
     c->Loaded(false, "");
     QCOMPARE(m_Sounds.alerts, 2);
 
-    // OpenLink opens a minimised viewer on new items; POPUP opens the ticker.
+    // OpenLink opens a minimised viewer on new items, which takes them: no ticker, no alert.
+    // Without it, POPUP opens the ticker and the alert plays.
     RSSChannel *d = list->AddChannel("http://127.0.0.1/d.xml");
     d->OpenLink = true;
     Include::Settings().SaveSetting("PREFS", "POPUP", "True");
     d->Loaded(true, "");
     QVERIFY(m_Host.openViewers.contains(d));
+    QVERIFY(!d->NewItems());
+    QCOMPARE(m_Host.tickerShown, 0);
+    QCOMPARE(m_Sounds.alerts, 2);
+    RSSChannel *e = list->AddChannel("http://127.0.0.1/e.xml");
+    e->Loaded(true, "");
     QCOMPARE(m_Host.tickerShown, 1);
+    QCOMPARE(m_Sounds.alerts, 3);
+    Include::Settings().SaveSetting("PREFS", "POPUP", "False");
 
     QCOMPARE(list->GetChannel(Include::VendorHelpURL())->GetImage(), QStringLiteral("help"));
     QCOMPARE(list->GetChannel("_tarnwick/flagged")->GetImage(), QStringLiteral("flagged"));

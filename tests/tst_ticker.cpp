@@ -6,6 +6,7 @@
 #include "LocalHttpServer.h"
 #include "ProfileFiles.h"
 #include "RSSChannel.h"
+#include "ScreenStrip.h"
 #include "TAppBar.h"
 #include "TestSupport.h"
 #include "TickerWindows.h"
@@ -195,10 +196,25 @@ private slots:
             QStringLiteral("_NET_WM_STRUT_PARTIAL(CARDINAL) = 0, 0, 24, 0, 0, 0, 0, 0, 0, %1, 0, 0")
                 .arg(w - 1));
         QVERIFY(Xprop(ticker->winId(), "_NET_WM_WINDOW_TYPE").contains("_NET_WM_WINDOW_TYPE_DOCK"));
-        // Applying again keeps one bar.
+        // Applying again keeps one bar, in the same strip.
         TAppBar *bar = ticker->AppBar();
         settings.cmdApply_Click();
         QCOMPARE(ticker->AppBar(), bar);
+        QCOMPARE(ticker->geometry().top(), 0);
+        // Another program's toolbar at the top: the ticker's strip lies below it, and takes the
+        // top again once that toolbar is gone.
+        {
+            QWidget other(nullptr, Qt::Tool | Qt::FramelessWindowHint);
+            other.setGeometry(0, 0, 300, 30);
+            other.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&other));
+            QVERIFY(ScreenStrip::Reserve(&other, Qt::TopEdge, QRect(0, 0, 300, 30)));
+            settings.cmdApply_Click();
+            QCOMPARE(ticker->geometry(), QRect(0, 30, w, 24));
+            QVERIFY(Xprop(ticker->winId(), "_NET_WM_STRUT_PARTIAL").contains(" 54, "));
+        }
+        settings.cmdApply_Click();
+        QCOMPARE(ticker->geometry(), QRect(0, 0, w, 24));
         QVERIFY(
             QTest::qWaitFor([&] { return ticker->Surface().width() == ticker->width(); }, 2000));
         // Floating again gives the strip back.
@@ -257,6 +273,49 @@ private slots:
         Q_UNUSED(hash);
     }
 
+    void itemTextsFollowTheHeadline()
+    {
+        // The skin's "{date} {time}" beside the buttons shows the new headline's item in the
+        // same paint as the headline, not a second later.
+        frmTicker *ticker = m_Tickers->Ticker();
+        QVERIFY(ticker);
+        QCursor::setPos(5, QGuiApplication::primaryScreen()->geometry().height() - 5);
+        QVERIFY(QTest::qWaitFor([&] { return !ticker->Hovering(); }, 3000));
+        Include::Settings().SaveSetting("Ticker", "Effect", "2"); // the headline stays centred
+        ticker->LoadRegVals(false);
+        ticker->SkinHandler("pause", 0, 0, true);
+        QVERIFY(QTest::qWaitFor([&] { return !ticker->ListPending(); }, 5000));
+        // Stepping back only (it never asks for a new list): the item before the one shown gets
+        // a date and time of its own, then the round comes back to the one shown.
+        ticker->SkinHandler("prev", 0, 0, true);
+        xml::Node earlier = ticker->CurrentItem();
+        QVERIFY(earlier);
+        earlier.setAttribute("date", QStringLiteral("01 Feb 2001"));
+        earlier.setAttribute("time", QStringLiteral("23:59:58"));
+        for (int i = 1; i < ticker->ListCount(); ++i)
+            ticker->SkinHandler("prev", 0, 0, true);
+        const QString shownTitle = ticker->Headline().title;
+        // Where the date and time are drawn: right of the headline, left of the buttons.
+        const QRect when(ticker->width() - 200, 0, 140, ticker->height());
+        auto shown = [&] {
+            return ticker->grab().toImage().copy(when);
+        };
+        QTest::qWait(1100); // the once-a-second refresh has passed: what is seen is settled
+        ticker->PaintMe();
+        const QImage before = shown();
+        ticker->SkinHandler("prev", 0, 0, true);
+        QVERIFY(ticker->Headline().title != shownTitle);
+        QCOMPARE(ticker->DecodeText("{time}"), QStringLiteral("23:59:58"));
+        const QImage atOnce = shown();
+        QTest::qWait(1100);
+        ticker->PaintMe();
+        const QImage settled = shown();
+        ticker->grab().save(ScreenshotPath("ticker-item-texts.png"));
+        QVERIFY2(atOnce != before, "the date and time did not change with the headline");
+        QVERIFY2(atOnce == settled, "the date and time were painted late");
+        ticker->SkinHandler("play", 0, 0, true);
+    }
+
     void closing()
     {
         m_Main->CloseTicker();
@@ -283,6 +342,30 @@ private slots:
             ticker->SkinHandler("next", 0, 0, true);
         QTRY_VERIFY(!ticker);
         QVERIFY(!m_Main->Item("mnuTrayTicker")->isChecked());
+        Include::Settings().SaveSetting("PREFS", "POPUP", "False");
+    }
+
+    void viewerOnNewItemsTakesThem()
+    {
+        // A channel that opens its viewer on new items: the viewer opens, and neither the
+        // ticker nor its new-items run appears on screen.
+        Include::Settings().SaveSetting("PREFS", "POPUP", "True");
+        RSSChannel *channel = Profile()->GetChannel(m_Http.url("/v.xml"));
+        QVERIFY(channel && !m_Tickers->Ticker());
+        channel->OpenLink = true;
+        channel->Loaded(true, QString());
+        QVERIFY(m_Hub.IsViewerLoaded(channel));
+        QVERIFY(!channel->NewItems());
+        QTest::qWait(200);
+        int tickers = 0, viewers = 0;
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            tickers += qobject_cast<frmTicker *>(w) && w->isVisible();
+            viewers += w->windowTitle() == QStringLiteral("Valley - Tarnwick");
+        }
+        QCOMPARE(tickers, 0);
+        QCOMPARE(viewers, 1);
+        channel->OpenLink = false;
+        m_Hub.CloseViewers();
         Include::Settings().SaveSetting("PREFS", "POPUP", "False");
     }
 

@@ -611,6 +611,123 @@ private slots:
         QVERIFY(StoredItem(store, "p3").contains("<flag>true</flag>"));
         QVERIFY(StoredItem(store, "p1").contains("<read>true</read>"));
     }
+
+    // The ticker across restarts: open at exit, it is open at the next start; dragged with the
+    // mouse while floating, it comes back where it was put; docked, applying the settings again
+    // and again leaves it in its strip at the top.
+    void tickerKeepsItsPlace()
+    {
+        m_Http.route("/ticker.xml") = {200,
+            "<rss version=\"2.0\"><channel><title>Moor</title>"
+                + Item("Moor headline one", m_Http.url("/m1").toUtf8(), "m1", 1)
+                + Item("Moor headline two", m_Http.url("/m2").toUtf8(), "m2", 2)
+                + "</channel></rss>",
+            {}};
+        Program program(m_Screen, m_Http.url(""));
+        program.NotTheFirstStart();
+        const QString folder = program.Home("profiles/gus");
+        QVERIFY(profilefiles::WriteProfileList(program.Home(), {"gus"}));
+        QVERIFY(profilefiles::WriteChannels(folder, {{m_Http.url("/ticker.xml"), "Moor"}}));
+        QVERIFY(profilefiles::WriteGroups(folder, {{"News", {m_Http.url("/ticker.xml")}}}));
+        QVERIFY(program.Start());
+        auto main = MainWindow();
+        QVERIFY(main);
+        m_Screen.Click(Button(0, "openticker", *main));
+        auto ticker = m_Screen.WaitWindow("^Tarnwick Ticker$");
+        QVERIFY(ticker);
+        // Floating where the settings put it by default: a sixth of the screen from the left.
+        QCOMPARE(ticker->rect, QRect(1280 / 6, 0, 1280 * 2 / 3, 24));
+
+        // Dragged by its headline, away from the buttons.
+        auto plainWindows = [&] {
+            int n = 0;
+            for (const Window &w : m_Screen.Windows("^Tarnwick$"))
+                n += !w.popup;
+            return n;
+        };
+        const int windowsBefore = plainWindows();
+        const QPoint grip = ticker->rect.center();
+        const QPoint by(70, 300);
+        m_Screen.Move(grip);
+        QTest::qWait(150);
+        m_Screen.Run("xdotool", {"mousedown", "1"});
+        for (int step = 1; step <= 10; ++step) {
+            m_Screen.Move(grip + by * step / 10);
+            QTest::qWait(30);
+        }
+        m_Screen.Run("xdotool", {"mouseup", "1"});
+        // It follows the mouse from where the drag began (a few pixels into the move).
+        const QPoint target = ticker->rect.topLeft() + by;
+        const auto moved = m_Screen.WaitWindow("^Tarnwick Ticker$", 5000, [&](const Window &w) {
+            return w.rect.size() == ticker->rect.size()
+                && (w.rect.topLeft() - target).manhattanLength() <= 40;
+        });
+        QVERIFY(moved);
+        const QRect dragged = moved->rect;
+        QTest::qWait(600);
+        QCOMPARE(plainWindows(), windowsBefore); // a drag, not a click: no preview
+        m_Screen.Save("20-ticker-dragged");
+        m_Screen.Move(QPoint(640, 900));
+
+        // Ended with the ticker open: it is back at the next start, where it was dragged.
+        QVERIFY2(ExitFromTray(program), qPrintable(program.Ending()));
+        QVERIFY(program.Start());
+        QVERIFY(MainWindow());
+        ticker = m_Screen.WaitWindow("^Tarnwick Ticker$");
+        QVERIFY(ticker);
+        QCOMPARE(ticker->rect, dragged);
+        const QImage close(m_SkinHome.filePath("skins/Basalt/btn_close.png"));
+        QVERIFY(WaitPictures(*ticker, close, 1)); // painted, with its buttons
+        m_Screen.Save("21-ticker-after-restart");
+
+        // Docked from its settings dialog (the ticker's menu, "Position", "Dock", "Apply").
+        auto settings = [&]() -> std::optional<Window> {
+            m_Screen.Click(ticker->rect.center(), 3);
+            if (!m_Screen.WaitWindow(
+                    ".", 5000, [](const Window &w) { return w.popup && w.rect.height() > 40; }))
+                return std::nullopt;
+            m_Screen.Run("xdotool", {"key", "s"}); // &Settings...
+            return m_Screen.WaitWindow("^Ticker Settings$");
+        };
+        auto dialog = settings();
+        QVERIFY(dialog);
+        m_Screen.Keys(*dialog, {"ctrl+Tab", "Tab", "Up", "space"});
+        m_Screen.Save("22-ticker-settings-dock");
+        m_Screen.Keys(*dialog, {"alt+a"});
+        const QRect strip(0, 0, 1280, 24);
+        QVERIFY(m_Screen.WaitWindow(
+            "^Tarnwick Ticker$", 5000, [&](const Window &w) { return w.rect == strip; }));
+        const QString id = m_Screen.Windows("^Tarnwick Ticker$").value(0).id;
+        QVERIFY(m_Screen.Run("xprop", {"-id", id, "_NET_WM_STRUT_PARTIAL"})
+                    .contains("= 0, 0, 24, 0, 0, 0, 0, 0, 0, 1279, 0, 0"));
+        // The desktop's work area now leaves out the strip, as a window manager publishes it
+        // (some time after a strip changes).
+        m_Screen.Run("xprop",
+            {"-root", "-f", "_NET_WORKAREA", "32c", "-set", "_NET_WORKAREA", "0, 24, 1280, 1000"});
+        QTest::qWait(300);
+        for (int apply = 0; apply < 3; ++apply) {
+            m_Screen.Keys(*dialog, {"alt+a"});
+            QTest::qWait(500);
+            const auto now = m_Screen.WaitWindow("^Tarnwick Ticker$", 5000);
+            QVERIFY(now);
+            QCOMPARE(now->rect, strip);
+        }
+        m_Screen.Save("23-ticker-docked-applied");
+        m_Screen.Keys(*dialog, {"alt+o"});
+        QVERIFY(m_Screen.WaitGone("^Ticker Settings$"));
+
+        // Docked at exit: docked at the top at the next start.
+        QVERIFY2(ExitFromTray(program), qPrintable(program.Ending()));
+        QVERIFY(program.Start());
+        QVERIFY(MainWindow());
+        ticker = m_Screen.WaitWindow(
+            "^Tarnwick Ticker$", 20000, [&](const Window &w) { return w.rect == strip; });
+        QVERIFY(ticker);
+        QVERIFY(WaitPictures(*ticker, close, 1));
+        m_Screen.Save("24-ticker-docked-after-restart");
+        QVERIFY2(ExitFromTray(program), qPrintable(program.Ending()));
+        m_Screen.Run("xprop", {"-root", "-remove", "_NET_WORKAREA"});
+    }
 };
 
 QTEST_MAIN(TestUserRoad)

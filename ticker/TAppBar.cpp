@@ -53,12 +53,13 @@ void TAppBar::setEdge(int edge)
         return;
     }
     // The strip along the edge of the screen the window is on, inside what other toolbars
-    // leave free (our own reservation given back first, so re-applying lands in the same place).
-    Release();
+    // leave free. Their strips are read directly: the desktop's work area gives a strip back
+    // only some time after it was released, so re-applying by it would put the bar below its
+    // own old place. The reservation is replaced in place, not released first.
     QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    const QRect free = screen->availableGeometry();
+    const QRect free = ScreenStrip::FreeArea(window, screen).value_or(screen->availableGeometry());
     QRect strip;
     switch (edge) {
     case Left:

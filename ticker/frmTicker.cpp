@@ -62,6 +62,12 @@ frmTicker::frmTicker(IWindowServices &services, QWidget *parent)
     m_Hold.setInterval(100);
     connect(&m_Hold, &QTimer::timeout, this, &frmTicker::tmrHold_Timer);
     m_Hold.start();
+    m_SavePlace.setSingleShot(true);
+    m_SavePlace.setInterval(400); // once a drag has come to rest
+    connect(&m_SavePlace, &QTimer::timeout, this, [this] {
+        if (m_PlaceMoved && !m_Bar)
+            SavePlace();
+    });
     LoadRegVals(false);
     m_NextRequested = true;
 }
@@ -256,6 +262,13 @@ void frmTicker::Draw()
     const qreal ratio = devicePixelRatioF();
     const QSize pixels = (QSizeF(size()) * ratio).toSize();
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    // The skin's texts and conditions that follow the current item ({title}, {chl}, {date},
+    // {time}, "tag", "delete") change with it: painted in the same tick as the new headline.
+    const QString itemKey = SkinItemKey();
+    if (itemKey != m_SkinItemKey) {
+        m_SkinItemKey = itemKey;
+        m_BackgroundDirty = true;
+    }
     const bool fresh =
         m_BackgroundDirty || m_Background.size() != pixels || now - m_BackgroundAt >= 1000;
     if (fresh) {
@@ -329,6 +342,19 @@ void frmTicker::Draw()
     m_TextRect = text;
 }
 
+QString frmTicker::SkinItemKey() const
+{
+    const xml::Node item = CurrentItem();
+    if (!item)
+        return QString();
+    const QChar gap(0x1F);
+    return modItemHandler::GetItemHash(item) + gap + m_Headline.title + gap
+        + modItemHandler::GetItemText(item, "channeltitle") + gap
+        + modItemHandler::GetItemDate(item) + gap + modItemHandler::GetItemTime(item) + gap
+        + QLatin1Char(modItemHandler::IsItemDeleted(item) ? '1' : '0')
+        + QLatin1Char(modItemHandler::IsItemFlagged(item) ? '1' : '0');
+}
+
 void frmTicker::PaintMe()
 {
     m_BackgroundDirty = true;
@@ -385,6 +411,7 @@ void frmTicker::LoadRegVals(bool reloadList)
     m_ShowChannel = skin.TickerAttachTitle;
     m_ShowDate = skin.TickerAttachDate;
     m_ShowTime = skin.TickerAttachTime;
+    m_Placing = true; // the program's own placing is not the user's move
     if (!m_Settings.floating) {
         SetupDock();
     } else {
@@ -395,6 +422,9 @@ void frmTicker::LoadRegVals(bool reloadList)
         setGeometry(m_Settings.left, m_Settings.top, qMax(40, m_Settings.width), TickerHeight());
         Include::SetOnTop(this, m_Settings.onTop);
     }
+    m_Placing = false;
+    m_PlaceMoved = false;
+    m_SavePlace.stop();
     if (reloadList && !m_NewItemMode) {
         m_Pending = false;
         m_Step.index = 0;
@@ -482,12 +512,8 @@ void frmTicker::SkinHandler(const QString &function, float x, float y, bool rele
         return;
     }
     if (name == QLatin1String("move")) {
-        if (!m_Bar) {
-            Include::Settings().SaveSetting(
-                QStringLiteral("Ticker"), QStringLiteral("Top"), QString::number(this->y()));
-            Include::Settings().SaveSetting(
-                QStringLiteral("Ticker"), QStringLiteral("Left"), QString::number(this->x()));
-        }
+        if (!m_Bar)
+            SavePlace();
     } else if (name == QLatin1String("reload")) {
         m_Step.index = 0;
         BuildTickerList();
@@ -629,8 +655,33 @@ void frmTicker::dropEvent(QDropEvent *event)
     Include::DropData(event->mimeData());
 }
 
+void frmTicker::moveEvent(QMoveEvent *event)
+{
+    SkinnedFrame::moveEvent(event);
+    // A floating ticker keeps the place the user gave it, whatever moved it (a skin's "move"
+    // element, a drag on the headline, the window manager).
+    if (m_Placing || m_Bar || !isVisible() || pos() == QPoint(m_Settings.left, m_Settings.top))
+        return;
+    m_PlaceMoved = true;
+    m_SavePlace.start();
+}
+
+void frmTicker::SavePlace()
+{
+    m_SavePlace.stop();
+    m_PlaceMoved = false;
+    m_Settings.left = x();
+    m_Settings.top = y();
+    Include::Settings().SaveSetting(
+        QStringLiteral("Ticker"), QStringLiteral("Top"), QString::number(y()));
+    Include::Settings().SaveSetting(
+        QStringLiteral("Ticker"), QStringLiteral("Left"), QString::number(x()));
+}
+
 void frmTicker::closeEvent(QCloseEvent *event)
 {
+    if (m_PlaceMoved && !m_Bar)
+        SavePlace();
     m_Scroll.stop();
     m_Hold.stop();
     if (m_Bar) {

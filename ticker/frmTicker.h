@@ -81,6 +81,7 @@ signals:
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
@@ -94,6 +95,8 @@ private:
     void SetupDock();
     void MarkCurrent(const char *what, bool on);
     void StartHover();
+    void SavePlace();
+    QString SkinItemKey() const;
 
     std::unique_ptr<xml::Document> m_List;
     std::vector<xml::Node> m_Items;
@@ -124,6 +127,11 @@ private:
     bool m_BackgroundDirty = true;
     qint64 m_BackgroundAt = 0;
     QRect m_TextRect;
+    QString m_SkinItemKey;
+    // The floating place, stored once a move by the user has come to rest.
+    QTimer m_SavePlace;
+    bool m_Placing = false;
+    bool m_PlaceMoved = false;
     // The line as last drawn, kept while its text and colour stay the same.
     QImage m_Line;
     QString m_LineKey;

@@ -6,7 +6,9 @@
 
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <array>
+#include <vector>
 
 namespace {
 
@@ -27,9 +29,113 @@ xcb_atom_t Atom(xcb_connection_t *c, const char *name)
     return atom;
 }
 
+// The values of a CARDINAL list property (empty when the window has none).
+std::vector<uint32_t> Cardinals(xcb_connection_t *c, xcb_get_property_cookie_t cookie)
+{
+    std::vector<uint32_t> values;
+    xcb_get_property_reply_t *reply = xcb_get_property_reply(c, cookie, nullptr);
+    if (reply && reply->format == 32) {
+        const auto *data = static_cast<const uint32_t *>(xcb_get_property_value(reply));
+        values.assign(data, data + xcb_get_property_value_length(reply) / 4);
+    }
+    free(reply);
+    return values;
+}
+
+xcb_get_property_cookie_t AskCardinals(xcb_connection_t *c, xcb_window_t w, xcb_atom_t name)
+{
+    return xcb_get_property(c, 0, w, name, XCB_ATOM_CARDINAL, 0, 16);
+}
+
 } // namespace
 
 namespace ScreenStrip {
+
+std::optional<QRect> FreeArea(const QWidget *window, const QScreen *screen)
+{
+    xcb_connection_t *c = Connection();
+    if (!c || !screen)
+        return std::nullopt;
+    const xcb_screen_t *x = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
+    if (!x)
+        return std::nullopt;
+    const xcb_window_t root = x->root;
+    const xcb_window_t own = window ? xcb_window_t(window->internalWinId()) : 0;
+    const qreal ratio = screen->devicePixelRatio();
+    const QRect g = screen->geometry();
+    const QRect device(QPoint(qRound(g.left() * ratio), qRound(g.top() * ratio)),
+        QSize(qRound(g.width() * ratio), qRound(g.height() * ratio)));
+
+    // The windows that may hold a strip: the root's children and the clients the window manager
+    // lists (which it may have put into frames of its own).
+    std::vector<xcb_window_t> candidates;
+    if (xcb_query_tree_reply_t *tree = xcb_query_tree_reply(c, xcb_query_tree(c, root), nullptr)) {
+        const xcb_window_t *children = xcb_query_tree_children(tree);
+        candidates.assign(children, children + xcb_query_tree_children_length(tree));
+        free(tree);
+    }
+    const xcb_atom_t clientList = Atom(c, "_NET_CLIENT_LIST");
+    if (xcb_get_property_reply_t *list = xcb_get_property_reply(
+            c, xcb_get_property(c, 0, root, clientList, XCB_ATOM_WINDOW, 0, 4096), nullptr)) {
+        if (list->format == 32) {
+            const auto *ids = static_cast<const xcb_window_t *>(xcb_get_property_value(list));
+            candidates.insert(candidates.end(), ids, ids + xcb_get_property_value_length(list) / 4);
+        }
+        free(list);
+    }
+    std::sort(candidates.begin(), candidates.end());
+    candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
+    candidates.erase(std::remove(candidates.begin(), candidates.end(), own), candidates.end());
+
+    const xcb_atom_t partialAtom = Atom(c, "_NET_WM_STRUT_PARTIAL"),
+                     strutAtom = Atom(c, "_NET_WM_STRUT");
+    struct Asked
+    {
+        xcb_get_window_attributes_cookie_t shown;
+        xcb_get_property_cookie_t partial, strut;
+    };
+    std::vector<Asked> asked;
+    asked.reserve(candidates.size());
+    for (const xcb_window_t w : candidates)
+        asked.push_back({xcb_get_window_attributes(c, w), AskCardinals(c, w, partialAtom),
+            AskCardinals(c, w, strutAtom)});
+
+    int left = device.left(), top = device.top(), right = device.right() + 1,
+        bottom = device.bottom() + 1;
+    const int rootWidth = x->width_in_pixels, rootHeight = x->height_in_pixels;
+    for (const Asked &a : asked) {
+        xcb_get_window_attributes_reply_t *attributes =
+            xcb_get_window_attributes_reply(c, a.shown, nullptr);
+        const bool viewable = attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+        free(attributes);
+        std::vector<uint32_t> v = Cardinals(c, a.partial);
+        const std::vector<uint32_t> plain = Cardinals(c, a.strut);
+        if (!viewable)
+            continue;
+        if (v.size() < 12) {
+            if (plain.size() < 4)
+                continue;
+            // A strip without its extent spans the whole edge.
+            v = {plain[0], plain[1], plain[2], plain[3], 0, uint32_t(rootHeight - 1), 0,
+                uint32_t(rootHeight - 1), 0, uint32_t(rootWidth - 1), 0, uint32_t(rootWidth - 1)};
+        }
+        auto across = [](uint32_t from, uint32_t to, int low, int high) {
+            return int(from) <= high && int(to) >= low;
+        };
+        if (v[0] && across(v[4], v[5], device.top(), device.bottom()))
+            left = std::max(left, int(v[0]));
+        if (v[1] && across(v[6], v[7], device.top(), device.bottom()))
+            right = std::min(right, rootWidth - int(v[1]));
+        if (v[2] && across(v[8], v[9], device.left(), device.right()))
+            top = std::max(top, int(v[2]));
+        if (v[3] && across(v[10], v[11], device.left(), device.right()))
+            bottom = std::min(bottom, rootHeight - int(v[3]));
+    }
+    if (right <= left || bottom <= top)
+        return g;
+    return QRect(QPoint(qRound(left / ratio), qRound(top / ratio)),
+        QSize(qRound((right - left) / ratio), qRound((bottom - top) / ratio)));
+}
 
 bool Reserve(QWidget *window, Qt::Edge edge, const QRect &strip)
 {

@@ -3,6 +3,9 @@
 #include <QRect>
 #include <Qt>
 
+#include <optional>
+
+class QScreen;
 class QWidget;
 
 // A strip along a screen edge that the desktop keeps free for one window, so maximised windows
@@ -15,5 +18,10 @@ namespace ScreenStrip {
 bool Reserve(QWidget *window, Qt::Edge edge, const QRect &strip);
 // Gives the strip back: the window is an ordinary utility window again.
 void Release(QWidget *window);
+// What of the screen the strips of other shown windows leave free (logical pixels), read from
+// their own reservations rather than from the desktop's work area, which follows a window's
+// reservation only some time after it changed (and so may still hold the strip of window
+// itself); nothing when this desktop cannot be asked.
+std::optional<QRect> FreeArea(const QWidget *window, const QScreen *screen);
 
 } // namespace ScreenStrip

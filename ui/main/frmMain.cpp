@@ -140,8 +140,19 @@ void frmMain::Form_Load()
         MeClose();
     }
     PrepareActionsMenu(-1);
-    if (IsTrue(Include::Settings().GetSetting(
-            QStringLiteral("Ticker"), QStringLiteral("Show"), QStringLiteral("False"))))
+    // A ticker open at the last exit comes back. The profile list is read from the event loop,
+    // and activating a profile closes an open ticker: it opens once the profile is active.
+    m_TickerAtStart = IsTrue(Include::Settings().GetSetting(
+        QStringLiteral("Ticker"), QStringLiteral("Show"), QStringLiteral("False")));
+    if (m_Profiles->Active())
+        OpenTickerAtStart();
+}
+
+void frmMain::OpenTickerAtStart()
+{
+    if (!std::exchange(m_TickerAtStart, false) || m_ExitRequested || m_ExitDone)
+        return;
+    if (!m_Services.IsTickerLoaded())
         TickerToggle();
 }
 
@@ -170,6 +181,7 @@ void frmMain::ProfileSwitched()
     m_ItemCountStale = true;
     m_CountTimer.start();
     PaintMe();
+    OpenTickerAtStart();
 }
 
 void frmMain::tmrOneShot_Timer()

@@ -142,6 +142,7 @@ private:
     void ApplySkinToTree();
     void ProfileSwitching();
     void ProfileSwitched();
+    void OpenTickerAtStart();
     void tmrOneShot_Timer();
     void treMain_RowReleased(int row, Qt::MouseButton button);
     void ShowHelpChannel();
@@ -164,6 +165,7 @@ private:
     bool m_ExitDone = false;
     bool m_ShowHelpRequest = false;
     bool m_GivingUp = false;
+    bool m_TickerAtStart = false; // "Ticker"/"Show" at start: opened once a profile is active
     int m_LastStateRows = 0;
     // The profile's item count for "{items}", read from the bank a moment after counts change
     // rather than on every paint.
