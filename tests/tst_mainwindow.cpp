@@ -76,6 +76,7 @@ private slots:
         m_Http.route("/update/check.html") = {200, "<html><body>999</body></html>", {}};
         m_Http.route("/a.xml") = {200, Feed("Alpha", 3), {{"Last-Modified", "stamp-a"}}};
         m_Http.route("/b.xml") = {200, Feed("Beta", 5), {}};
+        m_Http.route("/empty.xml") = {200, Feed("Empty", 0), {}};
         m_Http.route("/news/rss.xml") = {200, Feed("Tarnwick News", 1), {}};
         clsSpotlight::SetDirectoryURL(QString());
         QVERIFY(Include::SeedAppFolder(QStringLiteral(TARNWICK_DATA)));
@@ -289,6 +290,30 @@ private slots:
         auto *manager = w.findChild<frmChannelManage *>();
         QVERIFY(manager);
         QCOMPARE(manager->lstChannels()->topLevelItemCount(), 2);
+        manager->close();
+        // Deleting one there (one without items, so no item count changes with it): the status
+        // line at the window's foot counts one channel less at once, on screen.
+        const QString empty = m_Http.url("/empty.xml");
+        w.AddChannel(empty, "My Channels");
+        QTRY_VERIFY(RowOf(w, "My Channels", empty) >= 0
+            && tree->RowNode(RowOf(w, "My Channels", empty)) == "Empty");
+        auto foot = [&] {
+            return w.grab().toImage().copy(0, w.height() - 40, w.width(), 30);
+        };
+        QTRY_COMPARE(w.DecodeText("{channels}"), QStringLiteral("5"));
+        w.PaintMe(); // what the status line shows with five
+        const QImage before = foot();
+        w.Item("mnuActionDelete")->trigger();
+        manager = w.findChild<frmChannelManage *>();
+        QVERIFY(QTest::qWaitForWindowExposed(manager));
+        QTreeWidget *list = manager->lstChannels();
+        const QList<QTreeWidgetItem *> found = list->findItems("Empty", Qt::MatchStartsWith);
+        QCOMPARE(found.size(), 1);
+        QTest::mouseClick(
+            list->viewport(), Qt::LeftButton, {}, list->visualItemRect(found.first()).center());
+        QTest::mouseClick(manager->findChild<QPushButton *>("cmdDelete"), Qt::LeftButton);
+        QCOMPARE(w.DecodeText("{channels}"), QStringLiteral("4"));
+        QTRY_VERIFY(foot() != before);
         manager->close();
 
         // A dropped address opens the add window with it; other text is refused.

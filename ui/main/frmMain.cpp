@@ -92,6 +92,8 @@ frmMain::frmMain(IWindowServices &services, QWidget *parent)
     connect(&m_CountTimer, &QTimer::timeout, this, [this] {
         if (m_ItemCountStale)
             RefreshItemCount();
+        if (std::exchange(m_ChannelsChanged, false))
+            PaintMe();
     });
 
     Include::SetDropTarget(
@@ -181,6 +183,20 @@ void frmMain::ProfileSwitched()
     m_ItemCountStale = true;
     m_CountTimer.start();
     PaintMe();
+    // Channels subscribed or removed anywhere (the channel manager, a row's menu, the
+    // directory) change the counts of the status line: redrawn once the changes have settled.
+    for (const QMetaObject::Connection &c : std::as_const(m_ProfileWatch))
+        disconnect(c);
+    m_ProfileWatch.clear();
+    if (clsProfile *profile = m_Profiles->Active()) {
+        auto changed = [this] {
+            m_ChannelsChanged = m_ItemCountStale = true;
+            if (!m_CountTimer.isActive())
+                m_CountTimer.start();
+        };
+        m_ProfileWatch << connect(profile, &clsProfile::NewChannel, this, changed)
+                       << connect(profile, &clsProfile::DelChannel, this, changed);
+    }
     OpenTickerAtStart();
 }
 

@@ -171,7 +171,9 @@ private:
     // rather than on every paint.
     qint32 m_ItemCount = 0;
     bool m_ItemCountStale = true;
+    bool m_ChannelsChanged = false; // subscribed or removed: the status line's counts are old
     QTimer m_CountTimer;
+    QList<QMetaObject::Connection> m_ProfileWatch;
 
     clsChannelTree *m_Tree = nullptr;
     ProfileTree *m_Rows = nullptr;
