@@ -77,6 +77,7 @@ private slots:
         m_Http.route("/a.xml") = {200, Feed("Alpha", 3), {{"Last-Modified", "stamp-a"}}};
         m_Http.route("/b.xml") = {200, Feed("Beta", 5), {}};
         m_Http.route("/empty.xml") = {200, Feed("Empty", 0), {}};
+        m_Http.route("/void.xml") = {200, Feed("Void", 0), {}};
         m_Http.route("/news/rss.xml") = {200, Feed("Tarnwick News", 1), {}};
         clsSpotlight::SetDirectoryURL(QString());
         QVERIFY(Include::SeedAppFolder(QStringLiteral(TARNWICK_DATA)));
@@ -356,7 +357,19 @@ private slots:
             },
             3000));
 
-        // Removing a channel from its group only keeps the subscription.
+        // Removing a channel from its group only keeps the subscription. The group's last
+        // channel takes its place, on screen as in the saved file.
+        const QString v = m_Http.url("/void.xml");
+        w.AddChannel(empty, "My Channels");
+        w.AddChannel(v, "My Channels");
+        QTRY_VERIFY(RowOf(w, "My Channels", v) > RowOf(w, "My Channels", empty));
+        auto rowsOf = [&](const QString &group) {
+            QStringList urls;
+            for (int row = 0; row < tree->count(); ++row)
+                if (tree->RowGroup(row) == group && tree->RowURL(row) != "0")
+                    urls << tree->RowURL(row);
+            return urls;
+        };
         m_Answer = [](const QString &) {
             return 0;
         };
@@ -365,7 +378,12 @@ private slots:
         m_Answer = nullptr;
         QCOMPARE(m_Messages.last().left(16), QStringLiteral("Confirm Action: "));
         QCOMPARE(RowOf(w, "My Channels", b), -1);
-        QCOMPARE(tree->RowNode(RowOf(w, "My Channels", "0")), QStringLiteral("My Channels  (1)"));
+        QCOMPARE(tree->RowNode(RowOf(w, "My Channels", "0")), QStringLiteral("My Channels  (3)"));
+        QCOMPARE(rowsOf("My Channels"), (QStringList {a, v, empty}));
+        QVERIFY(w.CurrentProfile()->SaveGroupXML());
+        const QByteArray saved = readFile(w.CurrentProfile()->Folder() + "/groups.xml");
+        QVERIFY(saved.indexOf(a.toUtf8()) < saved.indexOf(v.toUtf8())
+            && saved.indexOf(v.toUtf8()) < saved.indexOf(empty.toUtf8()));
         QVERIFY(w.CurrentProfile()->GetChannel(b));
         w.AddChannel(b, "My Channels");
         QVERIFY(RowOf(w, "My Channels", b) >= 0);

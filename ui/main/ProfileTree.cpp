@@ -85,6 +85,17 @@ void ProfileTree::RemoveChannelRow(RSSGroup *group, const QString &url)
     if (!group)
         return;
     m_Tree->RemoveChannelRow(group->Name(), url);
+    // The group gives the removed channel's place to its last one: its rows are laid out again
+    // in the group's order, the order that is saved and read at the next start.
+    const QString selectedGroup = SelectedGroup(), selectedURL = SelectedURL();
+    m_Tree->setUpdatesEnabled(false);
+    for (int i = 0; i < group->ChannelCount(); ++i) {
+        m_Tree->RemoveChannelRow(group->Name(), group->ChannelURL(i));
+        AddChannelRow(group, group->ChannelURL(i));
+    }
+    if (selectedGroup == group->Name())
+        m_Tree->setCurrentRow(m_Tree->FindRow(selectedGroup, selectedURL));
+    m_Tree->setUpdatesEnabled(true);
     m_Tree->SetGroupText(group->Name(), group->Name(true));
 }
 
