@@ -26,6 +26,11 @@ QString clsSpotlight::DirectoryURL()
     return directory();
 }
 
+void clsSpotlight::ForgetProfile(const QString &profileName)
+{
+    Include::Settings().DeleteSetting(QStringLiteral("Spotlight"), settingKey(profileName));
+}
+
 void clsSpotlight::SetDirectoryURL(const QString &url)
 {
     directory() = url;

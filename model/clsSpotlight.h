@@ -34,6 +34,8 @@ public:
     // vendor's.
     static QString DirectoryURL();
     static void SetDirectoryURL(const QString &url);
+    // A deleted profile's last stamp leaves the settings with it.
+    static void ForgetProfile(const QString &profileName);
 
     void m_Reloader_OnTimer();
 

@@ -3,6 +3,7 @@
 #include "Include.h"
 #include "ModelHost.h"
 #include "ModelText.h"
+#include "clsSpotlight.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -180,5 +181,6 @@ void colProfiles::DeleteUser(const QString &name)
         return;
     m_Profiles[size_t(i)]->Deactivate();
     m_Profiles[size_t(i)]->KillUser();
+    clsSpotlight::ForgetProfile(m_Profiles[size_t(i)]->Name()); // stored when it was deactivated
     m_Profiles.erase(m_Profiles.begin() + i);
 }

@@ -259,6 +259,10 @@ private slots:
         QTRY_VERIFY(Group("My Channels"));
         m_Main->ChangeUser("anna");
         QCOMPARE(Profile()->Name(), QStringLiteral("anna"));
+        auto stamp = [] {
+            return Include::Settings().GetSetting("Spotlight", "cara_lastmod", "-");
+        };
+        QCOMPARE(stamp(), QString()); // kept when cara was left
         m_Answer = [](const QString &text) {
             return text.startsWith("This action cannot be undone.") ? 0 : 1;
         };
@@ -275,6 +279,7 @@ private slots:
         m_Answer = nullptr;
         QVERIFY(!m_Main->Users()->UserExists("cara"));
         QVERIFY(!QFileInfo::exists(m_Home.filePath("profiles/cara")));
+        QCOMPARE(stamp(), QStringLiteral("-")); // and gone with cara
         QVERIFY(m_Main->Users()->UserExists("anna"));
     }
 
