@@ -35,9 +35,8 @@ public:
             QSoundEffect *played = effect;
             QObject::connect(played, &QSoundEffect::statusChanged, played, [played, path] {
                 if (played->status() == QSoundEffect::Error)
-                    qCWarning(lcSound).noquote() << "sound not played (not a sound file the "
-                                                    "player can read):"
-                                                 << path;
+                    qCWarning(lcSound).noquote()
+                        << "sound not played (unreadable file or no sound device):" << path;
             });
             effect->setSource(QUrl::fromLocalFile(path));
         }
