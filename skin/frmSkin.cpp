@@ -1,6 +1,7 @@
 #include "frmSkin.h"
 
 #include "Include.h"
+#include "SkinnedDialog.h"
 
 #include <QDir>
 #include <QLabel>
@@ -12,6 +13,7 @@
 frmSkin::frmSkin(QWidget *parent)
     : QDialog(parent), m_List(new QListWidget(this)), m_Ok(new QPushButton(tr("Close"), this))
 {
+    setObjectName(QStringLiteral("frmSkin"));
     setWindowTitle(tr("Skins"));
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(tr("Choose a skin:"), this));
@@ -31,6 +33,7 @@ frmSkin::frmSkin(QWidget *parent)
         cmdOk_Click();
     });
     connect(m_Ok, &QPushButton::clicked, this, &frmSkin::cmdOk_Click);
+    SkinnedDialog::Attach(this); // the skin's dialog frame
 }
 
 bool frmSkin::Populate()

@@ -1,12 +1,18 @@
 #include "FramelessWindow.h"
 #include "Include.h"
 #include "SkinWindows.h"
+#include "SkinnedDialog.h"
 #include "SkinnedFrame.h"
+#include "frmAddGroup.h"
+#include "frmSkin.h"
 #include "frmTarnSkin.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QCursor>
 #include <QDir>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
@@ -87,6 +93,8 @@ private slots:
     void skinnedDemoWindows();
     void buttonEffectsReachTheScreen_data() { skinnedDemoWindows_data(); }
     void buttonEffectsReachTheScreen();
+    void dialogsWearTheSkin_data() { skinnedDemoWindows_data(); }
+    void dialogsWearTheSkin();
 };
 
 void TestSkinWindows::maskColourMakesAHole()
@@ -331,6 +339,86 @@ void TestSkinWindows::buttonEffectsReachTheScreen()
     }
     sheet.save(artefact(QStringLiteral("buttons-%1.png").arg(skin)));
     QVERIFY(checked >= 25); // every button of the four windows (play and pause both)
+}
+
+// A dialog shown for real carries the skin's dialog frame on screen, its controls inside it, and
+// is worked with the keyboard as before: Tab moves on, Escape cancels, Enter accepts.
+void TestSkinWindows::dialogsWearTheSkin()
+{
+    QFETCH(QString, skin);
+    QTemporaryDir home;
+    QTemporaryDir config;
+    qputenv("TARNWICK_HOME", home.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    QVERIFY(Include::SeedAppFolder(QStringLiteral(TARNWICK_DATA)));
+    Include::Settings().SaveSetting("PREFS", frmTarnSkin::VersionKey(), "True");
+    Include::Settings().SaveSetting("PREFS", "SKINNAME", skin);
+    frmTarnSkin &engine = frmTarnSkin::Instance();
+    engine.LoadSkin();
+    const int n = engine.FrameNSize(SkinnedDialog::kKind),
+              w = engine.FrameWSize(SkinnedDialog::kKind),
+              e = engine.FrameESize(SkinnedDialog::kKind),
+              s = engine.FrameSSize(SkinnedDialog::kKind);
+    QVERIFY(n > 0 && w > 0 && e > 0 && s > 0);
+    const QColor frameColour = SkinPainter::ToColor(engine.FrameColor(SkinnedDialog::kKind));
+
+    QStringList added;
+    frmAddGroup dialog(nullptr, [&](const QString &name) { return added << name, true; }, {});
+    frmSkin chooser;
+    QVERIFY(chooser.Populate());
+    for (QDialog *shown : {static_cast<QDialog *>(&dialog), static_cast<QDialog *>(&chooser)}) {
+        shown->move(80, 80);
+        shown->show();
+        QVERIFY(QTest::qWaitForWindowExposed(shown));
+        const QRect on = shown->geometry();
+        const QImage expected =
+            SkinnedDialog::Background(shown).convertToFormat(QImage::Format_RGB32);
+        QImage shot;
+        // The frame's pieces all round, as the skin paints them; the skin's colour between the
+        // frame and the controls (the margin the skin's frame sizes leave).
+        auto framed = [&] {
+            shot = screenAt(on).convertToFormat(QImage::Format_RGB32);
+            if (shot.size() != expected.size())
+                return false;
+            const QList<QRect> edges = {QRect(0, 0, on.width(), n), QRect(0, 0, w, on.height()),
+                QRect(on.width() - e, 0, e, on.height()), QRect(0, on.height() - s, on.width(), s)};
+            for (const QRect &r : edges)
+                if (shot.copy(r) != expected.copy(r))
+                    return false;
+            return shot.pixelColor(w + 3, n + 3) == frameColour
+                && shot.pixelColor(on.width() - e - 3, on.height() - s - 3) == frameColour;
+        };
+        QTRY_VERIFY2_WITH_TIMEOUT(framed(), qPrintable(skin + " " + shown->windowTitle()), 10000);
+        shot.save(artefact(QStringLiteral("dialog-%1-%2.png").arg(skin, shown->objectName())));
+        // Not the plain dialog: the frame's own pieces differ from its background colour.
+        QVERIFY(expected.pixelColor(on.width() / 2, 1) != frameColour
+            || expected.pixelColor(1, on.height() / 2) != frameColour);
+        for (QLabel *label : shown->findChildren<QLabel *>())
+            QVERIFY(label->palette().color(QPalette::WindowText) != frameColour);
+        shown->hide();
+    }
+
+    // The keyboard: Tab leaves the name box, Escape closes without adding, Enter adds.
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    dialog.activateWindow();
+    dialog.cboGroup()->setFocus();
+    QTRY_VERIFY(dialog.cboGroup()->hasFocus());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QTRY_VERIFY(!dialog.cboGroup()->hasFocus() && dialog.isAncestorOf(QApplication::focusWidget()));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QTRY_VERIFY(!dialog.isVisible());
+    QVERIFY(added.isEmpty());
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    dialog.activateWindow();
+    dialog.cboGroup()->setFocus();
+    QTRY_VERIFY(dialog.cboGroup()->hasFocus());
+    dialog.cboGroup()->lineEdit()->selectAll();
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Walks"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTRY_VERIFY(!dialog.isVisible());
+    QCOMPARE(added, QStringList {"Walks"});
 }
 
 // Real windows on the X server when there is one (the test run provides it), else skipped.
