@@ -558,6 +558,60 @@ private slots:
             }
             QCOMPARE(checked, 18); // ten on the main window, eight on the viewer
             QVERIFY(m_Screen.Windows("^Help - Tarnwick$").size() == 1);
+
+            // The ticker composes its own surface: its buttons under the cursor and back (the
+            // cursor resting on it holds the scrolling); "next" and "prev" pressed and released
+            // as well, since a press held while leaving would drag the ticker.
+            QPoint opener;
+            for (const frmSkinEntity &e : look.Entities())
+                if (e.Window == 0 && e.Function == "openticker") {
+                    const EntityPlace at = SkinPainter::PlaceEntity(
+                        e, e.img.deviceIndependentSize(), QSizeF(main->rect.size()));
+                    opener = main->rect.topLeft()
+                        + QPoint(int(at.x + at.width / 2), int(at.y + at.height / 2));
+                }
+            m_Screen.Click(opener);
+            const auto ticker = m_Screen.WaitWindow("^Tarnwick Ticker$");
+            QVERIFY(ticker);
+            const QPoint rest = ticker->rect.center();
+            int tickerButtons = 0;
+            for (const frmSkinEntity &e : look.Entities()) {
+                if (e.Window != 3 || e.img.isNull() || e.Function.isEmpty() || e.If == "paused")
+                    continue;
+                const EntityPlace at = SkinPainter::PlaceEntity(
+                    e, e.img.deviceIndependentSize(), QSizeF(ticker->rect.size()));
+                const QRect button(ticker->rect.topLeft() + QPoint(int(at.x), int(at.y)),
+                    QSize(int(at.width), int(at.height)));
+                const QString what = skin + " ticker " + e.Function;
+                auto crop = [&] {
+                    return m_Screen.Shot().copy(button);
+                };
+                m_Screen.Move(rest);
+                QImage normal;
+                QVERIFY2(QTest::qWaitFor([&] { return (normal = crop()) == crop(); }, 5000),
+                    qPrintable(what));
+                m_Screen.Move(button.center());
+                QImage hover;
+                QVERIFY2(QTest::qWaitFor([&] { return (hover = crop()) != normal; }, 5000),
+                    qPrintable(what + " hover"));
+                if (e.Function == "next" || e.Function == "prev") {
+                    m_Screen.Run("xdotool", {"mousedown", "1"});
+                    QVERIFY2(QTest::qWaitFor(
+                                 [&] {
+                                     const QImage pressed = crop();
+                                     return pressed != hover && pressed != normal;
+                                 },
+                                 5000),
+                        qPrintable(what + " pressed"));
+                    m_Screen.Run("xdotool", {"mouseup", "1"});
+                }
+                m_Screen.Move(rest);
+                QVERIFY2(QTest::qWaitFor([&] { return crop() == normal; }, 5000),
+                    qPrintable(what + " back"));
+                ++tickerButtons;
+            }
+            m_Screen.Save("skin-" + skin + "-ticker");
+            QCOMPARE(tickerButtons, 8);
             QVERIFY2(program.Stop(), qPrintable(program.Ending()));
         }
         Include::Settings().SaveSetting("PREFS", "SKINNAME", "Basalt");
