@@ -332,6 +332,12 @@ void frmTicker::Draw()
     m_TextRect = text;
 }
 
+void frmTicker::SurfaceChanged(const QRectF &area)
+{
+    m_BackgroundDirty = true;
+    SkinnedFrame::SurfaceChanged(area);
+}
+
 void frmTicker::PaintMe()
 {
     m_BackgroundDirty = true;
