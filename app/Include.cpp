@@ -49,9 +49,18 @@ bool settingIsTrue(const char *section, const char *key)
     return TextNumber::ToBool(text);
 }
 
-void playFile(const char *name)
+QString &soundFile(int which)
 {
-    DesktopServices::Current().PlaySound(AppPath() + QLatin1Char('/') + QLatin1String(name));
+    static QString files[3];
+    return files[which];
+}
+
+// which: 0 alert, 1 drop, 2 lift.
+void playFile(int which, const char *name)
+{
+    const QString chosen = soundFile(which);
+    DesktopServices::Current().PlaySound(
+        chosen.isEmpty() ? AppPath() + QLatin1Char('/') + QLatin1String(name) : chosen);
 }
 
 } // namespace
@@ -263,19 +272,26 @@ void PlayAlert()
     if (lastAlert() != 0 && distance < 5000)
         return;
     lastAlert() = now == 0 ? 1 : now;
-    playFile("alert.wav");
+    playFile(0, "alert.wav");
+}
+
+void SetSoundFiles(const QString &alert, const QString &drop, const QString &lift)
+{
+    soundFile(0) = alert;
+    soundFile(1) = drop;
+    soundFile(2) = lift;
 }
 
 void PlayDrop()
 {
     if (settingIsTrue("PREFS", "DROP"))
-        playFile("drop.wav");
+        playFile(1, "drop.wav");
 }
 
 void PlayLift()
 {
     if (settingIsTrue("PREFS", "DROP"))
-        playFile("lift.wav");
+        playFile(2, "lift.wav");
 }
 
 bool IsWebAddress(const QString &address)

@@ -51,6 +51,9 @@ void PlayAlert();
 // The drop and lift sounds when "PREFS"/"DROP" is on.
 void PlayDrop();
 void PlayLift();
+// The files those three play: the loaded skin's sounds ("newitemwave", "animatewavedown",
+// "animatewaveup"). Empty: the application folder's alert.wav, drop.wav, lift.wav.
+void SetSoundFiles(const QString &alert, const QString &drop, const QString &lift);
 // Whether an address is one a feed may send the user to: http, https, ftp or mailto (blanks
 // and control characters, which browsers skip inside a scheme, are skipped here too).
 bool IsWebAddress(const QString &address);

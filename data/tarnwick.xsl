@@ -64,7 +64,14 @@ function all(open) {
         <xsl:if test="read = 'true'"> read</xsl:if>
       </xsl:attribute>
       <div class="head">
-        <img class="cmd" alt="read" title="Mark read" src="icons/item.png" onclick="cmd('R',{$n})"/>
+        <img class="cmd" alt="read" title="Mark read" onclick="cmd('R',{$n})">
+          <xsl:attribute name="src">
+            <xsl:choose>
+              <xsl:when test="read = 'true'">icons/prop.png</xsl:when>
+              <xsl:otherwise>icons/item.png</xsl:otherwise>
+            </xsl:choose>
+          </xsl:attribute>
+        </img>
         <a class="title" href="javascript:toggle({$n})"><xsl:value-of select="title"/></a>
         <span class="when"><xsl:value-of select="concat(@date, ' ', substring(@time, 1, 5))"/></span>
         <img class="cmd" alt="tag" title="Tag" onclick="cmd('T',{$n})">

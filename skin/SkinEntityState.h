@@ -11,6 +11,9 @@ struct frmTarnSkin::EntityState
     ISkinnedWindow *owner = nullptr;
     QImage *surface = nullptr;
     QString caption; // the normal label's decoded caption
+    // The picture the entity shows until the cursor leaves it: a full repaint of the window
+    // keeps it, so a window that rebuilds its surface does not wipe a hover or press.
+    enum Effect { Normal, Hover, Pressed } effect = Normal;
     QTimer tmrMouse;
     QTimer tmrOverWindow;
 };

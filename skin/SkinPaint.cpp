@@ -50,6 +50,7 @@ void frmTarnSkin::ForgetOwner(ISkinnedWindow *owner)
         if (state->owner == owner) {
             state->owner = nullptr;
             state->surface = nullptr;
+            state->effect = EntityState::Normal;
             state->tmrMouse.stop();
             state->tmrOverWindow.stop();
         }
@@ -183,7 +184,7 @@ void frmTarnSkin::PaintEntities(ISkinnedWindow *owner, QImage &surface, int kind
         if (!Visible(e, owner) || !Place(int(i), owner, surface))
             continue;
         if (!e.img.isNull()) {
-            Draw(surface, e.img, state.place);
+            Draw(surface, EffectPicture(e, state.effect), state.place);
             continue;
         }
         QPainter p(&surface);
@@ -214,7 +215,7 @@ bool frmTarnSkin::SkinMouseMove(
         if (button == 0) {
             if (hit) {
                 if (!e.imgMM.isNull()) {
-                    Draw(surface, e.imgMM, state.place);
+                    ShowEffect(int(i), EntityState::Hover);
                     state.tmrMouse.start();
                     handled = true;
                 } else if (!e.Function.isEmpty() && !e.lblMM.caption.isEmpty()) {
@@ -227,7 +228,7 @@ bool frmTarnSkin::SkinMouseMove(
                 state.tmrOverWindow.start();
         } else if (button == 1 && hit) {
             if (!e.imgMD.isNull())
-                Draw(surface, e.imgMD, state.place);
+                ShowEffect(int(i), EntityState::Pressed);
             else if (!e.Function.isEmpty() && !e.lblMM.caption.isEmpty())
                 owner->SetSurfaceCursor(true);
             state.tmrMouse.start();
@@ -237,9 +238,33 @@ bool frmTarnSkin::SkinMouseMove(
     return handled;
 }
 
+const QImage &frmTarnSkin::EffectPicture(const frmSkinEntity &e, int effect)
+{
+    if (effect == EntityState::Pressed && !e.imgMD.isNull())
+        return e.imgMD;
+    if (effect == EntityState::Hover && !e.imgMM.isNull())
+        return e.imgMM;
+    return e.img;
+}
+
+void frmTarnSkin::ShowEffect(int index, int effect)
+{
+    EntityState &state = *m_States[size_t(index)];
+    const bool changed = state.effect != effect;
+    state.effect = EntityState::Effect(effect);
+    if (!changed || !state.surface || !state.owner)
+        return;
+    Draw(*state.surface, EffectPicture(m_Entities[size_t(index)], effect), state.place);
+    // The surface is the window's off-screen picture: the window shows the change.
+    state.owner->SurfaceChanged(
+        QRectF(state.place.x, state.place.y, state.place.width, state.place.height));
+}
+
 frmTarnSkin::EntityState &frmTarnSkin::Track(int index, ISkinnedWindow *owner, QImage &surface)
 {
     EntityState &state = *m_States[size_t(index)];
+    if (state.owner != owner)
+        state.effect = EntityState::Normal; // an effect belongs to the window that showed it
     state.owner = owner;
     state.surface = &surface;
     return state;
@@ -266,7 +291,7 @@ bool frmTarnSkin::SkinMouseDown(
             continue;
         EntityState &state = *m_States[i];
         if (!e.imgMD.isNull()) {
-            Draw(surface, e.imgMD, state.place);
+            ShowEffect(int(i), EntityState::Pressed);
             state.tmrMouse.start();
         }
         const EntityPlace at = state.place;
@@ -306,6 +331,7 @@ void frmTarnSkin::tmrMouse_Timer(int index)
     EntityState &state = *m_States[size_t(index)];
     const frmSkinEntity &e = m_Entities[size_t(index)];
     if (!state.surface || !state.owner || !Visible(e, state.owner)) {
+        state.effect = EntityState::Normal; // the window's next repaint shows the entity plain
         state.tmrMouse.stop();
         return;
     }
@@ -313,7 +339,7 @@ void frmTarnSkin::tmrMouse_Timer(int index)
     if (HitTest(state.place, float(cursor.x()), float(cursor.y())))
         return;
     if (!e.img.isNull())
-        Draw(*state.surface, e.img, state.place);
+        ShowEffect(index, EntityState::Normal);
     else if (!state.caption.isEmpty())
         state.owner->SetSurfaceCursor(false);
     state.tmrMouse.stop();

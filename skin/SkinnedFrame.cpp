@@ -121,6 +121,12 @@ void SkinnedFrame::mouseMoveEvent(QMouseEvent *event)
     SkinMove(event);
 }
 
+void SkinnedFrame::enterEvent(QEnterEvent *event)
+{
+    QWidget::enterEvent(event);
+    PaintMe(); // entities shown while the cursor is over the window come
+}
+
 void SkinnedFrame::leaveEvent(QEvent *event)
 {
     QWidget::leaveEvent(event);
@@ -140,4 +146,9 @@ bool SkinnedFrame::CursorOverWindow() const
 void SkinnedFrame::SetSurfaceCursor(bool custom)
 {
     SkinWindow::SetPointer(this, custom);
+}
+
+void SkinnedFrame::SurfaceChanged(const QRectF &area)
+{
+    update(area.toAlignedRect().adjusted(-1, -1, 1, 1));
 }

@@ -31,6 +31,7 @@ public:
     QPointF CursorOnSurface() const override;
     bool CursorOverWindow() const override;
     void SetSurfaceCursor(bool custom) override;
+    void SurfaceChanged(const QRectF &area) override;
 
 protected:
     // Where the window's own content goes: inside the skin's frame, or below its top edge when
@@ -57,6 +58,7 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
+    void enterEvent(QEnterEvent *event) override;
     void leaveEvent(QEvent *event) override;
 
 private:

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPointF>
+#include <QRectF>
 #include <QString>
 
 // What a window that shows skin entities offers the skin engine: the four skin operations, and
@@ -23,4 +24,7 @@ public:
     virtual bool CursorOverWindow() const = 0;
     // The pointer over the surface: the custom one over active text, else the default.
     virtual void SetSurfaceCursor(bool custom) = 0;
+    // The engine drew a hover, pressed or normal picture straight onto the surface: that part
+    // of the surface must reach the screen.
+    virtual void SurfaceChanged(const QRectF &area) { Q_UNUSED(area); }
 };

@@ -28,4 +28,5 @@ private:
 
     QListWidget *m_List;
     QPushButton *m_Ok;
+    bool m_Filling = false;
 };

@@ -275,5 +275,7 @@ void frmTarnSkin::LoadSkin()
     ResetStates();
     GetXSLFilename();
     GetXSLTicker();
+    // The skin's own sounds are the ones the program plays from now on.
+    Include::SetSoundFiles(WaveNewItem, WaveDown, WaveUp);
     emit SkinLoaded();
 }

@@ -160,6 +160,11 @@ private:
     qreal TextRoom(
         int index, ISkinnedWindow *owner, const EntityPlace &text, const QImage &surface) const;
     void Draw(QImage &surface, const QImage &picture, const EntityPlace &at) const;
+    // The picture of an entity for its effect (hover, pressed; the normal one when it has none).
+    static const QImage &EffectPicture(const frmSkinEntity &e, int effect);
+    // Draws an entity's hover, pressed or normal picture when that changes its look, and has its
+    // window show it.
+    void ShowEffect(int index, int effect);
     // The entity's state, now following owner and surface.
     EntityState &Track(int index, ISkinnedWindow *owner, QImage &surface);
     // Remembers owner and surface, places the entity: is it visible there and under (x, y)?

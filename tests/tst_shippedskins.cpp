@@ -183,6 +183,24 @@ void TestShippedSkins::sharpAtTwiceTheScale()
     QCOMPARE(close.x, normal.PlaceOf(0).x);
     QCOMPARE(surface.pixelColor(int(close.x * 2 + 16), int(close.y * 2 + 16)),
         plain.pixelColor(int(close.x + 8), int(close.y + 8)));
+
+    // The item viewer's icons are the skin's own at both scales, not the engine's squares.
+    frmTarnSkin bare; // no skin read: the built-in pictures
+    const QMap<QString, QString> files = {{"item", "item_unread"}, {"prop", "item_read"},
+        {"itemex", "item_tagged"}, {"tagfade", "item_untagged"}, {"del", "item_delete"},
+        {"nodel", "item_undelete"}, {"link", "item_open"}};
+    const QString folder = QStringLiteral(TARNWICK_DATA "/skins/") + skin + QLatin1Char('/');
+    for (auto it = files.cbegin(); it != files.cend(); ++it) {
+        const QImage own1(folder + it.value() + ".png"), own2(folder + it.value() + "@2x.png");
+        QVERIFY2(!own1.isNull() && own2.size() == own1.size() * 2, qPrintable(it.value()));
+        auto same = [](const QImage &a, const QImage &b) {
+            return a.convertToFormat(QImage::Format_ARGB32)
+                == b.convertToFormat(QImage::Format_ARGB32);
+        };
+        QVERIFY2(same(normal.ItemIcons().value(it.key()), own1), qPrintable(it.key()));
+        QVERIFY2(same(sharp.ItemIcons().value(it.key()), own2), qPrintable(it.key()));
+        QVERIFY(!same(bare.ItemIcons().value(it.key()), own1));
+    }
 }
 
 QTEST_MAIN(TestShippedSkins)

@@ -61,6 +61,21 @@ void TestSkinChooser::listsAndStoresTheChoice()
     QCOMPARE(chosen[0][0].toString(), QStringLiteral("Heath"));
     QCOMPARE(Include::Settings().GetSetting("PREFS", "SKINNAME", ""), QStringLiteral("Heath"));
     QVERIFY(!dialog.isVisible());
+
+    // The keyboard alone: an arrow key selects the next skin, Enter loads it (once).
+    QVERIFY(dialog.Populate());
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    dialog.lstSkins()->setFocus();
+    QCOMPARE(dialog.cmdOk()->text(), QStringLiteral("Close"));
+    QTest::keyClick(dialog.lstSkins(), Qt::Key_Down);
+    QCOMPARE(dialog.lstSkins()->currentItem()->text(), QStringLiteral("Quartz"));
+    QCOMPARE(dialog.cmdOk()->text(), QStringLiteral("Load Skin"));
+    QTest::keyClick(dialog.lstSkins(), Qt::Key_Return);
+    QTRY_VERIFY(!dialog.isVisible());
+    QCOMPARE(chosen.size(), 2);
+    QCOMPARE(chosen[1][0].toString(), QStringLiteral("Quartz"));
+    QCOMPARE(Include::Settings().GetSetting("PREFS", "SKINNAME", ""), QStringLiteral("Quartz"));
 }
 
 void TestSkinChooser::noSkinsFound()

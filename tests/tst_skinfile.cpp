@@ -1,3 +1,4 @@
+#include "DesktopServices.h"
 #include "Include.h"
 #include "TestSupport.h"
 #include "frmTarnSkin.h"
@@ -28,6 +29,7 @@ private slots:
     void grammar();
     void brokenSkinsAreReportedOnceAndSurvived();
     void firstStartOfAVersionShowsBasalt();
+    void skinSoundsArePlayed();
 
 private:
     // Writes skins/<name>/skin.txt (and the pictures a.png, b.png) and selects it.
@@ -223,6 +225,63 @@ void TestSkinFile::firstStartOfAVersionShowsBasalt()
     m_Skin.LoadSkin();
     QCOMPARE(m_Skin.SkinName(), QStringLiteral("Other"));
     QCOMPARE(m_Skin.TreeRowHeight, qint16(22));
+}
+
+// The skin's "newitemwave", "animatewavedown" and "animatewaveup" are the files played; a sound
+// file that is missing or cannot be read is quiet, with a line in the log.
+void TestSkinFile::skinSoundsArePlayed()
+{
+    writeSkin("Loud",
+        "newitemwave sounds/ping.wav\n"
+        "animatewavedown down.wav\n"
+        "animatewaveup up.wav\n");
+    const QString folder = m_Home.filePath("skins/Loud/");
+    QDir().mkpath(folder + "sounds");
+    QVERIFY(QFile::copy(QStringLiteral(TARNWICK_DATA "/alert.wav"), folder + "sounds/ping.wav"));
+    testsupport::writeFile(folder + "up.wav", "RIFF, but not a sound at all");
+    load("Loud");
+
+    struct Recorder : DesktopServices
+    {
+        QStringList played;
+        void PlaySound(const QString &path) override { played << path; }
+        bool OpenUrl(const QString &) override { return false; }
+    } desktop;
+    DesktopServices::Install(&desktop);
+    Include::Settings().SaveSetting("PREFS", "ALERT", "True");
+    Include::Settings().SaveSetting("PREFS", "DROP", "True");
+    Include::ResetAlert();
+    Include::PlayAlert();
+    Include::PlayDrop();
+    Include::PlayLift();
+    QCOMPARE(desktop.played,
+        (QStringList {folder + "sounds/ping.wav", folder + "down.wav", folder + "up.wav"}));
+    // A skin without sounds: the program's own again.
+    writeSkin("Quiet", "; no sounds\n");
+    load("Quiet");
+    Include::ResetAlert();
+    Include::PlayAlert();
+    QCOMPARE(desktop.played.last(), m_Home.path() + "/alert.wav");
+    DesktopServices::Install(nullptr);
+
+    // The desktop's own player: nothing breaks, the log says which file and why.
+    load("Loud");
+    static QStringList logged;
+    logged.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext &context, const QString &text) {
+            if (QLatin1String(context.category) == QLatin1String("tarnwick.sound"))
+                logged << text;
+        });
+    Include::PlayDrop(); // missing
+    Include::PlayLift(); // not a sound
+    Include::ResetAlert();
+    Include::PlayAlert(); // a good one: no complaint
+    QTRY_COMPARE(logged.size(), 2);
+    qInstallMessageHandler(previous);
+    QVERIFY2(logged[0].contains("no such file") && logged[0].endsWith(folder + "down.wav"),
+        qPrintable(logged[0]));
+    QVERIFY2(logged[1].endsWith(folder + "up.wav"), qPrintable(logged[1]));
 }
 
 QTEST_MAIN(TestSkinFile)

@@ -1,11 +1,18 @@
 #include "FramelessWindow.h"
 #include "Include.h"
 #include "SkinWindows.h"
+#include "SkinnedDialog.h"
+#include "SkinnedFrame.h"
+#include "frmAddGroup.h"
+#include "frmSkin.h"
 #include "frmTarnSkin.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QCursor>
 #include <QDir>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
@@ -42,6 +49,36 @@ QString artefact(const QString &name)
     return QDir::current().absoluteFilePath(QStringLiteral("screenshots/") + name);
 }
 
+// A skinned window of one kind as the program's windows are: its surface painted and shown by
+// SkinnedFrame, the skin's conditions answered as those windows answer them.
+class DemoFrame : public SkinnedFrame
+{
+public:
+    explicit DemoFrame(int kind) : SkinnedFrame(kind) { }
+    bool paused = false;
+    QStringList functions;
+
+    void SkinHandler(const QString &function, float, float, bool released) override
+    {
+        if (released)
+            functions << function;
+    }
+    QString DecodeText(const QString &t) override { return t; }
+    bool DecodeIf(const QString &w) override
+    {
+        if (w == QLatin1String("false") || w == QLatin1String("dock"))
+            return false;
+        if (w == QLatin1String("mouseoverwindow"))
+            return CursorOverWindow();
+        if (w == QLatin1String("playing") || w == QLatin1String("paused"))
+            return paused == (w == QLatin1String("paused"));
+        return true;
+    }
+
+protected:
+    void resizeEvent(QResizeEvent *) override { RebuildSurface(); }
+};
+
 } // namespace
 
 class TestSkinWindows : public QObject
@@ -54,6 +91,10 @@ private slots:
     void maskOfADenseSurface();
     void skinnedDemoWindows_data();
     void skinnedDemoWindows();
+    void buttonEffectsReachTheScreen_data() { skinnedDemoWindows_data(); }
+    void buttonEffectsReachTheScreen();
+    void dialogsWearTheSkin_data() { skinnedDemoWindows_data(); }
+    void dialogsWearTheSkin();
 };
 
 void TestSkinWindows::maskColourMakesAHole()
@@ -216,6 +257,168 @@ void TestSkinWindows::skinnedDemoWindows()
         shot.save(artefact(QStringLiteral("window-%1-kind%2.png").arg(skin).arg(kind)));
         window.hide();
     }
+}
+
+// Every picture button of a shipped skin, in every kind of window, looks different on screen
+// under the cursor and pressed, and as before once the cursor has left it (the X server's
+// pixels: the window must repaint what the skin drew into its surface).
+void TestSkinWindows::buttonEffectsReachTheScreen()
+{
+    QFETCH(QString, skin);
+    QTemporaryDir home;
+    QTemporaryDir config;
+    qputenv("TARNWICK_HOME", home.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    QVERIFY(Include::SeedAppFolder(QStringLiteral(TARNWICK_DATA)));
+    Include::Settings().SaveSetting("PREFS", frmTarnSkin::VersionKey(), "True");
+    Include::Settings().SaveSetting("PREFS", "SKINNAME", skin);
+    frmTarnSkin &engine = frmTarnSkin::Instance();
+    engine.LoadSkin();
+    QCOMPARE(engine.SkinName(), skin);
+
+    struct Case
+    {
+        int kind;
+        QSize size;
+        bool paused;
+    };
+    const QList<Case> cases = {{0, {260, 360}, false}, {1, {420, 300}, false},
+        {3, {600, 24}, false}, {3, {600, 24}, true}, {4, {320, 140}, false}};
+    int checked = 0;
+    QImage sheet;
+    for (const Case &c : cases) {
+        DemoFrame window(c.kind);
+        window.paused = c.paused;
+        window.resize(c.size);
+        window.move(60, 60);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const QPoint origin = window.geometry().topLeft();
+        const QPoint neutral = origin + QPoint(c.size.width() / 2, c.size.height() / 2);
+        QCursor::setPos(neutral);
+        QTRY_VERIFY(window.CursorOverWindow());
+        for (int i = 0; i < int(engine.Entities().size()); ++i) {
+            const frmSkinEntity &e = engine.Entities()[size_t(i)];
+            if (e.Window != c.kind || e.Function.isEmpty() || e.img.isNull()
+                || !window.DecodeIf(e.If) || window.DecodeIf(e.IfNot))
+                continue;
+            QVERIFY2(!e.imgMM.isNull() && !e.imgMD.isNull(), qPrintable(e.Function));
+            const EntityPlace at = engine.PlaceOf(i);
+            const QRect button(origin + QPoint(qRound(at.x), qRound(at.y)),
+                QSize(qRound(at.width), qRound(at.height)));
+            const QPoint inside = button.center() - origin;
+            const QString what = QStringLiteral("%1 %2 kind %3").arg(skin, e.Function).arg(c.kind);
+            QImage normal;
+            // The screen settles on the plain picture with the cursor elsewhere on the window.
+            QTRY_VERIFY2((normal = screenAt(button)) == screenAt(button), qPrintable(what));
+            QCursor::setPos(button.center());
+            QImage hover;
+            QTRY_VERIFY2((hover = screenAt(button)) != normal, qPrintable(what + " hover"));
+            QTest::mousePress(&window, Qt::LeftButton, {}, inside);
+            QImage pressed;
+            QTRY_VERIFY2((pressed = screenAt(button)) != hover && pressed != normal,
+                qPrintable(what + " pressed"));
+            QCursor::setPos(neutral);
+            QTest::mouseRelease(&window, Qt::LeftButton, {}, neutral - origin);
+            QTRY_COMPARE_WITH_TIMEOUT(screenAt(button), normal, 3000);
+            QVERIFY2(window.functions.isEmpty(), qPrintable(what)); // released off the button
+            // normal, hover, pressed side by side, a row per button
+            QImage row(normal.width() * 3, normal.height(), QImage::Format_RGB32);
+            QPainter(&row).drawImage(0, 0, normal);
+            QPainter(&row).drawImage(normal.width(), 0, hover);
+            QPainter(&row).drawImage(normal.width() * 2, 0, pressed);
+            QImage grown(qMax(sheet.width(), row.width()), sheet.height() + row.height(),
+                QImage::Format_RGB32);
+            grown.fill(Qt::white);
+            QPainter(&grown).drawImage(0, 0, sheet);
+            QPainter(&grown).drawImage(0, sheet.height(), row);
+            sheet = grown;
+            ++checked;
+        }
+        window.hide();
+    }
+    sheet.save(artefact(QStringLiteral("buttons-%1.png").arg(skin)));
+    QVERIFY(checked >= 25); // every button of the four windows (play and pause both)
+}
+
+// A dialog shown for real carries the skin's dialog frame on screen, its controls inside it, and
+// is worked with the keyboard as before: Tab moves on, Escape cancels, Enter accepts.
+void TestSkinWindows::dialogsWearTheSkin()
+{
+    QFETCH(QString, skin);
+    QTemporaryDir home;
+    QTemporaryDir config;
+    qputenv("TARNWICK_HOME", home.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    QVERIFY(Include::SeedAppFolder(QStringLiteral(TARNWICK_DATA)));
+    Include::Settings().SaveSetting("PREFS", frmTarnSkin::VersionKey(), "True");
+    Include::Settings().SaveSetting("PREFS", "SKINNAME", skin);
+    frmTarnSkin &engine = frmTarnSkin::Instance();
+    engine.LoadSkin();
+    const int n = engine.FrameNSize(SkinnedDialog::kKind),
+              w = engine.FrameWSize(SkinnedDialog::kKind),
+              e = engine.FrameESize(SkinnedDialog::kKind),
+              s = engine.FrameSSize(SkinnedDialog::kKind);
+    QVERIFY(n > 0 && w > 0 && e > 0 && s > 0);
+    const QColor frameColour = SkinPainter::ToColor(engine.FrameColor(SkinnedDialog::kKind));
+
+    QStringList added;
+    frmAddGroup dialog(nullptr, [&](const QString &name) { return added << name, true; }, {});
+    frmSkin chooser;
+    QVERIFY(chooser.Populate());
+    for (QDialog *shown : {static_cast<QDialog *>(&dialog), static_cast<QDialog *>(&chooser)}) {
+        shown->move(80, 80);
+        shown->show();
+        QVERIFY(QTest::qWaitForWindowExposed(shown));
+        const QRect on = shown->geometry();
+        const QImage expected =
+            SkinnedDialog::Background(shown).convertToFormat(QImage::Format_RGB32);
+        QImage shot;
+        // The frame's pieces all round, as the skin paints them; the skin's colour between the
+        // frame and the controls (the margin the skin's frame sizes leave).
+        auto framed = [&] {
+            shot = screenAt(on).convertToFormat(QImage::Format_RGB32);
+            if (shot.size() != expected.size())
+                return false;
+            const QList<QRect> edges = {QRect(0, 0, on.width(), n), QRect(0, 0, w, on.height()),
+                QRect(on.width() - e, 0, e, on.height()), QRect(0, on.height() - s, on.width(), s)};
+            for (const QRect &r : edges)
+                if (shot.copy(r) != expected.copy(r))
+                    return false;
+            return shot.pixelColor(w + 3, n + 3) == frameColour
+                && shot.pixelColor(on.width() - e - 3, on.height() - s - 3) == frameColour;
+        };
+        QTRY_VERIFY2_WITH_TIMEOUT(framed(), qPrintable(skin + " " + shown->windowTitle()), 10000);
+        shot.save(artefact(QStringLiteral("dialog-%1-%2.png").arg(skin, shown->objectName())));
+        // Not the plain dialog: the frame's own pieces differ from its background colour.
+        QVERIFY(expected.pixelColor(on.width() / 2, 1) != frameColour
+            || expected.pixelColor(1, on.height() / 2) != frameColour);
+        for (QLabel *label : shown->findChildren<QLabel *>())
+            QVERIFY(label->palette().color(QPalette::WindowText) != frameColour);
+        shown->hide();
+    }
+
+    // The keyboard: Tab leaves the name box, Escape closes without adding, Enter adds.
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    dialog.activateWindow();
+    dialog.cboGroup()->setFocus();
+    QTRY_VERIFY(dialog.cboGroup()->hasFocus());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QTRY_VERIFY(!dialog.cboGroup()->hasFocus() && dialog.isAncestorOf(QApplication::focusWidget()));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QTRY_VERIFY(!dialog.isVisible());
+    QVERIFY(added.isEmpty());
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    dialog.activateWindow();
+    dialog.cboGroup()->setFocus();
+    QTRY_VERIFY(dialog.cboGroup()->hasFocus());
+    dialog.cboGroup()->lineEdit()->selectAll();
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Walks"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTRY_VERIFY(!dialog.isVisible());
+    QCOMPARE(added, QStringList {"Walks"});
 }
 
 // Real windows on the X server when there is one (the test run provides it), else skipped.

@@ -728,6 +728,164 @@ private slots:
         QVERIFY2(ExitFromTray(program), qPrintable(program.Ending()));
         m_Screen.Run("xprop", {"-root", "-remove", "_NET_WORKAREA"});
     }
+
+    // Each shipped skin on the real program: the first-profile dialog in the skin's dialog
+    // frame and worked from the keyboard, the help viewer's items with the skin's icons, and
+    // every button of the main window and the viewer changing under the cursor and pressed, and
+    // back once the cursor has left.
+    void skinsOnTheRealProgram()
+    {
+        for (const QString skin : {"Basalt", "Heath"}) {
+            // Where the skin puts its buttons: read here as the program reads it.
+            Include::Settings().SaveSetting("PREFS", "SKINNAME", skin);
+            frmTarnSkin look;
+            look.LoadSkin();
+            QCOMPARE(look.SkinName(), skin);
+            const QString folder = m_SkinHome.filePath("skins/" + skin + "/");
+
+            Program program(m_Screen, m_Http.url(""));
+            QDir().mkpath(program.Config("Veltrasic"));
+            QVERIFY(profilefiles::Write(program.Config("Veltrasic/Tarnwick.conf"),
+                "[PREFS]\nSKINNAME=" + skin.toUtf8() + "\n" + frmTarnSkin::VersionKey().toUtf8()
+                    + "=True\n"));
+            QVERIFY(program.Start());
+
+            // The first-profile dialog: the skin's frame along its top, its colour inside.
+            const auto dialog = m_Screen.WaitWindow("^Create New Profile$");
+            QVERIFY(dialog);
+            const QImage top(folder + "dialog_n.png");
+            const QColor frameColour = SkinPainter::ToColor(look.FrameColor(5));
+            const QRect band(dialog->rect.topLeft(), QSize(dialog->rect.width(), top.height()));
+            QVERIFY2(QTest::qWaitFor(
+                         [&] {
+                             const QImage shot = m_Screen.Shot();
+                             return FindPicture(shot, top, band, 0).size() > 4
+                                 && shot.pixelColor(dialog->rect.topLeft()
+                                        + QPoint(look.FrameWSize(5) + 2, dialog->rect.height() / 2))
+                                 == frameColour;
+                         },
+                         10000),
+                qPrintable(skin));
+            m_Screen.Save("skin-" + skin + "-dialog");
+            QVERIFY(CreateFirstProfile("anna")); // typed, then Enter
+            const auto main = MainWindow();
+            QVERIFY(main);
+
+            // The help viewer: items with the skin's icons (unread, untagged, delete).
+            const auto help = m_Screen.WaitWindow("^Help - Tarnwick$");
+            QVERIFY(help);
+            for (const char *icon : {"item_unread.png", "item_untagged.png", "item_delete.png"})
+                QVERIFY2(QTest::qWaitFor(
+                             [&] {
+                                 return !FindPicture(
+                                     m_Screen.Shot(), QImage(folder + icon), help->rect)
+                                             .isEmpty();
+                             },
+                             20000),
+                    qPrintable(skin + " " + icon));
+            m_Screen.Save("skin-" + skin + "-help");
+
+            // The buttons, one after another, with the cursor resting in the window's middle
+            // between them.
+            int checked = 0;
+            for (const auto &[kind, window] : {std::pair {0, *main}, std::pair {1, *help}}) {
+                const QPoint rest = window.rect.center();
+                for (int i = 0; i < int(look.Entities().size()); ++i) {
+                    const frmSkinEntity &e = look.Entities()[size_t(i)];
+                    if (e.Window != kind || e.img.isNull() || e.Function.isEmpty()
+                        || e.Function == "move")
+                        continue;
+                    const EntityPlace at = SkinPainter::PlaceEntity(
+                        e, e.img.deviceIndependentSize(), QSizeF(window.rect.size()));
+                    const QRect button(window.rect.topLeft() + QPoint(int(at.x), int(at.y)),
+                        QSize(int(at.width), int(at.height)));
+                    const QString what = skin + " " + e.Function;
+                    auto crop = [&] {
+                        return m_Screen.Shot().copy(button);
+                    };
+                    m_Screen.Move(rest);
+                    QImage normal;
+                    QVERIFY2(QTest::qWaitFor([&] { return (normal = crop()) == crop(); }, 5000),
+                        qPrintable(what));
+                    m_Screen.Move(button.center());
+                    QImage hover;
+                    QVERIFY2(QTest::qWaitFor([&] { return (hover = crop()) != normal; }, 5000),
+                        qPrintable(what + " hover"));
+                    m_Screen.Run("xdotool", {"mousedown", "1"});
+                    QVERIFY2(QTest::qWaitFor(
+                                 [&] {
+                                     const QImage pressed = crop();
+                                     return pressed != hover && pressed != normal;
+                                 },
+                                 5000),
+                        qPrintable(what + " pressed"));
+                    m_Screen.Move(rest);
+                    m_Screen.Run("xdotool", {"mouseup", "1"}); // off the button: nothing done
+                    QVERIFY2(QTest::qWaitFor([&] { return crop() == normal; }, 5000),
+                        qPrintable(what + " back"));
+                    ++checked;
+                }
+            }
+            QCOMPARE(checked, 18); // ten on the main window, eight on the viewer
+            QVERIFY(m_Screen.Windows("^Help - Tarnwick$").size() == 1);
+
+            // The ticker composes its own surface: its buttons under the cursor and back (the
+            // cursor resting on it holds the scrolling); "next" and "prev" pressed and released
+            // as well, since a press held while leaving would drag the ticker.
+            QPoint opener;
+            for (const frmSkinEntity &e : look.Entities())
+                if (e.Window == 0 && e.Function == "openticker") {
+                    const EntityPlace at = SkinPainter::PlaceEntity(
+                        e, e.img.deviceIndependentSize(), QSizeF(main->rect.size()));
+                    opener = main->rect.topLeft()
+                        + QPoint(int(at.x + at.width / 2), int(at.y + at.height / 2));
+                }
+            m_Screen.Click(opener);
+            const auto ticker = m_Screen.WaitWindow("^Tarnwick Ticker$");
+            QVERIFY(ticker);
+            const QPoint rest = ticker->rect.center();
+            int tickerButtons = 0;
+            for (const frmSkinEntity &e : look.Entities()) {
+                if (e.Window != 3 || e.img.isNull() || e.Function.isEmpty() || e.If == "paused")
+                    continue;
+                const EntityPlace at = SkinPainter::PlaceEntity(
+                    e, e.img.deviceIndependentSize(), QSizeF(ticker->rect.size()));
+                const QRect button(ticker->rect.topLeft() + QPoint(int(at.x), int(at.y)),
+                    QSize(int(at.width), int(at.height)));
+                const QString what = skin + " ticker " + e.Function;
+                auto crop = [&] {
+                    return m_Screen.Shot().copy(button);
+                };
+                m_Screen.Move(rest);
+                QImage normal;
+                QVERIFY2(QTest::qWaitFor([&] { return (normal = crop()) == crop(); }, 5000),
+                    qPrintable(what));
+                m_Screen.Move(button.center());
+                QImage hover;
+                QVERIFY2(QTest::qWaitFor([&] { return (hover = crop()) != normal; }, 5000),
+                    qPrintable(what + " hover"));
+                if (e.Function == "next" || e.Function == "prev") {
+                    m_Screen.Run("xdotool", {"mousedown", "1"});
+                    QVERIFY2(QTest::qWaitFor(
+                                 [&] {
+                                     const QImage pressed = crop();
+                                     return pressed != hover && pressed != normal;
+                                 },
+                                 5000),
+                        qPrintable(what + " pressed"));
+                    m_Screen.Run("xdotool", {"mouseup", "1"});
+                }
+                m_Screen.Move(rest);
+                QVERIFY2(QTest::qWaitFor([&] { return crop() == normal; }, 5000),
+                    qPrintable(what + " back"));
+                ++tickerButtons;
+            }
+            m_Screen.Save("skin-" + skin + "-ticker");
+            QCOMPARE(tickerButtons, 8);
+            QVERIFY2(program.Stop(), qPrintable(program.Ending()));
+        }
+        Include::Settings().SaveSetting("PREFS", "SKINNAME", "Basalt");
+    }
 };
 
 QTEST_MAIN(TestUserRoad)

@@ -355,6 +355,12 @@ QString frmTicker::SkinItemKey() const
         + QLatin1Char(modItemHandler::IsItemFlagged(item) ? '1' : '0');
 }
 
+void frmTicker::SurfaceChanged(const QRectF &area)
+{
+    m_BackgroundDirty = true;
+    SkinnedFrame::SurfaceChanged(area);
+}
+
 void frmTicker::PaintMe()
 {
     m_BackgroundDirty = true;

@@ -74,6 +74,9 @@ public:
     void SkinHandler(const QString &function, float x, float y, bool released) override;
     QString DecodeText(const QString &text) override;
     bool DecodeIf(const QString &word) override;
+    // A button's hover or pressed picture drawn by the skin: the composed background takes it
+    // up at the next step too.
+    void SurfaceChanged(const QRectF &area) override;
 
 signals:
     void Closed();

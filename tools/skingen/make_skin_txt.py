@@ -79,6 +79,15 @@ icontag icon_tag.png
 iconerror icon_error.png
 icongroup icon_group.png
 
+; The item viewer's command icons
+iconitem item_unread.png
+iconelements item_read.png
+iconitemex item_tagged.png
+iconnotag item_untagged.png
+icondel item_delete.png
+iconnodel item_undelete.png
+iconlink item_open.png
+
 """
 
 # kind, top, sides, bottom: the main window and the viewer keep their button rows in the bottom

@@ -1,5 +1,5 @@
-// Draws the pictures of the shipped skins (frames, buttons, tree icons) and the three sounds
-// into a data folder. Run it again after changing a look:  skingen <data folder>
+// Draws the pictures of the shipped skins (frames, buttons, tree and item icons) and the three
+// sounds into a data folder. Run it again after changing a look:  skingen <data folder>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -116,6 +116,87 @@ void icon(const QString &dir, const QString &name, QColor colour,
     p.setBrush(colour);
     shape(p);
     save(img, dir + "/icon_" + name + ".png");
+}
+
+// The item viewer's 16x16 command icons, drawn for the page's light background: the darker of
+// the skin's dark and text colours as ink, its accent for the active marks.
+void itemIcons(const QString &dir, const Look &look)
+{
+    const QColor ink = look.dark.lightness() < look.text.lightness() ? look.dark : look.text;
+    const QColor gold(235, 185, 35), faded(175, 175, 175), red(200, 65, 55);
+    auto draw = [&](const QString &name, const std::function<void(QPainter &)> &shape) {
+        QImage img(16 * g_Scale, 16 * g_Scale, QImage::Format_ARGB32);
+        img.fill(Qt::transparent);
+        QPainter p(&img);
+        scaled(p);
+        p.setRenderHint(QPainter::Antialiasing);
+        shape(p);
+        save(img, dir + "/item_" + name + ".png");
+    };
+    auto pen = [](QColor c, qreal w = 1.2) {
+        return QPen(c, w, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    };
+    const QPolygonF star({QPointF(8, 1.5), QPointF(9.9, 5.6), QPointF(14.4, 6.1),
+        QPointF(11.1, 9.2), QPointF(12, 13.7), QPointF(8, 11.4), QPointF(4, 13.7),
+        QPointF(4.9, 9.2), QPointF(1.6, 6.1), QPointF(6.1, 5.6)});
+    // unread: a closed envelope in the accent colour
+    draw("unread", [&](QPainter &p) {
+        p.setPen(pen(look.accent.darker(140)));
+        p.setBrush(look.accent);
+        p.drawRoundedRect(QRectF(1.5, 3.5, 13, 9), 1.5, 1.5);
+        p.setPen(pen(Qt::white));
+        p.drawPolyline(QPolygonF({QPointF(2.5, 4.5), QPointF(8, 9), QPointF(13.5, 4.5)}));
+    });
+    // read: the envelope opened, pale, with a tick
+    draw("read", [&](QPainter &p) {
+        p.setPen(pen(faded.darker(130)));
+        p.setBrush(QColor(240, 240, 240));
+        p.drawPolygon(QPolygonF({QPointF(1.5, 7), QPointF(8, 2.5), QPointF(14.5, 7),
+            QPointF(14.5, 14.5), QPointF(1.5, 14.5)}));
+        p.drawPolyline(QPolygonF({QPointF(1.5, 7), QPointF(8, 11), QPointF(14.5, 7)}));
+        p.setPen(pen(look.accent.darker(120), 1.8));
+        p.drawPolyline(QPolygonF({QPointF(5, 7.5), QPointF(7.2, 9.6), QPointF(11.5, 4.5)}));
+    });
+    // tagged: a gold star; untagged: its pale outline
+    draw("tagged", [&](QPainter &p) {
+        p.setPen(pen(gold.darker(150)));
+        p.setBrush(gold);
+        p.drawPolygon(star);
+    });
+    draw("untagged", [&](QPainter &p) {
+        p.setPen(pen(faded));
+        p.setBrush(Qt::NoBrush);
+        p.drawPolygon(star);
+    });
+    // delete: a waste bin in red
+    draw("delete", [&](QPainter &p) {
+        p.setPen(pen(red.darker(130)));
+        p.setBrush(red.lighter(150));
+        p.drawPolygon(
+            QPolygonF({QPointF(4, 5), QPointF(12, 5), QPointF(11, 14.5), QPointF(5, 14.5)}));
+        p.drawLine(QPointF(2.5, 3.5), QPointF(13.5, 3.5));
+        p.drawLine(QPointF(6.5, 1.5), QPointF(9.5, 1.5));
+        p.drawLine(QPointF(7, 7), QPointF(7, 12.5));
+        p.drawLine(QPointF(9, 7), QPointF(9, 12.5));
+    });
+    // undelete: an arrow turning back, in the accent colour
+    draw("undelete", [&](QPainter &p) {
+        p.setPen(pen(look.accent.darker(120), 2));
+        p.setBrush(Qt::NoBrush);
+        p.drawArc(QRectF(3, 3, 10, 10), 90 * 16, -270 * 16);
+        p.setBrush(look.accent.darker(120));
+        p.setPen(pen(look.accent.darker(120), 1));
+        p.drawPolygon(QPolygonF({QPointF(8, 0.5), QPointF(8, 5.5), QPointF(4.5, 3)}));
+    });
+    // open: a page with an arrow leaving it
+    draw("open", [&](QPainter &p) {
+        p.setPen(pen(ink));
+        p.setBrush(Qt::white);
+        p.drawRoundedRect(QRectF(1.5, 4.5, 10, 10), 1.5, 1.5);
+        p.setPen(pen(look.accent.darker(120), 1.8));
+        p.drawLine(QPointF(6.5, 9.5), QPointF(13.5, 2.5));
+        p.drawPolyline(QPolygonF({QPointF(9, 2.5), QPointF(13.5, 2.5), QPointF(13.5, 7)}));
+    });
 }
 
 void skin(const QString &data, const Look &look)
@@ -248,6 +329,7 @@ void skin(const QString &data, const Look &look)
     icon(dir, "tag", QColor(235, 200, 40), square);
     icon(dir, "error", QColor(215, 50, 50), dot);
     icon(dir, "group", look.light, square);
+    itemIcons(dir, look);
 }
 
 // A short tone, 16-bit mono PCM at 22050 Hz, fading out.

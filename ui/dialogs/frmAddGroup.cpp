@@ -1,5 +1,6 @@
 #include "frmAddGroup.h"
 
+#include "SkinnedDialog.h"
 #include "WindowHelpers.h"
 
 #include <QComboBox>
@@ -42,6 +43,7 @@ frmAddGroup::frmAddGroup(QWidget *owner, AddFn add, RenameFn rename)
     });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     setMinimumWidth(300);
+    SkinnedDialog::Attach(this); // the skin's dialog frame
 }
 
 void frmAddGroup::RenameGroup(const QString &oldName)

@@ -1,6 +1,7 @@
 #include "frmAddMenu.h"
 
 #include "GroupChoices.h"
+#include "SkinnedDialog.h"
 
 #include "Include.h"
 #include "WindowHelpers.h"
@@ -101,6 +102,7 @@ frmAddMenu::frmAddMenu(QWidget *owner) : QDialog(owner)
     connect(m_Profiles, &QPushButton::clicked, this, opener(&m_OpenProfiles));
     connect(m_Search, &QPushButton::clicked, this, opener(&m_OpenSearch));
     setMinimumWidth(460);
+    SkinnedDialog::Attach(this); // the skin's dialog frame
     Include::LoadFormState(this, QStringLiteral("ADDMENU"));
 }
 

@@ -1,5 +1,6 @@
 #include "frmDelProfile.h"
 
+#include "SkinnedDialog.h"
 #include "WindowHelpers.h"
 #include "clsProfile.h"
 #include "colProfiles.h"
@@ -27,6 +28,7 @@ frmDelProfile::frmDelProfile(colProfiles *users, const QString &activeName, QWid
     connect(buttons, &QDialogButtonBox::accepted, this, &frmDelProfile::cmdOk_Click);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     setMinimumWidth(320);
+    SkinnedDialog::Attach(this); // the skin's dialog frame
 }
 
 void frmDelProfile::Init()

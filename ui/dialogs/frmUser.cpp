@@ -1,5 +1,6 @@
 #include "frmUser.h"
 
+#include "SkinnedDialog.h"
 #include "WindowHelpers.h"
 #include "clsProfile.h"
 #include "colProfiles.h"
@@ -35,6 +36,7 @@ frmUser::frmUser(colProfiles *users, ChangeUser changeUser, QWidget *owner)
     });
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     setMinimumWidth(320);
+    SkinnedDialog::Attach(this); // the skin's dialog frame
 }
 
 bool frmUser::cmdCreate_Click()
