@@ -61,4 +61,17 @@ bool HitTest(const EntityPlace &p, float px, float py)
     return p.x <= px && px <= p.x + p.width && p.y <= py && py <= p.y + p.height;
 }
 
+void FillMaskHoles(QImage &surface, const QColor &mask, const QColor &fill)
+{
+    if (!mask.isValid() || !fill.isValid() || surface.format() != QImage::Format_RGB32)
+        return;
+    const QRgb hole = mask.rgb() & 0xFFFFFF, with = fill.rgb();
+    for (int y = 0; y < surface.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(surface.scanLine(y));
+        for (int x = 0; x < surface.width(); ++x)
+            if ((line[x] & 0xFFFFFF) == hole)
+                line[x] = with;
+    }
+}
+
 } // namespace SkinPainter

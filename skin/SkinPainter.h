@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QImage>
 #include <QSizeF>
 
 // Where an entity is drawn: its rectangle on the surface.
@@ -26,5 +27,8 @@ QFont ToFont(const clsTarnFont &font);
 EntityPlace PlaceEntity(const frmSkinEntity &entity, QSizeF drawn, QSizeF surface);
 // Both edges count.
 bool HitTest(const EntityPlace &place, float px, float py);
+// A window that keeps its rectangle (no outline cut from the mask colour): the mask colour's
+// pixels of its picture take the colour fill instead.
+void FillMaskHoles(QImage &surface, const QColor &mask, const QColor &fill);
 
 } // namespace SkinPainter

@@ -42,17 +42,8 @@ QImage SkinnedDialog::Background(const QWidget *dialog)
     QImage surface((QSizeF(dialog->size()) * ratio).toSize(), QImage::Format_RGB32);
     surface.setDevicePixelRatio(ratio);
     skin.PaintBorder(surface, kKind);
-    const QColor frame = SkinPainter::ToColor(skin.FrameColor(kKind));
-    const QColor mask = SkinPainter::ToColor(skin.MaskColor);
-    if (mask.isValid() && frame.isValid()) {
-        const QRgb hole = mask.rgb(), fill = frame.rgb();
-        for (int y = 0; y < surface.height(); ++y) {
-            auto *line = reinterpret_cast<QRgb *>(surface.scanLine(y));
-            for (int x = 0; x < surface.width(); ++x)
-                if ((line[x] & 0xFFFFFF) == (hole & 0xFFFFFF))
-                    line[x] = fill;
-        }
-    }
+    SkinPainter::FillMaskHoles(surface, SkinPainter::ToColor(skin.MaskColor),
+        SkinPainter::ToColor(skin.FrameColor(kKind)));
     return surface;
 }
 

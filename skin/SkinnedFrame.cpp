@@ -59,7 +59,11 @@ void SkinnedFrame::PaintMe()
     if (m_Painting || m_Surface.isNull())
         return;
     m_Painting = true;
-    frmTarnSkin::Instance().PaintAll(this, m_Surface, m_Kind);
+    frmTarnSkin &skin = frmTarnSkin::Instance();
+    skin.PaintAll(this, m_Surface, m_Kind);
+    if (m_FixedOutline)
+        SkinPainter::FillMaskHoles(m_Surface, SkinPainter::ToColor(skin.MaskColor),
+            SkinPainter::ToColor(skin.FrameColor(m_Kind)));
     m_Painting = false;
     update();
 }

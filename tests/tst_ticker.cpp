@@ -7,6 +7,7 @@
 #include "ProfileFiles.h"
 #include "RSSChannel.h"
 #include "ScreenStrip.h"
+#include "SkinPainter.h"
 #include "TAppBar.h"
 #include "TestSupport.h"
 #include "TickerWindows.h"
@@ -17,6 +18,7 @@
 #include "clsProfile.h"
 #include "clsSpotlight.h"
 #include "frmMain.h"
+#include "frmTarnSkin.h"
 #include "frmTicker.h"
 #include "frmTickerSettings.h"
 #include "frmTickerView.h"
@@ -310,7 +312,16 @@ private slots:
         QTest::qWait(1100);
         ticker->PaintMe();
         const QImage settled = shown();
-        ticker->grab().save(ScreenshotPath("ticker-item-texts.png"));
+        const QImage whole = ticker->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        whole.save(ScreenshotPath("ticker-item-texts.png"));
+        // The ticker keeps its rectangle: the skin's see-through colour in its frame's corners
+        // never shows as such.
+        const QRgb see = SkinPainter::ToColor(frmTarnSkin::Instance().MaskColor).rgb();
+        int seeThrough = 0;
+        for (int y = 0; y < whole.height(); ++y)
+            for (int x = 0; x < whole.width(); ++x)
+                seeThrough += whole.pixel(x, y) == see;
+        QCOMPARE(seeThrough, 0);
         QVERIFY2(atOnce != before, "the date and time did not change with the headline");
         QVERIFY2(atOnce == settled, "the date and time were painted late");
         ticker->SkinHandler("play", 0, 0, true);

@@ -276,7 +276,10 @@ void frmTicker::Draw()
             m_Background = QImage(pixels, QImage::Format_RGB32);
             m_Background.setDevicePixelRatio(ratio);
         }
-        frmTarnSkin::Instance().PaintAll(this, m_Background, kKind);
+        frmTarnSkin &skin = frmTarnSkin::Instance();
+        skin.PaintAll(this, m_Background, kKind);
+        SkinPainter::FillMaskHoles(m_Background, SkinPainter::ToColor(skin.MaskColor),
+            SkinPainter::ToColor(skin.FrameColor(kKind)));
         m_BackgroundDirty = false;
         m_BackgroundAt = now;
     }
