@@ -3,10 +3,12 @@
 #include "SkinPainter.h"
 #include "frmTarnSkin.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QImage>
 #include <QLayout>
 #include <QPainter>
+#include <QTabWidget>
 #include <QWidget>
 
 namespace {
@@ -57,6 +59,13 @@ void SkinnedDialog::Apply()
         palette.setColor(QPalette::WindowText, TextOn(frame));
     }
     m_Dialog->setPalette(palette);
+    // Tab pages draw their own light panels: what stands on them keeps the
+    // desktop's colours, so their labels stay readable.
+    QPalette desktop = QApplication::palette();
+    desktop.setResolveMask(~QPalette::ResolveMask(0)); // every colour its own, none inherited
+    const QList<QTabWidget *> panels = m_Dialog->findChildren<QTabWidget *>();
+    for (QTabWidget *panel : panels)
+        panel->setPalette(desktop);
     if (QLayout *layout = m_Dialog->layout()) {
         const int room = 8; // between the frame and the controls
         layout->setContentsMargins(skin.FrameWSize(kKind) + room, skin.FrameNSize(kKind) + room,

@@ -217,7 +217,7 @@ private slots:
         QTest::mouseClick(page, Qt::LeftButton, {}, QPoint(300, 300));
         QTRY_VERIFY(page->hasFocus());
         QGuiApplication::clipboard()->setText(m_Http.url("/b.xml"));
-        QTRY_COMPARE_WITH_TIMEOUT(search->lstAuto()->topLevelItemCount(), 3, 1500);
+        QTRY_COMPARE_WITH_TIMEOUT(search->lstAuto()->topLevelItemCount(), 3, 5000);
         QCOMPARE(search->lstAuto()->topLevelItem(2)->text(1), m_Http.url("/b.xml"));
         QCOMPARE(search->lstAuto()->topLevelItem(2)->text(0), QStringLiteral("Copied Shortcut"));
         search->lstAuto()->clearSelection();

@@ -3,6 +3,7 @@
 #include "SkinWindows.h"
 #include "SkinnedDialog.h"
 #include "SkinnedFrame.h"
+#include "frmAddChannel.h"
 #include "frmAddGroup.h"
 #include "frmSkin.h"
 #include "frmTarnSkin.h"
@@ -16,6 +17,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -397,6 +399,21 @@ void TestSkinWindows::dialogsWearTheSkin()
             QVERIFY(label->palette().color(QPalette::WindowText) != frameColour);
         shown->hide();
     }
+
+    // A dialog with tab pages: the pages keep the desktop's light panel, and the words on them
+    // stay dark enough to read there.
+    frmAddChannel tabbed(nullptr);
+    tabbed.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&tabbed));
+    QLabel *onPage = tabbed.findChild<QTabWidget *>()->currentWidget()->findChild<QLabel *>();
+    QVERIFY(onPage && !onPage->text().isEmpty());
+    const QImage words =
+        tabbed.grab(QRect(onPage->mapTo(&tabbed, QPoint()), onPage->size())).toImage();
+    int dark = 0;
+    for (int y = 0; y < words.height(); ++y)
+        for (int x = 0; x < words.width(); ++x)
+            dark += qGray(words.pixel(x, y)) < 100;
+    QVERIFY2(dark > 0, qPrintable(skin));
 
     // The keyboard: Tab leaves the name box, Escape closes without adding, Enter adds.
     dialog.show();

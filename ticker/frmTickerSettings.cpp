@@ -1,6 +1,7 @@
 #include "frmTickerSettings.h"
 
 #include "Include.h"
+#include "SkinnedDialog.h"
 #include "TickerSettings.h"
 
 #include <QButtonGroup>
@@ -177,6 +178,7 @@ frmTickerSettings::frmTickerSettings(std::function<void(bool)> apply, QWidget *o
         accept();
     });
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    SkinnedDialog::Attach(this); // the skin's dialog frame
 }
 
 void frmTickerSettings::DockChosen()

@@ -3,6 +3,7 @@
 #include "GroupChoices.h"
 
 #include "Include.h"
+#include "SkinnedDialog.h"
 #include "WindowHelpers.h"
 #include "XmlDocument.h"
 #include "clsOPML.h"
@@ -136,6 +137,7 @@ frmAddChannel::frmAddChannel(QWidget *owner) : QDialog(owner)
     m_OPMLPath->setText(Include::Settings().GetSetting(QStringLiteral("ADD"),
         QStringLiteral("OPML"), Include::AppPath() + QStringLiteral("/tarn.opml")));
     Include::LoadFormState(this, QStringLiteral("ADDCHANNEL"));
+    SkinnedDialog::Attach(this); // the skin's dialog frame
 }
 
 frmAddChannel::~frmAddChannel() = default;

@@ -2,6 +2,7 @@
 
 #include "Include.h"
 #include "RSSChannel.h"
+#include "SkinnedDialog.h"
 #include "WindowHelpers.h"
 #include "clsProfile.h"
 
@@ -39,6 +40,7 @@ frmChannelManage::frmChannelManage(
     Include::LoadFormState(this, QStringLiteral("CHANNELMANAGE"));
     connect(this, &QDialog::finished, this,
         [this] { Include::SaveFormState(this, QStringLiteral("CHANNELMANAGE")); });
+    SkinnedDialog::Attach(this); // the skin's dialog frame
 }
 
 void frmChannelManage::ListChannels(clsProfile *profile)

@@ -1,6 +1,7 @@
 #include "frmPreferences.h"
 
 #include "Include.h"
+#include "SkinnedDialog.h"
 #include "TextNumber.h"
 #include "WindowHelpers.h"
 
@@ -96,6 +97,7 @@ frmPreferences::frmPreferences(std::function<void()> tickerSettings, QWidget *ow
         accept();
     });
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    SkinnedDialog::Attach(this); // the skin's dialog frame
 }
 
 QCheckBox *frmPreferences::Box(const QString &name) const

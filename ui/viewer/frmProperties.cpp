@@ -2,6 +2,7 @@
 
 #include "Include.h"
 #include "RSSChannel.h"
+#include "SkinnedDialog.h"
 #include "WindowHelpers.h"
 #include "WindowServices.h"
 
@@ -110,6 +111,7 @@ frmProperties::frmProperties(IWindowServices &services, QWidget *owner)
     });
     resize(420, 520);
     Include::LoadFormState(this, QStringLiteral("Properties"));
+    SkinnedDialog::Attach(this); // the skin's dialog frame
 }
 
 frmProperties::~frmProperties() = default;
