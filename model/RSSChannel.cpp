@@ -146,12 +146,14 @@ void RSSChannel::Loaded(bool newItems, const QString &newMod)
     }
     m_Reloading = false;
     m_Error = false;
+    m_ErrorReason.clear();
     SetState(-1, -1);
 }
 
-void RSSChannel::TimeOut()
+void RSSChannel::TimeOut(const QString &reason)
 {
     m_Error = true;
+    m_ErrorReason = reason;
     m_Reloading = false;
     m_Reloader->setInterval(kAfterTimeOutMs);
     SetState(-1, -1);
