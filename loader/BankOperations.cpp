@@ -161,7 +161,9 @@ void BankOperations::ForwardEvents(clsItemBank *bank, QObject *context, EventSin
             sink("ChannelCounts", {url, count, unread}, true);
         });
     QObject::connect(bank, &clsItemBank::ChannelTimeOut, context,
-        [sink](const QString &url) { sink("ChannelTimeOut", {url}, false); });
+        [sink](const QString &url, const QString &reason) {
+            sink("ChannelTimeOut", {url, reason}, false);
+        });
     QObject::connect(bank, &clsItemBank::ChannelNodeList, context,
         [sink](const QString &url, const QString &list) {
             sink("ChannelNodeList", {url, list}, true);

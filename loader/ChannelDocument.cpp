@@ -229,12 +229,67 @@ xml::DocPtr Pruned(const QByteArray &raw, const std::vector<bool> &keep)
     return doc;
 }
 
+// A web page rather than a feed: its markup starts (after a byte order mark, blanks and
+// comments) with an HTML doctype or an html element.
+bool LooksLikeHtml(const QByteArray &raw)
+{
+    QByteArray head = raw.left(4096);
+    if (head.startsWith("\xEF\xBB\xBF"))
+        head.remove(0, 3);
+    head = head.trimmed().toLower();
+    while (head.startsWith("<!--")) {
+        const qsizetype end = head.indexOf("-->");
+        if (end < 0)
+            return false;
+        head = head.mid(end + 3).trimmed();
+    }
+    if (head.startsWith("<?xml")) {
+        const qsizetype end = head.indexOf("?>");
+        head = end < 0 ? QByteArray() : head.mid(end + 2).trimmed();
+    }
+    return head.startsWith("<!doctype html") || head.startsWith("<html");
+}
+
+bool InNamespace(const xmlNode *node, const char *href)
+{
+    return node->ns && node->ns->href && xmlStrEqual(node->ns->href, BAD_CAST href);
+}
+
+// Why a well-formed document is not a channel the stylesheet can read: empty when it is one
+// (RSS 0.9x/2.0 with its channel, RSS 1.0 / 0.90 in RDF, Atom 1.0 or 0.3).
+QString NotAFeed(const xml::Document &doc)
+{
+    const xmlNode *root = xmlDocGetRootElement(doc.raw());
+    if (!root || !root->name)
+        return QStringLiteral("the document is empty, not a feed");
+    const QByteArray name(reinterpret_cast<const char *>(root->name));
+    if (name == "rss" && !root->ns) {
+        for (const xmlNode *child = root->children; child; child = child->next) {
+            if (child->type == XML_ELEMENT_NODE && !child->ns
+                && xmlStrEqual(child->name, BAD_CAST "channel"))
+                return {};
+        }
+        return QStringLiteral("an RSS document without a channel");
+    }
+    if (name == "RDF" && InNamespace(root, "http://www.w3.org/1999/02/22-rdf-syntax-ns#"))
+        return {};
+    if (name == "feed"
+        && (InNamespace(root, "http://www.w3.org/2005/Atom")
+            || InNamespace(root, "http://purl.org/atom/ns#")))
+        return {};
+    if (name.compare("html", Qt::CaseInsensitive) == 0)
+        return QStringLiteral("a web page (HTML), not a feed");
+    return QStringLiteral("not a feed (the document is a <%1> element)")
+        .arg(QString::fromUtf8(name.left(64)));
+}
+
 Prepared Build(const QByteArray &raw, const xml::Stylesheet &stylesheet, int maxEntries)
 {
     Prepared out;
     const auto dates = EntryDates(raw);
     if (!dates) {
-        out.error = QStringLiteral("not well-formed XML");
+        out.error = LooksLikeHtml(raw) ? QStringLiteral("a web page (HTML), not a feed")
+                                       : QStringLiteral("not well-formed XML");
         return out;
     }
     out.entries = int(dates->size());
@@ -251,6 +306,9 @@ Prepared Build(const QByteArray &raw, const xml::Stylesheet &stylesheet, int max
         out.error = QStringLiteral("not well-formed XML");
         return out;
     }
+    out.error = NotAFeed(source);
+    if (!out.error.isEmpty())
+        return out;
     xml::Document result;
     if (!stylesheet.transformToDocument(source, result)) {
         out.error = QStringLiteral("the channel stylesheet could not transform it");

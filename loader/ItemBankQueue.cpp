@@ -11,7 +11,7 @@ void clsItemBank::LoadChannel(const QString &sURL, const QString &sLastMod, cons
     // Nothing to fetch (no address, or a bank never set up): the request ends at once, with
     // the one report every request gets.
     if (sURL.isEmpty() || !m_Initialized) {
-        emit ChannelTimeOut(sURL);
+        emit ChannelTimeOut(sURL, QStringLiteral("no address to fetch"));
         return;
     }
     auto fill = [&](QueueSlot &slot) {
@@ -140,7 +140,8 @@ void clsItemBank::URLLoader_XMLReadyStateChange(
         m_TimeOut[k]->setEnabled(false);
     if (!m_Busy[k])
         return; // the fetch already timed out
-    MergeDelivered(m_Slots[m_SlotOf[k]], XDoc, sNewMod);
+    MergeDelivered(
+        m_Slots[m_SlotOf[k]], XDoc, sNewMod, m_URLLoader[k] ? m_URLLoader[k]->Error() : QString());
     EndFetch(k);
     // A large document leaves much freed memory behind: it goes back to the system.
     if (XDoc.size() > kTrimAfterBytes)
@@ -176,7 +177,8 @@ void clsItemBank::m_TimeOut_OnTimer(int k)
         m_URLLoader[k]->deleteLater();
         m_URLLoader[k].clear();
     }
-    emit ChannelTimeOut(url);
+    emit ChannelTimeOut(
+        url, QStringLiteral("no answer within %1 seconds").arg(kFetchTimeOutMs / 1000));
 }
 
 void clsItemBank::DropLoaders()

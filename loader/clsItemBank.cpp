@@ -269,11 +269,13 @@ bool clsItemBank::UnloadMe()
 
 // ---- Merge -------------------------------------------------------------------------------
 
-void clsItemBank::MergeDelivered(QueueSlot &slot, const QByteArray &text, const QString &sNewMod)
+void clsItemBank::MergeDelivered(
+    QueueSlot &slot, const QByteArray &text, const QString &sNewMod, const QString &sReason)
 {
     xml::Document channel;
     if (!channel.loadXML(text)) {
-        emit ChannelTimeOut(slot.sURL);
+        emit ChannelTimeOut(
+            slot.sURL, sReason.isEmpty() ? QStringLiteral("not well-formed XML") : sReason);
         return;
     }
     MergeChannelNode(channel.documentElement(), slot);

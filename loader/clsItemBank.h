@@ -93,8 +93,10 @@ public:
     void SetClockFactory(ClockFactory factory) { m_MakeClock = std::move(factory); }
 
     // Merges a fetched, transformed channel document into the store and reports it:
-    // ChannelDetails while walking, then ChannelLoaded; ChannelTimeOut when text does not parse.
-    void MergeDelivered(QueueSlot &slot, const QByteArray &text, const QString &sNewMod);
+    // ChannelDetails while walking, then ChannelLoaded; ChannelTimeOut when text does not parse
+    // (with sReason, the fetcher's word on why there is no document, when it gave one).
+    void MergeDelivered(QueueSlot &slot, const QByteArray &text, const QString &sNewMod,
+        const QString &sReason = QString());
 
     // Parts of the merge, exposed for the fetch queue and for checks.
     void MergeChannelNode(xml::Node node, QueueSlot &slot);
@@ -113,7 +115,8 @@ public:
 signals:
     void ChannelLoaded(const QString &sURL, bool bNewItems, const QString &sNewMod);
     void ChannelCounts(const QString &sURL, qint32 lCount, qint32 lUnread);
-    void ChannelTimeOut(const QString &sURL);
+    // The fetch failed or gave no answer; sReason says why, for the user.
+    void ChannelTimeOut(const QString &sURL, const QString &sReason = QString());
     void ChannelNodeList(const QString &sURL, const QString &sNL);
     void ChannelDetails(const QString &sURL, qint16 lIndex, const QString &sValue);
     // A message for the user ("Error parsing items.xml" and where the file went, "HASH ERROR

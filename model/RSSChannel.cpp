@@ -146,12 +146,14 @@ void RSSChannel::Loaded(bool newItems, const QString &newMod)
     }
     m_Reloading = false;
     m_Error = false;
+    m_ErrorReason.clear();
     SetState(-1, -1);
 }
 
-void RSSChannel::TimeOut()
+void RSSChannel::TimeOut(const QString &reason)
 {
     m_Error = true;
+    m_ErrorReason = reason;
     m_Reloading = false;
     m_Reloader->setInterval(kAfterTimeOutMs);
     SetState(-1, -1);
@@ -264,6 +266,17 @@ xml::NodeHandle RSSChannel::SaveOPML(xml::Document &doc) const
     return handle;
 }
 
+namespace {
+
+// A switch as this program writes it ("yes"), or as a hand or another tool may ("True", "1").
+bool IsYes(const QString &text)
+{
+    return text.trimmed().compare(QLatin1String("yes"), Qt::CaseInsensitive) == 0
+        || TextNumber::ToBool(text.trimmed());
+}
+
+} // namespace
+
 void RSSChannel::LoadChannel(xml::Node element)
 {
     for (xml::Node child = element.firstChild(); child; child = child.nextSibling())
@@ -327,9 +340,9 @@ void RSSChannel::LoadNode(xml::Node node)
         if (Update != 0)
             m_Reloader->setInterval(firstReloadMs());
     } else if (name == QLatin1String("openlink"))
-        OpenLink = v == QLatin1String("yes");
+        OpenLink = IsYes(v);
     else if (name == QLatin1String("newitems"))
-        m_NewItems = v == QLatin1String("yes");
+        m_NewItems = IsYes(v);
     else if (name == QLatin1String("windowstate"))
         WindowState = TextNumber::ToInt16(v);
     else if (name == QLatin1String("windowtop"))

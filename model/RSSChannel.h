@@ -79,6 +79,8 @@ public:
 
     bool IsReloading() const { return m_Reloading; }
     bool HasError() const { return m_Error; }
+    // Why the last fetch failed, as the bank said (empty when it did not say, or no error).
+    QString ErrorReason() const { return m_Error ? m_ErrorReason : QString(); }
     CSpanClock *Reloader() const { return m_Reloader; }
 
     // ---- Operations ----
@@ -93,8 +95,8 @@ public:
     bool LoadRSS(bool flag = true);
     // A fetch completed (the bank's ChannelLoaded).
     void Loaded(bool newItems, const QString &newMod);
-    // A fetch timed out.
-    void TimeOut();
+    // A fetch failed or timed out; reason says why, for the tree's tooltip.
+    void TimeOut(const QString &reason = QString());
     // New counts (-1: unchanged) and a state notification to the main window.
     void SetState(qint32 count, qint32 unread);
     // The tree icon's key.
@@ -132,6 +134,7 @@ private:
     bool m_NewItems = false;
     bool m_Reloading = false;
     bool m_Error = false;
+    QString m_ErrorReason;
     RSSImage m_Image;
     QPointer<CSpanClock> m_Reloader;
 };

@@ -482,10 +482,10 @@ void clsProfile::m_Bank_BankMessage(const QString &text)
     });
 }
 
-void clsProfile::m_Bank_ChannelTimeOut(const QString &url)
+void clsProfile::m_Bank_ChannelTimeOut(const QString &url, const QString &reason)
 {
     if (RSSChannel *channel = GetChannel(url))
-        channel->TimeOut();
+        channel->TimeOut(reason);
 }
 
 void clsProfile::m_Bank_ChannelNodeList(const QString &url, const QString &nodeList)

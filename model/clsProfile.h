@@ -94,7 +94,7 @@ signals:
 private:
     void m_Bank_ChannelLoaded(const QString &url, bool newItems, const QString &newMod);
     void m_Bank_ChannelCounts(const QString &url, qint32 count, qint32 unread);
-    void m_Bank_ChannelTimeOut(const QString &url);
+    void m_Bank_ChannelTimeOut(const QString &url, const QString &reason);
     void m_Bank_ChannelNodeList(const QString &url, const QString &nodeList);
     void m_Bank_ChannelDetails(const QString &url, qint16 index, const QString &value);
     void m_Bank_BankMessage(const QString &text);

@@ -147,15 +147,25 @@ void TestFetch::documentsThatCannotBeUsed()
 {
     LocalHttpServer server;
     server.route("/html") = {200, "<html><body><p>Not a feed<br></body></html>", {}};
+    server.route("/xhtml") = {200,
+        "<?xml version=\"1.0\"?><html xmlns=\"http://www.w3.org/1999/xhtml\"><body><p>A page"
+        "</p></body></html>",
+        {}};
+    server.route("/other.xml") = {200, "<catalog><book>x</book></catalog>", {}};
+    server.route("/junk") = {200, "just some text", {}};
     server.route("/feed.xml") = {200, feedFile(), {}};
-    // Each ends promptly with an empty delivery and its reason: missing page, not XML, no
-    // stylesheet, an address that is neither web nor file.
+    // Each ends promptly with an empty delivery and its reason: missing page, a web page
+    // (broken or well-formed), XML that is not a feed, not XML, no stylesheet, an address that
+    // is neither web nor file.
     struct Case
     {
         QString url, xsl, reason;
     };
     const Case cases[] = {{server.url("/gone.xml"), kXsl, "HTTP 404 "},
-        {server.url("/html"), kXsl, "not well-formed XML"},
+        {server.url("/html"), kXsl, "a web page (HTML), not a feed"},
+        {server.url("/xhtml"), kXsl, "a web page (HTML), not a feed"},
+        {server.url("/other.xml"), kXsl, "not a feed (the document is a <catalog> element)"},
+        {server.url("/junk"), kXsl, "not well-formed XML"},
         {server.url("/feed.xml"), "/nonexistent.xsl", "no channel stylesheet"},
         {"gopher://127.0.0.1/x", kXsl, "not a web address or a file"}};
     for (const Case &c : cases) {
@@ -324,13 +334,18 @@ void TestFetch::badDocumentsLeaveTheStoreAlone()
     for (const char *logged : {"/cut could not be used: not well-formed XML",
              "/laughs could not be used: not well-formed XML",
              "/huge could not be used: larger than 32 MiB",
-             "/html could not be used: not well-formed XML"})
+             "/html could not be used: a web page (HTML), not a feed"})
         QTest::ignoreMessage(
             QtInfoMsg, QRegularExpression(QRegularExpression::escape(logged) + "$"));
     for (const QByteArray path : {"/cut", "/laughs", "/huge", "/html"})
         b.bank.LoadChannel(server.url(path), {}, "", 0, {});
     QVERIFY(b.waitReports(5, 30000));
     QCOMPARE(b.timedOut.size(), 4);
+    // The reason goes with the report, for the user.
+    const auto html = std::find_if(b.timedOut.cbegin(), b.timedOut.cend(),
+        [&](const QList<QVariant> &r) { return r.value(0).toString() == server.url("/html"); });
+    QVERIFY(html != b.timedOut.cend());
+    QCOMPARE(html->value(1).toString(), QStringLiteral("a web page (HTML), not a feed"));
     QCOMPARE(b.bank.StoreDocument()->xml(), before);
     QCOMPARE(b.bank.Count(), 1);
 }
@@ -508,6 +523,7 @@ void TestFetch::silentServerTimesOut()
     time.Advance(1);
     QCOMPARE(b.timedOut.size(), 1);
     QCOMPARE(b.timedOut[0][0].toString(), server.url("/silent"));
+    QCOMPARE(b.timedOut[0][1].toString(), QStringLiteral("no answer within 15 seconds"));
     QVERIFY(b.loaded.isEmpty());
 }
 

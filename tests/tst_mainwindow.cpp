@@ -28,6 +28,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QToolTip>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -78,6 +79,11 @@ private slots:
         m_Http.route("/b.xml") = {200, Feed("Beta", 5), {}};
         m_Http.route("/empty.xml") = {200, Feed("Empty", 0), {}};
         m_Http.route("/void.xml") = {200, Feed("Void", 0), {}};
+        m_Http.route("/page.html") = {200,
+            "<!DOCTYPE html>\n<html><head><meta charset=utf-8><title>Shop</title></head>"
+            "<body><p>Welcome<br></body></html>",
+            {{"Content-Type", "text/html"}}};
+        m_Http.route("/quiet.xml") = {200, Feed("Quiet", 0), {}};
         m_Http.route("/news/rss.xml") = {200, Feed("Tarnwick News", 1), {}};
         clsSpotlight::SetDirectoryURL(QString());
         QVERIFY(Include::SeedAppFolder(QStringLiteral(TARNWICK_DATA)));
@@ -391,6 +397,61 @@ private slots:
         // The very first start shows the help channel once it has been read.
         QVERIFY(QTest::qWaitFor([&] { return opened.contains(Include::VendorHelpURL()); }, 15000));
         QCOMPARE(opened.count(Include::VendorHelpURL()), 1);
+
+        // A web page where a feed should be is an error like a missing page, each with its own
+        // reason on the row; a feed without items is just that. The row shows the skin's error
+        // icon and its tooltip says why.
+        const QString page = m_Http.url("/page.html"), gone = m_Http.url("/gone.xml"),
+                      quiet = m_Http.url("/quiet.xml");
+        for (const QString &url : {page, gone, quiet})
+            w.AddChannel(url, "My Channels");
+        const auto iconOf = [&](const QString &url) {
+            return tree->RowIcon(RowOf(w, "My Channels", url));
+        };
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                return iconOf(page) == "err" && iconOf(gone) == "err" && iconOf(quiet) == "read"
+                    && tree->RowNode(RowOf(w, "My Channels", quiet)) == "Quiet";
+            },
+            30000));
+        const auto tipOf = [&](const QString &url) {
+            QToolTip::hideText();
+            QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 3000);
+            QListWidgetItem *item = tree->item(RowOf(w, "My Channels", url));
+            tree->scrollToItem(item);
+            const QPoint at = tree->visualItemRect(item).center();
+            QHelpEvent help(QEvent::ToolTip, at, tree->viewport()->mapToGlobal(at));
+            QApplication::sendEvent(tree->viewport(), &help);
+            return QToolTip::isVisible() ? QToolTip::text() : QString();
+        };
+        QCOMPARE(
+            tipOf(page), "The last fetch of " + page + " failed: a web page (HTML), not a feed");
+        QCOMPARE(tipOf(gone), "The last fetch of " + gone + " failed: HTTP 404 X");
+        QCOMPARE(tipOf(quiet), QString());
+        // On screen: the error icon's colour stands on the page's row, not on the quiet one.
+        const QColor errColour = [&] {
+            const QImage icon(m_Home.filePath("skins/Basalt/icon_error.png"));
+            return icon.pixelColor(icon.width() / 2, icon.height() / 2);
+        }();
+        const auto rowHasColour = [&](const QString &url, QColor colour) {
+            const QImage shot = tree->viewport()->grab().toImage();
+            const QRect row = tree->visualItemRect(tree->item(RowOf(w, "My Channels", url)));
+            const qreal dpr = shot.devicePixelRatio();
+            for (int y = int(row.top() * dpr); y < int(row.bottom() * dpr) && y < shot.height();
+                 ++y)
+                for (int x = 0; x < int(row.width() * dpr) && x < shot.width(); ++x) {
+                    const QColor c = shot.pixelColor(x, y);
+                    if (qAbs(c.red() - colour.red()) + qAbs(c.green() - colour.green())
+                            + qAbs(c.blue() - colour.blue())
+                        < 30)
+                        return true;
+                }
+            return false;
+        };
+        tree->scrollToItem(tree->item(RowOf(w, "My Channels", page)));
+        QVERIFY(rowHasColour(page, errColour));
+        tree->scrollToItem(tree->item(RowOf(w, "My Channels", quiet)));
+        QVERIFY(!rowHasColour(quiet, errColour));
 
         // Exit from the tray menu: everything is written before the program ends.
         QSignalSpy quitting(qApp, &QCoreApplication::aboutToQuit);

@@ -172,6 +172,39 @@ class TestUserRoad : public QObject
         return program.WaitEnd();
     }
 
+    // The window's own pixels on the screen, the pointer kept out of the way (no hover look).
+    QImage WindowPixels(const Window &w)
+    {
+        m_Screen.Move(QPoint(1275, 1019));
+        QTest::qWait(300);
+        return m_Screen.Shot().copy(w.rect);
+    }
+
+    // Waits until the window looks exactly like the picture; saves both when it never does.
+    bool LooksLike(const Window &w, const QImage &picture, const QString &name)
+    {
+        QImage now;
+        if (QTest::qWaitFor([&] { return (now = WindowPixels(w)) == picture; }, 5000))
+            return true;
+        now.save(testsupport::ScreenshotPath("userroad-" + name + "-now.png"));
+        picture.save(testsupport::ScreenshotPath("userroad-" + name + "-expected.png"));
+        return false;
+    }
+
+    // The channel's Properties window, from the Actions menu of its row (found by its icon).
+    std::optional<Window> OpenProperties(const Window &main)
+    {
+        const auto row = NewItemsRow(main);
+        if (!row)
+            return std::nullopt;
+        m_Screen.Click(*row, 3);
+        if (!m_Screen.WaitWindow(
+                "^Tarnwick$", 5000, [](const Window &w) { return w.popup && w.rect.width() > 32; }))
+            return std::nullopt;
+        m_Screen.Run("xdotool", {"key", "p"}); // &Properties...
+        return m_Screen.WaitWindow("^Properties$");
+    }
+
     // Creates the first profile in the dialog a fresh start shows.
     bool CreateFirstProfile(const QString &name)
     {
@@ -885,6 +918,145 @@ private slots:
             QVERIFY2(program.Stop(), qPrintable(program.Ending()));
         }
         Include::Settings().SaveSetting("PREFS", "SKINNAME", "Basalt");
+    }
+
+    // Every value of the Preferences and of a channel's Properties, changed with keys and
+    // clicks, is there again after a restart; values written by hand in other forms ("1",
+    // "true", "-1" for a switch, "40.0" and "60 min" for numbers) show as what they mean.
+    void settingsSurviveRestarts()
+    {
+        m_Http.route("/settings.xml") = {200,
+            "<rss version=\"2.0\"><channel><title>Settings Feed</title><description>Kept"
+            "</description>"
+                + Item("Kept one", "", "s1", 1) + Item("Kept two", "", "s2", 2)
+                + "</channel></rss>",
+            {}};
+        Program program(m_Screen, m_Http.url(""));
+        const QString folder = program.Home("profiles/emil");
+        const QString url = m_Http.url("/settings.xml");
+        const QString conf = program.Config("Veltrasic/Tarnwick.conf");
+        QVERIFY(profilefiles::WriteProfileList(program.Home(), {"emil"}));
+        QVERIFY(profilefiles::WriteGroups(folder, {{"Mine", {url}}}));
+        QVERIFY(profilefiles::Write(folder + "/channels.xml",
+            "<tarnwickchannels><channel><url>" + url.toUtf8()
+                + "</url><title>Settings Feed</title><customtitle>Own title</customtitle>"
+                  "<sortmode>_tarnwick/unread</sortmode><expire>40.0</expire>"
+                  "<update>60 min</update><id>A01</id></channel></tarnwickchannels>"));
+        QVERIFY(profilefiles::Write(conf,
+            "[PREFS]\nFIRSTRUN=False\nANIMATE=0\nALERT=true\nDROP=0.0\nSINGLE=0\nPOPUP=0\n"
+            "DESCRIPTION=-1\n[START]\nOPENMAIN=1\n"));
+        const QString autostart = program.Config("autostart/tarnwick.desktop");
+
+        // First start: the values as written by hand.
+        QVERIFY(program.Start());
+        auto main = MainWindow();
+        QVERIFY2(main, "OPENMAIN=1 must open the main window");
+        m_Screen.Click(Button(0, "prefs", *main));
+        auto prefs = m_Screen.WaitWindow("^Preferences$");
+        QVERIFY(prefs);
+        m_Screen.Keys(*prefs, {"Tab", "shift+Tab"}); // the focus on the first box, as later
+        const QImage prefsAsWritten = WindowPixels(*prefs);
+        m_Screen.Save("settings-01-preferences-as-written");
+        // Every box the other way round, then the focus back where it was.
+        QStringList toggleAll = {"space"};
+        for (int box = 1; box < 8; ++box)
+            toggleAll << "Tab"
+                      << "space";
+        m_Screen.Keys(*prefs, toggleAll);
+        m_Screen.Keys(*prefs, QStringList(7, "shift+Tab"));
+        const QImage prefsChanged = WindowPixels(*prefs);
+        QVERIFY(prefsChanged != prefsAsWritten);
+        m_Screen.Save("settings-02-preferences-changed");
+        m_Screen.Keys(*prefs, {"Return"});
+        QVERIFY(m_Screen.WaitGone("^Preferences$"));
+        QByteArray written = testsupport::readFile(conf);
+        for (const char *value : {"OPENMAIN=False", "ANIMATE=True", "ALERT=False", "DROP=True",
+                 "SINGLE=True", "POPUP=True", "DESCRIPTION=False"})
+            QVERIFY2(written.contains(value), value);
+        QVERIFY(QFileInfo::exists(autostart));
+
+        // The channel's Properties, once its items are in (its row shows new items).
+        auto props = OpenProperties(*main);
+        QVERIFY(props);
+        m_Screen.Keys(*props, {"Tab", "shift+Tab"});
+        const QImage propsAsWritten = WindowPixels(*props);
+        m_Screen.Save("settings-03-properties-as-written");
+        // Title, reload minutes and days to keep typed anew (a field reached by Tab has its text
+        // selected), both boxes the other way round, the focus back on the list.
+        m_Screen.Keys(*props, {"Tab", "ctrl+a"});
+        m_Screen.Type(*props, "Other title");
+        m_Screen.Keys(*props, {"Tab"});
+        m_Screen.Type(*props, "0");
+        m_Screen.Keys(*props, {"Tab"});
+        m_Screen.Type(*props, "7");
+        m_Screen.Keys(*props, {"Tab", "space", "Tab", "space"});
+        m_Screen.Keys(*props, QStringList(5, "shift+Tab"));
+        const QImage propsChanged = WindowPixels(*props);
+        QVERIFY(propsChanged != propsAsWritten);
+        m_Screen.Save("settings-04-properties-changed");
+        m_Screen.Keys(*props, {"Return"});
+        QVERIFY(m_Screen.WaitGone("^Properties$"));
+        written = testsupport::readFile(folder + "/channels.xml");
+        for (const char *value : {"<customtitle>Other title</customtitle>", "<openlink>yes",
+                 "<expire> 7</expire>", "<update> 0</update>"})
+            QVERIFY2(written.contains(value), value);
+        QVERIFY(!written.contains("<sortmode>"));
+        QVERIFY2(ExitFromTray(program), qPrintable(program.Ending()));
+        // Between the starts a hand writes two switches as numbers: they still read as on.
+        written = testsupport::readFile(folder + "/channels.xml");
+        QVERIFY(profilefiles::Write(folder + "/channels.xml",
+            written.replace("<openlink>yes</openlink>", "<openlink>1</openlink>")));
+        QByteArray settings = testsupport::readFile(conf);
+        QVERIFY(profilefiles::Write(conf, settings.replace("POPUP=True", "POPUP=1")));
+
+        // Second start: the main window stays hidden now; the tray icon brings it.
+        QVERIFY(program.Start());
+        const auto icon = TrayIcon();
+        QVERIFY(icon);
+        QTest::qWait(1500);
+        QVERIFY(!MainWindow(0));
+        m_Screen.Click(icon->rect.center());
+        main = MainWindow();
+        QVERIFY(main);
+        m_Screen.Click(Button(0, "prefs", *main));
+        prefs = m_Screen.WaitWindow("^Preferences$");
+        QVERIFY(prefs);
+        m_Screen.Keys(*prefs, {"Tab", "shift+Tab"});
+        QVERIFY(LooksLike(*prefs, prefsChanged, "settings-preferences-after-restart"));
+        // And back to the first values: the dialog looks as it did with the hand-written file.
+        m_Screen.Keys(*prefs, toggleAll);
+        m_Screen.Keys(*prefs, QStringList(7, "shift+Tab"));
+        QVERIFY(LooksLike(*prefs, prefsAsWritten, "settings-preferences-back"));
+        m_Screen.Keys(*prefs, {"Return"});
+        QVERIFY(m_Screen.WaitGone("^Preferences$"));
+        written = testsupport::readFile(conf);
+        for (const char *value : {"OPENMAIN=True", "ANIMATE=False", "ALERT=True", "DROP=False",
+                 "SINGLE=False", "POPUP=False", "DESCRIPTION=True"})
+            QVERIFY2(written.contains(value), value);
+        QVERIFY(!QFileInfo::exists(autostart));
+
+        props = OpenProperties(*main);
+        QVERIFY(props);
+        m_Screen.Keys(*props, {"Tab", "shift+Tab"});
+        QVERIFY(LooksLike(*props, propsChanged, "settings-properties-after-restart"));
+        m_Screen.Keys(*props, {"Tab", "ctrl+a"});
+        m_Screen.Type(*props, "Own title");
+        m_Screen.Keys(*props, {"Tab"});
+        m_Screen.Type(*props, "60");
+        m_Screen.Keys(*props, {"Tab"});
+        m_Screen.Type(*props, "40");
+        m_Screen.Keys(*props, {"Tab", "space", "Tab", "space"});
+        m_Screen.Keys(*props, QStringList(5, "shift+Tab"));
+        QVERIFY(LooksLike(*props, propsAsWritten, "settings-properties-back"));
+        m_Screen.Keys(*props, {"Return"});
+        QVERIFY(m_Screen.WaitGone("^Properties$"));
+        written = testsupport::readFile(folder + "/channels.xml");
+        for (const char *value :
+            {"<customtitle>Own title</customtitle>", "<sortmode>_tarnwick/unread</sortmode>",
+                "<expire> 40</expire>", "<update> 60</update>"})
+            QVERIFY2(written.contains(value), value);
+        QVERIFY(!written.contains("<openlink>"));
+        QVERIFY2(ExitFromTray(program), qPrintable(program.Ending()));
     }
 };
 

@@ -214,8 +214,8 @@ void ItemBankProxy::RaiseEvent(const IpcMessage &e)
         emit ChannelLoaded(s(0), a[1].toBool(), s(2));
     else if (e.name == QLatin1String("ChannelCounts") && a.size() == 3)
         emit ChannelCounts(s(0), a[1].toInt(), a[2].toInt());
-    else if (e.name == QLatin1String("ChannelTimeOut") && a.size() == 1)
-        emit ChannelTimeOut(s(0));
+    else if (e.name == QLatin1String("ChannelTimeOut") && (a.size() == 1 || a.size() == 2))
+        emit ChannelTimeOut(s(0), s(1)); // a server of an older build sends no reason
     else if (e.name == QLatin1String("ChannelNodeList") && a.size() == 2)
         emit ChannelNodeList(s(0), s(1));
     else if (e.name == QLatin1String("ChannelDetails") && a.size() == 3)

@@ -91,7 +91,8 @@ public:
 signals:
     void ChannelLoaded(const QString &sURL, bool bNewItems, const QString &sNewMod);
     void ChannelCounts(const QString &sURL, qint32 lCount, qint32 lUnread);
-    void ChannelTimeOut(const QString &sURL);
+    // sReason: why the fetch failed, for the user (empty from an older server).
+    void ChannelTimeOut(const QString &sURL, const QString &sReason = QString());
     void ChannelNodeList(const QString &sURL, const QString &sNL);
     void ChannelDetails(const QString &sURL, qint16 lIndex, const QString &sValue);
     // A message the bank has for the user (a store that could not be read, and where it went).

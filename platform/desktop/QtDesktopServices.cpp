@@ -10,8 +10,6 @@
 #include <QUrl>
 #include <map>
 
-#include <memory>
-
 namespace {
 
 Q_LOGGING_CATEGORY(lcSound, "tarnwick.sound", QtInfoMsg)
@@ -27,11 +25,23 @@ public:
             qCWarning(lcSound).noquote() << "sound not played (no such file):" << path;
             return;
         }
-        // One effect per file, kept: creating one per play would cut the sound off. The
-        // effects go with the application, before the multimedia back end they use.
+        QCoreApplication *app = QCoreApplication::instance();
+        if (!app)
+            return;
+        // The effects end as the application is about to quit, while its audio back end still
+        // runs: one left for the static destructors would free into a torn-down back end.
+        if (!m_Watching) {
+            m_Watching = true;
+            QObject::connect(app, &QCoreApplication::aboutToQuit, app, [this] {
+                for (auto &entry : m_Effects)
+                    delete entry.second.data();
+                m_Effects.clear();
+            });
+        }
+        // One effect per file, kept: creating one per play would cut the sound off.
         QPointer<QSoundEffect> &effect = m_Effects[path];
         if (!effect) {
-            effect = new QSoundEffect(QCoreApplication::instance());
+            effect = new QSoundEffect(app); // the application's child: gone with it at the latest
             QSoundEffect *played = effect;
             QObject::connect(played, &QSoundEffect::statusChanged, played, [played, path] {
                 if (played->status() == QSoundEffect::Error)
@@ -50,6 +60,7 @@ public:
 
 private:
     std::map<QString, QPointer<QSoundEffect>> m_Effects;
+    bool m_Watching = false;
 };
 
 DesktopServices *&installed()

@@ -156,6 +156,14 @@ void clsChannelTree::FillChannelRow(QListWidgetItem *item, const RSSChannel &cha
         item, RoleBody, m_Descriptions ? Include::StripTags(channel.Description) : QString());
     SetIfChanged(item, RoleCount, QString::number(channel.ItemCount()));
     SetIfChanged(item, RoleIconKey, channel.GetImage());
+    // A channel in error says why on its row; the reason stays until a fetch succeeds.
+    QString tip;
+    if (channel.HasError() && channel.GetImage() == QLatin1String("err")) {
+        const QString reason = channel.ErrorReason();
+        tip = reason.isEmpty() ? tr("The last fetch of %1 failed.").arg(channel.URL())
+                               : tr("The last fetch of %1 failed: %2").arg(channel.URL(), reason);
+    }
+    SetIfChanged(item, Qt::ToolTipRole, tip);
 }
 
 int clsChannelTree::UpdateChannelRows(const RSSChannel &channel)
