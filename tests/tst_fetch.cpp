@@ -360,7 +360,7 @@ void TestFetch::lateDocumentAfterTimeOutIsIgnored()
     // The main program takes its time with the time-out (the document arrives meanwhile):
     // still the one report, nothing merged.
     QObject::connect(&b.bank, &clsItemBank::ChannelTimeOut, &b.bank,
-        [&server] { QTest::qWaitFor([&] { return server.answered() == 1; }, 5000); });
+        [&server] { (void)QTest::qWaitFor([&] { return server.answered() == 1; }, 5000); });
     b.bank.LoadChannel(server.url("/slow"), {}, "", 0, {});
     time.Advance(clsItemBank::kPacingMs); // the queue starts the fetch
     QVERIFY(QTest::qWaitFor([&] { return server.count("GET", "/slow") == 1; }, 5000));

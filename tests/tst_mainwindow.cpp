@@ -416,7 +416,7 @@ private slots:
             30000));
         const auto tipOf = [&](const QString &url) {
             QToolTip::hideText();
-            QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 3000);
+            (void)QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 3000);
             QListWidgetItem *item = tree->item(RowOf(w, "My Channels", url));
             tree->scrollToItem(item);
             const QPoint at = tree->visualItemRect(item).center();
