@@ -362,6 +362,16 @@ void frmTicker::SurfaceChanged(const QRectF &area)
 {
     m_BackgroundDirty = true;
     SkinnedFrame::SurfaceChanged(area);
+    // A button's look may have changed in the background picture alone (its restore after a
+    // press): composed again at once, since a cursor resting on the ticker holds the ticks.
+    if (!m_Painting && !m_RedrawQueued) {
+        m_RedrawQueued = true;
+        QTimer::singleShot(0, this, [this] {
+            m_RedrawQueued = false;
+            if (isVisible())
+                Draw();
+        });
+    }
 }
 
 void frmTicker::PaintMe()

@@ -113,6 +113,7 @@ private:
     bool m_Paused = false;
     bool m_Preview = false;
     bool m_Painting = false;
+    bool m_RedrawQueued = false; // a composition asked for by a change of the skin's picture
     TickerSettings m_Settings;
     bool m_ShowChannel = true, m_ShowDate = false, m_ShowTime = true;
     TickerLogic::Headline m_Headline;
