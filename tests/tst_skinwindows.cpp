@@ -81,6 +81,22 @@ protected:
     void resizeEvent(QResizeEvent *) override { RebuildSurface(); }
 };
 
+// An application folder and settings of their own, with a shipped skin chosen.
+struct SkinHome
+{
+    QTemporaryDir home, config;
+    bool Choose(const QString &skin)
+    {
+        qputenv("TARNWICK_HOME", home.path().toUtf8());
+        qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+        if (!Include::SeedAppFolder(QStringLiteral(TARNWICK_DATA)))
+            return false;
+        Include::Settings().SaveSetting("PREFS", frmTarnSkin::VersionKey(), "True");
+        Include::Settings().SaveSetting("PREFS", "SKINNAME", skin);
+        return true;
+    }
+};
+
 } // namespace
 
 class TestSkinWindows : public QObject
@@ -196,13 +212,8 @@ void TestSkinWindows::skinnedDemoWindows_data()
 void TestSkinWindows::skinnedDemoWindows()
 {
     QFETCH(QString, skin);
-    QTemporaryDir home;
-    QTemporaryDir config;
-    qputenv("TARNWICK_HOME", home.path().toUtf8());
-    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
-    QVERIFY(Include::SeedAppFolder(QStringLiteral(TARNWICK_DATA)));
-    Include::Settings().SaveSetting("PREFS", frmTarnSkin::VersionKey(), "True");
-    Include::Settings().SaveSetting("PREFS", "SKINNAME", skin);
+    SkinHome folder;
+    QVERIFY(folder.Choose(skin));
     frmTarnSkin engine;
     engine.LoadSkin();
 
@@ -267,13 +278,8 @@ void TestSkinWindows::skinnedDemoWindows()
 void TestSkinWindows::buttonEffectsReachTheScreen()
 {
     QFETCH(QString, skin);
-    QTemporaryDir home;
-    QTemporaryDir config;
-    qputenv("TARNWICK_HOME", home.path().toUtf8());
-    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
-    QVERIFY(Include::SeedAppFolder(QStringLiteral(TARNWICK_DATA)));
-    Include::Settings().SaveSetting("PREFS", frmTarnSkin::VersionKey(), "True");
-    Include::Settings().SaveSetting("PREFS", "SKINNAME", skin);
+    SkinHome folder;
+    QVERIFY(folder.Choose(skin));
     frmTarnSkin &engine = frmTarnSkin::Instance();
     engine.LoadSkin();
     QCOMPARE(engine.SkinName(), skin);
@@ -348,13 +354,8 @@ void TestSkinWindows::buttonEffectsReachTheScreen()
 void TestSkinWindows::dialogsWearTheSkin()
 {
     QFETCH(QString, skin);
-    QTemporaryDir home;
-    QTemporaryDir config;
-    qputenv("TARNWICK_HOME", home.path().toUtf8());
-    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
-    QVERIFY(Include::SeedAppFolder(QStringLiteral(TARNWICK_DATA)));
-    Include::Settings().SaveSetting("PREFS", frmTarnSkin::VersionKey(), "True");
-    Include::Settings().SaveSetting("PREFS", "SKINNAME", skin);
+    SkinHome folder;
+    QVERIFY(folder.Choose(skin));
     frmTarnSkin &engine = frmTarnSkin::Instance();
     engine.LoadSkin();
     const int n = engine.FrameNSize(SkinnedDialog::kKind),

@@ -302,15 +302,13 @@ private slots:
         auto shown = [&] {
             return ticker->grab().toImage().copy(when);
         };
-        QTest::qWait(1100); // the once-a-second refresh has passed: what is seen is settled
-        ticker->PaintMe();
+        ticker->PaintMe(); // composed afresh: what is seen is settled
         const QImage before = shown();
         ticker->SkinHandler("prev", 0, 0, true);
         QVERIFY(ticker->Headline().title != shownTitle);
         QCOMPARE(ticker->DecodeText("{time}"), QStringLiteral("23:59:58"));
         const QImage atOnce = shown();
-        QTest::qWait(1100);
-        ticker->PaintMe();
+        ticker->PaintMe(); // the look a later refresh would give
         const QImage settled = shown();
         const QImage whole = ticker->grab().toImage().convertToFormat(QImage::Format_RGB32);
         whole.save(ScreenshotPath("ticker-item-texts.png"));
@@ -367,7 +365,6 @@ private slots:
         channel->Loaded(true, QString());
         QVERIFY(m_Hub.IsViewerLoaded(channel));
         QVERIFY(!channel->NewItems());
-        QTest::qWait(200);
         int tickers = 0, viewers = 0;
         for (QWidget *w : QApplication::topLevelWidgets()) {
             tickers += qobject_cast<frmTicker *>(w) && w->isVisible();

@@ -172,12 +172,68 @@ class TestUserRoad : public QObject
         return program.WaitEnd();
     }
 
+    // Where a skin's button stands on screen, on a window at that place.
+    static QRect ButtonRect(const frmSkinEntity &e, const QRect &window)
+    {
+        const EntityPlace at =
+            SkinPainter::PlaceEntity(e, e.img.deviceIndependentSize(), QSizeF(window.size()));
+        return QRect(
+            window.topLeft() + QPoint(int(at.x), int(at.y)), QSize(int(at.width), int(at.height)));
+    }
+
+    // A button's look under the cursor, pressed (with press) and back once the cursor rests
+    // elsewhere; the press is released on the button (releaseOn) or off it, where it does
+    // nothing. Empty when every look came, else the step that failed.
+    QString ButtonEffects(const QRect &button, const QPoint &rest, bool press, bool releaseOn)
+    {
+        auto crop = [&] {
+            return m_Screen.Shot().copy(button);
+        };
+        m_Screen.Move(rest);
+        QImage normal, hover;
+        if (!QTest::qWaitFor([&] { return (normal = crop()) == crop(); }, 5000))
+            return QStringLiteral(" never settled");
+        m_Screen.Move(button.center());
+        if (!QTest::qWaitFor([&] { return (hover = crop()) != normal; }, 5000))
+            return QStringLiteral(" hover");
+        if (press) {
+            m_Screen.Run("xdotool", {"mousedown", "1"});
+            if (!QTest::qWaitFor(
+                    [&] {
+                        const QImage pressed = crop();
+                        return pressed != hover && pressed != normal;
+                    },
+                    5000))
+                return QStringLiteral(" pressed");
+            if (releaseOn)
+                m_Screen.Run("xdotool", {"mouseup", "1"});
+        }
+        m_Screen.Move(rest);
+        if (press && !releaseOn)
+            m_Screen.Run("xdotool", {"mouseup", "1"});
+        if (!QTest::qWaitFor([&] { return crop() == normal; }, 5000))
+            return QStringLiteral(" back");
+        return QString();
+    }
+
     // The window's own pixels on the screen, the pointer kept out of the way (no hover look).
     QImage WindowPixels(const Window &w)
     {
         m_Screen.Move(QPoint(1275, 1019));
-        QTest::qWait(300);
-        return m_Screen.Shot().copy(w.rect);
+        return SettledShot(w.rect);
+    }
+
+    // What the area shows once two looks in a row agree (the program has drawn what it will).
+    QImage SettledShot(const QRect &area, const QImage &unlike = QImage())
+    {
+        QImage shot;
+        [[maybe_unused]] const bool settled = QTest::qWaitFor(
+            [&] {
+                shot = m_Screen.Shot().copy(area);
+                return shot != unlike && shot == m_Screen.Shot().copy(area);
+            },
+            5000);
+        return shot;
     }
 
     // Waits until the window looks exactly like the picture; saves both when it never does.
@@ -623,8 +679,9 @@ private slots:
         shot = m_Screen.Shot();
         reads = FindPicture(shot, readIcon, viewer->rect);
         QCOMPARE(reads.size(), 3);
+        const QImage closed = m_Screen.Shot().copy(viewer->rect);
         m_Screen.Click(reads[2] + QPoint(40, 8));
-        QTest::qWait(1000);
+        SettledShot(viewer->rect, closed); // opened
         shot = m_Screen.Save("14-viewer-pictures");
         QVERIFY(!FindColour(shot, fileColour, viewer->rect));
         QVERIFY(FindColour(shot, webColour, viewer->rect));
@@ -632,10 +689,14 @@ private slots:
         // Enter on the channel again: the viewer is only brought forward; its page stays as
         // the reader left it (the read items still listed, the picture still open).
         m_Screen.Keys(*main, {"Return"});
-        QTest::qWait(1500);
-        shot = m_Screen.Save("15-viewer-again");
-        QCOMPARE(FindPicture(shot, readIcon, viewer->rect).size(), 3);
-        QVERIFY(FindColour(shot, webColour, viewer->rect));
+        QVERIFY(!QTest::qWaitFor(
+            [&] {
+                shot = m_Screen.Shot();
+                return FindPicture(shot, readIcon, viewer->rect).size() != 3
+                    || !FindColour(shot, webColour, viewer->rect);
+            },
+            1500));
+        m_Screen.Save("15-viewer-again");
 
         QVERIFY2(program.Stop(), qPrintable(program.Ending()));
         const QByteArray store = testsupport::readFile(folder + "/items.xml");
@@ -681,12 +742,20 @@ private slots:
         const int windowsBefore = plainWindows();
         const QPoint grip = ticker->rect.center();
         const QPoint by(70, 300);
+        const QImage unheld = m_Screen.Shot().copy(ticker->rect);
         m_Screen.Move(grip);
-        QTest::qWait(150);
+        SettledShot(ticker->rect, unheld); // the cursor holds the ticker: it rests, as it shows
         m_Screen.Run("xdotool", {"mousedown", "1"});
+        // In steps, each followed by the window before the next (the drag begins a few pixels
+        // into the move, so the first steps may leave it where it is).
+        auto near = [&](QPoint at) {
+            const QList<Window> now = m_Screen.Windows("^Tarnwick Ticker$");
+            return !now.isEmpty() && (now.first().rect.topLeft() - at).manhattanLength() <= 40;
+        };
         for (int step = 1; step <= 10; ++step) {
             m_Screen.Move(grip + by * step / 10);
-            QTest::qWait(30);
+            [[maybe_unused]] const bool followed = QTest::qWaitFor(
+                [&] { return near(ticker->rect.topLeft() + by * step / 10); }, 1000);
         }
         m_Screen.Run("xdotool", {"mouseup", "1"});
         // It follows the mouse from where the drag began (a few pixels into the move).
@@ -697,8 +766,8 @@ private slots:
         });
         QVERIFY(moved);
         const QRect dragged = moved->rect;
-        QTest::qWait(600);
-        QCOMPARE(plainWindows(), windowsBefore); // a drag, not a click: no preview
+        // A drag, not a click: no preview comes up.
+        QVERIFY(!QTest::qWaitFor([&] { return plainWindows() != windowsBefore; }, 600));
         m_Screen.Save("20-ticker-dragged");
         m_Screen.Move(QPoint(640, 900));
 
@@ -737,13 +806,15 @@ private slots:
         // (some time after a strip changes).
         m_Screen.Run("xprop",
             {"-root", "-f", "_NET_WORKAREA", "32c", "-set", "_NET_WORKAREA", "0, 24, 1280, 1000"});
-        QTest::qWait(300);
         for (int apply = 0; apply < 3; ++apply) {
             m_Screen.Keys(*dialog, {"alt+a"});
-            QTest::qWait(500);
-            const auto now = m_Screen.WaitWindow("^Tarnwick Ticker$", 5000);
-            QVERIFY(now);
-            QCOMPARE(now->rect, strip);
+            // Docked again in the same strip: it never shows anywhere else.
+            QVERIFY(!QTest::qWaitFor(
+                [&] {
+                    const QList<Window> now = m_Screen.Windows("^Tarnwick Ticker$");
+                    return now.size() != 1 || now.first().rect != strip;
+                },
+                800));
         }
         m_Screen.Save("23-ticker-docked-applied");
         m_Screen.Keys(*dialog, {"alt+o"});
@@ -828,34 +899,9 @@ private slots:
                     if (e.Window != kind || e.img.isNull() || e.Function.isEmpty()
                         || e.Function == "move")
                         continue;
-                    const EntityPlace at = SkinPainter::PlaceEntity(
-                        e, e.img.deviceIndependentSize(), QSizeF(window.rect.size()));
-                    const QRect button(window.rect.topLeft() + QPoint(int(at.x), int(at.y)),
-                        QSize(int(at.width), int(at.height)));
-                    const QString what = skin + " " + e.Function;
-                    auto crop = [&] {
-                        return m_Screen.Shot().copy(button);
-                    };
-                    m_Screen.Move(rest);
-                    QImage normal;
-                    QVERIFY2(QTest::qWaitFor([&] { return (normal = crop()) == crop(); }, 5000),
-                        qPrintable(what));
-                    m_Screen.Move(button.center());
-                    QImage hover;
-                    QVERIFY2(QTest::qWaitFor([&] { return (hover = crop()) != normal; }, 5000),
-                        qPrintable(what + " hover"));
-                    m_Screen.Run("xdotool", {"mousedown", "1"});
-                    QVERIFY2(QTest::qWaitFor(
-                                 [&] {
-                                     const QImage pressed = crop();
-                                     return pressed != hover && pressed != normal;
-                                 },
-                                 5000),
-                        qPrintable(what + " pressed"));
-                    m_Screen.Move(rest);
-                    m_Screen.Run("xdotool", {"mouseup", "1"}); // off the button: nothing done
-                    QVERIFY2(QTest::qWaitFor([&] { return crop() == normal; }, 5000),
-                        qPrintable(what + " back"));
+                    const QString failed =
+                        ButtonEffects(ButtonRect(e, window.rect), rest, true, false);
+                    QVERIFY2(failed.isEmpty(), qPrintable(skin + " " + e.Function + failed));
                     ++checked;
                 }
             }
@@ -867,12 +913,8 @@ private slots:
             // as well, since a press held while leaving would drag the ticker.
             QPoint opener;
             for (const frmSkinEntity &e : look.Entities())
-                if (e.Window == 0 && e.Function == "openticker") {
-                    const EntityPlace at = SkinPainter::PlaceEntity(
-                        e, e.img.deviceIndependentSize(), QSizeF(main->rect.size()));
-                    opener = main->rect.topLeft()
-                        + QPoint(int(at.x + at.width / 2), int(at.y + at.height / 2));
-                }
+                if (e.Window == 0 && e.Function == "openticker")
+                    opener = ButtonRect(e, main->rect).center();
             m_Screen.Click(opener);
             const auto ticker = m_Screen.WaitWindow("^Tarnwick Ticker$");
             QVERIFY(ticker);
@@ -881,36 +923,9 @@ private slots:
             for (const frmSkinEntity &e : look.Entities()) {
                 if (e.Window != 3 || e.img.isNull() || e.Function.isEmpty() || e.If == "paused")
                     continue;
-                const EntityPlace at = SkinPainter::PlaceEntity(
-                    e, e.img.deviceIndependentSize(), QSizeF(ticker->rect.size()));
-                const QRect button(ticker->rect.topLeft() + QPoint(int(at.x), int(at.y)),
-                    QSize(int(at.width), int(at.height)));
-                const QString what = skin + " ticker " + e.Function;
-                auto crop = [&] {
-                    return m_Screen.Shot().copy(button);
-                };
-                m_Screen.Move(rest);
-                QImage normal;
-                QVERIFY2(QTest::qWaitFor([&] { return (normal = crop()) == crop(); }, 5000),
-                    qPrintable(what));
-                m_Screen.Move(button.center());
-                QImage hover;
-                QVERIFY2(QTest::qWaitFor([&] { return (hover = crop()) != normal; }, 5000),
-                    qPrintable(what + " hover"));
-                if (e.Function == "next" || e.Function == "prev") {
-                    m_Screen.Run("xdotool", {"mousedown", "1"});
-                    QVERIFY2(QTest::qWaitFor(
-                                 [&] {
-                                     const QImage pressed = crop();
-                                     return pressed != hover && pressed != normal;
-                                 },
-                                 5000),
-                        qPrintable(what + " pressed"));
-                    m_Screen.Run("xdotool", {"mouseup", "1"});
-                }
-                m_Screen.Move(rest);
-                QVERIFY2(QTest::qWaitFor([&] { return crop() == normal; }, 5000),
-                    qPrintable(what + " back"));
+                const bool step = e.Function == "next" || e.Function == "prev";
+                const QString failed = ButtonEffects(ButtonRect(e, ticker->rect), rest, step, true);
+                QVERIFY2(failed.isEmpty(), qPrintable(skin + " ticker " + e.Function + failed));
                 ++tickerButtons;
             }
             m_Screen.Save("skin-" + skin + "-ticker");
@@ -1013,8 +1028,7 @@ private slots:
         QVERIFY(program.Start());
         const auto icon = TrayIcon();
         QVERIFY(icon);
-        QTest::qWait(1500);
-        QVERIFY(!MainWindow(0));
+        QVERIFY(!QTest::qWaitFor([&] { return MainWindow(0).has_value(); }, 1500));
         m_Screen.Click(icon->rect.center());
         main = MainWindow();
         QVERIFY(main);

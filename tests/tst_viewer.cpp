@@ -400,7 +400,6 @@ private slots:
         viewer->showMaximized();
         QTRY_VERIFY(viewer->isMaximized());
         channel->CreateChannelView(false);
-        QTest::qWait(300);
         QVERIFY(viewer->isMaximized());
         QCOMPARE(viewer->Filter(), QString());
         QCOMPARE(caption("{filter}: {items} of {allitems}"), QStringLiteral("All: 3 of 3"));
