@@ -305,6 +305,8 @@ void TestSkinWindows::buttonEffectsReachTheScreen()
         const QPoint neutral = origin + QPoint(c.size.width() / 2, c.size.height() / 2);
         QCursor::setPos(neutral);
         QTRY_VERIFY(window.CursorOverWindow());
+        // The enter event shows the buttons kept for a cursor over the window; wait for it.
+        QTRY_VERIFY(window.underMouse());
         for (int i = 0; i < int(engine.Entities().size()); ++i) {
             const frmSkinEntity &e = engine.Entities()[size_t(i)];
             if (e.Window != c.kind || e.Function.isEmpty() || e.img.isNull()
@@ -316,19 +318,26 @@ void TestSkinWindows::buttonEffectsReachTheScreen()
                 QSize(qRound(at.width), qRound(at.height)));
             const QPoint inside = button.center() - origin;
             const QString what = QStringLiteral("%1 %2 kind %3").arg(skin, e.Function).arg(c.kind);
-            QImage normal;
-            // The screen settles on the plain picture with the cursor elsewhere on the window.
-            QTRY_VERIFY2((normal = screenAt(button)) == screenAt(button), qPrintable(what));
+            // The plain picture is what the window paints with the cursor elsewhere on it; the
+            // screen settles on that.
+            const QImage normal = window.grab(QRect(button.topLeft() - origin, button.size()))
+                                      .toImage()
+                                      .convertToFormat(QImage::Format_RGB32);
+            QTRY_VERIFY2(
+                screenAt(button).convertToFormat(QImage::Format_RGB32) == normal, qPrintable(what));
             QCursor::setPos(button.center());
             QImage hover;
-            QTRY_VERIFY2((hover = screenAt(button)) != normal, qPrintable(what + " hover"));
+            QTRY_VERIFY2((hover = screenAt(button).convertToFormat(QImage::Format_RGB32)) != normal,
+                qPrintable(what + " hover"));
             QTest::mousePress(&window, Qt::LeftButton, {}, inside);
             QImage pressed;
-            QTRY_VERIFY2((pressed = screenAt(button)) != hover && pressed != normal,
+            QTRY_VERIFY2((pressed = screenAt(button).convertToFormat(QImage::Format_RGB32)) != hover
+                    && pressed != normal,
                 qPrintable(what + " pressed"));
             QCursor::setPos(neutral);
             QTest::mouseRelease(&window, Qt::LeftButton, {}, neutral - origin);
-            QTRY_COMPARE_WITH_TIMEOUT(screenAt(button), normal, 3000);
+            QTRY_COMPARE_WITH_TIMEOUT(
+                screenAt(button).convertToFormat(QImage::Format_RGB32), normal, 3000);
             QVERIFY2(window.functions.isEmpty(), qPrintable(what)); // released off the button
             // normal, hover, pressed side by side, a row per button
             QImage row(normal.width() * 3, normal.height(), QImage::Format_RGB32);
