@@ -4,9 +4,13 @@
     rss/channel with title, link, description, language, copyright, managingEditor, webMaster,
     pubDate, lastBuildDate, generator, docs, ttl, then one item per entry with title, link,
     description, author, category, guid and pubDate.
-  Reads RSS 0.91/0.92/2.0, RSS 0.90 and 1.0 (RDF, Dublin Core) and Atom 0.3 and 1.0. Dates in
-  ISO 8601 (Atom, dc:date) become the RFC 822 layout "Mon, 02 Oct 2006 13:00:00 GMT" with the
-  clock time as written, so items keep their own dates.
+  Reads RSS 0.91/0.92/2.0 (also with the elements in the "http://backend.userland.com/rss2"
+  namespace), RSS 0.90 and 1.0 (RDF, Dublin Core) and Atom 0.3 and 1.0, whatever prefixes they
+  use. A feed inside another document (an XHTML page that carries it) is found where it stands.
+  Every date becomes the RFC 822 layout "Mon, 02 Oct 2006 13:00:00 GMT" with the clock time as
+  written, so items keep their own dates: ISO 8601 dates (Atom, dc:date, or inside pubDate) and
+  RFC 822 dates with a two-digit year ("Thu, 07 Dec 17 10:00:29 -0800"), a one-digit day, no
+  seconds or no weekday alike. A date that cannot be read is passed on as it is.
 -->
 <xsl:stylesheet version="1.0"
     xmlns:xsl="http://www.w3.org/1999/XSL/Transform"
@@ -17,41 +21,55 @@
     xmlns:content="http://purl.org/rss/1.0/modules/content/"
     xmlns:atom="http://www.w3.org/2005/Atom"
     xmlns:atom03="http://purl.org/atom/ns#"
-    exclude-result-prefixes="rdf rss1 rss090 dc content atom atom03">
+    xmlns:u="http://backend.userland.com/rss2"
+    xmlns:h="http://www.w3.org/1999/xhtml"
+    exclude-result-prefixes="rdf rss1 rss090 dc content atom atom03 u h">
 
   <xsl:output method="xml" encoding="UTF-8" indent="no"/>
 
+  <!-- The feed is the document's first RSS, RDF or Atom element: the root as a rule, an element
+       inside an (X)HTML page that carries one. RSS elements may be in no namespace, in the
+       userland RSS 2.0 namespace, or in the XHTML namespace of the page around them. -->
   <xsl:template match="/">
+    <xsl:variable name="feed"
+        select="(//rss[channel] | //u:rss[u:channel] | //h:rss[h:channel] | //rdf:RDF
+                | //atom:feed | //atom03:feed)[1]"/>
     <rss version="2.0">
       <channel>
-        <xsl:apply-templates select="rss/channel | rdf:RDF | atom:feed | atom03:feed"/>
+        <xsl:apply-templates select="$feed/channel | $feed/u:channel | $feed/h:channel
+                                     | $feed/self::rdf:RDF | $feed/self::atom:feed
+                                     | $feed/self::atom03:feed"/>
       </channel>
     </rss>
   </xsl:template>
 
-  <!-- RSS 0.91, 0.92, 2.0 -->
-  <xsl:template match="rss/channel">
-    <xsl:for-each select="title | link | description | language | copyright | managingEditor
-                          | webMaster | lastBuildDate | category | generator | docs | ttl | rating">
+  <!-- RSS 0.91, 0.92, 2.0: the channel's elements share its namespace. -->
+  <xsl:template match="channel | u:channel | h:channel">
+    <xsl:variable name="ns" select="namespace-uri()"/>
+    <xsl:for-each select="*[namespace-uri() = $ns]
+        [contains('|title|link|description|language|copyright|managingEditor|webMaster|lastBuildDate|category|generator|docs|ttl|rating|',
+                  concat('|', local-name(), '|'))]">
       <xsl:element name="{local-name()}"><xsl:value-of select="."/></xsl:element>
     </xsl:for-each>
     <xsl:call-template name="channel-date">
-      <xsl:with-param name="rfc" select="pubDate"/>
+      <xsl:with-param name="rfc" select="*[local-name() = 'pubDate' and namespace-uri() = $ns]"/>
       <xsl:with-param name="iso" select="dc:date"/>
     </xsl:call-template>
-    <xsl:for-each select="item">
+    <xsl:for-each select="*[local-name() = 'item' and namespace-uri() = $ns]">
       <item>
         <xsl:call-template name="item-fields">
-          <xsl:with-param name="title" select="title"/>
-          <xsl:with-param name="link" select="link"/>
-          <xsl:with-param name="plain" select="description"/>
+          <xsl:with-param name="title" select="*[local-name() = 'title' and namespace-uri() = $ns]"/>
+          <xsl:with-param name="link" select="*[local-name() = 'link' and namespace-uri() = $ns]"/>
+          <xsl:with-param name="plain"
+              select="*[local-name() = 'description' and namespace-uri() = $ns]"/>
           <xsl:with-param name="rich" select="content:encoded"/>
-          <xsl:with-param name="author" select="(author | dc:creator)[1]"/>
-          <xsl:with-param name="guid" select="guid"/>
-          <xsl:with-param name="rfc" select="pubDate"/>
+          <xsl:with-param name="author"
+              select="(*[local-name() = 'author' and namespace-uri() = $ns] | dc:creator)[1]"/>
+          <xsl:with-param name="guid" select="*[local-name() = 'guid' and namespace-uri() = $ns]"/>
+          <xsl:with-param name="rfc" select="*[local-name() = 'pubDate' and namespace-uri() = $ns]"/>
           <xsl:with-param name="iso" select="dc:date"/>
         </xsl:call-template>
-        <xsl:for-each select="category | dc:subject">
+        <xsl:for-each select="*[local-name() = 'category' and namespace-uri() = $ns] | dc:subject">
           <category><xsl:value-of select="."/></category>
         </xsl:for-each>
       </item>
@@ -240,12 +258,25 @@
   <xsl:template name="date-element">
     <xsl:param name="rfc"/>
     <xsl:param name="iso"/>
-    <xsl:choose>
-      <xsl:when test="string($rfc)"><pubDate><xsl:value-of select="normalize-space($rfc)"/></pubDate></xsl:when>
-      <xsl:when test="string($iso)">
-        <pubDate><xsl:call-template name="rfc822"><xsl:with-param name="iso" select="normalize-space($iso)"/></xsl:call-template></pubDate>
-      </xsl:when>
-    </xsl:choose>
+    <xsl:variable name="text">
+      <xsl:choose>
+        <xsl:when test="string($rfc)"><xsl:value-of select="normalize-space($rfc)"/></xsl:when>
+        <xsl:otherwise><xsl:value-of select="normalize-space($iso)"/></xsl:otherwise>
+      </xsl:choose>
+    </xsl:variable>
+    <xsl:if test="string($text)">
+      <pubDate>
+        <xsl:choose>
+          <xsl:when test="substring($text, 5, 1) = '-'
+                          and translate(substring($text, 1, 4), '0123456789', '') = ''">
+            <xsl:call-template name="rfc822"><xsl:with-param name="iso" select="string($text)"/></xsl:call-template>
+          </xsl:when>
+          <xsl:otherwise>
+            <xsl:call-template name="rfc822-relaid"><xsl:with-param name="text" select="string($text)"/></xsl:call-template>
+          </xsl:otherwise>
+        </xsl:choose>
+      </pubDate>
+    </xsl:if>
   </xsl:template>
 
   <!-- "2006-10-02T13:00:00+02:00" becomes "Mon, 02 Oct 2006 13:00:00 +0200". -->
@@ -283,16 +314,116 @@
             <xsl:otherwise>GMT</xsl:otherwise>
           </xsl:choose>
         </xsl:variable>
-        <!-- Weekday by Sakamoto's method; 0 is Sunday. -->
-        <xsl:variable name="yy" select="$y - ($m &lt; 3)"/>
-        <xsl:variable name="offsets" select="'0 3 2 5 0 3 5 1 4 6 2 4 '"/>
-        <xsl:variable name="tm" select="number(substring($offsets, 2 * $m - 1, 1))"/>
-        <xsl:variable name="w" select="($yy + floor($yy div 4) - floor($yy div 100) + floor($yy div 400) + $tm + $d) mod 7"/>
-        <xsl:value-of select="concat(substring('SunMonTueWedThuFriSat', 3 * $w + 1, 3), ', ',
-                                     format-number($d, '00'), ' ',
+        <xsl:call-template name="weekday">
+          <xsl:with-param name="y" select="$y"/>
+          <xsl:with-param name="m" select="$m"/>
+          <xsl:with-param name="d" select="$d"/>
+        </xsl:call-template>
+        <xsl:value-of select="concat(', ', format-number($d, '00'), ' ',
                                      substring('JanFebMarAprMayJunJulAugSepOctNovDec', 3 * $m - 2, 3), ' ',
                                      $y, ' ', $clock, ' ', $zone)"/>
       </xsl:otherwise>
     </xsl:choose>
+  </xsl:template>
+
+  <!-- An RFC 822 date laid out again in full: "Thu, 7 Dec 17 9:05 -0800" becomes
+       "Thu, 07 Dec 2017 09:05:00 -0800". A weekday (any spelling, or none), a day, an English
+       month name, a year of four digits or of two (1930 to 2029), a clock time with or without
+       seconds (none is midnight) and the zone as written. Anything else is passed on as it is. -->
+  <xsl:template name="rfc822-relaid">
+    <xsl:param name="text"/>
+    <xsl:variable name="digits" select="'0123456789'"/>
+    <xsl:variable name="first" select="substring-before(concat($text, ' '), ' ')"/>
+    <xsl:variable name="a">
+      <xsl:choose>
+        <xsl:when test="contains($text, ',') and not(contains(substring-before($text, ','), ' '))
+                        and translate(substring-before($text, ','), $digits, '') = substring-before($text, ',')">
+          <xsl:value-of select="normalize-space(substring-after($text, ','))"/>
+        </xsl:when>
+        <xsl:when test="translate($first, $digits, '') = $first">
+          <xsl:value-of select="substring-after($text, ' ')"/>
+        </xsl:when>
+        <xsl:otherwise><xsl:value-of select="$text"/></xsl:otherwise>
+      </xsl:choose>
+    </xsl:variable>
+    <xsl:variable name="day" select="substring-before($a, ' ')"/>
+    <xsl:variable name="r1" select="substring-after($a, ' ')"/>
+    <xsl:variable name="month" select="substring-before(concat($r1, ' '), ' ')"/>
+    <xsl:variable name="r2" select="substring-after($r1, ' ')"/>
+    <xsl:variable name="year" select="substring-before(concat($r2, ' '), ' ')"/>
+    <xsl:variable name="r3" select="substring-after($r2, ' ')"/>
+    <xsl:variable name="clock">
+      <xsl:if test="contains(substring-before(concat($r3, ' '), ' '), ':')">
+        <xsl:value-of select="substring-before(concat($r3, ' '), ' ')"/>
+      </xsl:if>
+    </xsl:variable>
+    <xsl:variable name="zone">
+      <xsl:choose>
+        <xsl:when test="string($clock)"><xsl:value-of select="substring-after($r3, ' ')"/></xsl:when>
+        <xsl:otherwise><xsl:value-of select="$r3"/></xsl:otherwise>
+      </xsl:choose>
+    </xsl:variable>
+    <xsl:variable name="months" select="'janfebmaraprmayjunjulaugsepoctnovdec'"/>
+    <xsl:variable name="m3" select="translate(substring($month, 1, 3), 'ABCDEFGHIJKLMNOPQRSTUVWXYZ', 'abcdefghijklmnopqrstuvwxyz')"/>
+    <xsl:variable name="before" select="string-length(substring-before($months, $m3))"/>
+    <xsl:variable name="hour" select="substring-before($clock, ':')"/>
+    <xsl:variable name="after" select="substring-after($clock, ':')"/>
+    <xsl:variable name="minute" select="substring($after, 1, 2)"/>
+    <xsl:variable name="second">
+      <xsl:choose>
+        <xsl:when test="string-length($after) = 5"><xsl:value-of select="substring($after, 4, 2)"/></xsl:when>
+        <xsl:otherwise>00</xsl:otherwise>
+      </xsl:choose>
+    </xsl:variable>
+    <xsl:choose>
+      <xsl:when test="string-length($day) &gt;= 1 and string-length($day) &lt;= 2
+                      and translate($day, $digits, '') = '' and number($day) &gt;= 1 and number($day) &lt;= 31
+                      and string-length($m3) = 3 and contains($months, $m3) and $before mod 3 = 0
+                      and (string-length($year) = 2 or string-length($year) = 4)
+                      and translate($year, $digits, '') = ''
+                      and (not(string($clock))
+                           or (string-length($hour) &gt;= 1 and string-length($hour) &lt;= 2
+                               and translate($hour, $digits, '') = '' and number($hour) &lt; 24
+                               and ((string-length($after) = 2 and translate($after, $digits, '') = '')
+                                    or (string-length($after) = 5 and substring($after, 3, 1) = ':'
+                                        and translate($after, $digits, '') = ':'))
+                               and number($minute) &lt; 60 and number($second) &lt; 60))">
+        <xsl:variable name="m" select="$before div 3 + 1"/>
+        <xsl:variable name="y">
+          <xsl:choose>
+            <xsl:when test="string-length($year) = 4"><xsl:value-of select="number($year)"/></xsl:when>
+            <xsl:when test="number($year) &lt; 30"><xsl:value-of select="2000 + number($year)"/></xsl:when>
+            <xsl:otherwise><xsl:value-of select="1900 + number($year)"/></xsl:otherwise>
+          </xsl:choose>
+        </xsl:variable>
+        <xsl:call-template name="weekday">
+          <xsl:with-param name="y" select="number($y)"/>
+          <xsl:with-param name="m" select="$m"/>
+          <xsl:with-param name="d" select="number($day)"/>
+        </xsl:call-template>
+        <xsl:value-of select="concat(', ', format-number($day, '00'), ' ',
+                                     substring('JanFebMarAprMayJunJulAugSepOctNovDec', 3 * $m - 2, 3), ' ', $y)"/>
+        <xsl:choose>
+          <xsl:when test="string($clock)">
+            <xsl:value-of select="concat(' ', format-number($hour, '00'), ':', $minute, ':', $second)"/>
+          </xsl:when>
+          <xsl:otherwise> 00:00:00</xsl:otherwise>
+        </xsl:choose>
+        <xsl:if test="string($zone)"><xsl:value-of select="concat(' ', $zone)"/></xsl:if>
+      </xsl:when>
+      <xsl:otherwise><xsl:value-of select="$text"/></xsl:otherwise>
+    </xsl:choose>
+  </xsl:template>
+
+  <!-- The English abbreviation of a day's weekday, by Sakamoto's method. -->
+  <xsl:template name="weekday">
+    <xsl:param name="y"/>
+    <xsl:param name="m"/>
+    <xsl:param name="d"/>
+    <xsl:variable name="yy" select="$y - ($m &lt; 3)"/>
+    <xsl:variable name="offsets" select="'0 3 2 5 0 3 5 1 4 6 2 4 '"/>
+    <xsl:variable name="tm" select="number(substring($offsets, 2 * $m - 1, 1))"/>
+    <xsl:variable name="w" select="($yy + floor($yy div 4) - floor($yy div 100) + floor($yy div 400) + $tm + $d) mod 7"/>
+    <xsl:value-of select="substring('SunMonTueWedThuFriSat', 3 * $w + 1, 3)"/>
   </xsl:template>
 </xsl:stylesheet>

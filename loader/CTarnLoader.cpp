@@ -227,11 +227,13 @@ void CTarnLoader::StartDocumentLoad()
             else
                 error = reply->errorString();
         }
-        DocumentArrived(error.isEmpty() ? reply->readAll() : QByteArray(), error);
+        DocumentArrived(error.isEmpty() ? reply->readAll() : QByteArray(), error,
+            reply->rawHeader("Content-Type"));
     });
 }
 
-void CTarnLoader::DocumentArrived(const QByteArray &bytes, const QString &error)
+void CTarnLoader::DocumentArrived(
+    const QByteArray &bytes, const QString &error, const QByteArray &contentType)
 {
     if (!error.isEmpty() || !m_XSL || bytes.isEmpty()) {
         Deliver(QByteArray(),
@@ -245,9 +247,9 @@ void CTarnLoader::DocumentArrived(const QByteArray &bytes, const QString &error)
     const QPointer<CTarnLoader> self(this);
     const std::shared_ptr<xml::Stylesheet> stylesheet = m_XSL;
     const QString url = m_URL;
-    QThreadPool::globalInstance()->start([self, stylesheet, bytes, url] {
+    QThreadPool::globalInstance()->start([self, stylesheet, bytes, url, contentType] {
         const ChannelDocument::Prepared prepared =
-            ChannelDocument::Prepare(bytes, *stylesheet, kMaxEntries);
+            ChannelDocument::Prepare(bytes, *stylesheet, kMaxEntries, contentType);
         if (prepared.dropped > 0)
             qCWarning(lcFetch).noquote()
                 << url << "holds" << prepared.entries << "entries; the oldest" << prepared.dropped

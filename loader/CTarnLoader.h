@@ -24,6 +24,7 @@ class QUrl;
 // proxy are the HTTP client's; a redirect from a web address to the machine itself or its private
 // network is refused.
 //
+// A JSON Feed is read into the same shape as the stylesheet's output (JsonFeed) instead.
 // The document is parsed and transformed on a worker thread (ChannelDocument), with at most
 // kMaxEntries entries, so the bank's thread stays free and one document's memory is bounded.
 class CTarnLoader : public QObject
@@ -56,8 +57,10 @@ private:
     // Follows a redirect of reply to to, or ends the transfer.
     void CheckRedirect(QNetworkReply *reply, const QUrl &to);
     void StartDocumentLoad();
-    // bytes: the document; error: why there is none that can be used.
-    void DocumentArrived(const QByteArray &bytes, const QString &error);
+    // bytes: the document; error: why there is none that can be used; contentType: what the
+    // server called it (a JSON Feed is told by it, or by its first character).
+    void DocumentArrived(const QByteArray &bytes, const QString &error,
+        const QByteArray &contentType = QByteArray());
     void Deliver(const QByteArray &text, const QString &error);
     static QNetworkAccessManager *Network();
 

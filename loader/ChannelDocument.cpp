@@ -1,5 +1,6 @@
 #include "ChannelDocument.h"
 
+#include "JsonFeed.h"
 #include "XmlDocument.h"
 #include "XmlGuard.h"
 #include "XmlHandles.h"
@@ -120,9 +121,9 @@ std::optional<std::vector<std::optional<ItemMoment>>> EntryDates(const QByteArra
     return std::move(scan.dates);
 }
 
-// Which entries stay: the newest maxEntries by date; entries without a date count as the
-// newest and keep their document order.
-std::vector<bool> Newest(const std::vector<std::optional<ItemMoment>> &dates, int maxEntries)
+} // namespace
+
+std::vector<bool> NewestEntries(const std::vector<std::optional<ItemMoment>> &dates, int maxEntries)
 {
     std::vector<int> order(dates.size());
     std::iota(order.begin(), order.end(), 0);
@@ -136,6 +137,8 @@ std::vector<bool> Newest(const std::vector<std::optional<ItemMoment>> &dates, in
         keep[size_t(order[i])] = true;
     return keep;
 }
+
+namespace {
 
 // The tree builder of libxml2, with the entries not kept passed over: their elements, text and
 // everything inside never reach the tree.
@@ -255,28 +258,65 @@ bool InNamespace(const xmlNode *node, const char *href)
     return node->ns && node->ns->href && xmlStrEqual(node->ns->href, BAD_CAST href);
 }
 
+bool SameNamespace(const xmlNode *a, const xmlNode *b)
+{
+    if (!a->ns || !b->ns)
+        return !a->ns && !b->ns;
+    return xmlStrEqual(a->ns->href, b->ns->href);
+}
+
+// An RSS, RDF or Atom element the stylesheet reads. RSS may be in no namespace, in the userland
+// RSS 2.0 namespace, or in the XHTML namespace of a page that carries it; its channel shares
+// its namespace.
+bool IsFeedElement(const xmlNode *node)
+{
+    if (node->type != XML_ELEMENT_NODE || !node->name)
+        return false;
+    if (xmlStrEqual(node->name, BAD_CAST "rss")
+        && (!node->ns || InNamespace(node, "http://backend.userland.com/rss2")
+            || InNamespace(node, "http://www.w3.org/1999/xhtml"))) {
+        for (const xmlNode *child = node->children; child; child = child->next) {
+            if (child->type == XML_ELEMENT_NODE && xmlStrEqual(child->name, BAD_CAST "channel")
+                && SameNamespace(child, node))
+                return true;
+        }
+        return false;
+    }
+    if (xmlStrEqual(node->name, BAD_CAST "RDF"))
+        return InNamespace(node, "http://www.w3.org/1999/02/22-rdf-syntax-ns#");
+    if (xmlStrEqual(node->name, BAD_CAST "feed"))
+        return InNamespace(node, "http://www.w3.org/2005/Atom")
+            || InNamespace(node, "http://purl.org/atom/ns#");
+    return false;
+}
+
+// The first feed element in document order (the one the stylesheet reads), or null.
+const xmlNode *FirstFeedElement(const xmlNode *node)
+{
+    for (; node; node = node->next) {
+        if (node->type != XML_ELEMENT_NODE)
+            continue;
+        if (IsFeedElement(node))
+            return node;
+        if (const xmlNode *inside = FirstFeedElement(node->children))
+            return inside;
+    }
+    return nullptr;
+}
+
 // Why a well-formed document is not a channel the stylesheet can read: empty when it is one
-// (RSS 0.9x/2.0 with its channel, RSS 1.0 / 0.90 in RDF, Atom 1.0 or 0.3).
+// (RSS 0.9x/2.0 with its channel, RSS 1.0 / 0.90 in RDF, Atom 1.0 or 0.3), or when it carries
+// one inside (an XHTML page with a feed in it).
 QString NotAFeed(const xml::Document &doc)
 {
     const xmlNode *root = xmlDocGetRootElement(doc.raw());
     if (!root || !root->name)
         return QStringLiteral("the document is empty, not a feed");
+    if (FirstFeedElement(root))
+        return {};
     const QByteArray name(reinterpret_cast<const char *>(root->name));
-    if (name == "rss" && !root->ns) {
-        for (const xmlNode *child = root->children; child; child = child->next) {
-            if (child->type == XML_ELEMENT_NODE && !child->ns
-                && xmlStrEqual(child->name, BAD_CAST "channel"))
-                return {};
-        }
+    if (name == "rss")
         return QStringLiteral("an RSS document without a channel");
-    }
-    if (name == "RDF" && InNamespace(root, "http://www.w3.org/1999/02/22-rdf-syntax-ns#"))
-        return {};
-    if (name == "feed"
-        && (InNamespace(root, "http://www.w3.org/2005/Atom")
-            || InNamespace(root, "http://purl.org/atom/ns#")))
-        return {};
     if (name.compare("html", Qt::CaseInsensitive) == 0)
         return QStringLiteral("a web page (HTML), not a feed");
     return QStringLiteral("not a feed (the document is a <%1> element)")
@@ -295,7 +335,7 @@ Prepared Build(const QByteArray &raw, const xml::Stylesheet &stylesheet, int max
     out.entries = int(dates->size());
     xml::Document source;
     if (out.entries > maxEntries) {
-        xml::DocPtr doc = Pruned(raw, Newest(*dates, maxEntries));
+        xml::DocPtr doc = Pruned(raw, NewestEntries(*dates, maxEntries));
         if (!doc || !xmlDocGetRootElement(doc.get())) {
             out.error = QStringLiteral("not well-formed XML");
             return out;
@@ -321,10 +361,13 @@ Prepared Build(const QByteArray &raw, const xml::Stylesheet &stylesheet, int max
 
 } // namespace
 
-Prepared Prepare(const QByteArray &raw, const xml::Stylesheet &stylesheet, int maxEntries)
+Prepared Prepare(const QByteArray &raw, const xml::Stylesheet &stylesheet, int maxEntries,
+    const QByteArray &contentType)
 {
     xml::initialize(); // this thread's error handlers
-    const Prepared prepared = Build(raw, stylesheet, maxEntries);
+    const Prepared prepared = JsonFeed::IsJson(raw, contentType)
+        ? JsonFeed::Convert(raw, maxEntries)
+        : Build(raw, stylesheet, maxEntries);
     if (raw.size() > 4 * 1024 * 1024)
         malloc_trim(0); // the trees of a large document are gone: their memory goes back
     return prepared;

@@ -1,7 +1,12 @@
 #pragma once
 
+#include "modItemHandler.h"
+
 #include <QByteArray>
 #include <QString>
+
+#include <optional>
+#include <vector>
 
 namespace xml {
 class Stylesheet;
@@ -26,6 +31,14 @@ struct Prepared
     int dropped = 0; // left out (the oldest beyond maxEntries)
 };
 
-Prepared Prepare(const QByteArray &raw, const xml::Stylesheet &stylesheet, int maxEntries);
+// contentType: what the server called the document (its Content-Type header), "" when unknown.
+// A JSON Feed is read by JsonFeed instead of the stylesheet.
+Prepared Prepare(const QByteArray &raw, const xml::Stylesheet &stylesheet, int maxEntries,
+    const QByteArray &contentType = QByteArray());
+
+// Which entries stay of those with these dates: the newest maxEntries; entries without a date
+// count as the newest and keep their document order.
+std::vector<bool> NewestEntries(
+    const std::vector<std::optional<modItemHandler::ItemMoment>> &dates, int maxEntries);
 
 } // namespace ChannelDocument
