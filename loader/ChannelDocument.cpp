@@ -8,6 +8,7 @@
 #include "modItemHandler.h"
 
 #include <QDateTime>
+#include <QStringDecoder>
 
 #include <libxml/parser.h>
 
@@ -323,9 +324,26 @@ QString NotAFeed(const xml::Document &doc)
         .arg(QString::fromUtf8(name.left(64)));
 }
 
-Prepared Build(const QByteArray &raw, const xml::Stylesheet &stylesheet, int maxEntries)
+// UTF-16 with neither a byte order mark nor an XML declaration, which the parser cannot tell
+// from the bytes: known by the zero byte beside its first "<", and read as UTF-8 instead.
+// Everything else is returned as it is.
+QByteArray WithoutBareUtf16(const QByteArray &raw)
+{
+    if (raw.size() < 4 || raw.size() % 2 != 0)
+        return raw;
+    const bool little = raw[0] == '<' && raw[1] == '\0' && raw[2] != '?';
+    const bool big = raw[0] == '\0' && raw[1] == '<' && raw[3] != '?';
+    if (!little && !big)
+        return raw;
+    QStringDecoder decode(little ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
+    const QString text = decode(raw);
+    return decode.hasError() ? raw : text.toUtf8();
+}
+
+Prepared Build(const QByteArray &fetched, const xml::Stylesheet &stylesheet, int maxEntries)
 {
     Prepared out;
+    const QByteArray raw = WithoutBareUtf16(fetched);
     const auto dates = EntryDates(raw);
     if (!dates) {
         out.error = LooksLikeHtml(raw) ? QStringLiteral("a web page (HTML), not a feed")

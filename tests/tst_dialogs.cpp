@@ -90,6 +90,7 @@ private slots:
             "<link rel=\"alternate\" type=\"application/rss+xml\" title=\"Local A\" "
             "href=\"/a.xml\">"
             "<link rel=alternate type=application/atom+xml title=AtomD href=/d.xml>"
+            "<link rel=alternate type=application/feed+json title=JsonE href=/e.json>"
             "</head><body><p>Hello</p></body></html>",
             {{"Content-Type", "text/html"}}};
         // First start: no profile yet, so the profile dialog comes first.
@@ -206,9 +207,11 @@ private slots:
         QVERIFY(search);
         QSignalSpy scanned(search, &frmSearch::PageScanned);
         QVERIFY(scanned.wait(20000));
-        QCOMPARE(search->lstAuto()->topLevelItemCount(), 2);
+        QCOMPARE(search->lstAuto()->topLevelItemCount(), 3);
         QCOMPARE(search->lstAuto()->topLevelItem(0)->text(0), QStringLiteral("Local A"));
         QCOMPARE(search->lstAuto()->topLevelItem(1)->text(1), m_Http.url("/d.xml"));
+        QCOMPARE(search->lstAuto()->topLevelItem(2)->text(0), QStringLiteral("JsonE"));
+        QCOMPARE(search->lstAuto()->topLevelItem(2)->text(1), m_Http.url("/e.json"));
         // An address copied while the page has the focus (a click into it) is offered.
         QWidget *page = search->web()->focusProxy();
         QVERIFY(page);
@@ -217,9 +220,9 @@ private slots:
         QTest::mouseClick(page, Qt::LeftButton, {}, QPoint(300, 300));
         QTRY_VERIFY(page->hasFocus());
         QGuiApplication::clipboard()->setText(m_Http.url("/b.xml"));
-        QTRY_COMPARE_WITH_TIMEOUT(search->lstAuto()->topLevelItemCount(), 3, 5000);
-        QCOMPARE(search->lstAuto()->topLevelItem(2)->text(1), m_Http.url("/b.xml"));
-        QCOMPARE(search->lstAuto()->topLevelItem(2)->text(0), QStringLiteral("Copied Shortcut"));
+        QTRY_COMPARE_WITH_TIMEOUT(search->lstAuto()->topLevelItemCount(), 4, 5000);
+        QCOMPARE(search->lstAuto()->topLevelItem(3)->text(1), m_Http.url("/b.xml"));
+        QCOMPARE(search->lstAuto()->topLevelItem(3)->text(0), QStringLiteral("Copied Shortcut"));
         search->lstAuto()->clearSelection();
         search->cmdAdd_Click();
         QCOMPARE(m_Messages.last(), QStringLiteral("No Link Selected"));

@@ -3,6 +3,7 @@
 #include "ManualTime.h"
 #include "TestSupport.h"
 #include "clsItemBank.h"
+#include "modItemHandler.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +13,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
@@ -107,6 +109,7 @@ private slots:
     void noRedirectFromTheWebToThisMachine();
     void gzipBodies();
     void silentServerTimesOut();
+    void feedsOfEveryKindArriveWithTheirDates();
     void cleanupTestCase();
 };
 
@@ -154,6 +157,11 @@ void TestFetch::documentsThatCannotBeUsed()
     server.route("/other.xml") = {200, "<catalog><book>x</book></catalog>", {}};
     server.route("/junk") = {200, "just some text", {}};
     server.route("/feed.xml") = {200, feedFile(), {}};
+    server.route("/truncated.json") = {
+        200, R"({"version": "https://jsonfeed.org/version/1.1", "items": [{"id": "1")", {}};
+    server.route("/typed.json") = {
+        200, "version: 1.1", {{"Content-Type", "application/feed+json; charset=utf-8"}}};
+    server.route("/other.json") = {200, R"({"name": "a catalogue", "items": []})", {}};
     // Each ends promptly with an empty delivery and its reason: missing page, a web page
     // (broken or well-formed), XML that is not a feed, not XML, no stylesheet, an address that
     // is neither web nor file.
@@ -165,6 +173,9 @@ void TestFetch::documentsThatCannotBeUsed()
         {server.url("/html"), kXsl, "a web page (HTML), not a feed"},
         {server.url("/xhtml"), kXsl, "a web page (HTML), not a feed"},
         {server.url("/other.xml"), kXsl, "not a feed (the document is a <catalog> element)"},
+        {server.url("/truncated.json"), kXsl, "not valid JSON ("},
+        {server.url("/typed.json"), kXsl, "not valid JSON ("},
+        {server.url("/other.json"), kXsl, "JSON, but not a JSON Feed"},
         {server.url("/junk"), kXsl, "not well-formed XML"},
         {server.url("/feed.xml"), "/nonexistent.xsl", "no channel stylesheet"},
         {"gopher://127.0.0.1/x", kXsl, "not a web address or a file"}};
@@ -525,6 +536,65 @@ void TestFetch::silentServerTimesOut()
     QCOMPARE(b.timedOut[0][0].toString(), server.url("/silent"));
     QCOMPARE(b.timedOut[0][1].toString(), QStringLiteral("no answer within 15 seconds"));
     QVERIFY(b.loaded.isEmpty());
+}
+
+void TestFetch::feedsOfEveryKindArriveWithTheirDates()
+{
+    // Served as a web server sends them, fetched and merged with the shipped stylesheet: each
+    // arrives with its items, and an item keeps the date its feed gave.
+    struct Served
+    {
+        QByteArray path, file, type;
+        int items;
+        QString title, moment;
+    };
+    const Served feeds[] = {
+        {"/harbour", "rss20-namespace.xml", "application/rss+xml", 2, "Spring tide warning",
+            "02 Dec 2026 08:05:30"},
+        {"/orchard", "atom10-prefixed.xml", "application/atom+xml", 2, "Cider pressing day",
+            "29 Nov 2026 15:40:00"},
+        {"/choir", "rss20-utf16.xml", "text/xml; charset=utf-16", 1,
+            QString::fromUtf8("Probe fällt aus · 合唱"), "01 Dec 2026 19:30:00"},
+        {"/hall", "rss20-in-xhtml.xml", "application/xhtml+xml", 2, "Film night",
+            "23 Nov 2026 20:00:00"},
+        {"/signal", "rss20-dates.xml", "application/rss+xml", 4, "Timetable for winter",
+            "05 Dec 2017 07:45:10"},
+        {"/bees", "jsonfeed10.json", "application/json", 3, "Hives wrapped for winter",
+            "27 Nov 2026 16:05:00"},
+        {"/tram", "jsonfeed11.json", "application/feed+json", 2, "Car 17 runs again",
+            "03 Dec 2026 14:30:00"},
+        {"/bare", "", "", 1, QString::fromUtf8("Probe fällt aus · 合唱"), "01 Dec 2026 19:30:00"},
+    };
+    LocalHttpServer server;
+    for (const Served &f : feeds)
+        if (!f.file.isEmpty())
+            server.route(f.path) = {
+                200, testsupport::dataFile("feeds/" + f.file), {{"Content-Type", f.type}}};
+    // The same in UTF-16 big-endian with neither byte order mark nor declaration.
+    const QByteArray utf16 = testsupport::dataFile("feeds/rss20-utf16.xml");
+    QString text = QString::fromUtf16(
+        reinterpret_cast<const char16_t *>(utf16.constData() + 2), (utf16.size() - 2) / 2);
+    text = text.mid(text.indexOf("<rss"));
+    server.route("/bare") = {200, QStringEncoder(QStringEncoder::Utf16BE)(text), {}};
+    Bank b(QStringLiteral(TARNWICK_DATA "/tarnns.xsl"));
+    for (const Served &f : feeds)
+        b.bank.LoadChannel(server.url(f.path), {}, "", 0, {});
+    QVERIFY(b.waitReports(int(std::size(feeds)), 30000));
+    QCOMPARE(b.timedOut.size(), 0);
+    for (const Served &f : feeds) {
+        int items = 0;
+        QString moment;
+        for (xml::Node i = b.bank.StoreDocument()->documentElement().firstChild(); i;
+             i = i.nextSibling()) {
+            if (modItemHandler::GetItemChannel(i) != server.url(f.path))
+                continue;
+            ++items;
+            if (modItemHandler::GetItemTitle(i) == f.title)
+                moment = modItemHandler::GetItemDate(i) + " " + modItemHandler::GetItemTime(i);
+        }
+        QVERIFY2(items == f.items, f.path.constData());
+        QCOMPARE(moment, f.moment);
+    }
 }
 
 void TestFetch::cleanupTestCase()

@@ -36,6 +36,7 @@ private slots:
                                                                                        // case
                 "Sport | https://gazette.example/Feeds/Sport.RSS",
                 "Gazette Atom | https://gazette.example/Feeds/All.atom",
+                "Gazette JSON | https://gazette.example/Feeds/All.json", // a JSON Feed
             }));
     }
 

@@ -1072,6 +1072,100 @@ private slots:
         QVERIFY(!written.contains("<openlink>"));
         QVERIFY2(ExitFromTray(program), qPrintable(program.Ending()));
     }
+
+    // A feed whose dates have two-digit years or ISO 8601 inside pubDate, and a JSON Feed,
+    // subscribed through the Add window: the viewer shows their items with the days the feeds
+    // gave (not the moment they were fetched), and a headline for the item that had none.
+    void feedsOfEveryKindInTheRealProgram()
+    {
+        const QDateTime threeDaysAgo = QDateTime::currentDateTime().addDays(-3);
+        const QDateTime fiveDaysAgo = QDateTime::currentDateTime().addDays(-5);
+        const QDateTime twoDaysAgo = QDateTime::currentDateTime().addDays(-2);
+        const QLocale c = QLocale::c();
+        m_Http.route("/signal.xml") = {200,
+            "<rss version=\"2.0\"><channel><title>Signal Box Gazette</title>"
+            "<description>Notes from the old line</description>"
+            "<item><title>Lamps relit</title><guid>sg-lamps</guid><pubDate>"
+                + c.toString(threeDaysAgo, "ddd, dd MMM yy hh:mm:ss '-0800'").toLatin1()
+                + "</pubDate></item><item><title>Timetable for winter</title><guid>sg-time</guid>"
+                  "<pubDate>"
+                + c.toString(fiveDaysAgo, "yyyy-MM-ddThh:mm:ss'+02:00'").toLatin1()
+                + "</pubDate></item></channel></rss>",
+            {{"Content-Type", "application/rss+xml"}}};
+        m_Http.route("/tram.json") = {200,
+            "{\"version\": \"https://jsonfeed.org/version/1.1\", \"title\": \"Tram Museum News\","
+            " \"items\": [{\"id\": \"t1\", \"title\": \"Car 17 runs again\","
+            " \"content_html\": \"<p>Out</p>\", \"date_published\": \""
+                + c.toString(twoDaysAgo, "yyyy-MM-ddThh:mm:ss'-05:00'").toLatin1()
+                + "\"}, {\"id\": \"t2\", \"content_text\": \"Winter timetable: weekends only.\"}]}",
+            {{"Content-Type", "application/feed+json"}}};
+
+        Program program(m_Screen, m_Http.url(""));
+        program.NotTheFirstStart();
+        const QString folder = program.Home("profiles/gil");
+        QVERIFY(profilefiles::WriteProfileList(program.Home(), {"gil"}));
+        QVERIFY(profilefiles::WriteChannels(folder, {}));
+        QVERIFY(profilefiles::WriteGroups(folder, {{"News", {}}}));
+        QVERIFY(program.Start());
+        const auto main = MainWindow();
+        QVERIFY(main);
+
+        // Each subscribed through the Add window, then opened from the tree's last row.
+        const auto subscribeAndOpen = [&](const QByteArray &path, const QByteArray &guid,
+                                          const QString &title) -> std::optional<Window> {
+            m_Screen.Click(Button(0, "addchannel", *main));
+            const auto add = m_Screen.WaitWindow("^Add RSS Channel$");
+            if (!add)
+                return std::nullopt;
+            m_Screen.Type(*add, m_Http.url(path));
+            m_Screen.Keys(*add, {"Return"});
+            if (!m_Screen.WaitGone("^Add RSS Channel$")
+                || !QTest::qWaitFor(
+                    [&] {
+                        return testsupport::readFile(folder + "/items.xml")
+                            .contains("<guid>" + guid + "</guid>");
+                    },
+                    20000))
+                return std::nullopt;
+            m_Screen.Keys(*main, {"End", "Return"});
+            return m_Screen.WaitWindow("^" + QRegularExpression::escape(title) + " - Tarnwick$");
+        };
+        // What the viewer's page says, its markup aside.
+        const auto pageText = [&] {
+            return QString::fromUtf8(testsupport::readFile(program.Home("temp.html")))
+                .replace(QRegularExpression("<[^>]*>"), " ")
+                .simplified();
+        };
+        const auto shown = [&](const QDateTime &when) {
+            return c.toString(when, "dd MMM yyyy hh:mm");
+        };
+
+        auto viewer = subscribeAndOpen("/signal.xml", "sg-lamps", "Signal Box Gazette");
+        QVERIFY(viewer);
+        // The page's icons are written with its first page.
+        const QImage readIcon(program.Home("icons/item.png"));
+        QVERIFY(!readIcon.isNull());
+        QVERIFY(WaitPictures(*viewer, readIcon, 2));
+        m_Screen.Save("feeds-dates");
+        QString text = pageText();
+        QVERIFY2(text.contains("Lamps relit " + shown(threeDaysAgo)), qPrintable(text));
+        QVERIFY2(text.contains("Timetable for winter " + shown(fiveDaysAgo)), qPrintable(text));
+        m_Screen.Click(Button(1, "close", *viewer));
+        QVERIFY(m_Screen.WaitGone("^Signal Box Gazette - Tarnwick$"));
+
+        const QDateTime beforeJson = QDateTime::currentDateTime();
+        viewer = subscribeAndOpen("/tram.json", "t2", "Tram Museum News");
+        QVERIFY(viewer);
+        QVERIFY(WaitPictures(*viewer, readIcon, 2));
+        m_Screen.Save("feeds-json");
+        text = pageText();
+        QVERIFY2(text.contains("Car 17 runs again " + shown(twoDaysAgo)), qPrintable(text));
+        // No title: its text heads it; no date: the moment it arrived.
+        QVERIFY2(text.contains(
+                     "Winter timetable: weekends only. " + c.toString(beforeJson, "dd MMM yyyy")),
+            qPrintable(text));
+        QVERIFY2(ExitFromTray(program), qPrintable(program.Ending()));
+    }
 };
 
 QTEST_MAIN(TestUserRoad)

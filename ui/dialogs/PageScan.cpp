@@ -28,7 +28,8 @@ bool Announces(xmlNodePtr link)
     return rel.contains(QLatin1String("alternate"))
         && (type == QLatin1String("application/rss+xml")
             || type == QLatin1String("application/atom+xml")
-            || type == QLatin1String("application/rdf+xml"));
+            || type == QLatin1String("application/rdf+xml")
+            || type == QLatin1String("application/feed+json"));
 }
 
 void Walk(xmlNodePtr node, const QUrl &base, QList<FoundChannel> &found, QSet<QString> &seen)

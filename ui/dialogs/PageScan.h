@@ -5,9 +5,9 @@
 #include <QUrl>
 
 // Finds the channels a web page announces: "link" elements with rel "alternate" and the type of
-// an RSS or Atom document. Letter case in the markup does not matter; the addresses and titles
-// are kept as written (relative addresses resolved against the page's address); each address is
-// listed once. Only http and https addresses are offered.
+// an RSS, Atom or JSON Feed document. Letter case in the markup does not matter; the addresses and
+// titles are kept as written (relative addresses resolved against the page's address); each address
+// is listed once. Only http and https addresses are offered.
 struct FoundChannel
 {
     QString title;
