@@ -9,6 +9,7 @@
 
 #include <QDateTime>
 #include <QStringDecoder>
+#include <QStringList>
 
 #include <libxml/parser.h>
 
@@ -45,7 +46,16 @@ std::optional<ItemMoment> EntryDate(const QString &text)
     const QDateTime iso = QDateTime::fromString(text.trimmed(), Qt::ISODate);
     if (iso.isValid())
         return modItemHandler::MomentOf(iso.date(), iso.time().msecsSinceStartOfDay() / 1000);
-    return std::nullopt;
+    // Other RFC 822 layouts ("Thu, 07 Dec 17 10:00:29 -0800", "7 Dec 2017 10:00"), as the
+    // stylesheet reads them: weekday and zone aside.
+    QString rest = text.trimmed();
+    const qsizetype comma = rest.indexOf(QLatin1Char(','));
+    if (comma >= 0 && comma < 12)
+        rest = rest.mid(comma + 1);
+    QStringList parts = rest.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (parts.size() > 3 && !parts.last().contains(QLatin1Char(':')))
+        parts.removeLast();
+    return modItemHandler::ReadDateTime(parts.join(QLatin1Char(' ')));
 }
 
 // A first look through the document that builds nothing: each entry's own date.
