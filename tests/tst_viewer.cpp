@@ -625,6 +625,9 @@ private slots:
         press(Qt::Key_Escape);
         QTRY_VERIFY(!viewer->txtSearch()->hasFocus());
         QVERIFY(viewer->isVisible());
+        // The current item is hidden by the search: m leaves it alone.
+        press(Qt::Key_M);
+        QVERIFY(!QTest::qWaitFor([&] { return !modItemHandlerRead(viewer, 1); }, 500));
         const int opened = m_Desktop.opened.size();
         press(Qt::Key_J);
         QTRY_COMPARE(viewer->CurrentItem(), 4);

@@ -538,19 +538,22 @@ void frmViewer::AddReadingKeys()
     key(QKeySequence(Qt::Key_Space), [this] { PageDown(false); });
     key(QKeySequence(Qt::SHIFT | Qt::Key_Space), [this] { PageDown(true); });
     key(QKeySequence(Qt::Key_M), [this] {
-        if (const xml::Node item = Item(m_Current))
+        OnShownCurrent([this](int position) {
             RunItemCommand(
-                modItemHandler::IsItemRead(item) ? QLatin1Char('U') : QLatin1Char('R'), m_Current);
+                modItemHandler::IsItemRead(Item(position)) ? QLatin1Char('U') : QLatin1Char('R'),
+                position);
+        });
     });
     key(QKeySequence(Qt::Key_T), [this] {
-        if (m_Current > 0)
-            RunItemCommand(QLatin1Char('T'), m_Current);
+        OnShownCurrent([this](int position) { RunItemCommand(QLatin1Char('T'), position); });
     });
     key(QKeySequence(Qt::Key_O), [this] {
-        // Only a web page: the item's address is the feed's word, not the reader's.
-        const QString link = modItemHandler::GetItemLink(Item(m_Current)).trimmed();
-        if (ViewerLogic::IsHttpAddress(link))
-            Include::OpenURL(link);
+        OnShownCurrent([this](int position) {
+            // Only a web page: the item's address is the feed's word, not the reader's.
+            const QString link = modItemHandler::GetItemLink(Item(position)).trimmed();
+            if (ViewerLogic::IsHttpAddress(link))
+                Include::OpenURL(link);
+        });
     });
     key(QKeySequence(Qt::Key_Slash), [this] {
         m_SearchEngaged = true;
@@ -608,6 +611,20 @@ void frmViewer::PageDown(bool up)
         [self](const QVariant &scrolled) {
             if (self && scrolled.toInt() == 0)
                 self->StepItem(1);
+        });
+}
+
+void frmViewer::OnShownCurrent(const std::function<void(int)> &fn)
+{
+    // An item the search has hidden is out of the reader's sight: no key acts on it.
+    if (m_Current < 1)
+        return;
+    const QPointer<frmViewer> self(this);
+    const int position = m_Current;
+    m_Page->runJavaScript(ItemScript("return !!d&&d.style.display!='none';", position),
+        [self, position, fn](const QVariant &shown) {
+            if (self && shown.toBool() && self->m_Current == position)
+                fn(position);
         });
 }
 

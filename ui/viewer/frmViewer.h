@@ -10,6 +10,7 @@
 #include <QUrl>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -111,6 +112,8 @@ private:
     void StepItem(int direction);
     void PageDown(bool up);
     void SetCurrent(int position);
+    // Runs fn with the current item's position once the page says the item is shown.
+    void OnShownCurrent(const std::function<void(int)> &fn);
     void MarkRead(int position, bool on);
     void RunItemCommand(QChar letter, int position);
     void WriteItemIcons() const;
