@@ -72,6 +72,7 @@
         <xsl:for-each select="*[local-name() = 'category' and namespace-uri() = $ns] | dc:subject">
           <category><xsl:value-of select="."/></category>
         </xsl:for-each>
+        <xsl:apply-templates select="enclosure" mode="enclosure"/>
       </item>
     </xsl:for-each>
   </xsl:template>
@@ -130,6 +131,7 @@
         <xsl:for-each select="atom:category">
           <category><xsl:value-of select="@term"/></category>
         </xsl:for-each>
+        <xsl:apply-templates select="atom:link[@rel='enclosure']" mode="enclosure"/>
       </item>
     </xsl:for-each>
   </xsl:template>
@@ -157,6 +159,15 @@
         </xsl:call-template>
       </item>
     </xsl:for-each>
+  </xsl:template>
+
+  <!-- An enclosure (a podcast's episode, a video, a file) as RSS 2.0 writes it; Atom's
+       enclosure links take the same shape. Without an address there is nothing to keep. -->
+  <xsl:template match="*" mode="enclosure">
+    <xsl:variable name="url" select="normalize-space(@url | @href)"/>
+    <xsl:if test="$url">
+      <enclosure url="{$url}" type="{normalize-space(@type)}" length="{normalize-space(@length)}"/>
+    </xsl:if>
   </xsl:template>
 
   <!-- The item's own fields; description is the richer (longer) of the two texts. -->

@@ -4,6 +4,8 @@
   Item commands reach the window through the document title: a letter (R read, T tag, D delete),
   ":", the item's position from 1, and a closing character that alternates so that repeating a
   command still changes the title. The item icons are the files the viewer writes into icons/.
+  The window marks the item read from the keyboard with the class "current"; enclosures come
+  with the window's description of them (kind, kindname, name, size).
 -->
 <xsl:stylesheet version="1.0" xmlns:xsl="http://www.w3.org/1999/XSL/Transform">
   <xsl:output method="html" encoding="UTF-8" indent="no"/>
@@ -28,6 +30,13 @@ body{font-family:"DejaVu Sans",sans-serif;font-size:10pt;margin:6px;background:#
 .item .body img{max-width:100%;height:auto;}
 .item img.cmd{width:16px;height:16px;cursor:pointer;}
 .collapsed .body{display:none;}
+.item.current{background:#eaf0f8;box-shadow:inset 4px 0 0 #1f5fbf;}
+.item .enclosure{margin:4px 0 0 22px;font-size:8pt;color:#555;}
+.item .enclosure a{color:#3c6ea8;text-decoration:none;}
+.item .enclosure .kind{color:#fff;background:#8a8a8a;border-radius:3px;padding:1px 5px;margin-right:2px;}
+.item .enclosure.audio .kind{background:#c0511f;}
+.item .enclosure.video .kind{background:#7a3fb0;}
+.item .enclosure .size{color:#888;margin-left:2px;}
         </style>
         <script type="text/javascript">
 var flip = false;
@@ -96,6 +105,25 @@ function all(open) {
       </div>
       <div class="channelTitle"><xsl:value-of select="channeltitle"/></div>
       <div class="body"><xsl:value-of select="description" disable-output-escaping="yes"/></div>
+      <xsl:for-each select="enclosure">
+        <div class="enclosure {@kind}">
+          <xsl:choose>
+            <xsl:when test="@url != ''">
+              <a href="{@url}" title="{@url}">
+                <span class="kind"><xsl:value-of select="@kindname"/></span>
+                <xsl:text> </xsl:text>
+                <span class="name"><xsl:value-of select="@name"/></span>
+              </a>
+            </xsl:when>
+            <xsl:otherwise>
+              <span class="kind"><xsl:value-of select="@kindname"/></span>
+              <xsl:text> </xsl:text>
+              <span class="name"><xsl:value-of select="@type"/></span>
+            </xsl:otherwise>
+          </xsl:choose>
+          <xsl:if test="@size != ''"><xsl:text> </xsl:text><span class="size"><xsl:value-of select="@size"/></span></xsl:if>
+        </div>
+      </xsl:for-each>
     </div>
   </xsl:template>
 </xsl:stylesheet>

@@ -1165,6 +1165,134 @@ private slots:
                      "Winter timetable: weekends only. " + c.toString(beforeJson, "dd MMM yyyy")),
             qPrintable(text));
         QVERIFY2(ExitFromTray(program), qPrintable(program.Ending()));
+    // An item viewer read from the keyboard on the real program: j and k move the outlined
+    // current item, o opens its web page, "/" and typing search (the letters stay text),
+    // Escape leaves the box and j then goes to the one item found, t tags it and m makes it
+    // unread again; an enclosure shows as an audio badge that opens the file's address, and
+    // one with a local file's address is no link. The marks are in the store at exit.
+    void viewerReadFromTheKeyboard()
+    {
+        Program program(m_Screen, m_Http.url(""));
+        program.NotTheFirstStart();
+        const QString folder = program.Home("profiles/kit");
+        const QString url = m_Http.url("/keys.xml");
+        const QByteArray episode = m_Http.url("/episode.mp3").toUtf8();
+        QByteArray items = Item("Key one", m_Http.url("/k1.html").toUtf8(), "k1", 1)
+            + Item("Key two", m_Http.url("/k2.html").toUtf8(), "k2", 2)
+            + MarkupItem("Key three", "<p>A heron on the weir.</p>", "k3", 3)
+            + MarkupItem("Key four", "<p>Nothing more.</p>", "k4", 4);
+        items.insert(items.indexOf("</item>"),
+            "<enclosure url=\"" + episode + "\" type=\"audio/mpeg\" length=\"31457280\"/>");
+        items.insert(items.indexOf("</item>", items.indexOf("<guid>k2</guid>")),
+            "<enclosure url=\"file:///etc/passwd\" type=\"application/pdf\" length=\"10\"/>");
+        m_Http.route("/keys.xml") = {200,
+            "<rss version=\"2.0\"><channel><title>Keyed</title>" + items + "</channel></rss>", {}};
+        QVERIFY(profilefiles::WriteProfileList(program.Home(), {"kit"}));
+        QVERIFY(profilefiles::WriteChannels(folder, {{url, QStringLiteral("Keyed")}}));
+        QVERIFY(profilefiles::WriteGroups(folder, {{"Keys", {url}}}));
+        QVERIFY(program.Start());
+        const auto main = MainWindow();
+        QVERIFY(main);
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                return testsupport::readFile(folder + "/items.xml").contains("<guid>k4</guid>");
+            },
+            20000));
+        m_Screen.Keys(*main, {"End", "Return"});
+        const auto viewer = m_Screen.WaitWindow("^Keyed - Tarnwick$");
+        QVERIFY(viewer);
+        const QImage unreadIcon(program.Home("icons/item.png"));
+        const QImage readIcon(program.Home("icons/prop.png"));
+        QImage shot;
+        QVERIFY(WaitPictures(*viewer, unreadIcon, 4, &shot));
+        m_Screen.Save("16-keys-viewer");
+
+        // The enclosures below the first two items: an audio badge that opens the episode, a
+        // file badge that is no link.
+        QList<QPoint> icons = FindPicture(shot, unreadIcon, viewer->rect);
+        std::sort(icons.begin(), icons.end(),
+            [](const QPoint &a, const QPoint &b) { return a.y() < b.y(); });
+        QCOMPARE(icons.size(), 4);
+        auto below = [&](int i) {
+            return QRect(
+                icons[i].x(), icons[i].y() + 16, 300, icons[i + 1].y() - icons[i].y() - 16);
+        };
+        const QColor audio(0xc0, 0x51, 0x1f), file(0x8a, 0x8a, 0x8a);
+        const auto audioBadge = FindColour(shot, audio, below(0), 24);
+        const auto fileBadge = FindColour(shot, file, below(1), 12);
+        QVERIFY(audioBadge && fileBadge);
+        m_Screen.Click(*fileBadge);
+        m_Screen.Click(*audioBadge);
+        QTRY_COMPARE_WITH_TIMEOUT(
+            program.Opened(), QStringList {QString::fromUtf8(episode)}, 10000);
+
+        // The rows on screen (by their read icons, top to bottom) and the one the current
+        // item's outline stands on (1-based; 0 when none is outlined).
+        const QColor outline(0x1f, 0x5f, 0xbf);
+        auto rows = [&](const QImage &at) {
+            QList<int> ys;
+            for (const QImage &icon : {unreadIcon, readIcon})
+                for (const QPoint &p : FindPicture(at, icon, viewer->rect))
+                    ys << p.y();
+            std::sort(ys.begin(), ys.end());
+            return ys;
+        };
+        auto currentRow = [&](const QImage &at) {
+            const auto bar = FindColour(at, outline,
+                QRect(icons[0].x() - 14, viewer->rect.top(), 14, viewer->rect.height()), 24);
+            if (!bar)
+                return 0;
+            int row = 0;
+            for (int y : rows(at))
+                row += y <= bar->y() + 12 ? 1 : 0;
+            return row;
+        };
+        auto waitRow = [&](int row, int count, const QString &name) {
+            const bool ok = QTest::qWaitFor(
+                [&] {
+                    shot = m_Screen.Shot();
+                    return rows(shot).size() == count && currentRow(shot) == row;
+                },
+                10000);
+            shot.save(testsupport::ScreenshotPath("userroad-" + name + ".png"));
+            return ok;
+        };
+        m_Screen.Keys(*viewer, {"j"});
+        QVERIFY(waitRow(1, 4, "17-keys-j"));
+        m_Screen.Keys(*viewer, {"j"});
+        QVERIFY(waitRow(2, 4, "18-keys-jj"));
+        m_Screen.Keys(*viewer, {"k"});
+        QVERIFY(waitRow(1, 4, "19-keys-jjk"));
+        m_Screen.Keys(*viewer, {"o"});
+        QTRY_COMPARE_WITH_TIMEOUT(program.Opened(),
+            (QStringList {QString::fromUtf8(episode), m_Http.url("/k1.html")}), 10000);
+
+        // "/" and a word: one item left (no key of it was taken as a command); Escape, then j
+        // goes to that item.
+        m_Screen.Keys(*viewer, {"slash"});
+        m_Screen.Type(*viewer, "heron");
+        QVERIFY(waitRow(0, 1, "20-keys-search"));
+        m_Screen.Keys(*viewer, {"Escape", "j"});
+        QVERIFY(waitRow(1, 1, "21-keys-search-j"));
+        // t tags it (the page comes again, the search and the outline stay), m: unread again.
+        m_Screen.Keys(*viewer, {"t"});
+        QVERIFY(WaitPictures(*viewer, QImage(program.Home("icons/itemex.png")), 1));
+        QVERIFY(waitRow(1, 1, "22-keys-tagged"));
+        m_Screen.Keys(*viewer, {"m"});
+        // The search cleared: all four rows, the outline still on the third.
+        m_Screen.Keys(*viewer, {"slash", "ctrl+a", "BackSpace", "Escape"});
+        QVERIFY(waitRow(3, 4, "23-keys-all-again"));
+        QCOMPARE(FindPicture(shot, unreadIcon, viewer->rect).size(), 2); // the third and fourth
+        QVERIFY(m_Screen.Windows("^Keyed - Tarnwick$").size() == 1);
+
+        QVERIFY2(ExitFromTray(program), qPrintable(program.Ending()));
+        const QByteArray store = testsupport::readFile(folder + "/items.xml");
+        QVERIFY(StoredItem(store, "k1").contains("<read>true</read>"));
+        QVERIFY(StoredItem(store, "k2").contains("<read>true</read>"));
+        QVERIFY(StoredItem(store, "k3").contains("<read>false</read>"));
+        QVERIFY(StoredItem(store, "k3").contains("<flag>true</flag>"));
+        QVERIFY(StoredItem(store, "k4").contains("<read>false</read>"));
+        QVERIFY(StoredItem(store, "k1").contains("<enclosure url=\"" + episode + "\""));
     }
 };
 

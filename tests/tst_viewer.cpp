@@ -498,6 +498,170 @@ private slots:
         QVERIFY(!XdgAutostart::Read("tarnwick", &command));
     }
 
+    // A podcast's viewer read from the keyboard, with real key events on the shown window:
+    // j/k move the current item (opened, marked read, outlined), space pages through a long
+    // item and moves on, m toggles read, t tags, o opens the item's web page, "/" goes to the
+    // search box where keys are text, Escape leaves it; the switch in Preferences turns the keys
+    // off. The enclosures show their kind, name and size, and only web addresses are links.
+    void readingFromTheKeyboard()
+    {
+        QByteArray feed = readFile(QStringLiteral(TARNWICK_TEST_DATA "/feeds/podcast.xml"));
+        QByteArray story;
+        for (int i = 1; i <= 80; ++i)
+            story += "&lt;p&gt;The long crossing, part " + QByteArray::number(i) + ".&lt;/p&gt;";
+        feed.insert(feed.indexOf("<item>"),
+            "<item><title>A long crossing</title><link>http://127.0.0.1:1/long.html</link>"
+            "<description>"
+                + story
+                + "</description><guid>harbour-long</guid>"
+                  "<pubDate>Fri, 04 Dec 2026 08:00:00 GMT</pubDate></item>");
+        m_Http.route("/p.xml") = {200, feed, {}};
+        const QString url = m_Http.url("/p.xml");
+        m_Main->AddChannel(url, "News");
+        QVERIFY(QTest::qWaitFor([&] { return TreeCount("News", url) == "5"; }, 20000));
+        frmViewer *viewer = Open(url);
+        QVERIFY(WaitShown(viewer, 5));
+        viewer->SkinHandler("sortall", 0, 0, true);
+        QVERIFY(WaitShown(viewer, 5));
+        viewer->resize(560, 420);
+        viewer->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(viewer));
+
+        // The enclosures as the page shows them.
+        const QString texts = viewer
+                                  ->RunScript("Array.prototype.map.call(document.querySelectorAll("
+                                              "'.enclosure'),function(e){return e.className+':'+"
+                                              "e.innerText.replace(/\\s+/g,' ').trim();})"
+                                              ".join('|')")
+                                  .toString();
+        QCOMPARE(texts,
+            QStringLiteral("enclosure audio:Audio episode12.mp3 48.3 MB|enclosure video:Video "
+                           "trip.webm 1.2 GB|enclosure other:File tides.pdf 830 bytes|"
+                           "enclosure audio:Audio audio/mpeg"));
+        QCOMPARE(viewer
+                     ->RunScript("Array.prototype.map.call(document.querySelectorAll("
+                                 "'.enclosure a'),function(a){return a.href;}).join(' ')")
+                     .toString(),
+            QStringLiteral(
+                "http://127.0.0.1/harbour/episode12.mp3 "
+                "https://127.0.0.1/harbour/trip.webm http://127.0.0.1/harbour/tides.pdf"));
+        viewer->RunScript("document.querySelector('.enclosure a').click();");
+        QTRY_VERIFY(m_Desktop.opened.contains("http://127.0.0.1/harbour/episode12.mp3"));
+
+        auto press = [&](Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+            QWidget *focus = QApplication::focusWidget();
+            QTest::keyClick(focus ? focus : viewer, key, modifiers);
+        };
+        auto pageCurrent = [&] {
+            return viewer
+                ->RunScript("(function(){var d=document.querySelector('div.item.current');"
+                            "return d?d.id+(d.classList.contains('collapsed')?'-closed':'')+"
+                            "(d.classList.contains('read')?'-read':''):'';})()")
+                .toString();
+        };
+        const int unread = TreeCount("All Items", "_tarnwick/unread").toInt();
+        // j: the first item, opened, read and outlined; j and k move on and back.
+        press(Qt::Key_J);
+        QTRY_COMPARE(viewer->CurrentItem(), 1);
+        QTRY_COMPARE(pageCurrent(), QStringLiteral("item1-read"));
+        QTRY_COMPARE(TreeCount("All Items", "_tarnwick/unread").toInt(), unread - 1);
+        QVERIFY(modItemHandlerRead(viewer, 1));
+        // Space: through the long item a page at a time, then on to the next.
+        const int top = viewer->RunScript("window.scrollY").toInt();
+        press(Qt::Key_Space);
+        QTRY_VERIFY(viewer->RunScript("window.scrollY").toInt() > top);
+        QCOMPARE(viewer->CurrentItem(), 1);
+        for (int i = 0; i < 40 && viewer->CurrentItem() == 1; ++i) {
+            const int before = viewer->RunScript("window.scrollY").toInt();
+            press(Qt::Key_Space);
+            QTRY_VERIFY(viewer->CurrentItem() == 2
+                || viewer->RunScript("window.scrollY").toInt() != before);
+        }
+        QCOMPARE(viewer->CurrentItem(), 2);
+        QTRY_COMPARE(pageCurrent(), QStringLiteral("item2-read"));
+        // The new current item is in view.
+        QTRY_VERIFY(viewer
+                        ->RunScript("(function(){var r=document.getElementById('item2')"
+                                    ".getBoundingClientRect();return r.top>=0&&"
+                                    "r.bottom<=window.innerHeight;})()")
+                        .toBool());
+        press(Qt::Key_K);
+        QTRY_COMPARE(viewer->CurrentItem(), 1);
+        QTRY_COMPARE(pageCurrent(), QStringLiteral("item1-read"));
+
+        QTRY_COMPARE(TreeCount("All Items", "_tarnwick/unread").toInt(), unread - 2);
+        // m: unread again, and read again.
+        press(Qt::Key_M);
+        QTRY_COMPARE(pageCurrent(), QStringLiteral("item1"));
+        QVERIFY(!modItemHandlerRead(viewer, 1));
+        QTRY_COMPARE(TreeCount("All Items", "_tarnwick/unread").toInt(), unread - 1);
+        press(Qt::Key_M);
+        QTRY_COMPARE(pageCurrent(), QStringLiteral("item1-read"));
+        QVERIFY(modItemHandlerRead(viewer, 1));
+        QTRY_COMPARE(TreeCount("All Items", "_tarnwick/unread").toInt(), unread - 2);
+
+        // t: tagged; the list comes again and the item stays the current one.
+        const int tagged = TreeCount("All Items", "_tarnwick/flagged").toInt();
+        QSignalSpy shown(viewer, &frmViewer::PageShown);
+        press(Qt::Key_T);
+        QTRY_COMPARE(TreeCount("All Items", "_tarnwick/flagged").toInt(), tagged + 1);
+        QVERIFY(shown.wait(10000));
+        QTRY_VERIFY(pageCurrent().startsWith("item1"));
+        QVERIFY(viewer->Item(1).firstChildElement("flag").text() == "true");
+
+        // o: the item's web page in the browser; an item without one opens nothing.
+        press(Qt::Key_O);
+        QTRY_VERIFY(m_Desktop.opened.contains("http://127.0.0.1:1/long.html"));
+
+        // "/": the search box, where j, k, t and m are letters of the words sought.
+        press(Qt::Key_Slash);
+        QTRY_VERIFY(viewer->txtSearch()->hasFocus());
+        viewer->txtSearch()->clear();
+        QTest::keyClicks(viewer->txtSearch(), "tide tables");
+        QCOMPARE(viewer->txtSearch()->text(), QStringLiteral("tide tables"));
+        QTRY_COMPARE(VisibleItems(viewer), 1);
+        QCOMPARE(viewer->CurrentItem(), 1);
+        // Escape leaves the box (the window stays, the search too); j goes to the one item shown.
+        press(Qt::Key_Escape);
+        QTRY_VERIFY(!viewer->txtSearch()->hasFocus());
+        QVERIFY(viewer->isVisible());
+        // The current item is hidden by the search: m leaves it alone.
+        press(Qt::Key_M);
+        QVERIFY(!QTest::qWaitFor([&] { return !modItemHandlerRead(viewer, 1); }, 500));
+        const int opened = m_Desktop.opened.size();
+        press(Qt::Key_J);
+        QTRY_COMPARE(viewer->CurrentItem(), 4);
+        QTRY_COMPARE(pageCurrent(), QStringLiteral("item4-read"));
+        press(Qt::Key_O); // no web page of its own
+        QVERIFY(!QTest::qWaitFor([&] { return m_Desktop.opened.size() != opened; }, 500));
+        viewer->txtSearch()->clear(); // the search box's clear button: the focus is in the box
+        QTRY_COMPARE(VisibleItems(viewer), 5);
+        press(Qt::Key_Escape);
+        QTRY_VERIFY(!viewer->txtSearch()->hasFocus());
+
+        // Switched off in Preferences: the keys are the page's again.
+        {
+            frmPreferences prefs({});
+            QCheckBox *keys = prefs.Box("chkViewerKeys");
+            QVERIFY(keys && keys->isChecked());
+            keys->setChecked(false);
+            prefs.cmdOk_Click();
+        }
+        m_Main->show();
+        m_Main->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_Main.get()));
+        viewer->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(viewer));
+        press(Qt::Key_J);
+        press(Qt::Key_M);
+        QVERIFY(!QTest::qWaitFor(
+            [&] { return viewer->CurrentItem() != 4 || !modItemHandlerRead(viewer, 4); }, 800));
+        Include::Settings().SaveSetting("PREFS", "VIEWERKEYS", "True");
+        // Escape outside the search box closes the viewer, as before.
+        press(Qt::Key_Escape);
+        QTRY_VERIFY(!m_Viewers->IsViewerLoaded(Profile()->GetChannel(url)));
+    }
+
     void cleanupTestCase()
     {
         m_Viewers->CloseViewers();

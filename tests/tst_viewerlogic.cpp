@@ -2,6 +2,7 @@
 // channel-title rule, cleaning untrusted item markup, and HTML Tidy.
 #include "TestSupport.h"
 #include "ViewerLogic.h"
+#include "XmlDocument.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -138,6 +139,47 @@ private slots:
         QCOMPARE(SanitizeItemHtml("Fish &amp; chips"), QStringLiteral("Fish &amp; chips"));
         QCOMPARE(SanitizeItemHtml(""), QString());
         QVERIFY(SanitizeItemHtml("a < b and c > d").contains("a &lt; b"));
+    }
+
+    // An item's enclosures as the page shows them: the kind by type or file name, a readable
+    // size, the file name, and a link only for http and https.
+    void enclosures()
+    {
+        QVERIFY(IsHttpAddress(" https://127.0.0.1/a.mp3"));
+        for (const char *no : {"file:///etc/passwd", "ftp://127.0.0.1/a.mp3", "javascript:x()",
+                 "mailto:a@127.0.0.1", "http://", "episode.mp3", ""})
+            QVERIFY2(!IsHttpAddress(no), no);
+        QCOMPARE(EnclosureKind("Audio/MPEG", ""), QStringLiteral("audio"));
+        QCOMPARE(EnclosureKind("video/mp4", "http://h/x.mp3"), QStringLiteral("video"));
+        QCOMPARE(EnclosureKind("application/pdf", "http://h/x.mp3"), QStringLiteral("other"));
+        QCOMPARE(EnclosureKind("", "http://h/show/ep%201.OGG?x=1"), QStringLiteral("audio"));
+        QCOMPARE(
+            EnclosureKind("application/octet-stream", "http://h/x.webm"), QStringLiteral("video"));
+        QCOMPARE(EnclosureKind("", "http://h/mp3"), QStringLiteral("other"));
+        QCOMPARE(ReadableSize("830"), QStringLiteral("830 bytes"));
+        QCOMPARE(ReadableSize(" 50647040 "), QStringLiteral("48.3 MB"));
+        QCOMPARE(ReadableSize("1288490189"), QStringLiteral("1.2 GB"));
+        for (const char *no : {"", "0", "-5", "12 MB", "x"})
+            QCOMPARE(ReadableSize(no), QString());
+
+        xml::Document list;
+        QVERIFY(list.loadXML(QByteArray(
+            "<items><item><title>t</title>"
+            "<enclosure url=\"http://127.0.0.1/show/Episode%2012.mp3\" type=\"audio/mpeg\" "
+            "length=\"50647040\"/>"
+            "<enclosure url=\"file:///etc/passwd\" type=\"video/mp4\" length=\"x\"/>"
+            "<enclosure url=\"https://127.0.0.1/t.pdf\"/></item></items>")));
+        SanitizeItem(list.documentElement().firstChild());
+        QStringList shown;
+        for (xml::Node e = list.documentElement().firstChild().firstChild(); e; e = e.nextSibling())
+            if (e.nodeName() == "enclosure")
+                shown << QStringList {e.attribute("url"), e.attribute("kind"),
+                    e.attribute("kindname"), e.attribute("name"), e.attribute("size")}
+                             .join('|');
+        QCOMPARE(shown,
+            (QStringList {
+                "http://127.0.0.1/show/Episode%2012.mp3|audio|Audio|Episode 12.mp3|48.3 MB",
+                "|video|Video||", "https://127.0.0.1/t.pdf|other|File|t.pdf|"}));
     }
 
     void tidy()

@@ -4,7 +4,9 @@
 #include "TextNumber.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QHash>
+#include <QLocale>
 #include <QSet>
 #include <QUrl>
 
@@ -182,6 +184,70 @@ void SanitizeItem(xml::Node item)
             && (name == QLatin1String("link") || name == QLatin1String("comments"))
             && !Include::IsWebAddress(field.text()))
             field.setText(QString());
+    }
+    DescribeEnclosures(item);
+}
+
+bool IsHttpAddress(const QString &address)
+{
+    const QUrl url(address.trimmed(), QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    return url.isValid() && !url.host().isEmpty()
+        && (scheme == QLatin1String("http") || scheme == QLatin1String("https"));
+}
+
+QString EnclosureKind(const QString &type, const QString &url)
+{
+    const QString t = type.trimmed().toLower();
+    if (t.startsWith(QLatin1String("audio/")))
+        return QStringLiteral("audio");
+    if (t.startsWith(QLatin1String("video/")))
+        return QStringLiteral("video");
+    if (!t.isEmpty() && t != QLatin1String("application/octet-stream"))
+        return QStringLiteral("other");
+    // No type, or only "some bytes": the file name's ending tells.
+    static const QSet<QString> audio = {QStringLiteral("mp3"), QStringLiteral("m4a"),
+        QStringLiteral("aac"), QStringLiteral("ogg"), QStringLiteral("oga"), QStringLiteral("opus"),
+        QStringLiteral("flac"), QStringLiteral("wav")};
+    static const QSet<QString> video = {QStringLiteral("mp4"), QStringLiteral("m4v"),
+        QStringLiteral("webm"), QStringLiteral("mkv"), QStringLiteral("mov"), QStringLiteral("ogv"),
+        QStringLiteral("avi")};
+    const QString path = QUrl(url.trimmed()).path();
+    const QString ending = path.mid(path.lastIndexOf(QLatin1Char('.')) + 1).toLower();
+    if (path.contains(QLatin1Char('.')) && audio.contains(ending))
+        return QStringLiteral("audio");
+    if (path.contains(QLatin1Char('.')) && video.contains(ending))
+        return QStringLiteral("video");
+    return QStringLiteral("other");
+}
+
+QString ReadableSize(const QString &length)
+{
+    bool ok = false;
+    const qint64 bytes = length.trimmed().toLongLong(&ok);
+    if (!ok || bytes <= 0)
+        return QString();
+    return QLocale().formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat);
+}
+
+void DescribeEnclosures(xml::Node item)
+{
+    for (xml::Node field = item.firstChild(); field; field = field.nextSibling()) {
+        if (!field.isElement() || field.nodeName() != QLatin1String("enclosure"))
+            continue;
+        QString url = field.attribute("url").trimmed();
+        if (!IsHttpAddress(url))
+            url.clear(); // shown, but not a link
+        field.setAttribute("url", url);
+        const QString kind = EnclosureKind(field.attribute("type"), url);
+        field.setAttribute("kind", kind);
+        field.setAttribute("kindname",
+            kind == QLatin1String("audio")       ? QCoreApplication::translate("Viewer", "Audio")
+                : kind == QLatin1String("video") ? QCoreApplication::translate("Viewer", "Video")
+                                                 : QCoreApplication::translate("Viewer", "File"));
+        const QString path = QUrl(url).path(QUrl::FullyDecoded);
+        field.setAttribute("name", path.mid(path.lastIndexOf(QLatin1Char('/')) + 1));
+        field.setAttribute("size", ReadableSize(field.attribute("length")));
     }
 }
 

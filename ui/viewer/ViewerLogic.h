@@ -41,6 +41,20 @@ QString SanitizeItemHtml(const QString &html);
 // would run in, or reach out of, the page).
 void SanitizeItem(xml::Node item);
 
+// Only http and https addresses: what the viewer hands to the desktop from the keyboard or as
+// an enclosure.
+bool IsHttpAddress(const QString &address);
+// What an enclosure holds: "audio", "video" or "other", by its type, or without a usable type
+// by its address's file name ending.
+QString EnclosureKind(const QString &type, const QString &url);
+// A length in bytes as a person reads it ("830 bytes", "48.3 MB"); "" when the text is not a
+// positive whole number.
+QString ReadableSize(const QString &length);
+// An item's enclosures made ready for the page: the address kept only when it is an http or
+// https one, and the attributes "kind" (audio, video, other), "kindname" (its name to show),
+// "name" (the file name) and "size" (ReadableSize of the length) added.
+void DescribeEnclosures(xml::Node item);
+
 // HTML Tidy with the configuration file and the error file, as the page is cleaned before it
 // is shown. tidied is false (and text the page unchanged) when a step failed.
 struct TidyResult

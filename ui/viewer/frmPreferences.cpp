@@ -77,6 +77,7 @@ frmPreferences::frmPreferences(std::function<void()> tickerSettings, QWidget *ow
             layout->addWidget(box);
         }
     }
+    AddViewerKeyControls(layout);
     auto *buttons = new QDialogButtonBox(this);
     QPushButton *ticker =
         buttons->addButton(QStringLiteral("Ticker Settings..."), QDialogButtonBox::ActionRole);
@@ -127,4 +128,23 @@ void frmPreferences::cmdOk_Click()
         Include::Settings().SaveSetting(QLatin1String(p.section), QLatin1String(p.key),
             Box(QLatin1String(p.name))->isChecked() ? QStringLiteral("True")
                                                     : QStringLiteral("False"));
+    SaveViewerKeyControls();
+}
+
+// Item viewers read from single keys (j, k, space, m, t, o, /) unless switched off here.
+void frmPreferences::AddViewerKeyControls(QVBoxLayout *layout)
+{
+    auto *box =
+        new QCheckBox(tr("Read items with single keys in viewers (j, k, space, m, t, o, /)"), this);
+    box->setObjectName(QStringLiteral("chkViewerKeys"));
+    box->setChecked(
+        Include::Settings().GetBool(QStringLiteral("PREFS"), QStringLiteral("VIEWERKEYS"), true));
+    layout->addWidget(box);
+}
+
+void frmPreferences::SaveViewerKeyControls()
+{
+    if (QCheckBox *box = Box(QStringLiteral("chkViewerKeys")))
+        Include::Settings().SaveSetting(QStringLiteral("PREFS"), QStringLiteral("VIEWERKEYS"),
+            box->isChecked() ? QStringLiteral("True") : QStringLiteral("False"));
 }

@@ -5,6 +5,7 @@
 #include <functional>
 
 class QCheckBox;
+class QVBoxLayout;
 
 // "Preferences": the general switches and the desktop's autostart entry.
 class frmPreferences : public QDialog
@@ -21,5 +22,8 @@ public:
     static QString ProgramPath();
 
 private:
+    void AddViewerKeyControls(QVBoxLayout *layout);
+    void SaveViewerKeyControls();
+
     std::function<void()> m_TickerSettings;
 };

@@ -21,6 +21,7 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPainter>
@@ -56,6 +57,18 @@ QByteArray ContentPolicy()
            "img-src * data: file:; style-src 'unsafe-inline' file:; script-src 'unsafe-inline'; "
            "media-src *; form-action 'none'; frame-src 'none'; connect-src 'none'; "
            "base-uri 'none'\">";
+}
+
+// A script that runs body with "items" (the page's item DIVs in list order) and "p" (a 1-based
+// position) at hand; body may return a value.
+QString ItemScript(const char *body, int position, const QString &more = QString())
+{
+    return QStringLiteral("(function(p%3){var all=document.body?document.body."
+                          "getElementsByTagName('div'):[];var items=[];for(var i=0;i<all.length;"
+                          "i++)if(all[i].classList.contains('item'))items.push(all[i]);"
+                          "var d=p>=1&&p<=items.length?items[p-1]:null;%1})(%2);")
+        .arg(QLatin1String(body), QString::number(position) + more,
+            more.isEmpty() ? QString() : QStringLiteral(",x"));
 }
 
 } // namespace
@@ -130,6 +143,7 @@ frmViewer::frmViewer(
     m_Search->setClearButtonEnabled(true);
     m_Search->setFrame(false);
     m_Search->installEventFilter(this);
+    connect(m_Search, &QLineEdit::textEdited, this, [this] { m_SearchEngaged = true; });
     connect(m_Search, &QLineEdit::textChanged, this, [this](const QString &text) {
         ApplySearch(text.trimmed());
         m_Search->setFocus();
@@ -163,13 +177,15 @@ frmViewer::frmViewer(
     };
     shortcut(QKeySequence(Qt::Key_Escape), [this] { close(); });
     shortcut(QKeySequence::Find, [this] {
-        m_Search->setFocus();
+        m_SearchEngaged = true;
+        m_Search->setFocus(Qt::ShortcutFocusReason);
         m_Search->selectAll();
     });
     shortcut(
         QKeySequence(Qt::Key_F5), [this] { SkinHandler(QStringLiteral("reload"), 0, 0, true); });
     shortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A),
         [this] { SkinHandler(QStringLiteral("markallread"), 0, 0, true); });
+    AddReadingKeys();
 
     // Load: the frame as the user left it, then the first layout.
     if (Pref("PREFS", "HIDECHLFRAME", "False"))
@@ -313,6 +329,10 @@ void frmViewer::SetList(const QString &list, qint32 allCount)
     for (xml::Node item = m_List->documentElement().firstChild(); item; item = item.nextSibling())
         if (item.isElement())
             m_Items.push_back(item);
+    m_Current = 0;
+    for (int i = 0; i < ItemCount() && !m_CurrentHash.isEmpty(); ++i)
+        if (modItemHandler::GetItemHash(m_Items[size_t(i)]) == m_CurrentHash)
+            m_Current = i + 1;
     QString text = QString::fromUtf8(*page);
     if (Include::IsVirtualURL(m_URL))
         text = ViewerLogic::ShowChannelTitles(text);
@@ -395,6 +415,12 @@ void frmViewer::webView_LoadFinished(bool)
 void frmViewer::ShowLoadedPage()
 {
     m_Web->show();
+    if (m_Current > 0)
+        m_Page->runJavaScript(ItemScript("if(d)d.classList.add('current');", m_Current));
+    // The page keeps the keys unless the reader is at work in the search box (a hidden page
+    // hands its focus on to the box).
+    if (!m_SearchEngaged && (!focusWidget() || focusWidget() == m_Search))
+        m_Web->setFocus();
     if (!m_Search->text().trimmed().isEmpty())
         ApplySearch(m_Search->text().trimmed());
     else
@@ -451,25 +477,31 @@ xml::Node frmViewer::Item(int position) const
 
 void frmViewer::PageTitleChanged(const QString &title)
 {
-    const auto command = ViewerLogic::ParsePageTitle(title, ItemCount());
+    if (const auto command = ViewerLogic::ParsePageTitle(title, ItemCount()))
+        RunItemCommand(command->letter, command->position);
+}
+
+void frmViewer::RunItemCommand(QChar letter, int position)
+{
     clsProfile *profile = ActiveProfile();
-    if (!command || !profile)
+    xml::Node item = Item(position);
+    if (!profile || !item)
         return;
-    xml::Node item = Item(command->position);
     const QString hash = modItemHandler::GetItemHash(item);
     const QString own = modItemHandler::GetItemChannel(item);
-    if (command->letter == QLatin1Char('R')) {
-        profile->MarkItemRead(m_URL, hash, true);
-        modItemHandler::SetItemRead(item, true);
-        // The item looks read at once, whichever control marked it; the list stays, so an
-        // item opened in the unread filter does not vanish while it is being read.
-        m_Page->runJavaScript(
-            QStringLiteral("(function(p){var all=document.body?document.body."
-                           "getElementsByTagName('div'):[];var n=0;for(var i=0;i<all.length;"
-                           "i++){if(all[i].classList.contains('item')&&++n==p){"
-                           "all[i].classList.add('read');break;}}})(%1);")
-                .arg(command->position));
-    } else if (command->letter == QLatin1Char('D')) {
+    // "R" read, "U" unread (the keyboard's toggle), "D" delete and "T" tag toggles.
+    if (letter == QLatin1Char('R') || letter == QLatin1Char('U')) {
+        const bool read = letter == QLatin1Char('R');
+        profile->MarkItemRead(m_URL, hash, read);
+        modItemHandler::SetItemRead(item, read);
+        // The item looks read (or unread) at once, whichever control marked it; the list
+        // stays, so an item opened in the unread filter does not vanish while it is being read.
+        // Unread again, it shows the unread icon (a read icon came with a list that knew it read).
+        m_Page->runJavaScript(ItemScript("if(d){d.classList.toggle('read',x);if(!x){var i=d."
+                                         "querySelector(\"img[src$='icons/prop.png']\");"
+                                         "if(i)i.setAttribute('src','icons/item.png');}}",
+            position, read ? QStringLiteral(",true") : QStringLiteral(",false")));
+    } else if (letter == QLatin1Char('D')) {
         const bool now = !modItemHandler::IsItemDeleted(item);
         profile->MarkItemDeleted(m_URL, hash, now);
         modItemHandler::SetItemDeleted(item, now);
@@ -483,10 +515,124 @@ void frmViewer::PageTitleChanged(const QString &title)
         profile->UpdateChannel(own);
     // A tag shows its new icon; a deleted item leaves the list (a restored one leaves the
     // deleted filter's), and the footer counts follow.
-    if (command->letter != QLatin1Char('R'))
+    if (letter == QLatin1Char('D') || letter == QLatin1Char('T'))
         Refresh();
     emit ItemsMarked(own.isEmpty() ? m_URL : own);
     PaintMe();
+}
+
+// ---- Reading from the keyboard ----------------------------------------------------------------
+
+void frmViewer::AddReadingKeys()
+{
+    auto key = [this](const QKeySequence &keys, auto fn) {
+        auto *action = new QAction(this);
+        action->setShortcut(keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+        connect(action, &QAction::triggered, this, fn);
+        addAction(action);
+        m_ReadingKeys << action;
+    };
+    key(QKeySequence(Qt::Key_J), [this] { StepItem(1); });
+    key(QKeySequence(Qt::Key_K), [this] { StepItem(-1); });
+    key(QKeySequence(Qt::Key_Space), [this] { PageDown(false); });
+    key(QKeySequence(Qt::SHIFT | Qt::Key_Space), [this] { PageDown(true); });
+    key(QKeySequence(Qt::Key_M), [this] {
+        OnShownCurrent([this](int position) {
+            RunItemCommand(
+                modItemHandler::IsItemRead(Item(position)) ? QLatin1Char('U') : QLatin1Char('R'),
+                position);
+        });
+    });
+    key(QKeySequence(Qt::Key_T), [this] {
+        OnShownCurrent([this](int position) { RunItemCommand(QLatin1Char('T'), position); });
+    });
+    key(QKeySequence(Qt::Key_O), [this] {
+        OnShownCurrent([this](int position) {
+            // Only a web page: the item's address is the feed's word, not the reader's.
+            const QString link = modItemHandler::GetItemLink(Item(position)).trimmed();
+            if (ViewerLogic::IsHttpAddress(link))
+                Include::OpenURL(link);
+        });
+    });
+    key(QKeySequence(Qt::Key_Slash), [this] {
+        m_SearchEngaged = true;
+        m_Search->setFocus(Qt::ShortcutFocusReason);
+        m_Search->selectAll();
+    });
+    EnableReadingKeys();
+}
+
+void frmViewer::EnableReadingKeys()
+{
+    const bool on = Pref("PREFS", "VIEWERKEYS", "True");
+    for (QAction *action : std::as_const(m_ReadingKeys))
+        action->setEnabled(on);
+}
+
+void frmViewer::StepItem(int direction)
+{
+    // The next (or previous) item the search leaves shown; the first one when none is current.
+    const QPointer<frmViewer> self(this);
+    m_Page->runJavaScript(
+        ItemScript("var n=-1;var shown=function(e){return e.style.display!='none';};"
+                   "if(!d){for(var i=0;i<items.length;i++)if(shown(items[i])){n=i;break;}}"
+                   "else{for(var i=p-1+x;i>=0&&i<items.length;i+=x)"
+                   "if(shown(items[i])){n=i;break;}}"
+                   "if(n<0)return 0;for(var i=0;i<items.length;i++)"
+                   "items[i].classList.toggle('current',i==n);"
+                   "items[n].classList.remove('collapsed');"
+                   "items[n].scrollIntoView({block:'start'});return n+1;",
+            m_Current, QLatin1Char(',') + QString::number(direction)),
+        [self](const QVariant &result) {
+            const int position = result.toInt();
+            if (!self || position < 1 || position > self->ItemCount())
+                return;
+            self->SetCurrent(position);
+            if (!modItemHandler::IsItemRead(self->Item(position)))
+                self->RunItemCommand(QLatin1Char('R'), position);
+        });
+}
+
+void frmViewer::PageDown(bool up)
+{
+    if (up) {
+        m_Page->runJavaScript(
+            QStringLiteral("window.scrollBy(0,-Math.max(40,window.innerHeight-40));"));
+        return;
+    }
+    // Through the current item a page at a time; once its end is in sight, on to the next.
+    const QPointer<frmViewer> self(this);
+    m_Page->runJavaScript(
+        ItemScript("if(!d||d.style.display=='none')return 0;var r=d.getBoundingClientRect();"
+                   "if(r.bottom<=window.innerHeight+1)return 0;"
+                   "window.scrollBy(0,Math.max(40,window.innerHeight-40));return 1;",
+            m_Current),
+        [self](const QVariant &scrolled) {
+            if (self && scrolled.toInt() == 0)
+                self->StepItem(1);
+        });
+}
+
+void frmViewer::OnShownCurrent(const std::function<void(int)> &fn)
+{
+    // An item the search has hidden is out of the reader's sight: no key acts on it.
+    if (m_Current < 1)
+        return;
+    const QPointer<frmViewer> self(this);
+    const int position = m_Current;
+    m_Page->runJavaScript(ItemScript("return !!d&&d.style.display!='none';", position),
+        [self, position, fn](const QVariant &shown) {
+            if (self && shown.toBool() && self->m_Current == position)
+                fn(position);
+        });
+}
+
+void frmViewer::SetCurrent(int position)
+{
+    // The page has marked it already; the hash keeps it across the next list.
+    m_Current = position;
+    m_CurrentHash = modItemHandler::GetItemHash(Item(position));
 }
 
 // ---- The skin ---------------------------------------------------------------------------------
@@ -647,6 +793,8 @@ void frmViewer::changeEvent(QEvent *event)
     QWidget::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange)
         Form_Resize();
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        EnableReadingKeys(); // the switch may have changed in Preferences meanwhile
 }
 
 void frmViewer::closeEvent(QCloseEvent *event)
@@ -677,6 +825,26 @@ bool frmViewer::eventFilter(QObject *watched, QEvent *event)
     if (watched == m_Search && event->type() == QEvent::Drop) {
         dropEvent(static_cast<QDropEvent *>(event));
         return true;
+    }
+    // Escape leaves the search box for the page (elsewhere it closes the window).
+    if (watched == m_Search
+        && (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress)
+        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape
+        && static_cast<QKeyEvent *>(event)->modifiers() == Qt::NoModifier) {
+        event->accept();
+        if (event->type() == QEvent::KeyPress) {
+            m_SearchEngaged = false;
+            m_Web->setFocus(Qt::ShortcutFocusReason);
+        }
+        return true;
+    }
+    if (watched == m_Search && event->type() == QEvent::MouseButtonPress)
+        m_SearchEngaged = true;
+    if (watched == m_Search && event->type() == QEvent::FocusOut) {
+        const Qt::FocusReason why = static_cast<QFocusEvent *>(event)->reason();
+        if (why == Qt::MouseFocusReason || why == Qt::TabFocusReason
+            || why == Qt::BacktabFocusReason)
+            m_SearchEngaged = false;
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -10,6 +10,7 @@
 #include <QUrl>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -54,6 +55,8 @@ public:
     void ApplySearch(const QString &text);
     // Carries out an item command given as a page title.
     void PageTitleChanged(const QString &title);
+    // The item read from the keyboard (1-based position in the list; 0 when none).
+    int CurrentItem() const { return m_Current; }
     void cmdWinFrame_Click();
 
     RSSChannel *Channel() const { return m_Channel; }
@@ -103,6 +106,16 @@ private:
     // What the reader had open on the page, by item hash, kept across a refresh.
     void KeepPageState(const QVariant &state);
     void ShowLoadedPage();
+    // Reading from the keyboard: j/k, space, m, t, o, "/" (switched by "PREFS"/"VIEWERKEYS").
+    void AddReadingKeys();
+    void EnableReadingKeys();
+    void StepItem(int direction);
+    void PageDown(bool up);
+    void SetCurrent(int position);
+    // Runs fn with the current item's position once the page says the item is shown.
+    void OnShownCurrent(const std::function<void(int)> &fn);
+    void MarkRead(int position, bool on);
+    void RunItemCommand(QChar letter, int position);
     void WriteItemIcons() const;
 
     QPointer<RSSChannel> m_Channel;
@@ -120,6 +133,12 @@ private:
     bool m_Restore = false;
     QStringList m_KeepOpen;
     int m_KeepScroll = 0;
+    // The keyboard's item, kept by its hash across refreshes; the search box is the reader's
+    // while they typed or clicked into it, until Escape or a click elsewhere.
+    int m_Current = 0;
+    QString m_CurrentHash;
+    bool m_SearchEngaged = false;
+    QList<QAction *> m_ReadingKeys;
 
     QWebEngineView *m_Web;
     ViewerPage *m_Page;
