@@ -1165,6 +1165,8 @@ private slots:
                      "Winter timetable: weekends only. " + c.toString(beforeJson, "dd MMM yyyy")),
             qPrintable(text));
         QVERIFY2(ExitFromTray(program), qPrintable(program.Ending()));
+    }
+
     // An item viewer read from the keyboard on the real program: j and k move the outlined
     // current item, o opens its web page, "/" and typing search (the letters stay text),
     // Escape leaves the box and j then goes to the one item found, t tags it and m makes it
