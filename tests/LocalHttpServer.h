@@ -64,6 +64,8 @@ public:
     int answered() const { return m_Answered; }
     // Bytes of all answers written whole, status lines and headers included.
     qint64 bytesSent() const { return m_BytesSent; }
+    // GETs a conditional route answered 304 Not Modified.
+    int notModified() const { return m_NotModified; }
     int count(const QByteArray &method, const QByteArray &path) const
     {
         int n = 0;
@@ -93,6 +95,7 @@ private:
         if (route.conditional && first[0] == "GET" && notModified(route, m_Log.last())) {
             route.status = 304;
             route.body.clear();
+            ++m_NotModified;
         }
         QByteArray response = "HTTP/1.1 " + QByteArray::number(route.status) + " X\r\n";
         response += "Content-Length: " + QByteArray::number(route.body.size()) + "\r\n";
@@ -156,4 +159,5 @@ private:
     QList<Request> m_Log;
     int m_Answered = 0;
     qint64 m_BytesSent = 0;
+    int m_NotModified = 0;
 };
