@@ -69,7 +69,11 @@ QString defaultStylesheet()
     return candidates.last();
 }
 
-// The "Last-modified" stamps of earlier fetches into this profile: "URL<TAB>STAMP" lines.
+// The "Last-modified" stamps of earlier fetches into this profile: "URL<TAB>STAMP" lines; the
+// entity tags of their documents on lines of their own, "etag URL<TAB>TAG" (an address holds no
+// blank, so a build that knows no entity tags keeps these lines as stamps of no channel).
+const QString kETagKey = QStringLiteral("etag ");
+
 QHash<QString, QString> readStamps(const QString &profile)
 {
     QHash<QString, QString> stamps;
@@ -182,6 +186,8 @@ int fetch(const Options &o)
     QHash<QString, QString> stamps = readStamps(o.profile);
     QSet<QString> waiting(o.rest.cbegin(), o.rest.cend());
     QEventLoop loop;
+    QObject::connect(bank.get(), &ItemBankProxy::ChannelETag,
+        [&](const QString &url, const QString &tag) { stamps.insert(kETagKey + url, tag); });
     QObject::connect(bank.get(), &ItemBankProxy::ChannelDetails,
         [](const QString &url, qint16 index, const QString &value) {
             out() << "details " << url << ' ' << index << ' ' << oneLine(value) << '\n';
@@ -210,7 +216,8 @@ int fetch(const Options &o)
     });
     bank->PauseQueue();
     for (const QString &url : o.rest)
-        bank->LoadChannel(url, stamps.value(url), QString(), o.expire, QString());
+        bank->LoadChannel(
+            url, stamps.value(url), QString(), o.expire, QString(), stamps.value(kETagKey + url));
     bank->ResumeQueue();
     if (!waiting.isEmpty() && !lost && bank->isAlive())
         loop.exec();

@@ -67,9 +67,10 @@ const QHash<QString, BankOperations::Operation> &BankOperations::Table()
                     return QVariant();
                 }}},
         {"LoadChannel",
-            {"SSSIS",
+            {"SSSIS|S",
                 [](clsItemBank &b, A a) {
-                    b.LoadChannel(text(a, 0), text(a, 1), text(a, 2), a[3].toInt(), text(a, 4));
+                    b.LoadChannel(
+                        text(a, 0), text(a, 1), text(a, 2), a[3].toInt(), text(a, 4), text(a, 5));
                     return QVariant();
                 }}},
         {"NewItemsList",
@@ -155,6 +156,11 @@ void BankOperations::ForwardEvents(clsItemBank *bank, QObject *context, EventSin
     QObject::connect(bank, &clsItemBank::ChannelLoaded, context,
         [sink](const QString &url, bool fresh, const QString &mod) {
             sink("ChannelLoaded", {url, fresh, mod}, false);
+        });
+    // A client of an older build does not know this event and passes it by.
+    QObject::connect(
+        bank, &clsItemBank::ChannelETag, context, [sink](const QString &url, const QString &tag) {
+            sink("ChannelETag", {url, tag}, false);
         });
     QObject::connect(bank, &clsItemBank::ChannelCounts, context,
         [sink](const QString &url, qint32 count, qint32 unread) {

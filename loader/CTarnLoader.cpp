@@ -85,10 +85,13 @@ QNetworkAccessManager *CTarnLoader::Network()
     return network;
 }
 
-void CTarnLoader::LoadURL(const QString &sURL, const QString &sLastMod, const QString &sXTFM)
+void CTarnLoader::LoadURL(
+    const QString &sURL, const QString &sLastMod, const QString &sXTFM, const QString &sETag)
 {
     m_LastMod = sLastMod;
     m_URL = sURL;
+    m_ETag = sETag;
+    m_NewETag.clear();
     m_NewMod.clear();
     m_Error.clear();
     m_XSL = xml::Stylesheet::fromFile(sXTFM);
@@ -197,11 +200,23 @@ void CTarnLoader::StartDocumentLoad()
             this, [this, error] { DocumentArrived({}, error); }, Qt::QueuedConnection);
         return;
     }
-    QNetworkReply *reply = Network()->get(requestFor(url));
+    QNetworkRequest request = requestFor(url);
+    // Validators are header values: one that could split the request is not sent.
+    const auto headerSafe = [](const QString &v) {
+        return !v.isEmpty() && !v.contains(QLatin1Char('\r')) && !v.contains(QLatin1Char('\n'));
+    };
+    const bool knownStamp = m_LastMod != QLatin1String("-1") && headerSafe(m_LastMod);
+    const bool knownTag = headerSafe(m_ETag);
+    if (knownTag)
+        request.setRawHeader("If-None-Match", m_ETag.toLatin1());
+    if (knownStamp)
+        request.setRawHeader("If-Modified-Since", m_LastMod.toLatin1());
+    const bool conditional = knownTag || knownStamp;
+    QNetworkReply *reply = Network()->get(request);
     m_Reply = reply;
     connect(reply, &QNetworkReply::redirected, this,
         [this, reply](const QUrl &to) { CheckRedirect(reply, to); });
-    qCDebug(lcFetch).noquote() << "GET" << m_URL;
+    qCDebug(lcFetch).noquote() << "GET" << m_URL << "entity tag" << m_ETag;
     connect(reply, &QNetworkReply::downloadProgress, this,
         [this, reply](qint64 received, qint64 total) {
             if (received > kMaxDocumentBytes || total > kMaxDocumentBytes) {
@@ -209,13 +224,28 @@ void CTarnLoader::StartDocumentLoad()
                 reply->abort(); // far larger than any channel: not read
             }
         });
-    connect(reply, &QNetworkReply::finished, this, [this, reply] {
+    connect(reply, &QNetworkReply::finished, this, [this, reply, conditional] {
         reply->deleteLater();
         if (reply != m_Reply)
             return;
         m_Reply.clear();
+        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        if (conditional && status == 304 && m_Error.isEmpty()) {
+            qCDebug(lcFetch).noquote() << m_URL << "not modified";
+            emit NoFileChange();
+            return;
+        }
+        if (reply->error() == QNetworkReply::NoError && status != 304) {
+            m_NewETag = QString::fromLatin1(reply->rawHeader("ETag")).trimmed();
+            if (m_NewETag.size() > kMaxETagChars)
+                m_NewETag.clear(); // no real entity tag is this long: not kept, not sent
+            if (m_NewMod.isEmpty())
+                m_NewMod = QString::fromLatin1(reply->rawHeader("Last-Modified")).trimmed();
+        }
         QString error;
-        if (reply->error() != QNetworkReply::NoError) {
+        if (status == 304)
+            error = QStringLiteral("HTTP 304 without a condition");
+        else if (reply->error() != QNetworkReply::NoError) {
             const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
             if (!m_Error.isEmpty())
                 error = m_Error; // ended here: too large, or a refused redirect

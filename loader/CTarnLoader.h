@@ -18,6 +18,14 @@ class QUrl;
 // stops. Otherwise it loads the document, transforms it with the stylesheet and delivers the
 // transformed text.
 //
+// The document's GET is conditional: it carries the entity tag the caller knows
+// (If-None-Match) and the stamp (If-Modified-Since). A server that answers 304 Not Modified has
+// not changed the document: that is reported as NoFileChange too, as an equal HEAD stamp is.
+// Many servers send an entity tag and no "Last-modified"; for them only this saves the
+// transfer. The entity tag and "Last-modified" the server sends with a document are kept in
+// ETag() and in the delivered stamp (the HEAD's stamp first, the document's where the HEAD
+// gave none).
+//
 // Failures (the address cannot be fetched, the document does not parse, no stylesheet) are
 // delivered as an empty text, with the reason in Error(); the bank logs it and reports a
 // time-out at once instead of waiting for its fetch time-out. Redirects, HTTPS, gzip and the system
@@ -36,13 +44,19 @@ public:
     static constexpr qint64 kMaxDocumentBytes = 32 * 1024 * 1024;
     // Entries (items) taken from one document: the newest; the rest are left out and logged.
     static constexpr int kMaxEntries = 1000;
+    // Entity tags longer than this are not kept.
+    static constexpr int kMaxETagChars = 1024;
 
     explicit CTarnLoader(QObject *parent = nullptr);
     ~CTarnLoader() override;
 
     // Returns at once; the outcome arrives as NoFileChange, or as DownloadComplete followed by
-    // XMLReadyStateChange. sLastMod "" or "-1" means no stamp is known.
-    void LoadURL(const QString &sURL, const QString &sLastMod, const QString &sXTFM);
+    // XMLReadyStateChange. sLastMod "" or "-1" means no stamp is known; sETag "" that no entity
+    // tag is known.
+    void LoadURL(const QString &sURL, const QString &sLastMod, const QString &sXTFM,
+        const QString &sETag = QString());
+    // The entity tag the server sent with the delivered document ("" when it sent none).
+    QString ETag() const { return m_NewETag; }
     // Why the last document delivered was empty ("HTTP 404 Not Found", "not XML", ...).
     QString Error() const { return m_Error; }
 
@@ -68,6 +82,8 @@ private:
     QString m_URL;
     QString m_LastMod;
     QString m_NewMod;
+    QString m_ETag; // known to the caller
+    QString m_NewETag; // sent with the document
     QString m_Error;
     QPointer<QNetworkReply> m_Reply;
 };

@@ -6,7 +6,7 @@
 #include <malloc.h>
 
 void clsItemBank::LoadChannel(const QString &sURL, const QString &sLastMod, const QString &sTitle,
-    qint32 lExpire, const QString &sPubDate)
+    qint32 lExpire, const QString &sPubDate, const QString &sETag)
 {
     // Nothing to fetch (no address, or a bank never set up): the request ends at once, with
     // the one report every request gets.
@@ -16,6 +16,7 @@ void clsItemBank::LoadChannel(const QString &sURL, const QString &sLastMod, cons
     }
     auto fill = [&](QueueSlot &slot) {
         slot.sLastMod = sLastMod;
+        slot.sETag = sETag;
         slot.sURL = sURL;
         slot.lExpire = lExpire;
         slot.sTitle = sTitle;
@@ -106,14 +107,14 @@ void clsItemBank::StartFetch(int k, int slot)
             if (XDoc.isEmpty() && m_Busy[k])
                 qCInfo(lcBank).noquote()
                     << m_Slots[m_SlotOf[k]].sURL << "could not be used:" << loader->Error();
-            URLLoader_XMLReadyStateChange(k, XDoc, sNewMod);
+            URLLoader_XMLReadyStateChange(k, XDoc, sNewMod, loader->ETag());
         });
     connect(loader, &CTarnLoader::NoFileChange, this, [this, k, loader] {
         if (m_URLLoader[k] == loader)
             URLLoader_NoFileChange(k);
     });
     const QueueSlot &s = m_Slots[slot];
-    loader->LoadURL(s.sURL, FetchStamp(s), m_XSLFile);
+    loader->LoadURL(s.sURL, FetchStamp(s), m_XSLFile, FetchETag(s));
     if (m_TimeOut[k]) {
         m_TimeOut[k]->setInterval(kFetchTimeOutMs);
         m_TimeOut[k]->setEnabled(true);
@@ -127,6 +128,13 @@ QString clsItemBank::FetchStamp(const QueueSlot &slot) const
     return slot.sLastMod;
 }
 
+QString clsItemBank::FetchETag(const QueueSlot &slot) const
+{
+    if (m_StampsVoid && !m_FetchedInFull.contains(slot.sURL))
+        return QString(); // "not modified" would keep items this store does not have
+    return slot.sETag;
+}
+
 void clsItemBank::EndFetch(int k)
 {
     m_Busy[k] = false;
@@ -134,14 +142,14 @@ void clsItemBank::EndFetch(int k)
 }
 
 void clsItemBank::URLLoader_XMLReadyStateChange(
-    int k, const QByteArray &XDoc, const QString &sNewMod)
+    int k, const QByteArray &XDoc, const QString &sNewMod, const QString &sNewETag)
 {
     if (m_TimeOut[k])
         m_TimeOut[k]->setEnabled(false);
     if (!m_Busy[k])
         return; // the fetch already timed out
-    MergeDelivered(
-        m_Slots[m_SlotOf[k]], XDoc, sNewMod, m_URLLoader[k] ? m_URLLoader[k]->Error() : QString());
+    MergeDelivered(m_Slots[m_SlotOf[k]], XDoc, sNewMod,
+        m_URLLoader[k] ? m_URLLoader[k]->Error() : QString(), sNewETag);
     EndFetch(k);
     // A large document leaves much freed memory behind: it goes back to the system.
     if (XDoc.size() > kTrimAfterBytes)

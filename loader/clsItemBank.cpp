@@ -269,8 +269,8 @@ bool clsItemBank::UnloadMe()
 
 // ---- Merge -------------------------------------------------------------------------------
 
-void clsItemBank::MergeDelivered(
-    QueueSlot &slot, const QByteArray &text, const QString &sNewMod, const QString &sReason)
+void clsItemBank::MergeDelivered(QueueSlot &slot, const QByteArray &text, const QString &sNewMod,
+    const QString &sReason, const QString &sNewETag)
 {
     xml::Document channel;
     if (!channel.loadXML(text)) {
@@ -280,6 +280,8 @@ void clsItemBank::MergeDelivered(
     }
     MergeChannelNode(channel.documentElement(), slot);
     m_FetchedInFull.insert(slot.sURL);
+    if (sNewETag != slot.sETag)
+        emit ChannelETag(slot.sURL, sNewETag);
     emit ChannelLoaded(slot.sURL, slot.bNewItems, sNewMod);
 }
 

@@ -75,8 +75,9 @@ public:
     // Queues a fetch of the channel, or refreshes the request already queued or running for
     // it. Fetches start one per pacing tick (500 ms), at most three at once, each ended by its
     // report or by the fetch time-out; the store is saved when the queue has run empty.
+    // sETag: the entity tag ChannelETag reported for the channel's last document ("": none).
     void LoadChannel(const QString &sURL, const QString &sLastMod, const QString &sTitle,
-        qint32 lExpire, const QString &sPubDate);
+        qint32 lExpire, const QString &sPubDate, const QString &sETag = QString());
     void PauseQueue();
     void ResumeQueue();
 
@@ -95,8 +96,10 @@ public:
     // Merges a fetched, transformed channel document into the store and reports it:
     // ChannelDetails while walking, then ChannelLoaded; ChannelTimeOut when text does not parse
     // (with sReason, the fetcher's word on why there is no document, when it gave one).
+    // sNewETag: the entity tag the server sent with the document; ChannelETag reports it
+    // before ChannelLoaded when it is not the one the request carried.
     void MergeDelivered(QueueSlot &slot, const QByteArray &text, const QString &sNewMod,
-        const QString &sReason = QString());
+        const QString &sReason = QString(), const QString &sNewETag = QString());
 
     // Parts of the merge, exposed for the fetch queue and for checks.
     void MergeChannelNode(xml::Node node, QueueSlot &slot);
@@ -114,6 +117,10 @@ public:
 
 signals:
     void ChannelLoaded(const QString &sURL, bool bNewItems, const QString &sNewMod);
+    // The channel's document came with another entity tag than the one its request carried
+    // ("" when it came with none): the one to hand to the next LoadChannel. Raised just before
+    // that fetch's ChannelLoaded.
+    void ChannelETag(const QString &sURL, const QString &sETag);
     void ChannelCounts(const QString &sURL, qint32 lCount, qint32 lUnread);
     // The fetch failed or gave no answer; sReason says why, for the user.
     void ChannelTimeOut(const QString &sURL, const QString &sReason = QString());
@@ -172,12 +179,15 @@ private:
     QSet<QString> m_FetchedInFull;
     // The stamp a fetch of the slot's channel compares with the server's.
     QString FetchStamp(const QueueSlot &slot) const;
+    // The entity tag a fetch of the slot's channel sends; "" when the stamps are void.
+    QString FetchETag(const QueueSlot &slot) const;
 
     // The fetch queue. Slots keep their place (a deque), so a slot being merged stays valid
     // when a handler queues another channel meanwhile.
     void m_Queue_OnTimer();
     void StartFetch(int k, int slot);
-    void URLLoader_XMLReadyStateChange(int k, const QByteArray &XDoc, const QString &sNewMod);
+    void URLLoader_XMLReadyStateChange(
+        int k, const QByteArray &XDoc, const QString &sNewMod, const QString &sNewETag);
     void URLLoader_NoFileChange(int k);
     void m_TimeOut_OnTimer(int k);
     void EndFetch(int k);

@@ -248,6 +248,7 @@ xml::NodeHandle RSSChannel::SaveXML(xml::Document &doc) const
     appendText(doc, e, "expire", NumberText(Expire));
     appendText(doc, e, "update", NumberText(Update));
     appendIf(doc, e, "lastmod", m_LastMod);
+    appendIf(doc, e, "etag", m_ETag);
     appendIf(doc, e, "id", m_ID);
     appendText(doc, e, "windowstate", NumberText(WindowState));
     appendText(doc, e, "windowtop", NumberText(WindowTop));
@@ -326,6 +327,8 @@ void RSSChannel::LoadNode(xml::Node node)
         text = &m_ID;
     else if (name == QLatin1String("lastmod"))
         text = &m_LastMod;
+    else if (name == QLatin1String("etag"))
+        text = &m_ETag;
     if (text) {
         *text = v;
         return;

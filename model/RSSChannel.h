@@ -53,8 +53,16 @@ public:
     // Display title, two blanks and the item count: "Name  (12)".
     QString TitleAndCount() const;
     QString LastMod() const { return m_LastMod; }
+    // The entity tag the server sent with the channel's last document ("" when none): the next
+    // fetch asks for the document only if it has changed since.
+    QString ETag() const { return m_ETag; }
+    void SetETag(const QString &tag) { m_ETag = tag; }
     // The stamp no longer describes what the item store holds: the next fetch loads in full.
-    void ForgetLastMod() { m_LastMod = QStringLiteral("-1"); }
+    void ForgetLastMod()
+    {
+        m_LastMod = QStringLiteral("-1");
+        m_ETag.clear();
+    }
     qint32 ItemCount() const { return m_ItemCount; }
     qint32 Unread() const { return m_Unread; }
 
@@ -129,6 +137,7 @@ private:
     QString m_CustomTitle;
     QString m_Title;
     QString m_LastMod = QStringLiteral("-1");
+    QString m_ETag;
     qint32 m_ItemCount = 0;
     qint32 m_Unread = -1;
     bool m_NewItems = false;

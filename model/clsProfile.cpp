@@ -107,6 +107,11 @@ QString clsProfile::StylesheetPath()
 void clsProfile::ConnectBank()
 {
     connect(m_Bank.get(), &ItemBankProxy::ChannelLoaded, this, &clsProfile::m_Bank_ChannelLoaded);
+    connect(m_Bank.get(), &ItemBankProxy::ChannelETag, this,
+        [this](const QString &url, const QString &tag) {
+            if (RSSChannel *channel = GetChannel(url))
+                channel->SetETag(tag);
+        });
     connect(m_Bank.get(), &ItemBankProxy::ChannelCounts, this, &clsProfile::m_Bank_ChannelCounts);
     connect(m_Bank.get(), &ItemBankProxy::ChannelTimeOut, this, &clsProfile::m_Bank_ChannelTimeOut);
     connect(
@@ -190,8 +195,8 @@ void clsProfile::ReloadChannel(const QString &url)
     RSSChannel *channel = GetChannel(url);
     if (!channel || !m_Bank)
         return;
-    m_Bank->LoadChannel(
-        url, channel->LastMod(), channel->customTitle(), channel->Expire, channel->PubDate);
+    m_Bank->LoadChannel(url, channel->LastMod(), channel->customTitle(), channel->Expire,
+        channel->PubDate, channel->ETag());
 }
 
 RSSChannel *clsProfile::GetChannel(const QString &key) const

@@ -221,6 +221,7 @@ void TestChannels::channelsXmlRoundTrip()
     c->WindowTop = -120;
     c->WindowWidth = 4800;
     c->Loaded(false, "Mon, 02 Oct 2006 13:00:00 GMT");
+    c->SetETag("W/\"7<&>\"");
     xml::Document img;
     QVERIFY(img.loadXML(QByteArray("<image><url>http://127.0.0.1/logo.png</url></image>")));
     c->Image().LoadImage(img.documentElement(), c->ID(), QString());
@@ -234,6 +235,7 @@ void TestChannels::channelsXmlRoundTrip()
     QVERIFY(file.contains("<windowtop>-120</windowtop>"));
     QVERIFY(file.contains("<image>\n      <url>http://127.0.0.1/logo.png</url>\n    </image>"));
     QCOMPARE(file.count("<customtitle>"), 1);
+    QCOMPARE(file.count("<etag>"), 1); // only where the server gave one
     QCOMPARE(file.count("<image>"), 1);
     Q_UNUSED(bare);
 
@@ -249,6 +251,8 @@ void TestChannels::channelsXmlRoundTrip()
     QCOMPARE(r->Update, -5);
     QVERIFY(r->OpenLink);
     QCOMPARE(r->LastMod(), QStringLiteral("Mon, 02 Oct 2006 13:00:00 GMT"));
+    QCOMPARE(r->ETag(), QStringLiteral("W/\"7<&>\""));
+    QCOMPARE(again->GetChannel("http://127.0.0.1/bare.xml")->ETag(), QString());
     QCOMPARE(r->ID(), c->ID());
     QCOMPARE(r->WindowTop, qint16(-120));
     QCOMPARE(r->WindowWidth, qint16(4800));

@@ -19,6 +19,7 @@
 #include "frmAddChannel.h"
 #include "frmAddGroup.h"
 #include "frmAddMenu.h"
+#include "frmChooseChannels.h"
 #include "frmDelProfile.h"
 #include "frmMain.h"
 #include "frmSearch.h"
@@ -27,7 +28,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -128,6 +131,80 @@ private slots:
         QVERIFY(!frmAddMenu::Instance().cmdOk_Click());
         QCOMPARE(m_Messages.last(), QStringLiteral("Enter RSS Channel URL"));
         frmAddMenu::Instance().close();
+    }
+
+    void addWindowFindsAPagesChannels()
+    {
+        // The address of a web page: the channels it announces are offered in its place.
+        const QByteArray html = "text/html; charset=utf-8";
+        auto page = [](const QByteArray &links) {
+            return "<!DOCTYPE html><html><head><title>P</title>" + links
+                + "</head><body><p>Page</p></body></html>";
+        };
+        auto link = [](const QByteArray &title, const QByteArray &href) {
+            return "<link rel=\"alternate\" type=\"application/rss+xml\" title=\"" + title
+                + "\" href=\"" + href + "\">";
+        };
+        for (const char *path : {"/f.xml", "/g.xml", "/h.xml"})
+            m_Http.route(path) = {200, Feed(QByteArray(path).mid(1, 1).toUpper()), {}};
+        m_Http.route("/none.html") = {200, page(""), {{"Content-Type", html}}};
+        m_Http.route("/one.html") = {200, page(link("Only F", "f.xml")), {{"Content-Type", html}}};
+        m_Http.route("/two.html") = {
+            200, page(link("Gee", "/g.xml") + link("Aitch", "/h.xml")), {}};
+        m_Http.route("/wrapped.html") = {200,
+            "<html><body><rss version=\"2.0\"><channel><title>W</title></channel></rss></body>"
+            "</html>",
+            {{"Content-Type", html}}};
+        auto enter = [&](const QString &address) {
+            if (!frmAddMenu::IsLoaded())
+                m_Main->Item("mnuActionAddChannels")->trigger();
+            frmAddMenu &menu = frmAddMenu::Instance();
+            menu.txtURL()->clear();
+            QTest::keyClicks(menu.txtURL(), address);
+            QTest::keyClick(menu.txtURL(), Qt::Key_Return);
+        };
+        const QStringList before = Members("My Channels");
+
+        // None announced: the window says so and stays, nothing is subscribed.
+        enter(m_Http.url("/none.html"));
+        QLabel *status = frmAddMenu::Instance().findChild<QLabel *>("lblStatus");
+        QTRY_VERIFY(status->text().startsWith("No channel found: " + m_Http.url("/none.html")));
+        QVERIFY(status->isVisible());
+        QVERIFY(frmAddMenu::Instance().isVisible());
+        QCOMPARE(Members("My Channels"), before);
+
+        // One: subscribed at once, by its own address.
+        enter(m_Http.url("/one.html"));
+        QTRY_VERIFY(!frmAddMenu::IsLoaded());
+        QCOMPARE(Members("My Channels"), before + QStringList {m_Http.url("/f.xml")});
+        QVERIFY(m_Main->treMain()->FindRow("My Channels", m_Http.url("/f.xml")) >= 0);
+
+        // A channel inside a page that announces none: the address as typed.
+        enter(m_Http.url("/wrapped.html"));
+        QTRY_VERIFY(!frmAddMenu::IsLoaded());
+        QCOMPARE(Members("My Channels").last(), m_Http.url("/wrapped.html"));
+
+        // Several: chosen from the keyboard (the first is checked; Down, Space checks the
+        // second, Up, Space clears the first, Return subscribes).
+        enter(m_Http.url("/two.html"));
+        QTRY_VERIFY(qobject_cast<frmChooseChannels *>(QApplication::activeModalWidget()));
+        auto *chooser = qobject_cast<frmChooseChannels *>(QApplication::activeModalWidget());
+        QListWidget *list = chooser->lstChannels();
+        QCOMPARE(list->count(), 2);
+        QCOMPARE(list->item(0)->text(), "Gee  —  " + m_Http.url("/g.xml"));
+        QCOMPARE(list->item(0)->checkState(), Qt::Checked);
+        QTRY_VERIFY(list->hasFocus());
+        QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Space);
+        QTest::keyClick(list, Qt::Key_Up);
+        QTest::keyClick(list, Qt::Key_Space);
+        QCOMPARE(chooser->Chosen(), QStringList {m_Http.url("/h.xml")});
+        chooser->grab().save(ScreenshotPath("addchannel-choose.png"));
+        QTest::keyClick(list, Qt::Key_Return);
+        QTRY_VERIFY(!frmAddMenu::IsLoaded());
+        QCOMPARE(Members("My Channels").last(), m_Http.url("/h.xml"));
+        QVERIFY(!Members("My Channels").contains(m_Http.url("/g.xml")));
+        QVERIFY(m_Main->treMain()->FindRow("My Channels", m_Http.url("/h.xml")) >= 0);
     }
 
     void opmlIntoANewGroup()

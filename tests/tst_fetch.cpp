@@ -100,6 +100,7 @@ private slots:
     void longDocumentsKeepTheNewestEntries();
     void queueFetchesReportsAndSavesOnce();
     void emptyStoreFetchesInFull();
+    void conditionalGetByEntityTagAndStamp();
     void refreshPauseAndKill();
     void badDocumentsLeaveTheStoreAlone();
     void lateDocumentAfterTimeOutIsIgnored();
@@ -296,6 +297,89 @@ void TestFetch::emptyStoreFetchesInFull()
     QVERIFY(b.waitReports(2));
     QCOMPARE(server.count("GET", "/same"), 1);
     QCOMPARE(b.loaded[1][1].toBool(), false);
+}
+
+void TestFetch::conditionalGetByEntityTagAndStamp()
+{
+    // Four servers: entity tag only, stamp only, both, neither. Each channel is fetched twice
+    // with what the first fetch reported; the second fetch's transfer is counted.
+    LocalHttpServer server;
+    const QByteArray tag = "\"v1-abc\"";
+    const QByteArray body = feedFile();
+    struct Server
+    {
+        QByteArray path;
+        QList<QPair<QByteArray, QByteArray>> headers;
+        int gets; // GETs of both fetches
+    };
+    const QList<Server> servers = {{"/tag", {{"ETag", tag}}, 2},
+        {"/stamp", {{"Last-Modified", kStamp}}, 1}, // the HEAD answers alone
+        {"/both", {{"ETag", tag}, {"Last-Modified", kStamp}}, 1}, {"/neither", {}, 2}};
+    for (const Server &s : servers)
+        server.route(s.path) = {200, body, s.headers, false, 0, 0, true};
+
+    Bank b;
+    QSignalSpy tags(&b.bank, &clsItemBank::ChannelETag);
+    // A store that started empty sends no validator it was handed (its items are not there).
+    for (const Server &s : servers)
+        b.bank.LoadChannel(server.url(s.path), kStamp, {}, 0, {}, QString(tag));
+    QVERIFY(b.waitReports(4));
+    for (const auto &request : server.log())
+        QVERIFY(request.header("If-None-Match").isEmpty()
+            && request.header("If-Modified-Since").isEmpty());
+    QHash<QString, QString> tagOf, stampOf;
+    for (const auto &t : tags)
+        tagOf[t[0].toString()] = t[1].toString();
+    for (const auto &l : b.loaded) {
+        QVERIFY(l[1].toBool()); // items arrived
+        stampOf[l[0].toString()] = l[2].toString();
+    }
+    // Reported only where it differs from what the request carried.
+    QCOMPARE(tagOf.value(server.url("/tag"), "unreported"), QStringLiteral("unreported"));
+    QCOMPARE(tagOf.value(server.url("/stamp"), "unreported"), QString());
+    QCOMPARE(tagOf.value(server.url("/neither"), "unreported"), QString());
+    QCOMPARE(stampOf.value(server.url("/both")), QString(kStamp));
+    QCOMPARE(stampOf.value(server.url("/tag")), QString());
+    const qint64 firstBytes = server.bytesSent();
+    QVERIFY(firstBytes > 4 * body.size());
+
+    const int reports = b.reports();
+    for (const Server &s : servers) {
+        const QString url = server.url(s.path);
+        b.bank.LoadChannel(url, stampOf.value(url), {}, 0, {}, tagOf.value(url, QString(tag)));
+    }
+    QVERIFY(b.waitReports(reports + 4));
+    QCOMPARE(b.timedOut.size(), 0);
+    QCOMPARE(tags.size(), 2); // nothing new to report
+    for (const Server &s : servers) {
+        const QString url = server.url(s.path);
+        QCOMPARE(server.count("GET", s.path), s.gets);
+        for (int i = reports; i < b.loaded.size(); ++i) {
+            if (b.loaded[i][0].toString() == url) {
+                // Unchanged exactly as an equal HEAD stamp is: no new items, the known stamp.
+                QVERIFY(!b.loaded[i][1].toBool());
+                QCOMPARE(b.loaded[i][2].toString(), stampOf.value(url));
+            }
+        }
+    }
+    // The entity tag went with the document's GET, and the server answered 304 without a body:
+    // of the four documents only the one from the server without validators came again.
+    QVERIFY(std::any_of(server.log().begin(), server.log().end(), [&](const auto &r) {
+        return r.path == "/tag" && r.method == "GET" && r.header("If-None-Match") == tag;
+    }));
+    const qint64 secondBytes = server.bytesSent() - firstBytes;
+    QVERIFY2(secondBytes < body.size() + 2000, qPrintable(QString::number(secondBytes)));
+    QVERIFY(secondBytes >= body.size());
+    QCOMPARE(b.bank.Count(), 30 * 4);
+
+    // A changed document: a new entity tag, reported, and its items merged.
+    server.route("/tag").headers = {{"ETag", "\"v2\""}};
+    server.route("/tag").body = smallFeed("changed");
+    b.bank.LoadChannel(server.url("/tag"), {}, {}, 0, {}, QString(tag));
+    QVERIFY(b.waitReports(reports + 5));
+    QCOMPARE(tags.size(), 3);
+    QCOMPARE(tags.last()[1].toString(), QStringLiteral("\"v2\""));
+    QVERIFY(b.loaded.last()[1].toBool());
 }
 
 void TestFetch::refreshPauseAndKill()

@@ -151,7 +151,8 @@ void TestProfiles::endToEnd()
 {
     LocalHttpServer http;
     http.route("/a.xml") = {200, feed("Alpha", 3), {{"Last-Modified", "stamp-a"}}};
-    http.route("/b.xml") = {200, feed("Beta", 2), {}};
+    // Beta's server names its document by an entity tag alone.
+    http.route("/b.xml") = {200, feed("Beta", 2), {{"ETag", "\"b-1\""}}, false, 0, 0, true};
     http.route("/c.xml") = {200, feed("Gamma", 4), {}};
     http.route("/slow.xml").silent = true;
     const QStringList urls = {http.url("/a.xml"), http.url("/b.xml"), http.url("/c.xml")};
@@ -191,6 +192,8 @@ void TestProfiles::endToEnd()
         };
         QVERIFY(QTest::qWaitFor(done, 15000));
         QCOMPARE(anna->GetChannel(urls[0])->LastMod(), QStringLiteral("stamp-a"));
+        QCOMPARE(anna->GetChannel(urls[1])->ETag(), QStringLiteral("\"b-1\""));
+        QCOMPARE(anna->GetChannel(urls[0])->ETag(), QString());
         QCOMPARE(anna->GetChannel(urls[1])->Description, QStringLiteral("About Beta"));
         QCOMPARE(anna->GetChannel(urls[2])->Unread(), 4);
         QVERIFY(QTest::qWaitFor(
@@ -242,11 +245,34 @@ void TestProfiles::endToEnd()
     QCOMPARE(anna->GetChannel(urls[0])->title(), QStringLiteral("Alpha"));
     QCOMPARE(anna->GetChannel(urls[1])->customTitle(), QStringLiteral("My Beta"));
     QCOMPARE(anna->GetChannel(urls[0])->LastMod(), QStringLiteral("stamp-a"));
+    QCOMPARE(anna->GetChannel(urls[1])->ETag(), QStringLiteral("\"b-1\""));
+    QVERIFY(testsupport::readFile(m_Home.filePath("profiles/anna/channels.xml"))
+                .contains("<etag>\"b-1\"</etag>"));
     // Counts come from the bank's store as it was saved.
     anna->Channels()->RequestAllStatus();
     for (const QString &url : urls)
         QVERIFY(QTest::qWaitFor(
             [&] { return anna->GetChannel(url)->ItemCount() == expected[url].second; }, 5000));
+    // The next reload of Beta asks with its entity tag and is answered 304: unchanged, as an
+    // equal HEAD stamp is, and the tag stays.
+    QSignalSpy beta(anna->Bank(), &ItemBankProxy::ChannelLoaded);
+    const qsizetype asked = http.log().size();
+    QVERIFY(anna->ResumeQueue());
+    anna->ReloadChannel(urls[1]);
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+            return std::any_of(beta.begin(), beta.end(),
+                [&](const QVariantList &l) { return l[0].toString() == urls[1]; });
+        },
+        15000));
+    for (const QVariantList &l : beta)
+        if (l[0].toString() == urls[1])
+            QCOMPARE(l[1].toBool(), false);
+    QVERIFY(std::any_of(http.log().begin() + asked, http.log().end(), [](const auto &r) {
+        return r.method == "GET" && r.path == "/b.xml" && r.header("If-None-Match") == "\"b-1\"";
+    }));
+    QCOMPARE(anna->GetChannel(urls[1])->ETag(), QStringLiteral("\"b-1\""));
+    QCOMPARE(anna->GetChannel(urls[1])->ItemCount(), 2);
     anna->Deactivate();
     m_Host.profile = nullptr;
 }

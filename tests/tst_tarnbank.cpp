@@ -59,7 +59,9 @@ void TestTarnbank::fetchListCountMark()
     LocalHttpServer http;
     http.route("/news.xml") = {
         200, testsupport::dataFile("feed30.xml"), {{"Last-Modified", kStamp}}};
-    http.route("/atom.xml") = {200, testsupport::dataFile("feeds/atom10.xml"), {}};
+    // Only an entity tag, which the server checks on the GET.
+    http.route("/atom.xml") = {
+        200, testsupport::dataFile("feeds/atom10.xml"), {{"ETag", "W/\"a-1\""}}, false, 0, 0, true};
     QTemporaryDir profile;
     const QString news = http.url("/news.xml");
     const QString atom = http.url("/atom.xml");
@@ -71,11 +73,20 @@ void TestTarnbank::fetchListCountMark()
     QVERIFY(first.lines.contains("loaded " + atom + " true "));
     QCOMPARE(http.count("GET", "/news.xml"), 1);
 
-    // The stamp of the first fetch comes back: the unchanged feed is answered by HEAD alone.
-    Run second = tarnbank({"fetch", "--profile", profile.path(), news});
+    // The stamp file keeps the entity tag on a line of its own.
+    QVERIFY(testsupport::readFile(profile.filePath("tarnbank-stamps.txt"))
+                .contains("etag " + atom.toUtf8() + "\tW/\"a-1\"\n"));
+
+    // The stamp of the first fetch comes back: the unchanged feed is answered by HEAD alone;
+    // the one with an entity tag by a 304 to its GET.
+    Run second = tarnbank({"fetch", "--profile", profile.path(), news, atom});
     QCOMPARE(second.code, 0);
-    QCOMPARE(second.lines, QStringList {"loaded " + news + " false " + kStamp});
+    second.lines.sort();
+    QCOMPARE(second.lines,
+        QStringList({"loaded " + atom + " false ", "loaded " + news + " false " + kStamp}));
     QCOMPARE(http.count("GET", "/news.xml"), 1);
+    QCOMPARE(http.count("GET", "/atom.xml"), 2);
+    QCOMPARE(http.log().last().header("If-None-Match"), QByteArray("W/\"a-1\""));
 
     Run count = tarnbank({"count", "--profile", profile.path(), "_tarnwick/all"});
     QCOMPARE(count.lines, QStringList {"32 32"});

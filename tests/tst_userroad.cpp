@@ -1295,6 +1295,84 @@ private slots:
         QVERIFY(StoredItem(store, "k3").contains("<flag>true</flag>"));
         QVERIFY(StoredItem(store, "k4").contains("<read>false</read>"));
         QVERIFY(StoredItem(store, "k1").contains("<enclosure url=\"" + episode + "\""));
+    // A web page's address typed into the add window: the page's announced channels are offered
+    // (none: the window says so; several: chosen from the keyboard) and subscribed.
+    void addChannelFromAWebPage()
+    {
+        for (const char *name : {"one", "two"})
+            m_Http.route("/web-" + QByteArray(name) + ".xml") = {200,
+                "<rss version=\"2.0\"><channel><title>Web " + QByteArray(name) + "</title><link>"
+                    + m_Http.url("/").toUtf8() + "</link>"
+                    + Item(
+                        "Story", m_Http.url("/story.html").toUtf8(), "web-" + QByteArray(name), 1)
+                    + "</channel></rss>",
+                {}};
+        const QByteArray html = "text/html";
+        m_Http.route("/plain.html") = {200,
+            "<html><head><title>Plain</title></head><body>No feeds</body></html>",
+            {{"Content-Type", html}}};
+        m_Http.route("/news.html") = {200,
+            "<html><head><title>News</title>"
+            "<link rel=\"alternate\" type=\"application/rss+xml\" title=\"Web one\" "
+            "href=\"/web-one.xml\">"
+            "<link rel=\"alternate\" type=\"application/rss+xml\" title=\"Web two\" "
+            "href=\"/web-two.xml\">"
+            "</head><body>News</body></html>",
+            {{"Content-Type", html}}};
+        Program program(m_Screen, m_Http.url(""));
+        QVERIFY(program.Start());
+        QVERIFY(CreateFirstProfile("wendy"));
+        auto main = MainWindow();
+        QVERIFY(main);
+        const auto help = m_Screen.WaitWindow("^Help - Tarnwick$");
+        QVERIFY(help);
+        m_Screen.Click(Button(1, "close", *help));
+        QVERIFY(m_Screen.WaitGone("^Help - Tarnwick$"));
+
+        // A page that announces no channel: the window stays and says so.
+        // Clicked again should a busy machine miss the first click (the window is one and the
+        // same however often it is asked for).
+        std::optional<Window> add;
+        for (int click = 0; click < 3 && !add; ++click) {
+            m_Screen.Click(Button(0, "addchannel", *main));
+            add = m_Screen.WaitWindow("^Add RSS Channel$", 8000);
+        }
+        QVERIFY(add);
+        m_Screen.Type(*add, m_Http.url("/plain.html"));
+        const QImage typed = WindowPixels(*add);
+        m_Screen.Keys(*add, {"Return"});
+        QTRY_VERIFY_WITH_TIMEOUT(m_Http.count("GET", "/plain.html") == 1, 10000);
+        // The message below the address changes what the window shows; the window stays.
+        const auto told = m_Screen.WaitWindow("^Add RSS Channel$");
+        QVERIFY(told);
+        QVERIFY(QTest::qWaitFor([&] { return WindowPixels(*told) != typed; }, 10000));
+        m_Screen.Save("webpage-01-none-announced");
+
+        // A page that announces two: the second is checked as well, from the keyboard.
+        m_Screen.Type(*told, m_Http.url("/news.html"));
+        m_Screen.Keys(*told, {"Return"});
+        const auto choose = m_Screen.WaitWindow("^Channels on This Page$");
+        QVERIFY(choose);
+        m_Screen.Keys(*choose, {"Down", "space"});
+        m_Screen.Save("webpage-02-choose");
+        m_Screen.Keys(*choose, {"Return"});
+        QVERIFY(m_Screen.WaitGone("^Channels on This Page$"));
+        QVERIFY(m_Screen.WaitGone("^Add RSS Channel$"));
+        // Both fetched and stored; the page itself is no channel.
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                const QByteArray store =
+                    testsupport::readFile(program.Home("profiles/wendy/items.xml"));
+                return store.contains("<guid>web-one</guid>")
+                    && store.contains("<guid>web-two</guid>");
+            },
+            20000));
+        QVERIFY2(ExitFromTray(program), qPrintable(program.Ending()));
+        const QByteArray channels =
+            testsupport::readFile(program.Home("profiles/wendy/channels.xml"));
+        QVERIFY(channels.contains(m_Http.url("/web-one.xml").toUtf8()));
+        QVERIFY(channels.contains(m_Http.url("/web-two.xml").toUtf8()));
+        QVERIFY(!channels.contains(".html<"));
     }
 };
 

@@ -212,6 +212,8 @@ void ItemBankProxy::RaiseEvent(const IpcMessage &e)
     };
     if (e.name == QLatin1String("ChannelLoaded") && a.size() == 3)
         emit ChannelLoaded(s(0), a[1].toBool(), s(2));
+    else if (e.name == QLatin1String("ChannelETag") && a.size() == 2)
+        emit ChannelETag(s(0), s(1));
     else if (e.name == QLatin1String("ChannelCounts") && a.size() == 3)
         emit ChannelCounts(s(0), a[1].toInt(), a[2].toInt());
     else if (e.name == QLatin1String("ChannelTimeOut") && (a.size() == 1 || a.size() == 2))
@@ -258,8 +260,16 @@ bool ItemBankProxy::UpdateChannel(const QString &sURL)
     return Done("UpdateChannel", {sURL});
 }
 bool ItemBankProxy::LoadChannel(const QString &sURL, const QString &sLastMod, const QString &sTitle,
-    qint32 lExpire, const QString &sPubDate)
+    qint32 lExpire, const QString &sPubDate, const QString &sETag)
 {
+    // The entity tag goes along only when there is one; a server of an older build refuses
+    // the longer call, and then gets the request without it.
+    if (!sETag.isEmpty()) {
+        if (Done("LoadChannel", {sURL, sLastMod, sTitle, lExpire, sPubDate, sETag}))
+            return true;
+        if (!isAlive())
+            return false;
+    }
     return Done("LoadChannel", {sURL, sLastMod, sTitle, lExpire, sPubDate});
 }
 bool ItemBankProxy::NewItemsList()

@@ -67,8 +67,9 @@ public:
     qint32 Count();
     bool MarkAllRead(const QString &sChl);
     bool UpdateChannel(const QString &sURL);
+    // sETag: the entity tag ChannelETag last reported for the channel ("": none).
     bool LoadChannel(const QString &sURL, const QString &sLastMod, const QString &sTitle,
-        qint32 lExpire, const QString &sPubDate);
+        qint32 lExpire, const QString &sPubDate, const QString &sETag = QString());
     bool NewItemsList();
     qint32 NewItemsCount();
     bool MarkItemRead(const QString &sHash, bool bRead = true);
@@ -90,6 +91,9 @@ public:
 
 signals:
     void ChannelLoaded(const QString &sURL, bool bNewItems, const QString &sNewMod);
+    // The entity tag to send with the channel's next LoadChannel; comes just before the
+    // fetch's ChannelLoaded (never from a server of an older build).
+    void ChannelETag(const QString &sURL, const QString &sETag);
     void ChannelCounts(const QString &sURL, qint32 lCount, qint32 lUnread);
     // sReason: why the fetch failed, for the user (empty from an older server).
     void ChannelTimeOut(const QString &sURL, const QString &sReason = QString());

@@ -1,6 +1,8 @@
 #include "PageScan.h"
 
+#include <QRegularExpression>
 #include <QSet>
+#include <QStringDecoder>
 
 #include <libxml/HTMLparser.h>
 #include <libxml/tree.h>
@@ -73,4 +75,38 @@ QList<FoundChannel> ScanPage(const QString &html, const QUrl &pageAddress)
     Walk(xmlDocGetRootElement(doc), pageAddress, found, seen);
     xmlFreeDoc(doc);
     return found;
+}
+
+bool IsWebPage(const QByteArray &bytes, const QByteArray &contentType)
+{
+    const QByteArray type = contentType.toLower();
+    if (type.contains("html"))
+        return true;
+    if (type.contains("xml") || type.contains("rss") || type.contains("atom"))
+        return false;
+    // No telling type: the first element (after a declaration, comments and a doctype).
+    static const QRegularExpression first(
+        QStringLiteral(
+            R"(^\s*(?:<\?[^>]*\?>\s*|<!--.*?-->\s*|<!doctype[^>]*>\s*)*<([A-Za-z][\w:.-]*))"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    const QString head = QString::fromLatin1(bytes.left(4096));
+    const QRegularExpressionMatch m = first.match(head);
+    if (m.hasMatch())
+        return m.captured(1).compare(QLatin1String("html"), Qt::CaseInsensitive) == 0;
+    return head.trimmed().startsWith(QLatin1String("<!doctype html"), Qt::CaseInsensitive);
+}
+
+bool HoldsChannel(const QByteArray &bytes)
+{
+    static const QRegularExpression root(
+        QStringLiteral(R"(<(?:rss|feed|rdf:rdf)[\s>])"), QRegularExpression::CaseInsensitiveOption);
+    return root.match(QString::fromLatin1(bytes)).hasMatch();
+}
+
+QString PageText(const QByteArray &bytes)
+{
+    QStringDecoder decoder = QStringDecoder::decoderForHtml(bytes);
+    if (!decoder.isValid())
+        return QString::fromUtf8(bytes);
+    return decoder.decode(bytes);
 }

@@ -1,7 +1,9 @@
 #include "frmAddMenu.h"
 
 #include "GroupChoices.h"
+#include "PageScan.h"
 #include "SkinnedDialog.h"
+#include "frmChooseChannels.h"
 
 #include "Include.h"
 #include "WindowHelpers.h"
@@ -15,11 +17,16 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
 #include <QPushButton>
+#include <QUrl>
 
 namespace {
 QPointer<frmAddMenu> g_Instance;
-}
+constexpr int kLookTimeOutMs = 20000;
+} // namespace
 
 frmAddMenu &frmAddMenu::Instance(QWidget *owner)
 {
@@ -62,6 +69,7 @@ frmAddMenu::frmAddMenu(QWidget *owner) : QDialog(owner)
 
     auto *row = new QHBoxLayout;
     auto *ok = new QPushButton(tr("&Add"), this);
+    m_Ok = ok;
     ok->setObjectName(QStringLiteral("cmdOk"));
     ok->setDefault(true);
     auto *cancel = new QPushButton(QStringLiteral("&Cancel"), this);
@@ -69,7 +77,13 @@ frmAddMenu::frmAddMenu(QWidget *owner) : QDialog(owner)
     row->addStretch(1);
     row->addWidget(ok);
     row->addWidget(cancel);
-    grid->addLayout(row, 4, 0, 1, 2);
+    m_Status = new QLabel(this);
+    m_Status->setObjectName(QStringLiteral("lblStatus"));
+    m_Status->setWordWrap(true);
+    m_Status->setTextFormat(Qt::PlainText);
+    m_Status->hide();
+    grid->addWidget(m_Status, 4, 0, 1, 2);
+    grid->addLayout(row, 5, 0, 1, 2);
 
     auto *more = new QHBoxLayout;
     m_OPML = new QPushButton(QStringLiteral("From OPML File"), this);
@@ -82,7 +96,7 @@ frmAddMenu::frmAddMenu(QWidget *owner) : QDialog(owner)
         b->setEnabled(false);
         more->addWidget(b);
     }
-    grid->addLayout(more, 5, 0, 1, 2);
+    grid->addLayout(more, 6, 0, 1, 2);
 
     connect(ok, &QPushButton::clicked, this, [this] {
         if (cmdOk_Click())
@@ -157,6 +171,12 @@ void frmAddMenu::showEvent(QShowEvent *event)
 
 void frmAddMenu::done(int result)
 {
+    if (QNetworkReply *look = m_Look.data()) {
+        m_Look.clear();
+        look->disconnect(this);
+        look->abort();
+        look->deleteLater();
+    }
     Include::SaveFormState(this, QStringLiteral("ADDMENU"));
     QDialog::done(result);
 }
@@ -171,9 +191,126 @@ bool frmAddMenu::cmdOk_Click()
         Include::MsgBox(QStringLiteral("Enter RSS Channel URL"));
         return false;
     }
+    if (IsLooking())
+        return false;
+    const QString address = m_URL->text();
+    const QUrl url(address.trimmed());
+    const QString scheme = url.scheme().toLower();
+    if (url.isValid() && !url.host().isEmpty()
+        && (scheme == QLatin1String("http") || scheme == QLatin1String("https"))) {
+        LookAt(address, m_Group->currentText());
+        return false;
+    }
     if (m_AddChannel)
-        m_AddChannel(m_URL->text(), m_Group->currentText());
+        m_AddChannel(address, m_Group->currentText());
     return true;
+}
+
+bool frmAddMenu::IsLooking() const
+{
+    return !m_Look.isNull();
+}
+
+void frmAddMenu::ShowLooking(bool looking)
+{
+    m_Ok->setEnabled(!looking);
+    m_URL->setReadOnly(looking);
+    if (looking)
+        ShowStatus(tr("Looking at the address…"));
+}
+
+void frmAddMenu::ShowStatus(const QString &text)
+{
+    m_Status->setText(text);
+    m_Status->show();
+    // The window grows to show the whole text.
+    if (QLayout *grid = layout()) {
+        grid->activate();
+        const int needed = grid->totalHeightForWidth(width());
+        if (needed > height())
+            resize(width(), needed);
+    }
+}
+
+void frmAddMenu::LookAt(const QString &address, const QString &group)
+{
+    if (!m_Network)
+        m_Network = new QNetworkAccessManager(this);
+    QNetworkRequest request {QUrl(address.trimmed())};
+    request.setTransferTimeout(kLookTimeOutMs);
+    request.setAttribute(
+        QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
+    QNetworkReply *reply = m_Network->get(request);
+    m_Look = reply;
+    ShowLooking(true);
+    connect(reply, &QNetworkReply::downloadProgress, this, [reply](qint64 received, qint64 total) {
+        if (received > kMaxPageBytes || total > kMaxPageBytes)
+            reply->abort(); // no page is this large: taken as typed
+    });
+    connect(reply, &QNetworkReply::finished, this,
+        [this, reply, address, group] { Looked(reply, address, group); });
+}
+
+void frmAddMenu::Looked(QNetworkReply *reply, const QString &address, const QString &group)
+{
+    reply->deleteLater();
+    if (reply != m_Look)
+        return;
+    m_Look.clear();
+    ShowLooking(false);
+    // What cannot be read is subscribed as typed, as any address always was: the channel's own
+    // fetches say later whether it can be used.
+    if (reply->error() != QNetworkReply::NoError) {
+        Subscribe({address}, group);
+        return;
+    }
+    const QByteArray bytes = reply->readAll();
+    if (!IsWebPage(bytes, reply->header(QNetworkRequest::ContentTypeHeader).toByteArray())) {
+        Subscribe({address}, group);
+        return;
+    }
+    const QList<FoundChannel> found = ScanPage(PageText(bytes), reply->url());
+    if (found.size() == 1) {
+        Subscribe({found[0].address}, group);
+    } else if (found.size() > 1) {
+        OfferChannels(address, found, group);
+    } else if (HoldsChannel(bytes)) {
+        Subscribe({address}, group); // a channel inside a page: the fetcher reads it
+    } else {
+        ShowStatus(tr("No channel found: %1 is a web page that announces no RSS or Atom "
+                      "channel. Enter the address of the channel itself.")
+                       .arg(address));
+        m_URL->setFocus();
+        m_URL->selectAll();
+    }
+}
+
+void frmAddMenu::OfferChannels(
+    const QString &page, const QList<FoundChannel> &found, const QString &group)
+{
+    ShowStatus(
+        tr("%1 is a web page that announces %n channels.", nullptr, int(found.size())).arg(page));
+    auto *chooser = new frmChooseChannels(page, found, this);
+    chooser->setAttribute(Qt::WA_DeleteOnClose);
+    chooser->setModal(true);
+    connect(chooser, &QDialog::accepted, this,
+        [this, chooser, group] { Subscribe(chooser->Chosen(), group); });
+    connect(chooser, &QDialog::rejected, this, [this] {
+        m_URL->setFocus();
+        m_URL->selectAll();
+    });
+    chooser->show();
+    chooser->raise();
+    chooser->activateWindow();
+}
+
+void frmAddMenu::Subscribe(const QStringList &addresses, const QString &group)
+{
+    if (m_AddChannel) {
+        for (const QString &address : addresses)
+            m_AddChannel(address, group);
+    }
+    close();
 }
 
 void frmAddMenu::cmdNewGroup_Click()
