@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTimer>
+#include <QXmlStreamReader>
 
 #include <utility>
 
@@ -384,6 +385,38 @@ void clsProfile::SubChannelList(const QString &url, const QString &filter, const
         m_Bank->SubChannelList(url, filter, search, QString());
 }
 
+QStringList clsProfile::UnreadHeadlines(const QString &url, int max)
+{
+    QStringList titles;
+    if (!m_Bank || url.isEmpty())
+        return titles;
+    // The bank answers with its event before the call returns.
+    const qint16 before = std::exchange(m_NodeListTarget, qint16(2));
+    m_CapturedList.clear();
+    m_Bank->SubChannelList(url, QStringLiteral("_tarnwick/unread"), QString(), QString());
+    m_NodeListTarget = before;
+    QXmlStreamReader reader(std::exchange(m_CapturedList, QString()));
+    int depth = 0;
+    while (!reader.atEnd() && titles.size() < max) {
+        reader.readNext();
+        if (reader.isStartElement()) {
+            ++depth;
+            // items / item / title
+            if (depth == 3 && reader.name() == QLatin1String("title")) {
+                const QString title = Include::StripTags(
+                    reader.readElementText(QXmlStreamReader::IncludeChildElements))
+                                          .simplified();
+                --depth;
+                if (!title.isEmpty())
+                    titles << title;
+            }
+        } else if (reader.isEndElement()) {
+            --depth;
+        }
+    }
+    return titles;
+}
+
 bool clsProfile::KillChannel(const QString &url)
 {
     return m_Bank && m_Bank->KillChannel(url);
@@ -490,6 +523,10 @@ void clsProfile::m_Bank_ChannelTimeOut(const QString &url, const QString &reason
 
 void clsProfile::m_Bank_ChannelNodeList(const QString &url, const QString &nodeList)
 {
+    if (m_NodeListTarget == 2) {
+        m_CapturedList = nodeList;
+        return;
+    }
     IModelHost *host = IModelHost::Current();
     if (!host)
         return;

@@ -9,6 +9,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <vector>
@@ -76,6 +77,9 @@ public:
     void TickerChannelList(
         const QString &url, const QString &filter, const QString &filter2, const QString &search);
     void SubChannelList(const QString &url, const QString &filter, const QString &search);
+    // The titles of the channel's newest unread items (at most max), read from the bank at
+    // once; neither the ticker nor a viewer hears of the list.
+    QStringList UnreadHeadlines(const QString &url, int max);
     bool KillChannel(const QString &url);
     void RemoveExpired(const QString &url, qint32 days) override;
     void ForgetChannel(const QString &url) override { KillChannel(url); }
@@ -120,7 +124,8 @@ private:
     bool m_Default = false;
     bool m_Offline = false;
     bool m_Active = false;
-    qint16 m_NodeListTarget = 0; // 0 ticker, 1 item viewer
+    qint16 m_NodeListTarget = 0; // 0 ticker, 1 item viewer, 2 UnreadHeadlines
+    QString m_CapturedList;
     std::unique_ptr<colChannels> m_Channels;
     std::unique_ptr<ItemBankProxy> m_Bank;
     std::unique_ptr<colGroups> RSSGroups;

@@ -36,6 +36,15 @@ const Pref kPrefs[] = {
 
 const QString kRunSection = QStringLiteral("CurrentVersion\\Run");
 
+// The desktop's switches: the tray icon's unread badge and notices of new items.
+const Pref kDesktopPrefs[] = {
+    {"chkTrayCount", QT_TRANSLATE_NOOP("frmPreferences", "Show the unread count on the tray icon"),
+        "PREFS", "TRAYCOUNT", "True"},
+    {"chkNotify",
+        QT_TRANSLATE_NOOP("frmPreferences", "Show a desktop notification when new items arrive"),
+        "PREFS", "NOTIFY", "True"},
+};
+
 // The store pointed at the start-up list for the length of one call.
 template<typename Fn> auto WithStartupList(Fn fn)
 {
@@ -77,6 +86,7 @@ frmPreferences::frmPreferences(std::function<void()> tickerSettings, QWidget *ow
             layout->addWidget(box);
         }
     }
+    AddDesktopControls(layout);
     auto *buttons = new QDialogButtonBox(this);
     QPushButton *ticker =
         buttons->addButton(QStringLiteral("Ticker Settings..."), QDialogButtonBox::ActionRole);
@@ -98,6 +108,25 @@ frmPreferences::frmPreferences(std::function<void()> tickerSettings, QWidget *ow
     });
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     SkinnedDialog::Attach(this); // the skin's dialog frame
+}
+
+void frmPreferences::AddDesktopControls(QVBoxLayout *layout)
+{
+    for (const Pref &p : kDesktopPrefs) {
+        auto *box = new QCheckBox(QCoreApplication::translate("frmPreferences", p.caption), this);
+        box->setObjectName(QLatin1String(p.name));
+        box->setChecked(Include::Settings().GetBool(QLatin1String(p.section), QLatin1String(p.key),
+            TextNumber::ToBool(QLatin1String(p.def))));
+        layout->addWidget(box);
+    }
+}
+
+void frmPreferences::SaveDesktopControls()
+{
+    for (const Pref &p : kDesktopPrefs)
+        Include::Settings().SaveSetting(QLatin1String(p.section), QLatin1String(p.key),
+            Box(QLatin1String(p.name))->isChecked() ? QStringLiteral("True")
+                                                    : QStringLiteral("False"));
 }
 
 QCheckBox *frmPreferences::Box(const QString &name) const
@@ -127,4 +156,5 @@ void frmPreferences::cmdOk_Click()
         Include::Settings().SaveSetting(QLatin1String(p.section), QLatin1String(p.key),
             Box(QLatin1String(p.name))->isChecked() ? QStringLiteral("True")
                                                     : QStringLiteral("False"));
+    SaveDesktopControls();
 }

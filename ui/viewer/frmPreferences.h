@@ -5,6 +5,7 @@
 #include <functional>
 
 class QCheckBox;
+class QVBoxLayout;
 
 // "Preferences": the general switches and the desktop's autostart entry.
 class frmPreferences : public QDialog
@@ -21,5 +22,9 @@ public:
     static QString ProgramPath();
 
 private:
+    // The tray badge and desktop notification switches, and writing them.
+    void AddDesktopControls(QVBoxLayout *layout);
+    void SaveDesktopControls();
+
     std::function<void()> m_TickerSettings;
 };
