@@ -15,6 +15,7 @@
 #include <QDBusMessage>
 #include <QDateTime>
 #include <QFileInfo>
+#include <QHash>
 #include <QLocale>
 #include <QPainter>
 #include <QToolTip>
@@ -144,30 +145,49 @@ class TestUserRoad : public QObject
         return boxes;
     }
 
-    // Whether the window shows the text as a tooltip or a balloon writes it (plain or bold): the
-    // glyphs' solid pixels, drawn here in the tooltip's font and colour, found on the screen.
+    // Whether the window shows the text as a tooltip or a balloon writes it (plain or bold):
+    // the text drawn here in the tooltip's font and colour on the window's own background (its
+    // most frequent colour), found pixel for pixel on the screen.
     bool TextOnScreen(const Window &w, const QString &text)
     {
-        QList<QImage> pictures;
-        for (const bool bold : {false, true}) {
-            QFont font = QToolTip::font();
-            font.setBold(bold);
-            const QFontMetrics metrics(font);
-            QImage picture(
-                metrics.horizontalAdvance(text) + 4, metrics.height() + 4, QImage::Format_ARGB32);
-            picture.fill(Qt::transparent);
-            QPainter p(&picture);
-            p.setFont(font);
-            p.setPen(QToolTip::palette().color(QPalette::ToolTipText));
-            p.drawText(2, 2 + metrics.ascent(), text);
-            p.end();
-            pictures << picture;
-        }
+        auto pictures = [&](const QImage &shot) {
+            QHash<QRgb, int> counts;
+            const QImage area = shot.copy(w.rect).convertToFormat(QImage::Format_RGB32);
+            for (int y = 0; y < area.height(); ++y)
+                for (int x = 0; x < area.width(); ++x)
+                    ++counts[area.pixel(x, y)];
+            QRgb back = 0;
+            for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+                if (it.value() > counts.value(back))
+                    back = it.key();
+            QList<QImage> out;
+            for (const bool bold : {false, true}) {
+                QFont font = QToolTip::font();
+                font.setBold(bold);
+                const QFontMetrics metrics(font);
+                QImage picture(
+                    metrics.horizontalAdvance(text), metrics.height(), QImage::Format_ARGB32);
+                picture.fill(QColor(back));
+                QPainter p(&picture);
+                p.setFont(font);
+                p.setPen(QToolTip::palette().color(QPalette::ToolTipText));
+                p.drawText(0, metrics.ascent(), text);
+                p.end();
+                // Text in the background's own colour (the window has gone) shows nothing.
+                bool shows = false;
+                for (int y = 0; y < picture.height() && !shows; ++y)
+                    for (int x = 0; x < picture.width() && !shows; ++x)
+                        shows = picture.pixel(x, y) != picture.pixel(0, 0);
+                if (shows)
+                    out << picture;
+            }
+            return out;
+        };
         return QTest::qWaitFor(
             [&] {
                 const QImage shot = m_Screen.Shot();
-                for (const QImage &picture : pictures)
-                    if (!FindPicture(shot, picture, w.rect.adjusted(-4, -4, 4, 4), 60).isEmpty())
+                for (const QImage &picture : pictures(shot))
+                    if (!FindPicture(shot, picture, w.rect, 60).isEmpty())
                         return true;
                 return false;
             },
@@ -1156,9 +1176,10 @@ private slots:
 
         auto feed = [](const QByteArray &title, int items) {
             QByteArray out = "<rss version=\"2.0\"><channel><title>" + title + "</title>";
+            // Words rather than digits: headlines that differ in more than one letter.
+            const char *words[] = {"", "first", "second", "third", "fourth"};
             for (int i = items; i > 0; --i)
-                out += Item(title + " headline " + QByteArray::number(i), "",
-                    title + QByteArray::number(i), i);
+                out += Item(title + " headline " + words[i], "", title + QByteArray::number(i), i);
             return out + "</channel></rss>";
         };
         const QString a = m_Http.url("/notice-a.xml"), b = m_Http.url("/notice-b.xml"),
@@ -1217,8 +1238,9 @@ private slots:
         const NoticeService::Notice notice = service.notices.first();
         QCOMPARE(notice.app, QStringLiteral("Tarnwick"));
         QCOMPARE(notice.summary, QStringLiteral("New items in Amber, Birch"));
-        for (const char *line : {"Amber: Amber headline 1", "Birch: Birch headline 1",
-                 "Amber: Amber headline 2", "Birch: Birch headline 2", "Amber: Amber headline 3"})
+        for (const char *line : {"Amber: Amber headline first", "Birch: Birch headline first",
+                 "Amber: Amber headline second", "Birch: Birch headline second",
+                 "Amber: Amber headline third"})
             QVERIFY2(notice.body.contains(QLatin1String(line)), qPrintable(notice.body));
         QVERIFY(!notice.body.contains("Cedar"));
         QCOMPARE(notice.actions.value(0), QStringLiteral("default"));
@@ -1262,6 +1284,10 @@ private slots:
             20000));
         m_Screen.Save("notices-04-balloon");
         QVERIFY(TextOnScreen(*balloon, "New items in Birch"));
+        // It names the two new headlines, not those the first notice named.
+        QVERIFY(TextOnScreen(*balloon, "Birch: Birch headline third"));
+        QVERIFY(TextOnScreen(*balloon, "Birch: Birch headline fourth"));
+        QVERIFY(!TextOnScreen(*balloon, "Birch: Birch headline first"));
         QCOMPARE(service.notices.size(), 1);
         QVERIFY2(ExitFromTray(program), qPrintable(program.Ending()));
         QDBusConnection::disconnectFromBus("userroad-notices");

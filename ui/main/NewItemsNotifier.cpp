@@ -56,6 +56,7 @@ void NewItemsNotifier::ChannelLoaded(RSSChannel *channel, bool newItems)
 void NewItemsNotifier::Reset()
 {
     m_Round.clear();
+    m_Announced.clear();
     m_Settle.stop();
 }
 
@@ -112,9 +113,20 @@ void NewItemsNotifier::Flush()
         RSSChannel *channel = profile->GetChannel(url);
         if (!channel || !channel->Notify) // removed or switched off meanwhile
             continue;
-        const QStringList lines = profile->UnreadHeadlines(url, kHeadlines);
-        if (lines.isEmpty()) // read already
+        const QStringList unread = profile->UnreadHeadlines(url, kUnreadLooked);
+        if (unread.isEmpty()) // read already
             continue;
+        QSet<QString> &announced = m_Announced[url];
+        QStringList lines;
+        for (const QString &title : unread)
+            if (!announced.contains(title) && lines.size() < kHeadlines)
+                lines << title;
+        if (lines.isEmpty()) // new items under titles named before
+            lines = unread.mid(0, kHeadlines);
+        // What is still unread stays known as named; what was read is forgotten.
+        announced.intersect(QSet<QString>(unread.cbegin(), unread.cend()));
+        for (const QString &title : std::as_const(lines))
+            announced.insert(title);
         urls << url;
         titles << (channel->customTitle().isEmpty() ? url : channel->customTitle());
         headlines << lines;
@@ -170,6 +182,8 @@ void NewItemsNotifier::SendToService(
                         Balloon(summary, body);
                         return;
                     }
+                    if (m_Shown.size() >= 64) // a service that never says a notice closed
+                        m_Shown.clear();
                     m_Shown.insert(id.value(), url);
                     emit NoticeSent(summary, body, false);
                 });

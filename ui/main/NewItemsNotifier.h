@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QHash>
 #include <QObject>
+#include <QSet>
 #include <QStringList>
 #include <QTimer>
 
@@ -14,7 +15,8 @@ class clsProfile;
 // Tells the desktop about new items: one notice per reload round (the channels that reload
 // together), naming the channels and their first unread headlines. It goes to the desktop's
 // notification service on the session bus (org.freedesktop.Notifications); its default action
-// opens the first channel's viewer. Where no such service answers, the tray's balloon carries
+// opens the first channel's viewer. The headlines are the channel's newest unread ones that no
+// earlier notice named. Where no such service answers, the tray's balloon carries
 // the same text instead.
 //
 // Switched by "PREFS"/"NOTIFY" (default on); a channel whose Notify is off is left out.
@@ -26,6 +28,7 @@ public:
     static constexpr int kSettleMs = 750; // quiet time that ends a round
     static constexpr int kLongestRoundMs = 60000; // a round ends then, even with a fetch pending
     static constexpr int kHeadlines = 6; // lines in one notice
+    static constexpr int kUnreadLooked = 200; // unread headlines of a channel looked through
 
     // profile: the active profile (nullptr when none); balloon: the tray's balloon (title, text).
     NewItemsNotifier(std::function<clsProfile *()> profile,
@@ -63,5 +66,7 @@ private:
     QElapsedTimer m_RoundAge;
     QTimer m_Settle;
     QHash<uint, QString> m_Shown; // notice id -> channel address its action opens
+    // Headlines already announced, per channel: a later round names the newer ones.
+    QHash<QString, QSet<QString>> m_Announced;
     bool m_Listening = false;
 };
