@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -104,6 +105,8 @@ private:
     void m_Bank_BankMessage(const QString &text);
     void LoadNode(xml::Node node);
     void ConnectBank();
+    // A bank call whose ChannelNodeList answer goes to target (0 ticker, 1 viewer, 2 capture).
+    void ListCall(qint16 target, const std::function<void()> &call);
     // The server went away: a fresh one, the bank made again, counts asked for again, the
     // waiting reloads and lost marks sent again and the queue resumed.
     void RestartBank();
@@ -126,6 +129,15 @@ private:
     bool m_Active = false;
     qint16 m_NodeListTarget = 0; // 0 ticker, 1 item viewer, 2 UnreadHeadlines
     QString m_CapturedList;
+    // List calls waiting for their answer, oldest first.
+    struct PendingList
+    {
+        quint32 id;
+        qint16 target;
+        bool answered;
+    };
+    std::vector<PendingList> m_ListCalls;
+    quint32 m_ListCallId = 0;
     std::unique_ptr<colChannels> m_Channels;
     std::unique_ptr<ItemBankProxy> m_Bank;
     std::unique_ptr<colGroups> RSSGroups;

@@ -1267,6 +1267,7 @@ private slots:
         QVERIFY(bus.send(invoked));
         const auto viewer = m_Screen.WaitWindow("^Amber - Tarnwick$");
         QVERIFY(viewer);
+        QVERIFY(WaitPictures(*viewer, QImage(program.Home("icons/item.png")), 3)); // its items
         m_Screen.Save("notices-03-viewer");
 
         // No service on the bus any more: the next round's notice is the tray's balloon.

@@ -82,7 +82,7 @@ QPair<QString, QString> NewItemsNotifier::NoticeText(
     QStringList named = titles.mid(0, 3);
     QString summary = Tr("New items in %1").arg(named.join(QStringLiteral(", ")));
     if (titles.size() > named.size())
-        summary = Tr("New items in %1 and %2 more channels")
+        summary = Tr("New items in %1 and %2 more")
                       .arg(named.join(QStringLiteral(", ")))
                       .arg(titles.size() - named.size());
     // Headlines taken from each channel in turn, so that every channel gets a line.
