@@ -48,6 +48,9 @@ void WindowHub::StateChange(const QString &user, RSSChannel *channel)
 
 void WindowHub::ChannelLoaded(RSSChannel *channel, bool newItems)
 {
+    // The main window only notes the channel's address for the round's notice.
+    if (m_Main && !Ending() && channel)
+        m_Main->ChannelLoaded(channel, newItems);
     if (m_Viewers && !Ending())
         m_Viewers->ChannelLoaded(channel, newItems);
 }

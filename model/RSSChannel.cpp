@@ -255,6 +255,8 @@ xml::NodeHandle RSSChannel::SaveXML(xml::Document &doc) const
     appendText(doc, e, "windowleft", NumberText(WindowLeft));
     appendText(doc, e, "windowheight", NumberText(WindowHeight));
     appendText(doc, e, "windowwidth", NumberText(WindowWidth));
+    if (!Notify)
+        appendText(doc, e, "notify", QStringLiteral("no"));
     return handle;
 }
 
@@ -344,6 +346,8 @@ void RSSChannel::LoadNode(xml::Node node)
             m_Reloader->setInterval(firstReloadMs());
     } else if (name == QLatin1String("openlink"))
         OpenLink = IsYes(v);
+    else if (name == QLatin1String("notify"))
+        Notify = IsYes(v);
     else if (name == QLatin1String("newitems"))
         m_NewItems = IsYes(v);
     else if (name == QLatin1String("windowstate"))

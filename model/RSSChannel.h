@@ -72,6 +72,8 @@ public:
     qint32 Expire = 60;
     qint32 Update = 60;
     bool OpenLink = false;
+    // New items of this channel may be announced on the desktop (stored only when switched off).
+    bool Notify = true;
     QString SortMode;
     bool NewItems() const { return m_NewItems; }
     // Stores the flag and lets the tree icon follow.

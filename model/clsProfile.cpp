@@ -7,7 +7,9 @@
 #include <QDir>
 #include <QFile>
 #include <QTimer>
+#include <QXmlStreamReader>
 
+#include <algorithm>
 #include <utility>
 
 clsProfile::clsProfile(QObject *parent) : QObject(parent)
@@ -367,26 +369,69 @@ qint32 clsProfile::NewItemsCount()
     return m_Bank ? m_Bank->NewItemsCount() : 0;
 }
 
+void clsProfile::ListCall(qint16 target, const std::function<void()> &call)
+{
+    m_NodeListTarget = target;
+    if (!m_Bank)
+        return;
+    // The bank answers with its event before the call returns. Lists asked for while another
+    // list call waits (from a timer inside that wait) are answered in the order asked: each
+    // answer goes to its own request.
+    const quint32 id = ++m_ListCallId;
+    m_ListCalls.push_back({id, target, false});
+    call();
+    m_ListCalls.erase(std::remove_if(m_ListCalls.begin(), m_ListCalls.end(),
+                          [id](const PendingList &l) { return l.id == id; }),
+        m_ListCalls.end());
+}
+
 void clsProfile::NewItemList()
 {
-    m_NodeListTarget = 0;
-    if (m_Bank)
-        m_Bank->NewItemsList();
+    ListCall(0, [this] { m_Bank->NewItemsList(); });
 }
 
 void clsProfile::TickerChannelList(
     const QString &url, const QString &filter, const QString &filter2, const QString &search)
 {
-    m_NodeListTarget = 0;
-    if (m_Bank)
-        m_Bank->SubChannelList(url, filter, search, filter2);
+    ListCall(0, [&] { m_Bank->SubChannelList(url, filter, search, filter2); });
 }
 
 void clsProfile::SubChannelList(const QString &url, const QString &filter, const QString &search)
 {
-    m_NodeListTarget = 1;
-    if (m_Bank)
-        m_Bank->SubChannelList(url, filter, search, QString());
+    ListCall(1, [&] { m_Bank->SubChannelList(url, filter, search, QString()); });
+}
+
+QStringList clsProfile::UnreadHeadlines(const QString &url, int max)
+{
+    QStringList titles;
+    if (!m_Bank || url.isEmpty())
+        return titles;
+    const qint16 before = m_NodeListTarget;
+    m_CapturedList.clear();
+    ListCall(2, [&] {
+        m_Bank->SubChannelList(url, QStringLiteral("_tarnwick/unread"), QString(), QString());
+    });
+    m_NodeListTarget = before; // the ticker's or the viewer's, as it was
+    QXmlStreamReader reader(std::exchange(m_CapturedList, QString()));
+    int depth = 0;
+    while (!reader.atEnd() && titles.size() < max) {
+        reader.readNext();
+        if (reader.isStartElement()) {
+            ++depth;
+            // items / item / title
+            if (depth == 3 && reader.name() == QLatin1String("title")) {
+                const QString title = Include::StripTags(
+                    reader.readElementText(QXmlStreamReader::IncludeChildElements))
+                                          .simplified();
+                --depth;
+                if (!title.isEmpty())
+                    titles << title;
+            }
+        } else if (reader.isEndElement()) {
+            --depth;
+        }
+    }
+    return titles;
 }
 
 bool clsProfile::KillChannel(const QString &url)
@@ -495,10 +540,22 @@ void clsProfile::m_Bank_ChannelTimeOut(const QString &url, const QString &reason
 
 void clsProfile::m_Bank_ChannelNodeList(const QString &url, const QString &nodeList)
 {
+    qint16 target = m_NodeListTarget;
+    for (PendingList &pending : m_ListCalls) {
+        if (!pending.answered) {
+            pending.answered = true;
+            target = pending.target;
+            break;
+        }
+    }
+    if (target == 2) {
+        m_CapturedList = nodeList;
+        return;
+    }
     IModelHost *host = IModelHost::Current();
     if (!host)
         return;
-    if (m_NodeListTarget == 0) {
+    if (target == 0) {
         if (host->IsTickerLoaded())
             host->TickerSetList(nodeList);
     } else if (!url.isEmpty()) {

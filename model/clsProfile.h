@@ -9,7 +9,9 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -76,6 +78,9 @@ public:
     void TickerChannelList(
         const QString &url, const QString &filter, const QString &filter2, const QString &search);
     void SubChannelList(const QString &url, const QString &filter, const QString &search);
+    // The titles of the channel's newest unread items (at most max), read from the bank at
+    // once; neither the ticker nor a viewer hears of the list.
+    QStringList UnreadHeadlines(const QString &url, int max);
     bool KillChannel(const QString &url);
     void RemoveExpired(const QString &url, qint32 days) override;
     void ForgetChannel(const QString &url) override { KillChannel(url); }
@@ -100,6 +105,8 @@ private:
     void m_Bank_BankMessage(const QString &text);
     void LoadNode(xml::Node node);
     void ConnectBank();
+    // A bank call whose ChannelNodeList answer goes to target (0 ticker, 1 viewer, 2 capture).
+    void ListCall(qint16 target, const std::function<void()> &call);
     // The server went away: a fresh one, the bank made again, counts asked for again, the
     // waiting reloads and lost marks sent again and the queue resumed.
     void RestartBank();
@@ -120,7 +127,17 @@ private:
     bool m_Default = false;
     bool m_Offline = false;
     bool m_Active = false;
-    qint16 m_NodeListTarget = 0; // 0 ticker, 1 item viewer
+    qint16 m_NodeListTarget = 0; // 0 ticker, 1 item viewer, 2 UnreadHeadlines
+    QString m_CapturedList;
+    // List calls waiting for their answer, oldest first.
+    struct PendingList
+    {
+        quint32 id;
+        qint16 target;
+        bool answered;
+    };
+    std::vector<PendingList> m_ListCalls;
+    quint32 m_ListCallId = 0;
     std::unique_ptr<colChannels> m_Channels;
     std::unique_ptr<ItemBankProxy> m_Bank;
     std::unique_ptr<colGroups> RSSGroups;

@@ -7,6 +7,8 @@
 #include "InProcessBank.h"
 #include "Include.h"
 #include "LocalHttpServer.h"
+#include "MainTray.h"
+#include "NewItemsNotifier.h"
 #include "RSSChannel.h"
 #include "SubscriptionWindows.h"
 #include "TestSupport.h"
@@ -86,6 +88,8 @@ private slots:
         m_Http.route("/quiet.xml") = {200, Feed("Quiet", 0), {}};
         m_Http.route("/news/rss.xml") = {200, Feed("Tarnwick News", 1), {}};
         clsSpotlight::SetDirectoryURL(QString());
+        // No desktop notification service here: notices go to the tray's balloon.
+        qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/tarnwick-test-bus");
         QVERIFY(Include::SeedAppFolder(QStringLiteral(TARNWICK_DATA)));
         Include::SetMessageHandler(
             [this](const QString &text, const QString &title, const QStringList &) {
@@ -210,6 +214,7 @@ private slots:
 
         // Two channels, subscribed through the model.
         const QString a = m_Http.url("/a.xml"), b = m_Http.url("/b.xml");
+        QSignalSpy notices(w.Notifier(), &NewItemsNotifier::NoticeSent);
         w.AddChannel(a, "My Channels");
         w.AddChannel(b, "My Channels");
         QVERIFY(QTest::qWaitFor(
@@ -232,6 +237,60 @@ private slots:
                     && w.DecodeText("{items}") == QString::number(anna->ItemCount());
             },
             5000));
+        // One notice for the round that brought both channels, with their first headlines; no
+        // service answers here, so it is the tray's balloon.
+        auto naming = [&](const char *title) {
+            QList<QList<QVariant>> found;
+            for (const QList<QVariant> &n : std::as_const(notices))
+                if (n.value(0).toString().contains(QLatin1String(title)))
+                    found << n;
+            return found;
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(naming("Alpha").size(), 1, 10000);
+        QCOMPARE(naming("Beta"), naming("Alpha"));
+        QVERIFY(naming("Alpha").first().value(0).toString().contains("Alpha, Beta"));
+        QVERIFY(naming("Alpha").first().value(1).toString().contains("Alpha: Alpha story"));
+        QVERIFY(naming("Alpha").first().value(1).toString().contains("Beta: Beta story"));
+        QCOMPARE(naming("Alpha").first().value(2).toBool(), true);
+
+        // The tray icon wears the profile's unread count, and its tooltip says it.
+        auto *tray = qobject_cast<MainTray *>(w.trayMain());
+        QVERIFY(tray);
+        RSSChannel *unread = anna->GetChannel("_tarnwick/unread");
+        QTRY_VERIFY(unread->ItemCount() >= 8 && tray->UnreadCount() == unread->ItemCount());
+        QCOMPARE(tray->toolTip(), QString("Tarnwick - unread items: %1").arg(unread->ItemCount()));
+        auto redPixels = [&] {
+            const QImage icon = tray->icon().pixmap(32).toImage();
+            int red = 0;
+            for (int y = 0; y < icon.height(); ++y)
+                for (int x = 0; x < icon.width(); ++x) {
+                    const QColor c = icon.pixelColor(x, y);
+                    red += c.alpha() > 200 && c.red() > 180 && c.green() < 60 && c.blue() < 60;
+                }
+            return red;
+        };
+        QVERIFY(redPixels() > 20);
+        // Counts changing fifty times in a row paint the icon once; beyond 999 it says "999+".
+        const int paints = tray->BadgePaints();
+        for (int n = 1000; n <= 1049; ++n) {
+            unread->SetState(n, n);
+            QCoreApplication::processEvents();
+        }
+        QTRY_COMPARE(tray->UnreadCount(), 1049);
+        QCOMPARE(tray->BadgePaints(), paints + 1);
+        QCOMPARE(MainTray::BadgeText(1049), QStringLiteral("999+"));
+        QCOMPARE(MainTray::BadgeText(999), QStringLiteral("999"));
+        QCOMPARE(tray->toolTip(), QStringLiteral("Tarnwick - unread items: 1049"));
+        // Switched off in the preferences: the plain icon and name.
+        Include::Settings().SaveSetting("PREFS", "TRAYCOUNT", "False");
+        w.UpdateTrayCount();
+        QCOMPARE(tray->toolTip(), QStringLiteral("Tarnwick"));
+        QCOMPARE(redPixels(), 0);
+        Include::Settings().SaveSetting("PREFS", "TRAYCOUNT", "True");
+        anna->UpdateChannel("_tarnwick/unread"); // the bank's own count again
+        QTRY_COMPARE(tray->UnreadCount(), unread->ItemCount());
+        QVERIFY(unread->ItemCount() < 1000);
+
         // A state change touches the channel's own rows only, and only for the active profile.
         w.StateChange("anna", anna->GetChannel(a));
         QCOMPARE(w.LastStateChangeRows(), 1);

@@ -11,9 +11,14 @@
 #include "frmTarnSkin.h"
 
 #include <QBuffer>
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QDateTime>
 #include <QFileInfo>
+#include <QHash>
 #include <QLocale>
+#include <QPainter>
+#include <QToolTip>
 #include <QtTest>
 
 using namespace userroad;
@@ -69,6 +74,31 @@ QByteArray StoredItem(const QByteArray &store, const QByteArray &guid)
     return store.mid(start, end - start);
 }
 
+// A desktop notification service of the test's own: it writes down every notice it is given.
+class NoticeService : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+
+public:
+    struct Notice
+    {
+        QString app, summary, body;
+        QStringList actions;
+    };
+    QList<Notice> notices;
+
+public slots:
+    QStringList GetCapabilities() { return {"actions", "body"}; }
+    uint Notify(const QString &app, uint, const QString &, const QString &summary,
+        const QString &body, const QStringList &actions, const QVariantMap &, int)
+    {
+        notices << Notice {app, summary, body, actions};
+        return uint(notices.size());
+    }
+    void CloseNotification(uint) { }
+};
+
 } // namespace
 
 class TestUserRoad : public QObject
@@ -113,6 +143,55 @@ class TestUserRoad : public QObject
             if (w.Is("_NET_WM_WINDOW_TYPE_DIALOG"))
                 boxes << w;
         return boxes;
+    }
+
+    // Whether the window shows the text as a tooltip or a balloon writes it (plain or bold):
+    // the text drawn here in the tooltip's font and colour on the window's own background (its
+    // most frequent colour), found pixel for pixel on the screen.
+    bool TextOnScreen(const Window &w, const QString &text)
+    {
+        auto pictures = [&](const QImage &shot) {
+            QHash<QRgb, int> counts;
+            const QImage area = shot.copy(w.rect).convertToFormat(QImage::Format_RGB32);
+            for (int y = 0; y < area.height(); ++y)
+                for (int x = 0; x < area.width(); ++x)
+                    ++counts[area.pixel(x, y)];
+            QRgb back = 0;
+            for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+                if (it.value() > counts.value(back))
+                    back = it.key();
+            QList<QImage> out;
+            for (const bool bold : {false, true}) {
+                QFont font = QToolTip::font();
+                font.setBold(bold);
+                const QFontMetrics metrics(font);
+                QImage picture(
+                    metrics.horizontalAdvance(text), metrics.height(), QImage::Format_ARGB32);
+                picture.fill(QColor(back));
+                QPainter p(&picture);
+                p.setFont(font);
+                p.setPen(QToolTip::palette().color(QPalette::ToolTipText));
+                p.drawText(0, metrics.ascent(), text);
+                p.end();
+                // Text in the background's own colour (the window has gone) shows nothing.
+                bool shows = false;
+                for (int y = 0; y < picture.height() && !shows; ++y)
+                    for (int x = 0; x < picture.width() && !shows; ++x)
+                        shows = picture.pixel(x, y) != picture.pixel(0, 0);
+                if (shows)
+                    out << picture;
+            }
+            return out;
+        };
+        return QTest::qWaitFor(
+            [&] {
+                const QImage shot = m_Screen.Shot();
+                for (const QImage &picture : pictures(shot))
+                    if (!FindPicture(shot, picture, w.rect, 60).isEmpty())
+                        return true;
+                return false;
+            },
+            5000);
     }
 
     // Waits until the window shows the picture count times; the screen is saved when it never
@@ -1373,6 +1452,148 @@ private slots:
         QVERIFY(channels.contains(m_Http.url("/web-one.xml").toUtf8()));
         QVERIFY(channels.contains(m_Http.url("/web-two.xml").toUtf8()));
         QVERIFY(!channels.contains(".html<"));
+    // New items on the desktop: the tray icon wears the unread count and says it in its
+    // tooltip, and one notice per reload goes to the desktop's notification service (a private
+    // session bus here), whose action opens the channel; without a service, the tray's balloon.
+    void unreadBadgeAndNotices()
+    {
+        QProcess daemon;
+        daemon.start("dbus-daemon", {"--session", "--nofork", "--print-address"});
+        QVERIFY(daemon.waitForStarted(5000));
+        QVERIFY(QTest::qWaitFor([&] { return daemon.canReadLine(); }, 10000));
+        const QString address = QString::fromUtf8(daemon.readLine().trimmed());
+        QDBusConnection bus = QDBusConnection::connectToBus(address, "userroad-notices");
+        QVERIFY(bus.isConnected());
+        NoticeService service;
+        QVERIFY(bus.registerObject(
+            "/org/freedesktop/Notifications", &service, QDBusConnection::ExportAllSlots));
+        QVERIFY(bus.registerService("org.freedesktop.Notifications"));
+        qputenv("DBUS_SESSION_BUS_ADDRESS", address.toUtf8()); // the program's session bus
+        struct Restore
+        {
+            ~Restore() { qunsetenv("DBUS_SESSION_BUS_ADDRESS"); }
+        } restore;
+
+        auto feed = [](const QByteArray &title, int items) {
+            QByteArray out = "<rss version=\"2.0\"><channel><title>" + title + "</title>";
+            // Words rather than digits: headlines that differ in more than one letter.
+            const char *words[] = {"", "first", "second", "third", "fourth"};
+            for (int i = items; i > 0; --i)
+                out += Item(title + " headline " + words[i], "", title + QByteArray::number(i), i);
+            return out + "</channel></rss>";
+        };
+        const QString a = m_Http.url("/notice-a.xml"), b = m_Http.url("/notice-b.xml"),
+                      c = m_Http.url("/notice-c.xml");
+        m_Http.route("/notice-a.xml") = {200, feed("Amber", 0), {}};
+        m_Http.route("/notice-b.xml") = {200, feed("Birch", 0), {}};
+        m_Http.route("/notice-c.xml") = {200, feed("Cedar", 0), {}};
+        Program program(m_Screen, m_Http.url(""));
+        program.NotTheFirstStart();
+        const QString folder = program.Home("profiles/nora");
+        QVERIFY(profilefiles::WriteProfileList(program.Home(), {"nora"}));
+        QVERIFY(profilefiles::WriteChannels(folder, {{a, "Amber"}, {b, "Birch"}, {c, "Cedar"}}));
+        QVERIFY(profilefiles::WriteGroups(folder, {{"News", {a, b, c}}}));
+        // Cedar is left out of the notices in its Properties.
+        QByteArray channels = testsupport::readFile(folder + "/channels.xml");
+        QVERIFY(profilefiles::Write(folder + "/channels.xml",
+            channels.replace("<title>Cedar</title>", "<title>Cedar</title><notify>no</notify>")));
+        QVERIFY(program.Start());
+        auto main = MainWindow();
+        QVERIFY(main);
+        const auto icon = TrayIcon();
+        QVERIFY(icon);
+        for (const char *path : {"/notice-a.xml", "/notice-b.xml", "/notice-c.xml"})
+            QTRY_VERIFY_WITH_TIMEOUT(m_Http.count("GET", path) == 1, 20000);
+        // What is unread so far is the help channel's items: the badge shows their number.
+        const int help =
+            int(testsupport::readFile(QStringLiteral(TARNWICK_DATA "/help.xml")).count("<item>"));
+        const QColor badge(0xd0, 0x10, 0x10);
+        QImage before;
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                before = SettledShot(icon->rect);
+                return FindColour(before, badge, before.rect()).has_value();
+            },
+            20000));
+        before.save(testsupport::ScreenshotPath("userroad-notices-icon-before.png"));
+
+        // Seven new items in all; a reload of every channel (F5) brings them.
+        m_Http.route("/notice-a.xml") = {200, feed("Amber", 3), {}};
+        m_Http.route("/notice-b.xml") = {200, feed("Birch", 2), {}};
+        m_Http.route("/notice-c.xml") = {200, feed("Cedar", 2), {}};
+        m_Screen.Keys(*main, {"F5"});
+        QImage badged;
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                badged = SettledShot(icon->rect);
+                return badged != before && FindColour(badged, badge, badged.rect()).has_value();
+            },
+            20000));
+        m_Screen.Save("notices-01-badge");
+        badged.save(testsupport::ScreenshotPath("userroad-notices-icon-after.png"));
+
+        // One notice for the round, naming the channels that take part and their headlines.
+        QTRY_COMPARE_WITH_TIMEOUT(service.notices.size(), 1, 20000);
+        QVERIFY(!QTest::qWaitFor([&] { return service.notices.size() > 1; }, 2000));
+        const NoticeService::Notice notice = service.notices.first();
+        QCOMPARE(notice.app, QStringLiteral("Tarnwick"));
+        QCOMPARE(notice.summary, QStringLiteral("New items in Amber, Birch"));
+        for (const char *line : {"Amber: Amber headline first", "Birch: Birch headline first",
+                 "Amber: Amber headline second", "Birch: Birch headline second",
+                 "Amber: Amber headline third"})
+            QVERIFY2(notice.body.contains(QLatin1String(line)), qPrintable(notice.body));
+        QVERIFY(!notice.body.contains("Cedar"));
+        QCOMPARE(notice.actions.value(0), QStringLiteral("default"));
+
+        // The tooltip says the count: the pointer rests on the icon.
+        m_Screen.Move(icon->rect.center());
+        std::optional<Window> tip;
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                const QList<Window> tips = Balloons();
+                if (!tips.isEmpty())
+                    tip = tips.first();
+                return tip.has_value();
+            },
+            10000));
+        m_Screen.Save("notices-02-tooltip");
+        QVERIFY(TextOnScreen(*tip, QStringLiteral("Tarnwick - unread items: %1").arg(help + 7)));
+        m_Screen.Move(QPoint(640, 900));
+
+        // The notice's action opens the first channel's viewer.
+        QDBusMessage invoked = QDBusMessage::createSignal(
+            "/org/freedesktop/Notifications", "org.freedesktop.Notifications", "ActionInvoked");
+        invoked << uint(1) << QStringLiteral("default");
+        QVERIFY(bus.send(invoked));
+        const auto viewer = m_Screen.WaitWindow("^Amber - Tarnwick$");
+        QVERIFY(viewer);
+        QVERIFY(WaitPictures(*viewer, QImage(program.Home("icons/item.png")), 3)); // its items
+        m_Screen.Save("notices-03-viewer");
+
+        // No service on the bus any more: the next round's notice is the tray's balloon.
+        QVERIFY(bus.unregisterService("org.freedesktop.Notifications"));
+        m_Http.route("/notice-b.xml") = {200, feed("Birch", 4), {}};
+        m_Screen.Keys(*main, {"F5"});
+        std::optional<Window> balloon;
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                for (const Window &w : Balloons())
+                    if (w.rect.width() > 120)
+                        balloon = w;
+                return balloon.has_value();
+            },
+            20000));
+        m_Screen.Save("notices-04-balloon");
+        QVERIFY(TextOnScreen(*balloon, "New items in Birch"));
+        // It names the two new headlines, not those the first notice named.
+        QVERIFY(TextOnScreen(*balloon, "Birch: Birch headline third"));
+        QVERIFY(TextOnScreen(*balloon, "Birch: Birch headline fourth"));
+        QVERIFY(!TextOnScreen(*balloon, "Birch: Birch headline first"));
+        QCOMPARE(service.notices.size(), 1);
+        QVERIFY2(ExitFromTray(program), qPrintable(program.Ending()));
+        QDBusConnection::disconnectFromBus("userroad-notices");
+        daemon.terminate();
+        QVERIFY(daemon.waitForFinished(5000));
     }
 };
 

@@ -451,7 +451,12 @@ private slots:
         p->txtReload()->setText(" 0 ");
         p->txtRemove()->setText("30");
         p->chkOpenUnread()->setChecked(true);
+        QVERIFY(p->chkNotify()->isChecked());
+        p->chkNotify()->setChecked(false); // left out of the desktop notices
         QVERIFY(p->cmdApply_Click());
+        QVERIFY(!channel->Notify);
+        QVERIFY(readFile(m_Home.filePath("profiles/" + Profile()->Name() + "/channels.xml"))
+                    .contains("<notify>no</notify>"));
         QCOMPARE(channel->Update, 0);
         QCOMPARE(channel->Expire, 30);
         QCOMPARE(channel->SortMode, QStringLiteral("_tarnwick/unread"));
@@ -481,7 +486,11 @@ private slots:
         QVERIFY(!run->isChecked());
         run->setChecked(true);
         prefs.Box("chkDescr")->setChecked(false);
+        QVERIFY(prefs.Box("chkTrayCount")->isChecked() && prefs.Box("chkNotify")->isChecked());
+        prefs.Box("chkNotify")->setChecked(false);
         prefs.cmdOk_Click();
+        QCOMPARE(Include::Settings().GetSetting("PREFS", "NOTIFY", ""), QStringLiteral("False"));
+        QCOMPARE(Include::Settings().GetSetting("PREFS", "TRAYCOUNT", ""), QStringLiteral("True"));
         QString command;
         QVERIFY(XdgAutostart::Read("tarnwick", &command));
         QCOMPARE(command, frmPreferences::ProgramPath());
@@ -491,6 +500,8 @@ private slots:
         frmPreferences again({});
         QVERIFY(again.Box("chkRunStartup")->isChecked());
         QVERIFY(!again.Box("chkDescr")->isChecked());
+        QVERIFY(!again.Box("chkNotify")->isChecked());
+        again.Box("chkNotify")->setChecked(true);
         again.show();
         again.Box("chkRunStartup")->setChecked(false);
         again.Box("chkDescr")->setChecked(true);

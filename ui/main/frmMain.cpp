@@ -5,6 +5,7 @@
 #include "MainMenus.h"
 #include "MainProfiles.h"
 #include "MainTray.h"
+#include "NewItemsNotifier.h"
 #include "ProfileTree.h"
 #include "RSSChannel.h"
 #include "SkinWindows.h"
@@ -83,6 +84,17 @@ frmMain::frmMain(IWindowServices &services, QWidget *parent)
     m_Tray = new MainTray(*m_Menus, this);
     setWindowIcon(m_Tray->icon());
     connect(m_Tray, &MainTray::OpenRequested, this, &frmMain::mnuTrayOpen_Click);
+    m_TrayCountTimer.setSingleShot(true);
+    m_TrayCountTimer.setInterval(500);
+    connect(&m_TrayCountTimer, &QTimer::timeout, this, &frmMain::UpdateTrayCount);
+    m_Notifier = new NewItemsNotifier([this] { return m_Profiles->Active(); },
+        [this](const QString &title, const QString &text) { m_Tray->Popup(title, text); }, this);
+    connect(m_Notifier, &NewItemsNotifier::OpenChannel, this, [this](const QString &url) {
+        if (Ending() || !m_Profiles->Active())
+            return;
+        if (RSSChannel *channel = m_Profiles->Active()->GetChannel(url))
+            channel->CreateChannelView(false);
+    });
 
     tmrOneShot.setObjectName(QStringLiteral("tmrOneShot"));
     tmrOneShot.setInterval(100);
@@ -182,6 +194,8 @@ void frmMain::ProfileSwitched()
     Form_Resize();
     m_ItemCountStale = true;
     m_CountTimer.start();
+    m_Notifier->Reset();
+    m_TrayCountTimer.start();
     PaintMe();
     // Channels subscribed or removed anywhere (the channel manager, a row's menu, the
     // directory) change the counts of the status line: redrawn once the changes have settled.
@@ -244,6 +258,8 @@ bool frmMain::RunExitSequence()
     if (m_ExitDone)
         return true;
     m_ExitDone = true;
+    m_Notifier->Reset();
+    m_TrayCountTimer.stop();
     m_Tray->hide();
     Include::SaveFormState(this, QStringLiteral("Tarnwick"));
     m_Profiles->SaveAll();
@@ -285,6 +301,25 @@ void frmMain::StateChange(const QString &user, RSSChannel *channel)
     m_ItemCountStale = true;
     if (!m_CountTimer.isActive())
         m_CountTimer.start();
+    if (!m_TrayCountTimer.isActive())
+        m_TrayCountTimer.start();
+}
+
+void frmMain::ChannelLoaded(RSSChannel *channel, bool newItems)
+{
+    if (!Ending())
+        m_Notifier->ChannelLoaded(channel, newItems);
+}
+
+void frmMain::UpdateTrayCount()
+{
+    m_TrayCountTimer.stop();
+    qint32 unread = 0;
+    if (Pref("TRAYCOUNT", "True") && m_Profiles->Active())
+        if (const RSSChannel *filter =
+                m_Profiles->Active()->GetChannel(QStringLiteral("_tarnwick/unread")))
+            unread = filter->ItemCount();
+    m_Tray->SetUnreadCount(unread);
 }
 
 void frmMain::treMain_RowReleased(int row, Qt::MouseButton button)
@@ -482,6 +517,7 @@ void frmMain::mnuFilePrefs_Click()
     m_Services.ShowPreferences();
     if (Pref("DESCRIPTION", "True") != before)
         RepopulateTreeMain();
+    UpdateTrayCount(); // the badge may have been switched on or off
 }
 
 void frmMain::mnuFileOnTop_Click()

@@ -18,6 +18,7 @@ class IWindowServices;
 class MainMenus;
 class MainProfiles;
 class MainTray;
+class NewItemsNotifier;
 class ProfileTree;
 class SubscriptionWindows;
 class UpdateNotice;
@@ -120,6 +121,11 @@ public:
     void AddChannel(const QString &url, const QString &groupName);
     // The notification area's balloon.
     void PopupInfo(const QString &text);
+    // A fetch of the channel completed: new items may be announced on the desktop.
+    void ChannelLoaded(RSSChannel *channel, bool newItems);
+    // The tray icon's unread badge and tooltip follow the active profile's count now.
+    void UpdateTrayCount();
+    NewItemsNotifier *Notifier() const { return m_Notifier; }
 
 signals:
     // The exit sequence has run: profiles saved, banks unloaded.
@@ -173,6 +179,10 @@ private:
     bool m_ItemCountStale = true;
     bool m_ChannelsChanged = false; // subscribed or removed: the status line's counts are old
     QTimer m_CountTimer;
+    // The tray's unread badge: counts change once per channel and filter in a reload, the icon
+    // is painted again at most once per interval of this timer.
+    QTimer m_TrayCountTimer;
+    NewItemsNotifier *m_Notifier = nullptr;
     QList<QMetaObject::Connection> m_ProfileWatch;
 
     clsChannelTree *m_Tree = nullptr;

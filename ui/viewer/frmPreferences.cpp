@@ -36,6 +36,15 @@ const Pref kPrefs[] = {
 
 const QString kRunSection = QStringLiteral("CurrentVersion\\Run");
 
+// The desktop's switches: the tray icon's unread badge and notices of new items.
+const Pref kDesktopPrefs[] = {
+    {"chkTrayCount", QT_TRANSLATE_NOOP("frmPreferences", "Show the unread count on the tray icon"),
+        "PREFS", "TRAYCOUNT", "True"},
+    {"chkNotify",
+        QT_TRANSLATE_NOOP("frmPreferences", "Show a desktop notification when new items arrive"),
+        "PREFS", "NOTIFY", "True"},
+};
+
 // The store pointed at the start-up list for the length of one call.
 template<typename Fn> auto WithStartupList(Fn fn)
 {
@@ -78,6 +87,7 @@ frmPreferences::frmPreferences(std::function<void()> tickerSettings, QWidget *ow
         }
     }
     AddViewerKeyControls(layout);
+    AddDesktopControls(layout);
     auto *buttons = new QDialogButtonBox(this);
     QPushButton *ticker =
         buttons->addButton(QStringLiteral("Ticker Settings..."), QDialogButtonBox::ActionRole);
@@ -99,6 +109,25 @@ frmPreferences::frmPreferences(std::function<void()> tickerSettings, QWidget *ow
     });
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     SkinnedDialog::Attach(this); // the skin's dialog frame
+}
+
+void frmPreferences::AddDesktopControls(QVBoxLayout *layout)
+{
+    for (const Pref &p : kDesktopPrefs) {
+        auto *box = new QCheckBox(QCoreApplication::translate("frmPreferences", p.caption), this);
+        box->setObjectName(QLatin1String(p.name));
+        box->setChecked(Include::Settings().GetBool(QLatin1String(p.section), QLatin1String(p.key),
+            TextNumber::ToBool(QLatin1String(p.def))));
+        layout->addWidget(box);
+    }
+}
+
+void frmPreferences::SaveDesktopControls()
+{
+    for (const Pref &p : kDesktopPrefs)
+        Include::Settings().SaveSetting(QLatin1String(p.section), QLatin1String(p.key),
+            Box(QLatin1String(p.name))->isChecked() ? QStringLiteral("True")
+                                                    : QStringLiteral("False"));
 }
 
 QCheckBox *frmPreferences::Box(const QString &name) const
@@ -129,6 +158,7 @@ void frmPreferences::cmdOk_Click()
             Box(QLatin1String(p.name))->isChecked() ? QStringLiteral("True")
                                                     : QStringLiteral("False"));
     SaveViewerKeyControls();
+    SaveDesktopControls();
 }
 
 // Item viewers read from single keys (j, k, space, m, t, o, /) unless switched off here.

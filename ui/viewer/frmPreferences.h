@@ -24,6 +24,9 @@ public:
 private:
     void AddViewerKeyControls(QVBoxLayout *layout);
     void SaveViewerKeyControls();
+    // The tray badge and desktop notification switches, and writing them.
+    void AddDesktopControls(QVBoxLayout *layout);
+    void SaveDesktopControls();
 
     std::function<void()> m_TickerSettings;
 };

@@ -75,6 +75,7 @@ frmProperties::frmProperties(IWindowServices &services, QWidget *owner)
     m_OpenUnread->setObjectName(QStringLiteral("chkOpenUnread"));
     band->addWidget(m_OpenOnNew, 3, 0, 1, 3);
     band->addWidget(m_OpenUnread, 4, 0, 1, 3);
+    AddNotifyControl(band, 5);
     layout->addLayout(band);
 
     auto *buttons = new QDialogButtonBox(this);
@@ -116,6 +117,13 @@ frmProperties::frmProperties(IWindowServices &services, QWidget *owner)
 
 frmProperties::~frmProperties() = default;
 
+void frmProperties::AddNotifyControl(QGridLayout *band, int row)
+{
+    m_Notify = new QCheckBox(tr("Show desktop notifications for new items of this channel"), this);
+    m_Notify->setObjectName(QStringLiteral("chkNotify"));
+    band->addWidget(m_Notify, row, 0, 1, 3);
+}
+
 void frmProperties::SetChannelProp(RSSChannel *channel)
 {
     m_Channel = channel;
@@ -148,6 +156,7 @@ void frmProperties::SetChannelProp(RSSChannel *channel)
     m_Reload->setText(QString::number(channel->Update));
     m_Remove->setText(QString::number(channel->Expire));
     m_OpenOnNew->setChecked(channel->OpenLink);
+    m_Notify->setChecked(channel->Notify);
     m_OpenUnread->setChecked(channel->SortMode == QLatin1String("_tarnwick/unread"));
     m_Title->setText(channel->customTitle());
 }
@@ -175,6 +184,7 @@ bool frmProperties::cmdApply_Click()
     channel->Update = *update;
     channel->Expire = *expire;
     channel->OpenLink = m_OpenOnNew->isChecked();
+    channel->Notify = m_Notify->isChecked();
     channel->SortMode = m_OpenUnread->isChecked() ? QStringLiteral("_tarnwick/unread") : QString();
     if (m_Title->text() != channel->title()) {
         channel->setCustomTitle(m_Title->text());

@@ -5,6 +5,7 @@
 
 class IWindowServices;
 class QCheckBox;
+class QGridLayout;
 class QLineEdit;
 class QMenu;
 class QTreeWidget;
@@ -35,15 +36,20 @@ public:
     QLineEdit *txtRemove() const { return m_Remove; }
     QCheckBox *chkOpenOnNew() const { return m_OpenOnNew; }
     QCheckBox *chkOpenUnread() const { return m_OpenUnread; }
+    QCheckBox *chkNotify() const { return m_Notify; }
 
 protected:
     void done(int result) override;
 
 private:
+    // The channel's switch for desktop notices of its new items.
+    void AddNotifyControl(QGridLayout *band, int row);
+
     IWindowServices &m_Services;
     QPointer<RSSChannel> m_Channel;
     QTreeWidget *m_List;
     QLineEdit *m_Title, *m_Reload, *m_Remove;
     QCheckBox *m_OpenOnNew, *m_OpenUnread;
+    QCheckBox *m_Notify = nullptr;
     QMenu *m_Popup;
 };
