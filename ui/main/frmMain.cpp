@@ -64,6 +64,7 @@ frmMain::frmMain(IWindowServices &services, QWidget *parent)
     connect(m_Profiles, &MainProfiles::Switched, this, &frmMain::ProfileSwitched);
     connect(m_Profiles, &MainProfiles::GaveUp, this, &frmMain::ExitProgram);
     connect(m_Tree, &clsChannelTree::RowDoubleClicked, m_Rows, &ProfileTree::OpenRow);
+    connect(m_Tree, &clsChannelTree::GroupKeyPressed, m_Rows, &ProfileTree::OpenGroup);
     connect(m_Tree, &clsChannelTree::MenuKeyPressed, this, [this](int row, const QPoint &at) {
         PrepareActionsMenu(row);
         m_Menus->actions->setProperty("prepared", true);

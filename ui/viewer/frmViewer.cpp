@@ -14,6 +14,7 @@
 #include "frmTarnSkin.h"
 #include "modItemHandler.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
 #include <QDir>
@@ -31,6 +32,7 @@
 #include <QWebEngineView>
 
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -170,6 +172,7 @@ frmViewer::frmViewer(
         QKeySequence(Qt::Key_F5), [this] { SkinHandler(QStringLiteral("reload"), 0, 0, true); });
     shortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A),
         [this] { SkinHandler(QStringLiteral("markallread"), 0, 0, true); });
+    AddKeyboardAccess();
 
     // Load: the frame as the user left it, then the first layout.
     if (Pref("PREFS", "HIDECHLFRAME", "False"))
@@ -220,8 +223,15 @@ QAction *frmViewer::SortItem(const QString &filter) const
     return nullptr;
 }
 
+bool frmViewer::PageHasFocus() const
+{
+    const QWidget *focus = QApplication::focusWidget();
+    return focus && (focus == m_Web || m_Web->isAncestorOf(focus));
+}
+
 void frmViewer::LoadNodeList()
 {
+    m_PageHadFocus = m_PageHadFocus || PageHasFocus(); // the busy window loses it
     Include::FormBusy(this);
     RequestList();
     Include::FormReady(this);
@@ -338,6 +348,9 @@ void frmViewer::ShowPage(const QByteArray &page)
     }
     m_PageAddress = QUrl::fromLocalFile(m_PageFile);
     m_Page->pageAddress = m_PageAddress;
+    // The page is hidden while it loads, which sends the keyboard on to the search box: the
+    // reader who was in the page gets it back once the page shows.
+    m_PageHadFocus = m_PageHadFocus || PageHasFocus();
     m_Web->hide();
     m_Web->load(m_PageAddress);
 }
@@ -395,6 +408,8 @@ void frmViewer::webView_LoadFinished(bool)
 void frmViewer::ShowLoadedPage()
 {
     m_Web->show();
+    if (std::exchange(m_PageHadFocus, false))
+        m_Web->setFocus(Qt::OtherFocusReason);
     if (!m_Search->text().trimmed().isEmpty())
         ApplySearch(m_Search->text().trimmed());
     else
@@ -596,6 +611,22 @@ bool frmViewer::DecodeIf(const QString &word)
     if (sorts.contains(w))
         return m_Filter == sorts.value(w);
     return true;
+}
+
+void frmViewer::AddKeyboardAccess()
+{
+    // Names for screen readers; Tab goes from the page to the search box and back.
+    m_Web->setAccessibleName(tr("Items"));
+    m_Search->setAccessibleName(tr("Search items"));
+    setTabOrder(m_Web, m_Search);
+    // The menu key (or Shift+F10) opens the filter menu at the top of the page, as a right
+    // click on the frame does where the mouse is.
+    auto *menu = new QAction(this);
+    menu->setShortcuts({QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)});
+    menu->setShortcutContext(Qt::WindowShortcut);
+    connect(menu, &QAction::triggered, this,
+        [this] { m_SortMenu->popup(mapToGlobal(ClientArea().topLeft() + QPoint(8, 8))); });
+    addAction(menu);
 }
 
 void frmViewer::cmdWinFrame_Click()

@@ -97,6 +97,9 @@ protected:
 
 private:
     void Form_Resize();
+    // Names for screen readers, the order of Tab, the filter menu from the keyboard.
+    void AddKeyboardAccess();
+    bool PageHasFocus() const;
     void ShowPage(const QByteArray &page);
     void webView_LoadFinished(bool ok);
     void RequestList();
@@ -120,6 +123,7 @@ private:
     bool m_Restore = false;
     QStringList m_KeepOpen;
     int m_KeepScroll = 0;
+    bool m_PageHadFocus = false; // the keyboard was in the page when it went to load
 
     QWebEngineView *m_Web;
     ViewerPage *m_Page;
