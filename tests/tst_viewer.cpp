@@ -594,6 +594,14 @@ private slots:
         QVERIFY(
             child(QAccessible::StaticText, viewer->DecodeText("{filter}: {items} of {allitems}")));
         QVERIFY(child(QAccessible::EditableText, "Search items"));
+        // Pressed with the pointer elsewhere, the filter menu opens below its button.
+        QCursor::setPos(viewer->geometry().bottomRight() + QPoint(40, 40));
+        QTRY_VERIFY(!viewer->geometry().contains(QCursor::pos()));
+        QAccessibleInterface *menuButton = child(QAccessible::Button, "Filter menu");
+        menuButton->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QTRY_VERIFY(viewer->mnuSortMenu()->isVisible());
+        QVERIFY(qAbs(viewer->mnuSortMenu()->geometry().top() - menuButton->rect().bottom()) <= 2);
+        viewer->mnuSortMenu()->hide();
         // Pressed: the filter and the marks follow, on the page.
         child(QAccessible::Button, "Show all items")
             ->actionInterface()

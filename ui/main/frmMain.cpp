@@ -639,7 +639,7 @@ void frmMain::dropEvent(QDropEvent *event)
     Include::DropData(event->mimeData());
 }
 
-void frmMain::SkinHandler(const QString &function, float, float, bool released)
+void frmMain::SkinHandler(const QString &function, float x, float y, bool released)
 {
     const QString name = function.toLower();
     if (!released) {
@@ -674,7 +674,10 @@ void frmMain::SkinHandler(const QString &function, float, float, bool released)
         cmdWinFrame_Click();
     } else if (name == QLatin1String("profiles")) {
         BuildProfileMenu();
-        m.fileProfile->popup(QCursor::pos());
+        // At the cursor, where a click leaves it; below the button when it was pressed without
+        // the mouse (a screen reader), the cursor being elsewhere.
+        m.fileProfile->popup(
+            Include::IsCursorOver(this) ? QCursor::pos() : mapToGlobal(QPoint(int(x), int(y))));
     } else if (name == QLatin1String("reloadskin")) {
         LoadSkin();
     } else if (name == QLatin1String("search")) {

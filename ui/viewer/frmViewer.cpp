@@ -506,7 +506,7 @@ void frmViewer::PageTitleChanged(const QString &title)
 
 // ---- The skin ---------------------------------------------------------------------------------
 
-void frmViewer::SkinHandler(const QString &function, float, float, bool released)
+void frmViewer::SkinHandler(const QString &function, float x, float y, bool released)
 {
     const QString name = function.toLower();
     if (!released) {
@@ -562,7 +562,10 @@ void frmViewer::SkinHandler(const QString &function, float, float, bool released
         else
             Include::OpenURL(link);
     } else if (name == QLatin1String("sortmenu")) {
-        m_SortMenu->popup(QCursor::pos());
+        // At the cursor, where a click leaves it; below the button when it was pressed without
+        // the mouse (a screen reader), the cursor being elsewhere.
+        m_SortMenu->popup(
+            Include::IsCursorOver(this) ? QCursor::pos() : mapToGlobal(QPoint(int(x), int(y))));
     } else if (name.startsWith(QLatin1String("sort"))) {
         static const QHash<QString, QString> sorts = {{QStringLiteral("sortall"), QString()},
             {QStringLiteral("sortunread"), QStringLiteral("_tarnwick/unread")},
