@@ -52,6 +52,14 @@ QHash<const QWidget *, int> &BusyDepth()
     return depth;
 }
 
+// The control that had the keyboard when a window went busy: disabling the window takes the
+// focus from it, and the keyboard user would be left with nothing focused.
+QHash<const QWidget *, QPointer<QWidget>> &BusyFocus()
+{
+    static QHash<const QWidget *, QPointer<QWidget>> focus;
+    return focus;
+}
+
 } // namespace
 
 namespace Include {
@@ -158,6 +166,9 @@ void FormBusy(QWidget *window)
     if (!window)
         return;
     if (BusyDepth()[window]++ == 0) {
+        QWidget *focus = QApplication::focusWidget();
+        if (focus && (focus == window || window->isAncestorOf(focus)))
+            BusyFocus().insert(window, focus);
         window->setCursor(Qt::WaitCursor);
         window->setEnabled(false);
     }
@@ -175,6 +186,9 @@ void FormReady(QWidget *window)
     BusyDepth().erase(it);
     window->unsetCursor();
     window->setEnabled(true);
+    const QPointer<QWidget> focus = BusyFocus().take(window);
+    if (focus && focus->isEnabled() && focus->isVisible() && !QApplication::focusWidget())
+        focus->setFocus(Qt::OtherFocusReason);
 }
 
 void TrimMemory()

@@ -29,6 +29,7 @@ body{font-family:"DejaVu Sans",sans-serif;font-size:10pt;margin:6px;background:#
 .item .body{margin:4px 0 0 22px;overflow-wrap:anywhere;}
 .item .body img{max-width:100%;height:auto;}
 .item img.cmd{width:16px;height:16px;cursor:pointer;}
+.item img.cmd:focus{outline:2px solid #e0a020;outline-offset:1px;}
 .collapsed .body{display:none;}
 .item.current{background:#eaf0f8;box-shadow:inset 4px 0 0 #1f5fbf;}
 .item .enclosure{margin:4px 0 0 22px;font-size:8pt;color:#555;}
@@ -48,6 +49,9 @@ function toggle(position) {
   var item = document.getElementById("item" + position);
   item.classList.toggle("collapsed");
   if (!item.classList.contains("read")) { item.classList.add("read"); cmd("R", position); }
+}
+function press(event, button) {
+  if (event.key == "Enter" || event.key == " ") { event.preventDefault(); event.stopPropagation(); button.click(); }
 }
 function all(open) {
   var items = document.getElementsByClassName("item");
@@ -73,7 +77,7 @@ function all(open) {
         <xsl:if test="read = 'true'"> read</xsl:if>
       </xsl:attribute>
       <div class="head">
-        <img class="cmd" alt="read" title="Mark read" onclick="cmd('R',{$n})">
+        <img class="cmd" alt="read" title="Mark read" aria-label="Mark read" role="button" tabindex="0" onclick="cmd('R',{$n})" onkeydown="press(event, this)">
           <xsl:attribute name="src">
             <xsl:choose>
               <xsl:when test="read = 'true'">icons/prop.png</xsl:when>
@@ -83,7 +87,7 @@ function all(open) {
         </img>
         <a class="title" href="javascript:toggle({$n})"><xsl:value-of select="title"/></a>
         <span class="when"><xsl:value-of select="concat(@date, ' ', substring(@time, 1, 5))"/></span>
-        <img class="cmd" alt="tag" title="Tag" onclick="cmd('T',{$n})">
+        <img class="cmd" alt="tag" title="Tag" aria-label="Tag" role="button" tabindex="0" onclick="cmd('T',{$n})" onkeydown="press(event, this)">
           <xsl:attribute name="src">
             <xsl:choose>
               <xsl:when test="flag = 'true'">icons/itemex.png</xsl:when>
@@ -92,9 +96,9 @@ function all(open) {
           </xsl:attribute>
         </img>
         <xsl:if test="link != ''">
-          <a href="{link}"><img class="cmd" alt="open" title="Open in the browser" src="icons/link.png"/></a>
+          <a href="{link}" aria-label="Open in the browser"><img class="cmd" alt="open" title="Open in the browser" src="icons/link.png"/></a>
         </xsl:if>
-        <img class="cmd" alt="delete" title="Delete" onclick="cmd('D',{$n})">
+        <img class="cmd" alt="delete" title="Delete" aria-label="Delete" role="button" tabindex="0" onclick="cmd('D',{$n})" onkeydown="press(event, this)">
           <xsl:attribute name="src">
             <xsl:choose>
               <xsl:when test="delete = 'true'">icons/nodel.png</xsl:when>

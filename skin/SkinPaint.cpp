@@ -62,6 +62,55 @@ bool frmTarnSkin::Visible(const frmSkinEntity &e, ISkinnedWindow *owner) const
     return owner && owner->DecodeIf(e.If) && !owner->DecodeIf(e.IfNot);
 }
 
+bool frmTarnSkin::ShownSometime(const frmSkinEntity &e, ISkinnedWindow *owner) const
+{
+    if (!owner)
+        return false;
+    for (const bool over : {false, true}) {
+        auto holds = [&](const QString &word) {
+            return word == QLatin1String("mouseoverwindow") ? over : owner->DecodeIf(word);
+        };
+        if (holds(e.If) && !holds(e.IfNot))
+            return true;
+    }
+    return false;
+}
+
+std::vector<frmTarnSkin::ShownEntity> frmTarnSkin::ShownEntities(
+    ISkinnedWindow *owner, QSizeF surface, int kind) const
+{
+    std::vector<ShownEntity> shown;
+    for (size_t i = 0; i < m_Entities.size(); ++i) {
+        const frmSkinEntity &e = m_Entities[i];
+        ShownEntity entity;
+        entity.index = int(i);
+        QString cut;
+        if (e.Window != kind || !ShownSometime(e, owner)
+            || !Measure(int(i), owner, surface, &entity.place, &cut))
+            continue;
+        if (!e.Text.isEmpty())
+            entity.caption = owner->DecodeText(e.Text);
+        shown.push_back(entity);
+    }
+    return shown;
+}
+
+void frmTarnSkin::PressEntity(int index, ISkinnedWindow *owner, QSizeF surface)
+{
+    if (index < 0 || index >= int(m_Entities.size()))
+        return;
+    const frmSkinEntity e = m_Entities[size_t(index)]; // a handler may reload the skin
+    EntityPlace at;
+    QString caption;
+    if ((e.Function.isEmpty() && e.Link.isEmpty()) || !ShownSometime(e, owner)
+        || !Measure(index, owner, surface, &at, &caption))
+        return;
+    if (!e.Link.isEmpty())
+        Include::OpenURL(e.Link);
+    else
+        owner->SkinHandler(e.Function.toLower(), at.x, at.y + at.height, true);
+}
+
 void frmTarnSkin::PaintAll(ISkinnedWindow *owner, QImage &surface, int kind)
 {
     PaintBorder(surface, kind);
@@ -111,44 +160,46 @@ void frmTarnSkin::PaintBorder(QImage &surface, int kind) const
     put(f.imgBotR, W - botR.w, H - botR.h);
 }
 
-bool frmTarnSkin::Place(int index, ISkinnedWindow *owner, const QImage &surface)
+bool frmTarnSkin::Measure(
+    int index, ISkinnedWindow *owner, QSizeF surface, EntityPlace *place, QString *caption) const
 {
     const frmSkinEntity &e = m_Entities[size_t(index)];
-    EntityState &state = *m_States[size_t(index)];
-    QSizeF drawn;
     if (!e.img.isNull()) {
-        drawn = e.img.deviceIndependentSize();
-    } else if (!e.Text.isEmpty()) {
-        state.caption = owner ? owner->DecodeText(e.Text) : e.Text;
-        const auto &font = Font(e.lbl.font >= 0 ? e.lbl.font : 0);
-        const QFontMetricsF metrics(font ? SkinPainter::ToFont(*font) : QFont());
-        drawn = QSizeF(metrics.horizontalAdvance(state.caption), metrics.height());
-        state.place = SkinPainter::PlaceEntity(e, drawn, surface.deviceIndependentSize());
-        // A caption longer than its room (a long channel title beside the window's buttons)
-        // is cut with an ellipsis rather than drawn over the buttons or past the edge.
-        const qreal room = TextRoom(index, owner, state.place, surface);
-        if (e.Width <= 0 && !e.Center && drawn.width() > room) {
-            state.caption = metrics.elidedText(state.caption, Qt::ElideRight, qMax(0.0, room));
-            drawn.setWidth(metrics.horizontalAdvance(state.caption));
-            state.place = SkinPainter::PlaceEntity(e, drawn, surface.deviceIndependentSize());
-        }
+        *place = SkinPainter::PlaceEntity(e, e.img.deviceIndependentSize(), surface);
         return true;
-    } else {
-        return false;
     }
-    state.place = SkinPainter::PlaceEntity(e, drawn, surface.deviceIndependentSize());
+    if (e.Text.isEmpty())
+        return false;
+    *caption = owner ? owner->DecodeText(e.Text) : e.Text;
+    const auto &font = Font(e.lbl.font >= 0 ? e.lbl.font : 0);
+    const QFontMetricsF metrics(font ? SkinPainter::ToFont(*font) : QFont());
+    QSizeF drawn(metrics.horizontalAdvance(*caption), metrics.height());
+    *place = SkinPainter::PlaceEntity(e, drawn, surface);
+    // A caption longer than its room (a long channel title beside the window's buttons) is cut
+    // with an ellipsis rather than drawn over the buttons or past the edge.
+    const qreal room = TextRoom(index, owner, *place, surface);
+    if (e.Width <= 0 && !e.Center && drawn.width() > room) {
+        *caption = metrics.elidedText(*caption, Qt::ElideRight, qMax(0.0, room));
+        drawn.setWidth(metrics.horizontalAdvance(*caption));
+        *place = SkinPainter::PlaceEntity(e, drawn, surface);
+    }
     return true;
 }
 
+bool frmTarnSkin::Place(int index, ISkinnedWindow *owner, const QImage &surface)
+{
+    EntityState &state = *m_States[size_t(index)];
+    return Measure(index, owner, surface.deviceIndependentSize(), &state.place, &state.caption);
+}
+
 qreal frmTarnSkin::TextRoom(
-    int index, ISkinnedWindow *owner, const EntityPlace &text, const QImage &surface) const
+    int index, ISkinnedWindow *owner, const EntityPlace &text, QSizeF size) const
 {
     // The room of a caption placed from the left runs to the first picture on its band to its
     // right, or to the frame's right edge; one placed from the right runs back to the last
     // picture on its band to its left, or to the frame's left edge.
     constexpr qreal gap = 6;
     const frmSkinEntity &e = m_Entities[size_t(index)];
-    const QSizeF size = surface.deviceIndependentSize();
     const bool fromLeft = e.left >= 0;
     qreal limit = fromLeft ? size.width() - Frame(e.Window).eSize : Frame(e.Window).wSize;
     for (size_t i = 0; i < m_Entities.size(); ++i) {

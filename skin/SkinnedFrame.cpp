@@ -1,6 +1,7 @@
 #include "SkinnedFrame.h"
 
 #include "FramelessWindow.h"
+#include "SkinAccessible.h"
 #include "SkinPainter.h"
 #include "SkinWindows.h"
 #include "frmTarnSkin.h"
@@ -13,6 +14,7 @@ SkinnedFrame::SkinnedFrame(int kind, QWidget *parent, Qt::WindowFlags flags)
     : QWidget(parent, flags), m_Kind(kind), m_Shape(new Transparent(this))
 {
     setMouseTracking(true);
+    SkinAccessible::Install(); // the skin's buttons and texts reach screen readers
     m_EdgePointer.setInterval(100);
     connect(&m_EdgePointer, &QTimer::timeout, this, [this] {
         if (!EdgesAt(mapFromGlobal(QCursor::pos()))) {
@@ -24,6 +26,7 @@ SkinnedFrame::SkinnedFrame(int kind, QWidget *parent, Qt::WindowFlags flags)
 
 SkinnedFrame::~SkinnedFrame()
 {
+    SkinAccessible::Forget(this);
     frmTarnSkin::Instance().ForgetOwner(this);
 }
 
@@ -66,6 +69,7 @@ void SkinnedFrame::PaintMe()
             SkinPainter::ToColor(skin.FrameColor(m_Kind)));
     m_Painting = false;
     update();
+    SkinAccessible::Painted(this);
 }
 
 void SkinnedFrame::paintEvent(QPaintEvent *)

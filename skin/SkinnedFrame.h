@@ -24,6 +24,8 @@ public:
     ~SkinnedFrame() override;
 
     const QImage &Surface() const { return m_Surface; }
+    // The skin's window kind (0 main, 1 item viewer, 3 ticker, 4 ticker item preview).
+    int Kind() const { return m_Kind; }
     bool FrameHidden() const { return m_FrameHidden; }
 
     // ---- ISkinnedWindow (the surface and the pointer) ----

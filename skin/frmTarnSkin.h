@@ -105,6 +105,19 @@ public:
         ISkinnedWindow *owner, QImage &surface, int button, float x, float y, int kind);
     bool SkinMouseUp(
         ISkinnedWindow *owner, QImage &surface, int button, float x, float y, int kind);
+    // ---- Without the mouse (the keyboard, assistive technology) ----
+    // An entity a window shows, now or while the cursor is over the window: where it stands on
+    // a surface of that size, and its caption whole.
+    struct ShownEntity
+    {
+        int index = -1;
+        EntityPlace place;
+        QString caption;
+    };
+    std::vector<ShownEntity> ShownEntities(ISkinnedWindow *owner, QSizeF surface, int kind) const;
+    // What a click on a shown entity does: its link opened, or its function handed to the window
+    // with the entity's left and bottom edge.
+    void PressEntity(int index, ISkinnedWindow *owner, QSizeF surface);
     // Where an entity was last placed.
     EntityPlace PlaceOf(int entity) const;
     // The caption a text entity last showed (cut to its room).
@@ -153,12 +166,17 @@ private:
     QMap<QString, QImage> m_ItemIcons;
     struct EntityState;
     bool Visible(const frmSkinEntity &e, ISkinnedWindow *owner) const;
+    // Visible now, or once the cursor is over the window.
+    bool ShownSometime(const frmSkinEntity &e, ISkinnedWindow *owner) const;
+    // Where the entity stands on a surface of that size with its picture's or caption's size,
+    // and the caption it shows there (cut to its room); false when it has neither.
+    bool Measure(int index, ISkinnedWindow *owner, QSizeF surface, EntityPlace *place,
+        QString *caption) const;
     // Places the entity with its picture's or caption's size; false when it has neither.
     bool Place(int index, ISkinnedWindow *owner, const QImage &surface);
     // How wide a caption placed at text may be before it meets a picture on its band or the
     // frame's edge.
-    qreal TextRoom(
-        int index, ISkinnedWindow *owner, const EntityPlace &text, const QImage &surface) const;
+    qreal TextRoom(int index, ISkinnedWindow *owner, const EntityPlace &text, QSizeF size) const;
     void Draw(QImage &surface, const QImage &picture, const EntityPlace &at) const;
     // The picture of an entity for its effect (hover, pressed; the normal one when it has none).
     static const QImage &EffectPicture(const frmSkinEntity &e, int effect);

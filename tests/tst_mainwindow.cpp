@@ -24,6 +24,7 @@
 #include "frmMain.h"
 #include "frmUser.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -335,6 +336,49 @@ private slots:
         QVERIFY(!anna->GetGroup("My Channels")->Expanded());
         QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at.center());
         QVERIFY(!tree->item(RowOf(w, "My Channels", b))->isHidden());
+
+        // The same without a mouse, the keyboard staying in the tree: Left folds the group at
+        // its header, Right opens it; Down, Return opens a channel; Left goes up to its header.
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        tree->setFocus();
+        tree->setCurrentRow(header);
+        QTest::keyClick(tree, Qt::Key_Left);
+        QVERIFY(tree->item(RowOf(w, "My Channels", a))->isHidden());
+        QVERIFY(!anna->GetGroup("My Channels")->Expanded());
+        QTRY_VERIFY(tree->hasFocus());
+        QTest::keyClick(tree, Qt::Key_Right);
+        QVERIFY(!tree->item(RowOf(w, "My Channels", a))->isHidden());
+        QTRY_VERIFY(tree->hasFocus());
+        QTest::keyClick(tree, Qt::Key_Down);
+        QCOMPARE(tree->currentRow(), RowOf(w, "My Channels", a));
+        QTest::keyClick(tree, Qt::Key_Return);
+        QCOMPARE(opened.count(a), 1);
+        QTest::keyClick(tree, Qt::Key_Left);
+        QCOMPARE(tree->currentRow(), header);
+        // A screen reader hears a row's title and what its icon and count say.
+        QAccessibleInterface *rows = QAccessible::queryAccessibleInterface(tree);
+        QVERIFY(rows);
+        QCOMPARE(rows->text(QAccessible::Name), QStringLiteral("Channels"));
+        QStringList heard;
+        for (int i = 0; i < rows->childCount(); ++i)
+            heard << rows->child(i)->text(QAccessible::Name) + " / "
+                    + rows->child(i)->text(QAccessible::Description);
+        QVERIFY2(
+            heard.filter(QRegularExpression("^Alpha / 3 items, (new|unread) items$")).size() == 1,
+            qPrintable(heard.join('|')));
+        QVERIFY2(heard.contains("My Channels  (2) / group, open"), qPrintable(heard.join('|')));
+        // The skin's buttons are there for it too; "Reload all channels" asks for the feeds.
+        QAccessibleInterface *frame = QAccessible::queryAccessibleInterface(&w);
+        QAccessibleInterface *reload = nullptr;
+        for (int i = 0; i < frame->childCount(); ++i)
+            if (frame->child(i)->role() == QAccessible::Button
+                && frame->child(i)->text(QAccessible::Name) == "Reload all channels")
+                reload = frame->child(i);
+        QVERIFY(reload && w.geometry().contains(reload->rect()));
+        const int asked = m_Http.count("GET", "/b.xml");
+        reload->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QTRY_VERIFY_WITH_TIMEOUT(m_Http.count("GET", "/b.xml") > asked, 10000);
 
         // A group with channels cannot go; an empty one can, after the user made it.
         w.PrepareActionsMenu(header);

@@ -1,5 +1,6 @@
 #include "FramelessWindow.h"
 #include "Include.h"
+#include "SkinAccessible.h"
 #include "SkinWindows.h"
 #include "SkinnedDialog.h"
 #include "SkinnedFrame.h"
@@ -8,6 +9,7 @@
 #include "frmSkin.h"
 #include "frmTarnSkin.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QCursor>
@@ -113,6 +115,8 @@ private slots:
     void buttonEffectsReachTheScreen();
     void dialogsWearTheSkin_data() { skinnedDemoWindows_data(); }
     void dialogsWearTheSkin();
+    void skinButtonsAreAccessible_data() { skinnedDemoWindows_data(); }
+    void skinButtonsAreAccessible();
 };
 
 void TestSkinWindows::maskColourMakesAHole()
@@ -448,7 +452,115 @@ void TestSkinWindows::dialogsWearTheSkin()
     QCOMPARE(added, QStringList {"Walks"});
 }
 
-// Real windows on the X server when there is one (the test run provides it), else skipped.
+// Real windows on the X server when there is one (the test run provides it), else skipped.// Every
+// skin button of a shipped skin's windows is in Qt's accessibility tree as a push button named
+// after what it does, where the window shows it (a click at its middle does what its press action
+// does); the skin's captions are texts. Buttons shown only while the cursor is over the window are
+// there all the time.
+void TestSkinWindows::skinButtonsAreAccessible()
+{
+    QFETCH(QString, skin);
+    SkinHome folder;
+    QVERIFY(folder.Choose(skin));
+    frmTarnSkin &engine = frmTarnSkin::Instance();
+    engine.LoadSkin();
+
+    // The words a person hears for the shipped skins' functions.
+    const QHash<QString, QString> words = {{"0 close", "Close"}, {"0 max", "Maximize"},
+        {"0 min", "Minimize"}, {"0 windowframe", "Show or hide the frame"},
+        {"0 addchannel", "Add channel"}, {"0 reloadall", "Reload all channels"},
+        {"0 openticker", "Open or close the ticker"}, {"0 profiles", "Profiles"},
+        {"0 prefs", "Preferences"}, {"0 search", "Search for channels"}, {"1 close", "Close"},
+        {"1 max", "Maximize"}, {"1 min", "Minimize"}, {"1 sortmenu", "Filter menu"},
+        {"1 markallread", "Mark all items read"}, {"1 reload", "Reload channel"},
+        {"1 openinbrowser", "Open the channel's web page"}, {"1 untagall", "Untag all items"},
+        {"1 sortall", "Show all items"}, {"1 sortunread", "Show unread items"},
+        {"1 sorttoday", "Show today's items"}, {"1 sorttagged", "Show tagged items"},
+        {"3 tickermenu", "Ticker menu"}, {"3 prev", "Previous headline"}, {"3 pause", "Pause"},
+        {"3 play", "Play"}, {"3 next", "Next headline"}, {"3 tag", "Tag headline"},
+        {"3 delete", "Delete headline"}, {"3 link", "Open headline in browser"},
+        {"3 close", "Close"}, {"4 close", "Close"}, {"4 link", "Open headline in browser"}};
+    struct Case
+    {
+        int kind;
+        QSize size;
+        bool paused;
+    };
+    const QList<Case> cases = {{0, {260, 360}, false}, {1, {420, 300}, false},
+        {3, {600, 24}, false}, {3, {600, 24}, true}, {4, {320, 140}, false}};
+    int buttons = 0;
+    for (const Case &c : cases) {
+        DemoFrame window(c.kind);
+        window.paused = c.paused;
+        window.resize(c.size);
+        window.move(60, 60);
+        QCursor::setPos(1200, 1000); // away from the window: its hover-only buttons are not drawn
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTRY_VERIFY(!window.CursorOverWindow());
+
+        // What the window should offer: its buttons' names and its captions, in skin order.
+        QStringList names, texts;
+        for (const frmSkinEntity &e : engine.Entities()) {
+            if (e.Window != c.kind || e.If == (c.paused ? "playing" : "paused"))
+                continue;
+            if (!e.Function.isEmpty() && e.Function != "move")
+                names << words.value(QString::number(c.kind) + ' ' + e.Function, e.Function);
+            else if (!e.Text.isEmpty())
+                texts << e.Text;
+        }
+        QAccessibleInterface *frame = QAccessible::queryAccessibleInterface(&window);
+        QVERIFY(frame && frame->isValid());
+        QCOMPARE(frame->role(), QAccessible::Window);
+        QStringList seenNames, seenTexts;
+        for (int i = 0; i < frame->childCount(); ++i) {
+            QAccessibleInterface *child = frame->child(i);
+            QVERIFY(child && child->isValid());
+            QCOMPARE(child->parent(), frame);
+            QCOMPARE(frame->indexOfChild(child), i);
+            const QString name = child->text(QAccessible::Name);
+            const QString what = QStringLiteral("%1 kind %2: %3").arg(skin).arg(c.kind).arg(name);
+            if (child->role() == QAccessible::StaticText) {
+                seenTexts << name;
+                continue;
+            }
+            if (child->role() != QAccessible::Button)
+                continue; // the window's own controls
+            seenNames << name;
+            // On the window, where a click meets it: the click and the press action both do
+            // the button's function, once.
+            const QRect r = child->rect();
+            QVERIFY2(!r.isEmpty() && window.geometry().contains(r), qPrintable(what));
+            QCOMPARE(frame->childAt(r.center().x(), r.center().y()), child);
+            QAccessibleActionInterface *action = child->actionInterface();
+            QVERIFY2(action, qPrintable(what));
+            QCOMPARE(
+                action->actionNames(), QStringList {QAccessibleActionInterface::pressAction()});
+            window.functions.clear();
+            action->doAction(QAccessibleActionInterface::pressAction());
+            QTRY_COMPARE(window.functions.size(), 1);
+            const QString pressed = window.functions.first();
+            QCOMPARE(words.value(QString::number(c.kind) + ' ' + pressed, pressed), name);
+            QCursor::setPos(r.center()); // hover-only buttons are drawn and clicked
+            QTRY_VERIFY(window.CursorOverWindow());
+            window.functions.clear();
+            QTest::mouseClick(&window, Qt::LeftButton, {}, window.mapFromGlobal(r.center()));
+            QCOMPARE(window.functions, QStringList {pressed});
+            QCursor::setPos(1200, 1000);
+            QTRY_VERIFY(!window.CursorOverWindow());
+            ++buttons;
+        }
+        QCOMPARE(seenNames, names);
+        QCOMPARE(seenTexts, texts); // this window's texts are the skin's templates as they are
+        window.hide();
+    }
+    QVERIFY(buttons >= 40); // every button of the four windows (play and pause both)
+    // A function no window knows keeps its own word; the viewer's reload is the channel's.
+    QCOMPARE(SkinAccessible::FunctionName("nosuch", 0), QString());
+    QCOMPARE(SkinAccessible::FunctionName("reload", 1), QStringLiteral("Reload channel"));
+    QCOMPARE(SkinAccessible::FunctionName("Close", 4), QStringLiteral("Close"));
+}
+
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);

@@ -25,6 +25,7 @@
 #include "modItemHandler.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QLineEdit>
@@ -132,6 +133,28 @@ private slots:
         QVERIFY(ticker->Paused() && ticker->DecodeIf("paused"));
         ticker->SkinHandler("play", 0, 0, true);
         QVERIFY(!ticker->Paused());
+        // A screen reader finds the buttons by name and presses them; it hears the headline.
+        QAccessibleInterface *bar = QAccessible::queryAccessibleInterface(ticker);
+        QVERIFY(bar);
+        auto press = [&](const QString &name) {
+            for (int i = 0; i < bar->childCount(); ++i) {
+                QAccessibleInterface *c = bar->child(i);
+                if (c->role() == QAccessible::Button && c->text(QAccessible::Name) == name
+                    && ticker->geometry().contains(c->rect())) {
+                    c->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+                    return true;
+                }
+            }
+            return false;
+        };
+        const int at = ticker->CurrentIndex();
+        QVERIFY(press("Next headline"));
+        QTRY_COMPARE(ticker->CurrentIndex(), (at + 1) % 10);
+        QCOMPARE(bar->text(QAccessible::Description), "Valley - " + ticker->Headline().title);
+        QVERIFY(press("Pause"));
+        QTRY_VERIFY(ticker->Paused());
+        QVERIFY(!press("Pause") && press("Play")); // only the button the ticker shows
+        QTRY_VERIFY(!ticker->Paused());
     }
 
     void effectsMidAnimation()

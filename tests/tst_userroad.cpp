@@ -1179,6 +1179,26 @@ private slots:
                 + "\"}, {\"id\": \"t2\", \"content_text\": \"Winter timetable: weekends only.\"}]}",
             {{"Content-Type", "application/feed+json"}}};
 
+    // Keyboard alone, on the real program: in the tree Left folds the channel's group and Right
+    // opens it, Return opens the channel; in its viewer Tab reaches the first item's title and
+    // Return opens it, Tab and Return on its tag icon tag it, the menu key's filter menu shows
+    // the tagged items only, Escape closes the viewer. What changed is read back from the
+    // screen and, after the end, from the item store.
+    void keyboardAloneReads()
+    {
+        const QColor first(255, 0, 128), second(0, 128, 255);
+        m_Http.route("/first.png") = {200, SolidPng(first), {{"Content-Type", "image/png"}}};
+        m_Http.route("/second.png") = {200, SolidPng(second), {{"Content-Type", "image/png"}}};
+        auto picture = [&](const char *path) {
+            return "<img src=\"" + m_Http.url(path).toUtf8() + "\" width=\"48\" height=\"48\">";
+        };
+        const QString url = m_Http.url("/keys.xml");
+        m_Http.route("/keys.xml") = {200,
+            "<rss version=\"2.0\"><channel><title>Keyboard News</title>"
+                + MarkupItem("Keyed first", picture("/first.png"), "k1", 1)
+                + MarkupItem("Keyed second", picture("/second.png"), "k2", 2)
+                + MarkupItem("Keyed third", "<p>Plain.</p>", "k3", 3) + "</channel></rss>",
+            {}};
         Program program(m_Screen, m_Http.url(""));
         program.NotTheFirstStart();
         const QString folder = program.Home("profiles/gil");
@@ -1271,6 +1291,8 @@ private slots:
         QVERIFY(profilefiles::WriteProfileList(program.Home(), {"kit"}));
         QVERIFY(profilefiles::WriteChannels(folder, {{url, QStringLiteral("Keyed")}}));
         QVERIFY(profilefiles::WriteGroups(folder, {{"Keys", {url}}}));
+        QVERIFY(profilefiles::WriteChannels(folder, {{url, "Keyboard News"}}));
+        QVERIFY(profilefiles::WriteGroups(folder, {{"News", {url}}}));
         QVERIFY(program.Start());
         const auto main = MainWindow();
         QVERIFY(main);
@@ -1594,6 +1616,68 @@ private slots:
         QDBusConnection::disconnectFromBus("userroad-notices");
         daemon.terminate();
         QVERIFY(daemon.waitForFinished(5000));
+                return testsupport::readFile(folder + "/items.xml").contains("<guid>k3</guid>");
+            },
+            20000));
+        // The channel's row, by its new-items icon; gone while its group is folded.
+        QVERIFY(NewItemsRow(*main));
+        const QColor newItems =
+            MiddleColour(QImage(m_SkinHome.filePath("skins/Basalt/icon_newitems.png")));
+        m_Screen.Keys(*main, {"End", "Up", "Left"});
+        QVERIFY(QTest::qWaitFor(
+            [&] { return !FindColour(m_Screen.Shot(), newItems, main->rect); }, 5000));
+        m_Screen.Save("keys-1-folded");
+        m_Screen.Keys(*main, {"Right"});
+        QVERIFY(NewItemsRow(*main));
+        m_Screen.Keys(*main, {"Down", "Return"});
+        const auto viewer = m_Screen.WaitWindow("^Keyboard News - Tarnwick$");
+        QVERIFY(viewer);
+        const QImage unreadIcon(program.Home("icons/item.png")),
+            readIcon(program.Home("icons/prop.png")), tagged(program.Home("icons/itemex.png"));
+        QVERIFY(WaitPictures(*viewer, unreadIcon, 3));
+
+        // Expand all, Collapse all, the first item's read icon, its title: opened, its picture
+        // shows, the others stay closed.
+        m_Screen.Keys(*viewer, {"Tab", "Tab", "Tab", "Tab", "Return"});
+        std::optional<QPoint> shown;
+        QVERIFY2(QTest::qWaitFor(
+                     [&] { return bool(shown = FindColour(m_Screen.Shot(), first, viewer->rect)); },
+                     15000),
+            "the first item never opened");
+        QImage shot = m_Screen.Save("keys-2-opened");
+        QVERIFY(!FindColour(shot, second, viewer->rect));
+        // On to its tag icon, pressed with Return: tagged, and shown read once the page is
+        // made again.
+        m_Screen.Keys(*viewer, {"Tab", "Return"});
+        QVERIFY(WaitPictures(*viewer, tagged, 1));
+        QVERIFY(WaitPictures(*viewer, readIcon, 1));
+        m_Screen.Save("keys-3-tagged");
+        // The filter menu from the menu key; its last entry, Tagged: one item left.
+        m_Screen.Keys(*viewer, {"Menu"});
+        QVERIFY(m_Screen.WaitWindow(".*", 5000, [&](const Window &w) {
+            return w.popup && w.rect.width() > 32 && viewer->rect.contains(w.rect.topLeft());
+        }));
+        m_Screen.Save("keys-4-filter-menu");
+        m_Screen.Run("xdotool", {"key", "Up", "Return"}); // round to its foot, in the open menu
+        const bool taggedOnly = QTest::qWaitFor(
+            [&] {
+                shot = m_Screen.Shot();
+                return FindPicture(shot, unreadIcon, viewer->rect).isEmpty()
+                    && FindPicture(shot, readIcon, viewer->rect).size() == 1
+                    && FindPicture(shot, tagged, viewer->rect).size() == 1;
+            },
+            15000);
+        m_Screen.Save("keys-5-tagged-only");
+        QVERIFY2(taggedOnly, "the tagged filter never showed the one item");
+        m_Screen.Keys(*viewer, {"Escape"});
+        QVERIFY(m_Screen.WaitGone("^Keyboard News - Tarnwick$"));
+
+        QVERIFY2(program.Stop(), qPrintable(program.Ending()));
+        const QByteArray store = testsupport::readFile(folder + "/items.xml");
+        QVERIFY(StoredItem(store, "k1").contains("<read>true</read>"));
+        QVERIFY(StoredItem(store, "k1").contains("<flag>true</flag>"));
+        QVERIFY(StoredItem(store, "k2").contains("<read>false</read>"));
+        QVERIFY(StoredItem(store, "k2").contains("<flag>false</flag>"));
     }
 };
 

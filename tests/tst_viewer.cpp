@@ -23,6 +23,7 @@
 #include "frmTarnSkin.h"
 #include "frmViewer.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QBuffer>
 #include <QCheckBox>
@@ -673,6 +674,132 @@ private slots:
         QTRY_VERIFY(!m_Viewers->IsViewerLoaded(Profile()->GetChannel(url)));
     }
 
+    // Without a mouse: the page from the keyboard (Tab from control to control with its focus
+    // ring, Enter on a title opens the item, on the tag icon tags it), the filter menu from the
+    // menu key, the keyboard still in the page once a list is shown again; and the skin's
+    // buttons and captions through the accessibility tree, pressed as a screen reader does.
+    void keyboardAndScreenReaders()
+    {
+        frmViewer *viewer = Open(m_A);
+        QVERIFY(viewer);
+        viewer->SelectFilter(QString());
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                return viewer->webView()->isVisible() && viewer->ItemCount() >= 10
+                    && viewer->RunScript("document.querySelectorAll('div.item').length").toInt()
+                    == viewer->ItemCount();
+            },
+            20000));
+        viewer->raise();
+        viewer->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(viewer));
+        viewer->webView()->setFocus();
+        QWidget *page = viewer->webView()->focusProxy();
+        QVERIFY(page);
+        auto pageHasKeyboard = [&] {
+            QWidget *focus = QApplication::focusWidget();
+            return focus && (focus == viewer->webView() || viewer->webView()->isAncestorOf(focus));
+        };
+        QTRY_VERIFY(pageHasKeyboard());
+        // What has the page's focus: its label or text, and whether it shows a focus ring.
+        auto focused = [&] {
+            return viewer
+                ->RunScript("(function(e){if(!e||e==document.body)return '';"
+                            "var s=getComputedStyle(e);return (e.getAttribute('aria-label')||"
+                            "e.textContent)+(s.outlineStyle!='none'?' ringed':'');})"
+                            "(document.activeElement)")
+                .toString();
+        };
+        QTest::keyClick(page, Qt::Key_Tab);
+        QTRY_COMPARE(focused(), QStringLiteral("Expand all ringed"));
+        for (int i = 0; i < 3; ++i)
+            QTest::keyClick(page, Qt::Key_Tab); // Collapse all, the read icon, the title
+        QTRY_COMPARE(focused(), QStringLiteral("Alpha story 1 ringed"));
+        QTest::keyClick(page, Qt::Key_Return);
+        QTRY_VERIFY(viewer
+                        ->RunScript("document.getElementById('item1').className=="
+                                    "'item read'")
+                        .toBool()); // open, and read
+        QTest::keyClick(page, Qt::Key_Tab);
+        QTRY_COMPARE(focused(), QStringLiteral("Tag ringed"));
+        const int tagged = TreeCount("All Items", "_tarnwick/flagged").toInt();
+        const bool wasTagged = modItemHandlerFlagged(viewer, 1);
+        QSignalSpy shown(viewer, &frmViewer::PageShown);
+        QTest::keyClick(page, Qt::Key_Return);
+        QTRY_COMPARE(
+            TreeCount("All Items", "_tarnwick/flagged").toInt(), tagged + (wasTagged ? -1 : 1));
+        QVERIFY(shown.wait(10000)); // the page shows the new icon, the keyboard stays in it
+        QTRY_VERIFY(pageHasKeyboard());
+        QCOMPARE(modItemHandlerFlagged(viewer, 1), !wasTagged);
+
+        // The menu key: the filter menu, worked with its letters; the new list keeps the
+        // keyboard in the page.
+        QTest::keyClick(page, Qt::Key_Menu);
+        QTRY_VERIFY(viewer->mnuSortMenu()->isVisible());
+        QVERIFY(viewer->geometry().contains(viewer->mnuSortMenu()->geometry().topLeft()));
+        QTest::keyClick(viewer->mnuSortMenu(), Qt::Key_U); // Unread
+        QTRY_COMPARE(viewer->Filter(), QStringLiteral("_tarnwick/unread"));
+        QVERIFY(shown.wait(10000));
+        QTRY_VERIFY(pageHasKeyboard());
+        // Tab goes from the search box into the page, Shift+Tab from its first control back.
+        viewer->txtSearch()->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(viewer->txtSearch(), Qt::Key_Tab);
+        QTRY_VERIFY(pageHasKeyboard());
+        QTRY_COMPARE(focused(), QStringLiteral("Expand all ringed"));
+        QTest::keyClick(page, Qt::Key_Tab, Qt::ShiftModifier);
+        QTRY_VERIFY(viewer->txtSearch()->hasFocus());
+
+        // The skin's buttons, named, where the window shows them.
+        QAccessibleInterface *frame = QAccessible::queryAccessibleInterface(viewer);
+        QVERIFY(frame);
+        auto child = [&](QAccessible::Role role, const QString &name) -> QAccessibleInterface * {
+            for (int i = 0; i < frame->childCount(); ++i) {
+                QAccessibleInterface *c = frame->child(i);
+                if (c->role() == role && c->text(QAccessible::Name) == name)
+                    return c;
+            }
+            return nullptr;
+        };
+        for (const char *name : {"Close", "Minimize", "Maximize", "Filter menu", "Reload channel",
+                 "Mark all items read", "Show all items", "Show unread items"}) {
+            QAccessibleInterface *button = child(QAccessible::Button, name);
+            QVERIFY2(button && viewer->geometry().contains(button->rect()), name);
+        }
+        QVERIFY(child(QAccessible::StaticText, "Alpha")); // the caption, as the window shows it
+        QVERIFY(
+            child(QAccessible::StaticText, viewer->DecodeText("{filter}: {items} of {allitems}")));
+        QVERIFY(child(QAccessible::EditableText, "Search items"));
+        // Pressed with the pointer elsewhere, the filter menu opens below its button.
+        QCursor::setPos(viewer->geometry().bottomRight() + QPoint(40, 40));
+        QTRY_VERIFY(!viewer->geometry().contains(QCursor::pos()));
+        QAccessibleInterface *menuButton = child(QAccessible::Button, "Filter menu");
+        menuButton->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QTRY_VERIFY(viewer->mnuSortMenu()->isVisible());
+        QVERIFY(qAbs(viewer->mnuSortMenu()->geometry().top() - menuButton->rect().bottom()) <= 2);
+        viewer->mnuSortMenu()->hide();
+        // Pressed: the filter and the marks follow, on the page.
+        child(QAccessible::Button, "Show all items")
+            ->actionInterface()
+            ->doAction(QAccessibleActionInterface::pressAction());
+        QTRY_COMPARE(viewer->Filter(), QString());
+        QVERIFY(shown.wait(10000));
+        const QString footer = viewer->DecodeText("{filter}: {items} of {allitems}");
+        QVERIFY2(footer.startsWith("All: ") && child(QAccessible::StaticText, footer),
+            qPrintable(footer));
+        QVERIFY(viewer->RunScript("document.querySelectorAll('div.item:not(.read)').length").toInt()
+            > 0);
+        child(QAccessible::Button, "Mark all items read")
+            ->actionInterface()
+            ->doAction(QAccessibleActionInterface::pressAction());
+        QTRY_COMPARE(
+            viewer->RunScript("document.querySelectorAll('div.item:not(.read)').length").toInt(),
+            0);
+        child(QAccessible::Button, "Close")
+            ->actionInterface()
+            ->doAction(QAccessibleActionInterface::pressAction());
+        QTRY_VERIFY(!m_Viewers->IsViewerLoaded(Profile()->GetChannel(m_A)));
+    }
+
     void cleanupTestCase()
     {
         m_Viewers->CloseViewers();
@@ -684,6 +811,10 @@ private:
     static bool modItemHandlerRead(frmViewer *viewer, int position)
     {
         return viewer->Item(position).firstChildElement("read").text() == "true";
+    }
+    static bool modItemHandlerFlagged(frmViewer *viewer, int position)
+    {
+        return viewer->Item(position).firstChildElement("flag").text() == "true";
     }
     static bool modItemHandlerDeleted(frmViewer *viewer, int position)
     {

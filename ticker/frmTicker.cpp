@@ -2,6 +2,7 @@
 
 #include "Include.h"
 #include "ModelHost.h"
+#include "SkinAccessible.h"
 #include "SkinPainter.h"
 #include "SkinWindows.h"
 #include "TAppBar.h"
@@ -189,6 +190,10 @@ void frmTicker::ComposeItem()
             Compose(modItemHandler::GetItemTitle(item), modItemHandler::GetItemDescription(item),
                 modItemHandler::GetItemText(item, "channeltitle"),
                 modItemHandler::GetItemDate(item), modItemHandler::GetItemTime(item));
+    // The headline shown, for screen readers.
+    setAccessibleDescription(m_Headline.empty
+            ? m_Headline.channel + QStringLiteral(" - ") + m_Headline.title
+            : m_Headline.channel + m_Headline.title);
     Measure();
 }
 
@@ -282,6 +287,7 @@ void frmTicker::Draw()
             SkinPainter::ToColor(skin.FrameColor(kKind)));
         m_BackgroundDirty = false;
         m_BackgroundAt = now;
+        SkinAccessible::Painted(this);
     }
     // The parts of the line, each in its own font.
     QList<QPair<QString, const QFont *>> parts;

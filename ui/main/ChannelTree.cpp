@@ -9,6 +9,7 @@
 
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
@@ -54,6 +55,7 @@ clsChannelTree::MenuItems clsChannelTree::MenuItemsFor(const QString &group, con
 clsChannelTree::clsChannelTree(QWidget *parent) : QListWidget(parent)
 {
     setObjectName(QStringLiteral("treMain"));
+    setAccessibleName(tr("Channels"));
     setItemDelegate(new TreeRowDelegate(this));
     setSelectionMode(QAbstractItemView::SingleSelection);
     setResizeMode(QListView::Adjust);
@@ -109,6 +111,11 @@ void clsChannelTree::ApplySkin(const frmTarnSkin &skin)
     Relayout();
 }
 
+QString clsChannelTree::GroupState(bool expanded)
+{
+    return expanded ? tr("group, open") : tr("group, folded");
+}
+
 void clsChannelTree::RemoveAllRows()
 {
     m_ByURL.clear();
@@ -123,6 +130,7 @@ QListWidgetItem *clsChannelTree::AddGroupRow(const RSSGroup &group)
     item->setData(Qt::DisplayRole, group.Name(true));
     item->setData(
         RoleIconKey, group.Expanded() ? QStringLiteral("collapse") : QStringLiteral("expanded"));
+    item->setData(Qt::AccessibleDescriptionRole, GroupState(group.Expanded()));
     addItem(item);
     item->setHidden(group.Name() == QLatin1String("Tarnwick"));
     return item;
@@ -164,6 +172,20 @@ void clsChannelTree::FillChannelRow(QListWidgetItem *item, const RSSChannel &cha
                                : tr("The last fetch of %1 failed: %2").arg(channel.URL(), reason);
     }
     SetIfChanged(item, Qt::ToolTipRole, tip);
+    // What the icon shows, in words, for screen readers.
+    const QString key = channel.GetImage();
+    QString state;
+    if (key == QLatin1String("newitems"))
+        state = tr("new items");
+    else if (key == QLatin1String("unread"))
+        state = tr("unread items");
+    else if (key == QLatin1String("reload"))
+        state = tr("loading");
+    else if (key == QLatin1String("err"))
+        state = tr("the last fetch failed");
+    const QString count = tr("%1 items").arg(channel.ItemCount());
+    SetIfChanged(item, Qt::AccessibleDescriptionRole,
+        state.isEmpty() ? count : tr("%1, %2").arg(count, state));
 }
 
 int clsChannelTree::UpdateChannelRows(const RSSChannel &channel)
@@ -181,11 +203,13 @@ void clsChannelTree::ApplyGroupState(const QString &group, bool expanded)
         QListWidgetItem *item = this->item(row);
         if (Text(item, RoleGroup) != group)
             continue;
-        if (Text(item, RoleURL) == kGroupURL)
+        if (Text(item, RoleURL) == kGroupURL) {
             item->setData(
                 RoleIconKey, expanded ? QStringLiteral("collapse") : QStringLiteral("expanded"));
-        else
+            item->setData(Qt::AccessibleDescriptionRole, GroupState(expanded));
+        } else {
             item->setHidden(!expanded);
+        }
     }
     setUpdatesEnabled(true);
 }
@@ -330,6 +354,27 @@ void clsChannelTree::contextMenuEvent(QContextMenuEvent *event)
     if (row >= 0 && !item(row)->isHidden())
         at = visualItemRect(item(row)).bottomLeft() + QPoint(16, 0);
     emit MenuKeyPressed(row, viewport()->mapToGlobal(at));
+}
+
+void clsChannelTree::keyPressEvent(QKeyEvent *event)
+{
+    // As in a tree: Right opens a group, Left folds it, and Left on a channel goes up to its
+    // group's header.
+    const int row = currentRow();
+    const bool left = event->key() == Qt::Key_Left, right = event->key() == Qt::Key_Right;
+    if ((left || right) && row >= 0 && event->modifiers() == Qt::NoModifier) {
+        if (RowURL(row) == kGroupURL) {
+            emit GroupKeyPressed(row, right);
+            return;
+        }
+        if (left) {
+            const int header = FindRow(RowGroup(row), kGroupURL);
+            if (header >= 0 && !item(header)->isHidden())
+                setCurrentRow(header);
+            return;
+        }
+    }
+    QListWidget::keyPressEvent(event);
 }
 
 void clsChannelTree::resizeEvent(QResizeEvent *event)

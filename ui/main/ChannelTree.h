@@ -97,6 +97,8 @@ signals:
     void RowDoubleClicked(int row);
     // The keyboard's menu key: the actions menu for the current row, at that place.
     void MenuKeyPressed(int row, const QPoint &globalPos);
+    // Right (open) or Left (fold) on a group's header row.
+    void GroupKeyPressed(int row, bool open);
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
@@ -107,8 +109,11 @@ protected:
     void dropEvent(QDropEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    // A group header's state in words, for screen readers.
+    static QString GroupState(bool expanded);
     void FillChannelRow(QListWidgetItem *item, const RSSChannel &channel);
     void Forget(QListWidgetItem *item);
     Look m_Look;

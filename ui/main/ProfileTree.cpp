@@ -181,6 +181,17 @@ void ProfileTree::ActivateRow(int row)
         OpenRow(row);
 }
 
+void ProfileTree::OpenGroup(int row, bool open)
+{
+    if (row < 0 || !m_Profile || m_Tree->RowURL(row) != kGroupRow)
+        return;
+    RSSGroup *group = m_Profile->GetGroup(m_Tree->RowGroup(row));
+    if (!group || group->Expanded() == open)
+        return;
+    group->setExpanded(open);
+    ToggleGroup(row);
+}
+
 void ProfileTree::ViewSelectedChannel()
 {
     const int row = m_Tree->currentRow();

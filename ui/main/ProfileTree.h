@@ -54,6 +54,8 @@ public:
     void OpenRow(int row);
     // Return on any row: a group folds or unfolds, a channel opens.
     void ActivateRow(int row);
+    // The group at a header row opened (or folded), if it is not already.
+    void OpenGroup(int row, bool open);
 
     void ViewSelectedChannel();
     void MarkSelectedRead();

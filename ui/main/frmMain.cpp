@@ -65,6 +65,7 @@ frmMain::frmMain(IWindowServices &services, QWidget *parent)
     connect(m_Profiles, &MainProfiles::Switched, this, &frmMain::ProfileSwitched);
     connect(m_Profiles, &MainProfiles::GaveUp, this, &frmMain::ExitProgram);
     connect(m_Tree, &clsChannelTree::RowDoubleClicked, m_Rows, &ProfileTree::OpenRow);
+    connect(m_Tree, &clsChannelTree::GroupKeyPressed, m_Rows, &ProfileTree::OpenGroup);
     connect(m_Tree, &clsChannelTree::MenuKeyPressed, this, [this](int row, const QPoint &at) {
         PrepareActionsMenu(row);
         m_Menus->actions->setProperty("prepared", true);
@@ -674,7 +675,7 @@ void frmMain::dropEvent(QDropEvent *event)
     Include::DropData(event->mimeData());
 }
 
-void frmMain::SkinHandler(const QString &function, float, float, bool released)
+void frmMain::SkinHandler(const QString &function, float x, float y, bool released)
 {
     const QString name = function.toLower();
     if (!released) {
@@ -709,7 +710,10 @@ void frmMain::SkinHandler(const QString &function, float, float, bool released)
         cmdWinFrame_Click();
     } else if (name == QLatin1String("profiles")) {
         BuildProfileMenu();
-        m.fileProfile->popup(QCursor::pos());
+        // At the cursor, where a click leaves it; below the button when it was pressed without
+        // the mouse (a screen reader), the cursor being elsewhere.
+        m.fileProfile->popup(
+            Include::IsCursorOver(this) ? QCursor::pos() : mapToGlobal(QPoint(int(x), int(y))));
     } else if (name == QLatin1String("reloadskin")) {
         LoadSkin();
     } else if (name == QLatin1String("search")) {

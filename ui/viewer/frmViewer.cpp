@@ -14,6 +14,7 @@
 #include "frmTarnSkin.h"
 #include "modItemHandler.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
 #include <QDir>
@@ -32,6 +33,7 @@
 #include <QWebEngineView>
 
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -186,6 +188,7 @@ frmViewer::frmViewer(
     shortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A),
         [this] { SkinHandler(QStringLiteral("markallread"), 0, 0, true); });
     AddReadingKeys();
+    AddKeyboardAccess();
 
     // Load: the frame as the user left it, then the first layout.
     if (Pref("PREFS", "HIDECHLFRAME", "False"))
@@ -236,8 +239,15 @@ QAction *frmViewer::SortItem(const QString &filter) const
     return nullptr;
 }
 
+bool frmViewer::PageHasFocus() const
+{
+    const QWidget *focus = QApplication::focusWidget();
+    return focus && (focus == m_Web || m_Web->isAncestorOf(focus));
+}
+
 void frmViewer::LoadNodeList()
 {
+    m_PageHadFocus = m_PageHadFocus || PageHasFocus(); // the busy window loses it
     Include::FormBusy(this);
     RequestList();
     Include::FormReady(this);
@@ -358,6 +368,9 @@ void frmViewer::ShowPage(const QByteArray &page)
     }
     m_PageAddress = QUrl::fromLocalFile(m_PageFile);
     m_Page->pageAddress = m_PageAddress;
+    // The page is hidden while it loads, which sends the keyboard on to the search box: the
+    // reader who was in the page gets it back once the page shows.
+    m_PageHadFocus = m_PageHadFocus || PageHasFocus();
     m_Web->hide();
     m_Web->load(m_PageAddress);
 }
@@ -417,10 +430,11 @@ void frmViewer::ShowLoadedPage()
     m_Web->show();
     if (m_Current > 0)
         m_Page->runJavaScript(ItemScript("if(d)d.classList.add('current');", m_Current));
-    // The page keeps the keys unless the reader is at work in the search box (a hidden page
-    // hands its focus on to the box).
-    if (!m_SearchEngaged && (!focusWidget() || focusWidget() == m_Search))
-        m_Web->setFocus();
+    // The page keeps the keys when it had them before the load, or unless the reader is at work
+    // in the search box (a hidden page hands its focus on to the box).
+    const bool pageHadFocus = std::exchange(m_PageHadFocus, false);
+    if (!m_SearchEngaged && (pageHadFocus || !focusWidget() || focusWidget() == m_Search))
+        m_Web->setFocus(Qt::OtherFocusReason);
     if (!m_Search->text().trimmed().isEmpty())
         ApplySearch(m_Search->text().trimmed());
     else
@@ -637,7 +651,7 @@ void frmViewer::SetCurrent(int position)
 
 // ---- The skin ---------------------------------------------------------------------------------
 
-void frmViewer::SkinHandler(const QString &function, float, float, bool released)
+void frmViewer::SkinHandler(const QString &function, float x, float y, bool released)
 {
     const QString name = function.toLower();
     if (!released) {
@@ -693,7 +707,10 @@ void frmViewer::SkinHandler(const QString &function, float, float, bool released
         else
             Include::OpenURL(link);
     } else if (name == QLatin1String("sortmenu")) {
-        m_SortMenu->popup(QCursor::pos());
+        // At the cursor, where a click leaves it; below the button when it was pressed without
+        // the mouse (a screen reader), the cursor being elsewhere.
+        m_SortMenu->popup(
+            Include::IsCursorOver(this) ? QCursor::pos() : mapToGlobal(QPoint(int(x), int(y))));
     } else if (name.startsWith(QLatin1String("sort"))) {
         static const QHash<QString, QString> sorts = {{QStringLiteral("sortall"), QString()},
             {QStringLiteral("sortunread"), QStringLiteral("_tarnwick/unread")},
@@ -742,6 +759,22 @@ bool frmViewer::DecodeIf(const QString &word)
     if (sorts.contains(w))
         return m_Filter == sorts.value(w);
     return true;
+}
+
+void frmViewer::AddKeyboardAccess()
+{
+    // Names for screen readers; Tab goes from the page to the search box and back.
+    m_Web->setAccessibleName(tr("Items"));
+    m_Search->setAccessibleName(tr("Search items"));
+    setTabOrder(m_Web, m_Search);
+    // The menu key (or Shift+F10) opens the filter menu at the top of the page, as a right
+    // click on the frame does where the mouse is.
+    auto *menu = new QAction(this);
+    menu->setShortcuts({QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)});
+    menu->setShortcutContext(Qt::WindowShortcut);
+    connect(menu, &QAction::triggered, this,
+        [this] { m_SortMenu->popup(mapToGlobal(ClientArea().topLeft() + QPoint(8, 8))); });
+    addAction(menu);
 }
 
 void frmViewer::cmdWinFrame_Click()

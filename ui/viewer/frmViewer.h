@@ -100,6 +100,9 @@ protected:
 
 private:
     void Form_Resize();
+    // Names for screen readers, the order of Tab, the filter menu from the keyboard.
+    void AddKeyboardAccess();
+    bool PageHasFocus() const;
     void ShowPage(const QByteArray &page);
     void webView_LoadFinished(bool ok);
     void RequestList();
@@ -139,6 +142,7 @@ private:
     QString m_CurrentHash;
     bool m_SearchEngaged = false;
     QList<QAction *> m_ReadingKeys;
+    bool m_PageHadFocus = false; // the keyboard was in the page when it went to load
 
     QWebEngineView *m_Web;
     ViewerPage *m_Page;
