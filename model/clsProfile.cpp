@@ -264,8 +264,7 @@ bool clsProfile::RemoveChannel(const QString &url)
     if (!url.isEmpty()) {
         if (!KillChannel(url)) {
             if (IModelHost *host = IModelHost::Current())
-                host->ShowMessage(
-                    QStringLiteral("Cannot Remove Channel. Please wait for Reload to finished."));
+                host->ShowMessage(tr("Cannot Remove Channel. Please wait for Reload to finished."));
             return false;
         }
         if (m_Channels)

@@ -37,7 +37,7 @@ void colProfiles::Init()
         m_Loaded = true;
         if (!reading.document && !reading.damaged()) {
             if (IModelHost *host = IModelHost::Current())
-                host->PopupInfo(QStringLiteral("Error Reading Profiles.XML File !!!"));
+                host->PopupInfo(tr("Error Reading Profiles.XML File !!!"));
             return;
         }
         if (reading.document)
