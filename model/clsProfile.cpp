@@ -2,6 +2,7 @@
 
 #include "Include.h"
 #include "ModelHost.h"
+#include "ModelText.h"
 #include "TextNumber.h"
 
 #include <QDir>
@@ -477,7 +478,7 @@ void clsProfile::m_Bank_BankMessage(const QString &text)
     // Shown once the bank's event has been answered: the server waits for it.
     QTimer::singleShot(0, this, [text] {
         if (IModelHost *host = IModelHost::Current())
-            host->ShowMessage(text);
+            host->ShowMessage(ModelText::ShownBankMessage(text));
     });
 }
 

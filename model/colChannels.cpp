@@ -83,7 +83,7 @@ void colChannels::LoadXML()
     m_Loaded = false;
     ModelText::LoadDocument(m_Document, FilePath(), this, [this](const xml::Document &doc) {
         const ModelText::Reading reading = ModelText::Examine(
-            doc, FilePath(), QStringLiteral("channel list of profile \"%1\"").arg(m_UserName));
+            doc, FilePath(), tr("channel list of profile \"%1\"").arg(m_UserName));
         if (reading.document)
             Walk(reading.document->documentElement());
         m_LeaveFile = reading.leaveFile;

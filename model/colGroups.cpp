@@ -144,8 +144,8 @@ void colGroups::LoadXML()
     m_Loaded = false;
     m_Reading = true;
     ModelText::LoadDocument(m_Document, FilePath(), this, [this](const xml::Document &doc) {
-        const ModelText::Reading reading = ModelText::Examine(doc, FilePath(),
-            QStringLiteral("group list of profile \"%1\"").arg(QDir(m_Folder).dirName()));
+        const ModelText::Reading reading = ModelText::Examine(
+            doc, FilePath(), tr("group list of profile \"%1\"").arg(QDir(m_Folder).dirName()));
         if (reading.document)
             Walk(reading.document->documentElement());
         m_LeaveFile = reading.leaveFile;

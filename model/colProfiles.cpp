@@ -31,8 +31,7 @@ void colProfiles::Init()
 {
     m_Loaded = false;
     ModelText::LoadDocument(m_Document, FilePath(), this, [this](const xml::Document &doc) {
-        const ModelText::Reading reading =
-            ModelText::Examine(doc, FilePath(), QStringLiteral("profile list"));
+        const ModelText::Reading reading = ModelText::Examine(doc, FilePath(), tr("profile list"));
         m_LeaveFile = reading.leaveFile;
         m_Loaded = true;
         if (!reading.document && !reading.damaged()) {

@@ -2,6 +2,7 @@
 // chooses it. The list of texts is the one lupdate collects from the sources at build time
 // (<build>/translations/tarnwick.ts); after new texts came in, the translation is brought up to
 // date with `cmake --build build --target update_translations` and the new entries translated.
+#include "ModelText.h"
 #include "Translations.h"
 
 #include <QCoreApplication>
@@ -229,6 +230,33 @@ private slots:
         QVERIFY(!Translations::Install(QLocale(QStringLiteral("de_DE")), kBin).isEmpty());
         QCOMPARE(QCoreApplication::translate("frmPreferences", "Preferences"),
             QStringLiteral("Einstellungen"));
+    }
+
+    // The item server words its messages in English; the window shows them in German with the
+    // file names kept, and a message of another form as it came.
+    void bankMessagesInTheUsersLanguage()
+    {
+        QVERIFY(!Translations::Install(QLocale(QStringLiteral("de_DE")), kBin).isEmpty());
+        const QString lost = ModelText::ShownBankMessage(
+            QStringLiteral("Could not save items.xml\n\nThe item store could not be written to "
+                           "/home/a/items.xml (the disk may be full or the folder not writable). "
+                           "Items fetched and marks made since the last save are kept only until "
+                           "the program ends; the file there is unchanged."));
+        QVERIFY2(lost.startsWith(QStringLiteral("items.xml konnte nicht gespeichert werden\n\n"))
+                && lost.contains(QStringLiteral(" nach /home/a/items.xml ")),
+            qPrintable(lost));
+        QCOMPARE(ModelText::ShownBankMessage(QStringLiteral(
+                     "Error parsing items.xml\n\nThe file was kept as /p/items.xml.damaged-1; the "
+                     "profile starts with an empty item store and fetches its channels again.")),
+            QStringLiteral("Fehler beim Lesen von items.xml\n\nDie Datei wurde als "
+                           "/p/items.xml.damaged-1 aufbewahrt; das Profil beginnt mit einem leeren "
+                           "Eintragsspeicher und ruft seine Kanäle neu ab."));
+        QCOMPARE(ModelText::ShownBankMessage(QStringLiteral("Something else")),
+            QStringLiteral("Something else"));
+        QVERIFY(Translations::Install(QLocale(QStringLiteral("en_GB")), kBin).isEmpty());
+        QCOMPARE(ModelText::ShownBankMessage(
+                     QStringLiteral("HASH ERROR Items could not be given their hash.")),
+            QStringLiteral("HASH ERROR Items could not be given their hash."));
     }
 };
 

@@ -200,7 +200,7 @@
         <source>The %1 could not be read (%2).
 
 The file %3 was left as it is and will not be written over, so changes made now are not kept in it.</source>
-        <translation>Die Datei „%1“ konnte nicht gelesen werden (%2).
+        <translation>%1 konnte nicht gelesen werden (%2).
 
 Die Datei %3 bleibt unverändert und wird nicht überschrieben; Änderungen, die jetzt gemacht werden, werden darin nicht gespeichert.</translation>
     </message>
@@ -208,9 +208,37 @@ Die Datei %3 bleibt unverändert und wird nicht überschrieben; Änderungen, die
         <source>The %1 could not be read (%2).
 
 The file was kept as %3; Tarnwick goes on with what could still be read from it.</source>
-        <translation>Die Datei „%1“ konnte nicht gelesen werden (%2).
+        <translation>%1 konnte nicht gelesen werden (%2).
 
 Die Datei wurde als %3 aufbewahrt; Tarnwick arbeitet mit dem weiter, was sich noch daraus lesen ließ.</translation>
+    </message>
+    <message>
+        <source>Error parsing items.xml
+
+The file %1 was left as it is and will not be written over.</source>
+        <translation>Fehler beim Lesen von items.xml
+
+Die Datei %1 bleibt unverändert und wird nicht überschrieben.</translation>
+    </message>
+    <message>
+        <source>Error parsing items.xml
+
+The file was kept as %1; the profile starts with an empty item store and fetches its channels again.</source>
+        <translation>Fehler beim Lesen von items.xml
+
+Die Datei wurde als %1 aufbewahrt; das Profil beginnt mit einem leeren Eintragsspeicher und ruft seine Kanäle neu ab.</translation>
+    </message>
+    <message>
+        <source>HASH ERROR Items could not be given their hash.</source>
+        <translation>HASH-FEHLER Für Einträge konnte kein Hashwert berechnet werden.</translation>
+    </message>
+    <message>
+        <source>Could not save items.xml
+
+The item store could not be written to %1 (the disk may be full or the folder not writable). Items fetched and marks made since the last save are kept only until the program ends; the file there is unchanged.</source>
+        <translation>items.xml konnte nicht gespeichert werden
+
+Der Eintragsspeicher konnte nicht nach %1 geschrieben werden (der Datenträger ist vielleicht voll oder der Ordner nicht beschreibbar). Seit dem letzten Speichern abgerufene Einträge und gesetzte Markierungen bleiben nur bis zum Programmende erhalten; die Datei dort ist unverändert.</translation>
     </message>
 </context>
 <context>
@@ -381,6 +409,10 @@ Die Datei wurde als %3 aufbewahrt; Tarnwick arbeitet mit dem weiter, was sich no
         <source>Read</source>
         <translation>Gelesen</translation>
     </message>
+    <message>
+        <source>channel list of profile &quot;%1&quot;</source>
+        <translation>Die Kanalliste des Profils „%1“</translation>
+    </message>
 </context>
 <context>
     <name>colGroups</name>
@@ -408,12 +440,20 @@ Die Datei wurde als %3 aufbewahrt; Tarnwick arbeitet mit dem weiter, was sich no
         <source>A group named &quot;%1&quot; already exists.</source>
         <translation>Eine Gruppe namens „%1“ gibt es bereits.</translation>
     </message>
+    <message>
+        <source>group list of profile &quot;%1&quot;</source>
+        <translation>Die Gruppenliste des Profils „%1“</translation>
+    </message>
 </context>
 <context>
     <name>colProfiles</name>
     <message>
         <source>Error Reading Profiles.XML File !!!</source>
         <translation>Fehler beim Lesen der Datei Profiles.XML!</translation>
+    </message>
+    <message>
+        <source>profile list</source>
+        <translation>Die Profilliste</translation>
     </message>
 </context>
 <context>
