@@ -125,6 +125,9 @@ bool SeedAppFolder(const QString &installed)
     while (it.hasNext()) {
         const QString source = it.next();
         const QString relative = from.relativeFilePath(source);
+        // The program's translations are read where they are installed, not copied.
+        if (relative.startsWith(QLatin1String("translations/")))
+            continue;
         const QString target = to + QLatin1Char('/') + relative;
         const QByteArray fresh = digest(source);
         if (QFileInfo::exists(target)) {

@@ -4,6 +4,7 @@
 #include "Include.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QCursor>
 #include <QDialog>
 #include <QGuiApplication>
@@ -237,7 +238,7 @@ void DropURL(const QString &text)
             DropTarget()(text.trimmed());
         return;
     }
-    MsgBox(QStringLiteral("Drop text not recognized as a URL"));
+    MsgBox(QCoreApplication::translate("Include", "Drop text not recognized as a URL"));
 }
 
 void SetDropTarget(std::function<void(const QString &)> target)
@@ -247,8 +248,8 @@ void SetDropTarget(std::function<void(const QString &)> target)
 
 void DropRefused()
 {
-    MsgBox(
-        QStringLiteral("Invalid Drop Object.  Text or Web Browser links to RSS Channels accepted"),
+    MsgBox(QCoreApplication::translate("Include",
+               "Invalid Drop Object.  Text or Web Browser links to RSS Channels accepted"),
         QStringLiteral("Tarnwick"));
 }
 

@@ -2,6 +2,7 @@
 #include "Shutdown.h"
 #include "SingleInstance.h"
 #include "TickerWindows.h"
+#include "Translations.h"
 #include "ViewerWindows.h"
 #include "WindowHub.h"
 #include "frmMain.h"
@@ -21,6 +22,8 @@ int main(int argc, char *argv[])
     QApplication::setDesktopFileName(QStringLiteral("tarnwick"));
     // The window lives on in the notification area when it is closed.
     QApplication::setQuitOnLastWindowClosed(false);
+    // The windows in the user's language when a translation is shipped for it.
+    Translations::Install();
 
     SingleInstance instance;
     if (!instance.Claim())

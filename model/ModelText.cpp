@@ -6,6 +6,7 @@
 #include <QDebug>
 #include <QFileInfo>
 #include <QLoggingCategory>
+#include <QRegularExpression>
 #include <QTimer>
 
 namespace {
@@ -69,6 +70,40 @@ Reading Examine(const xml::Document &doc, const QString &path, const QString &wh
             host->ShowMessage(text);
     });
     return reading;
+}
+
+QString ShownBankMessage(const QString &text)
+{
+    // The server's messages as it words them; %1 is a file name.
+    static const char *const forms[] = {
+        QT_TRANSLATE_NOOP("ModelText",
+            "Error parsing items.xml\n\nThe file %1 was left as it is and will not be written "
+            "over."),
+        QT_TRANSLATE_NOOP("ModelText",
+            "Error parsing items.xml\n\nThe file was kept as %1; the profile starts with an "
+            "empty item store and fetches its channels again."),
+        QT_TRANSLATE_NOOP("ModelText", "HASH ERROR Items could not be given their hash."),
+        QT_TRANSLATE_NOOP("ModelText",
+            "Could not save items.xml\n\nThe item store could not be written to %1 (the disk "
+            "may be full or the folder not writable). Items fetched and marks made since the "
+            "last save are kept only until the program ends; the file there is unchanged."),
+    };
+    for (const char *form : forms) {
+        const QString english = QString::fromUtf8(form);
+        const int at = english.indexOf(QLatin1String("%1"));
+        if (at < 0) {
+            if (text == english)
+                return QCoreApplication::translate("ModelText", form);
+            continue;
+        }
+        const QRegularExpression pattern(
+            QRegularExpression::anchoredPattern(QRegularExpression::escape(english.left(at))
+                + QStringLiteral("(.*)") + QRegularExpression::escape(english.mid(at + 2))));
+        const QRegularExpressionMatch match = pattern.match(text);
+        if (match.hasMatch())
+            return QCoreApplication::translate("ModelText", form).arg(match.captured(1));
+    }
+    return text;
 }
 
 } // namespace ModelText

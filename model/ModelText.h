@@ -39,4 +39,8 @@ struct Reading
 // profile "anna"").
 Reading Examine(const xml::Document &doc, const QString &path, const QString &what);
 
+// A message of the item bank (the server writes them in English) in the user's language: the
+// known forms are translated with their file names kept; any other text is returned as it is.
+QString ShownBankMessage(const QString &text);
+
 } // namespace ModelText

@@ -6,6 +6,8 @@
 #include "ModelHost.h"
 #include "TextNumber.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <limits>
 
@@ -39,10 +41,17 @@ RSSChannel::~RSSChannel()
         m_Reloader->setEnabled(false);
 }
 
+QString RSSChannel::displayTitle() const
+{
+    if (m_CustomTitle.isEmpty() && Include::IsVirtualURL(m_URL))
+        return QCoreApplication::translate("colChannels", m_Title.toUtf8().constData());
+    return customTitle();
+}
+
 QString RSSChannel::TitleAndCount() const
 {
     const QString shown = !m_CustomTitle.isEmpty() ? m_CustomTitle
-        : !m_Title.isEmpty()                       ? m_Title
+        : !m_Title.isEmpty()                       ? displayTitle()
                                                    : m_URL;
     return shown + QStringLiteral("  (") + QString::number(m_ItemCount) + QLatin1Char(')');
 }

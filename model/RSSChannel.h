@@ -48,6 +48,9 @@ public:
     // The custom title, or the title when there is none.
     QString customTitle() const { return m_CustomTitle.isEmpty() ? m_Title : m_CustomTitle; }
     void setCustomTitle(const QString &v) { m_CustomTitle = v; }
+    // The title as windows show it: the custom title, or for a filter channel without one its
+    // name in the user's language (what is stored and sent to the bank stays as it is).
+    QString displayTitle() const;
     QString title() const { return m_Title; }
     void setTitle(const QString &v) { m_Title = v; }
     // Display title, two blanks and the item count: "Name  (12)".

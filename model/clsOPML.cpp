@@ -119,7 +119,7 @@ void clsOPML::DocumentComplete(xml::Document *doc)
             << m_Path << "could not be read:"
             << (m_FetchError.isEmpty() ? doc->parseErrorReason() : m_FetchError);
     else if (IModelHost *host = IModelHost::Current())
-        host->PopupInfo(QStringLiteral("Error Reading OPML File !!!\r\n") + m_Title);
+        host->PopupInfo(tr("Error Reading OPML File !!!\r\n%1").arg(m_Title));
 }
 
 void clsOPML::Walk(xml::Node node)

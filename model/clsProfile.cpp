@@ -2,6 +2,7 @@
 
 #include "Include.h"
 #include "ModelHost.h"
+#include "ModelText.h"
 #include "TextNumber.h"
 
 #include <QDir>
@@ -271,8 +272,7 @@ bool clsProfile::RemoveChannel(const QString &url)
     if (!url.isEmpty()) {
         if (!KillChannel(url)) {
             if (IModelHost *host = IModelHost::Current())
-                host->ShowMessage(
-                    QStringLiteral("Cannot Remove Channel. Please wait for Reload to finished."));
+                host->ShowMessage(tr("Cannot Remove Channel. Please wait for Reload to finished."));
             return false;
         }
         if (m_Channels)
@@ -528,7 +528,7 @@ void clsProfile::m_Bank_BankMessage(const QString &text)
     // Shown once the bank's event has been answered: the server waits for it.
     QTimer::singleShot(0, this, [text] {
         if (IModelHost *host = IModelHost::Current())
-            host->ShowMessage(text);
+            host->ShowMessage(ModelText::ShownBankMessage(text));
     });
 }
 

@@ -52,15 +52,20 @@ void colChannels::Init(const QString &profileName)
         qint32 expire, update;
     };
     const BuiltIn builtIns[] = {
-        {"F0", QStringLiteral("_tarnwick/today"), "Today", 0, 0},
-        {"F1", QStringLiteral("_tarnwick/flagged"), "Tagged", 0, 0},
+        {"F0", QStringLiteral("_tarnwick/today"), QT_TRANSLATE_NOOP("colChannels", "Today"), 0, 0},
+        {"F1", QStringLiteral("_tarnwick/flagged"), QT_TRANSLATE_NOOP("colChannels", "Tagged"), 0,
+            0},
         {"F2", Include::VendorNewsURL(), "Tarnwick News", 100, 1500},
         {kHelpID, Include::VendorHelpURL(), "Help", 0, 7000},
-        {"F4", QStringLiteral("_tarnwick/deleted"), "Deleted", 0, 0},
-        {"F5", QStringLiteral("_tarnwick/yesterday"), "Yesterday", 0, 0},
-        {"F6", QStringLiteral("_tarnwick/week"), "Past 7 Days", 0, 0},
-        {"F7", QStringLiteral("_tarnwick/unread"), "Unread", 0, 0},
-        {"F8", QStringLiteral("_tarnwick/read"), "Read", 0, 0},
+        {"F4", QStringLiteral("_tarnwick/deleted"), QT_TRANSLATE_NOOP("colChannels", "Deleted"), 0,
+            0},
+        {"F5", QStringLiteral("_tarnwick/yesterday"), QT_TRANSLATE_NOOP("colChannels", "Yesterday"),
+            0, 0},
+        {"F6", QStringLiteral("_tarnwick/week"), QT_TRANSLATE_NOOP("colChannels", "Past 7 Days"), 0,
+            0},
+        {"F7", QStringLiteral("_tarnwick/unread"), QT_TRANSLATE_NOOP("colChannels", "Unread"), 0,
+            0},
+        {"F8", QStringLiteral("_tarnwick/read"), QT_TRANSLATE_NOOP("colChannels", "Read"), 0, 0},
     };
     for (const BuiltIn &b : builtIns) {
         auto channel = std::make_unique<RSSChannel>();
@@ -78,7 +83,7 @@ void colChannels::LoadXML()
     m_Loaded = false;
     ModelText::LoadDocument(m_Document, FilePath(), this, [this](const xml::Document &doc) {
         const ModelText::Reading reading = ModelText::Examine(
-            doc, FilePath(), QStringLiteral("channel list of profile \"%1\"").arg(m_UserName));
+            doc, FilePath(), tr("channel list of profile \"%1\"").arg(m_UserName));
         if (reading.document)
             Walk(reading.document->documentElement());
         m_LeaveFile = reading.leaveFile;

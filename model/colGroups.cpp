@@ -4,6 +4,7 @@
 #include "ModelText.h"
 #include "TextNumber.h"
 
+#include <QCoreApplication>
 #include <QDir>
 
 #include <utility>
@@ -12,6 +13,17 @@ namespace {
 bool countless(const QString &name)
 {
     return name == QLatin1String("All Items") || name == QLatin1String("Tarnwick");
+}
+
+// The built-in groups as the tree shows them: the stored name in the user's language.
+QString shownName(const QString &name)
+{
+    static const char *const builtIns[] = {
+        QT_TRANSLATE_NOOP("colGroups", "All Items"), QT_TRANSLATE_NOOP("colGroups", "Spotlight")};
+    for (const char *builtIn : builtIns)
+        if (name == QLatin1String(builtIn))
+            return QCoreApplication::translate("colGroups", builtIn);
+    return name;
 }
 } // namespace
 
@@ -55,9 +67,12 @@ xml::NodeHandle RSSGroup::SaveXML(xml::Document &doc) const
 
 QString RSSGroup::Name(bool withCount) const
 {
-    if (!withCount || countless(m_Name))
+    if (!withCount)
         return m_Name;
-    return m_Name + QStringLiteral("  (") + QString::number(m_URLs.size()) + QLatin1Char(')');
+    if (countless(m_Name))
+        return shownName(m_Name);
+    return shownName(m_Name) + QStringLiteral("  (") + QString::number(m_URLs.size())
+        + QLatin1Char(')');
 }
 
 bool RSSGroup::CreateGroup(const QString &name)
@@ -129,8 +144,8 @@ void colGroups::LoadXML()
     m_Loaded = false;
     m_Reading = true;
     ModelText::LoadDocument(m_Document, FilePath(), this, [this](const xml::Document &doc) {
-        const ModelText::Reading reading = ModelText::Examine(doc, FilePath(),
-            QStringLiteral("group list of profile \"%1\"").arg(QDir(m_Folder).dirName()));
+        const ModelText::Reading reading = ModelText::Examine(
+            doc, FilePath(), tr("group list of profile \"%1\"").arg(QDir(m_Folder).dirName()));
         if (reading.document)
             Walk(reading.document->documentElement());
         m_LeaveFile = reading.leaveFile;
@@ -193,7 +208,7 @@ QString colGroups::NameProblem(const QString &name, const QString &renaming) con
     if (!renaming.isEmpty() && IsReserved(renaming))
         return tr("The group \"%1\" cannot be renamed.").arg(renaming);
     if (name.contains(QLatin1Char('|')))
-        return QStringLiteral("Group name contains invalid characters: |");
+        return tr("Group name contains invalid characters: |");
     const QString clean = name.trimmed();
     if (clean.isEmpty())
         return tr("Please enter a group name.");

@@ -21,7 +21,8 @@ public:
     xml::NodeHandle SaveXML(xml::Document &doc) const;
     int ChannelCount() const { return int(m_URLs.size()); }
     QString ChannelURL(int index) const { return m_URLs.value(index); }
-    // With count: "Name  (3)", except for "All Items" and "Tarnwick".
+    // With count: "Name  (3)", except for "All Items" and "Tarnwick"; the built-in groups named
+    // in the user's language then (the form to show, never to store).
     QString Name(bool withCount = false) const;
     void Rename(const QString &newName) { m_Name = newName; }
     bool CreateGroup(const QString &name);

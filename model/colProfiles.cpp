@@ -31,13 +31,12 @@ void colProfiles::Init()
 {
     m_Loaded = false;
     ModelText::LoadDocument(m_Document, FilePath(), this, [this](const xml::Document &doc) {
-        const ModelText::Reading reading =
-            ModelText::Examine(doc, FilePath(), QStringLiteral("profile list"));
+        const ModelText::Reading reading = ModelText::Examine(doc, FilePath(), tr("profile list"));
         m_LeaveFile = reading.leaveFile;
         m_Loaded = true;
         if (!reading.document && !reading.damaged()) {
             if (IModelHost *host = IModelHost::Current())
-                host->PopupInfo(QStringLiteral("Error Reading Profiles.XML File !!!"));
+                host->PopupInfo(tr("Error Reading Profiles.XML File !!!"));
             return;
         }
         if (reading.document)

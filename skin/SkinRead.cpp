@@ -76,7 +76,7 @@ void frmTarnSkin::ReadSkin(const QString &name)
     const QString path = SkinFolder() + QStringLiteral("skin.txt");
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        Report(QStringLiteral("Error Loading Skin File: ") + path);
+        Report(tr("Error Loading Skin File: %1").arg(path));
         return;
     }
     m_CurrentFont = 0;

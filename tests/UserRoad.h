@@ -374,6 +374,10 @@ public:
         env.insert(QStringLiteral("PATH"),
             m_Bin.path() + QLatin1Char(':') + env.value(QStringLiteral("PATH")));
         env.remove(QStringLiteral("XDG_CURRENT_DESKTOP"));
+        // The language the program is started in: English unless the case chose another.
+        for (const char *name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"})
+            env.remove(QLatin1String(name));
+        env.insert(QStringLiteral("LANG"), language);
         m_Process.setProcessEnvironment(env);
         m_Process.setProcessChannelMode(QProcess::ForwardedOutputChannel);
         m_Errors.clear();
@@ -408,6 +412,8 @@ public:
             .arg(QString::fromLocal8Bit(m_Errors.right(2000)));
     }
     QByteArray Errors() const { return m_Errors; }
+    // $LANG at the next Start.
+    QString language = QStringLiteral("C.UTF-8");
 
     // The item server of this program's session; 0 when none runs.
     qint64 ServerPid() const { return testsupport::serverPid(m_Runtime.path()); }

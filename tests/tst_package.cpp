@@ -75,7 +75,8 @@ private slots:
                  "usr/share/icons/hicolor/256x256/apps/tarnwick.png",
                  "usr/share/metainfo/example.veltrasic.Tarnwick.metainfo.xml",
                  "usr/share/tarnwick/tarnns.xsl", "usr/share/tarnwick/default.tidy",
-                 "usr/share/tarnwick/skins/Basalt/skin.txt", "usr/share/tarnwick/help.xml"})
+                 "usr/share/tarnwick/skins/Basalt/skin.txt", "usr/share/tarnwick/help.xml",
+                 "usr/share/tarnwick/translations/tarnwick_de.qm"})
             QVERIFY2(QFileInfo::exists(m_Root + "/" + file), file);
         const Run validate = Execute("appstreamcli",
             {"validate", "--no-net", "--pedantic",

@@ -1678,6 +1678,66 @@ private slots:
         QVERIFY(StoredItem(store, "k1").contains("<flag>true</flag>"));
         QVERIFY(StoredItem(store, "k2").contains("<read>false</read>"));
         QVERIFY(StoredItem(store, "k2").contains("<flag>false</flag>"));
+    // A German desktop: the windows speak German while the files are written as in every
+    // language; the preference brings English back from the next start.
+    void germanFromTheSystemLocale()
+    {
+        m_Http.route("/deutsch.xml") = {200,
+            "<rss version=\"2.0\"><channel><title>Deutsch Feed</title>" + Item("Erste", "", "d1", 1)
+                + Item("Zweite", "", "d2", 30) + "</channel></rss>",
+            {}};
+        Program program(m_Screen, m_Http.url(""));
+        program.language = QStringLiteral("de_DE.UTF-8");
+        const QString folder = program.Home("profiles/greta");
+        const QString url = m_Http.url("/deutsch.xml");
+        const QString conf = program.Config("Veltrasic/Tarnwick.conf");
+        QVERIFY(profilefiles::WriteProfileList(program.Home(), {"greta"}));
+        QVERIFY(profilefiles::WriteGroups(folder, {{"Mine", {url}}}));
+        QVERIFY(profilefiles::WriteChannels(folder, {{url, "Stored"}}));
+        QVERIFY(profilefiles::Write(conf, "[PREFS]\nFIRSTRUN=False\n[START]\nOPENMAIN=1\n"));
+
+        QVERIFY(program.Start());
+        auto main = MainWindow();
+        QVERIFY(main);
+        // The items are stored with English month names, as in every language.
+        QByteArray stored;
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                stored = StoredItem(testsupport::readFile(folder + "/items.xml"), "d2");
+                return !stored.isEmpty();
+            },
+            30000));
+        static const QRegularExpression englishDate(QStringLiteral(
+            "date=\"\\d\\d (Jan|Feb|Mar|Apr|May|Jun|Jul|Aug|Sep|Oct|Nov|Dec) \\d{4}\""));
+        QVERIFY2(englishDate.match(QString::fromUtf8(stored)).hasMatch(), stored.constData());
+        m_Screen.Click(Button(0, "prefs", *main));
+        auto prefs = m_Screen.WaitWindow("^Einstellungen$");
+        QVERIFY2(prefs, "the Preferences in German");
+        m_Screen.Save("i18n-01-german");
+        // The last box keeps English: on, then OK.
+        m_Screen.Keys(*prefs, {"Tab", "shift+Tab"});
+        m_Screen.Keys(*prefs, QStringList(8, "Tab") << "space");
+        m_Screen.Save("i18n-02-english-chosen");
+        m_Screen.Keys(*prefs, {"Return"});
+        QVERIFY(m_Screen.WaitGone("^Einstellungen$"));
+        m_Screen.Save("i18n-03-german-main");
+        QVERIFY(testsupport::readFile(conf).contains("ENGLISH=True"));
+        QVERIFY2(program.Stop(), qPrintable(program.Ending()));
+        // What was written does not depend on the language.
+        QVERIFY(testsupport::readFile(folder + "/channels.xml")
+                    .contains("<title>Deutsch Feed</title>"));
+        QVERIFY(testsupport::readFile(folder + "/groups.xml").contains("<title>All Items</title>"));
+
+        QVERIFY(program.Start());
+        main = MainWindow();
+        QVERIFY(main);
+        m_Screen.Click(Button(0, "prefs", *main));
+        prefs = m_Screen.WaitWindow("^Preferences$");
+        QVERIFY2(prefs, "English kept by the preference");
+        m_Screen.Save("i18n-04-english-kept");
+        m_Screen.Keys(*prefs, {"Escape"});
+        QVERIFY(m_Screen.WaitGone("^Preferences$"));
+        QVERIFY2(program.Stop(), qPrintable(program.Ending()));
     }
 };
 

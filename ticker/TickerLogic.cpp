@@ -2,6 +2,7 @@
 
 #include "Include.h"
 
+#include <QCoreApplication>
 #include <QSet>
 
 #include <algorithm>
@@ -106,7 +107,7 @@ QString Headline::Line(bool showChannel, bool showDate, bool showTime) const
 Headline NoItems()
 {
     Headline h;
-    h.title = QStringLiteral("No Unread Items");
+    h.title = QCoreApplication::translate("TickerLogic", "No Unread Items");
     h.channel = QStringLiteral("Tarnwick");
     h.empty = true;
     return h;

@@ -52,7 +52,7 @@ frmTicker::frmTicker(IWindowServices &services, QWidget *parent)
       m_Services(services)
 {
     setObjectName(QStringLiteral("frmTicker"));
-    setWindowTitle(QStringLiteral("Tarnwick Ticker"));
+    setWindowTitle(tr("Tarnwick Ticker"));
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedOutline();

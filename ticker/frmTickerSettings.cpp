@@ -53,7 +53,7 @@ frmTickerSettings::frmTickerSettings(std::function<void(bool)> apply, QWidget *o
     : QDialog(owner), m_Apply(std::move(apply))
 {
     setObjectName(QStringLiteral("frmTickerSettings"));
-    setWindowTitle(QStringLiteral("Ticker Settings"));
+    setWindowTitle(tr("Ticker Settings"));
     const TickerSettings s = TickerSettings::Load(ScreenWidth());
     auto *layout = new QVBoxLayout(this);
     m_Tabs = new QTabWidget(this);
@@ -66,13 +66,12 @@ frmTickerSettings::frmTickerSettings(std::function<void(bool)> apply, QWidget *o
     auto *effects = new QGroupBox(tr("Effect"), style);
     auto *effectsLayout = new QVBoxLayout(effects);
     m_Effect = Options(effects, effectsLayout,
-        {QStringLiteral("Scroll Horizontally"), QStringLiteral("Scroll Vertically"),
-            QStringLiteral("Fade"), QStringLiteral("Type-Write")},
+        {tr("Scroll Horizontally"), tr("Scroll Vertically"), tr("Fade"), tr("Type-Write")},
         "optEffect");
     styleLayout->addWidget(effects);
     auto *speedRow = new QHBoxLayout;
-    speedRow->addWidget(new QLabel(QStringLiteral("Speed:"), style));
-    speedRow->addWidget(new QLabel(QStringLiteral("Slow"), style));
+    speedRow->addWidget(new QLabel(tr("Speed:"), style));
+    speedRow->addWidget(new QLabel(tr("Slow"), style));
     m_Speed = new QSlider(Qt::Horizontal, style);
     m_Speed->setObjectName(QStringLiteral("sldSpeed"));
     m_Speed->setRange(1, 5);
@@ -80,22 +79,21 @@ frmTickerSettings::frmTickerSettings(std::function<void(bool)> apply, QWidget *o
     m_Speed->setPageStep(1);
     m_Speed->setTickPosition(QSlider::TicksBelow);
     speedRow->addWidget(m_Speed, 1);
-    speedRow->addWidget(new QLabel(QStringLiteral("Fast"), style));
+    speedRow->addWidget(new QLabel(tr("Fast"), style));
     styleLayout->addLayout(speedRow);
-    m_ChannelTitle = new QCheckBox(QStringLiteral("Show Channel Title"), style);
-    m_Date = new QCheckBox(QStringLiteral("Show Date"), style);
-    m_Time = new QCheckBox(QStringLiteral("Show Time"), style);
+    m_ChannelTitle = new QCheckBox(tr("Show Channel Title"), style);
+    m_Date = new QCheckBox(tr("Show Date"), style);
+    m_Time = new QCheckBox(tr("Show Time"), style);
     for (QCheckBox *box : {m_ChannelTitle, m_Date, m_Time})
         styleLayout->addWidget(box);
     styleLayout->addStretch(1);
-    m_Tabs->addTab(style, QStringLiteral("Style"));
+    m_Tabs->addTab(style, tr("Style"));
 
     // Position
     auto *position = new QWidget(m_Tabs);
     auto *positionLayout = new QVBoxLayout(position);
     auto *dockRow = new QHBoxLayout;
-    m_Dock =
-        Options(position, dockRow, {QStringLiteral("Dock"), QStringLiteral("Float")}, "optDock");
+    m_Dock = Options(position, dockRow, {tr("Dock"), tr("Float")}, "optDock");
     positionLayout->addLayout(dockRow);
     auto *form = new QFormLayout;
     m_Left = new QLineEdit(position);
@@ -104,41 +102,38 @@ frmTickerSettings::frmTickerSettings(std::function<void(bool)> apply, QWidget *o
     m_Left->setObjectName(QStringLiteral("txtLeft"));
     m_Top->setObjectName(QStringLiteral("txtTop"));
     m_Width->setObjectName(QStringLiteral("txtWidth"));
-    form->addRow(QStringLiteral("Left"), m_Left);
-    form->addRow(QStringLiteral("Top"), m_Top);
-    form->addRow(QStringLiteral("Width"), m_Width);
+    form->addRow(tr("Left"), m_Left);
+    form->addRow(tr("Top"), m_Top);
+    form->addRow(tr("Width"), m_Width);
     positionLayout->addLayout(form);
-    positionLayout->addWidget(new QLabel(QStringLiteral("(pixels)"), position));
-    m_Defaults = new QPushButton(QStringLiteral("Defaults"), position);
+    positionLayout->addWidget(new QLabel(tr("(pixels)"), position));
+    m_Defaults = new QPushButton(tr("Defaults"), position);
     m_Defaults->setObjectName(QStringLiteral("cmdPixelDefault"));
     positionLayout->addWidget(m_Defaults, 0, Qt::AlignLeft);
     positionLayout->addStretch(1);
-    m_Tabs->addTab(position, QStringLiteral("Position"));
+    m_Tabs->addTab(position, tr("Position"));
 
     // Sources
     auto *sources = new QWidget(m_Tabs);
     auto *sourcesLayout = new QVBoxLayout(sources);
-    m_Days = Options(sources, sourcesLayout,
-        {QStringLiteral("Today"), QStringLiteral("Past 2 Days"), QStringLiteral("Past 7 Days")},
-        "optDays");
-    auto *all = new QGroupBox(QStringLiteral("All Items"), sources);
+    m_Days = Options(
+        sources, sourcesLayout, {tr("Today"), tr("Past 2 Days"), tr("Past 7 Days")}, "optDays");
+    auto *all = new QGroupBox(tr("All Items"), sources);
     auto *allLayout = new QVBoxLayout(all);
-    m_Unread = new QCheckBox(QStringLiteral("Unread Only"), all);
+    m_Unread = new QCheckBox(tr("Unread Only"), all);
     m_Unread->setObjectName(QStringLiteral("chkUnread"));
     allLayout->addWidget(m_Unread);
     sourcesLayout->addWidget(all);
-    m_Random = new QCheckBox(QStringLiteral("Randomize Items"), sources);
+    m_Random = new QCheckBox(tr("Randomize Items"), sources);
     m_Random->setObjectName(QStringLiteral("chkRnd"));
     sourcesLayout->addWidget(m_Random);
     sourcesLayout->addStretch(1);
-    m_Tabs->addTab(sources, QStringLiteral("Sources"));
+    m_Tabs->addTab(sources, tr("Sources"));
 
     auto *buttons = new QDialogButtonBox(this);
-    QPushButton *ok = buttons->addButton(QStringLiteral("&Ok"), QDialogButtonBox::AcceptRole);
-    QPushButton *cancel =
-        buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);
-    QPushButton *applyButton =
-        buttons->addButton(QStringLiteral("&Apply"), QDialogButtonBox::ApplyRole);
+    QPushButton *ok = buttons->addButton(tr("&Ok"), QDialogButtonBox::AcceptRole);
+    QPushButton *cancel = buttons->addButton(tr("&Cancel"), QDialogButtonBox::RejectRole);
+    QPushButton *applyButton = buttons->addButton(tr("&Apply"), QDialogButtonBox::ApplyRole);
     ok->setObjectName(QStringLiteral("cmdOk"));
     applyButton->setObjectName(QStringLiteral("cmdApply"));
     layout->addWidget(buttons);

@@ -14,7 +14,7 @@ build=${TARNWICK_BUILD_DIR:-$top/build}
 
 packages=(g++ make cmake pkg-config qt6-base-dev qt6-webengine-dev qt6-multimedia-dev
           qt6-svg-dev libxml2-dev libxslt1-dev libtidy-dev libxcb1-dev appstream dpkg-dev xvfb xauth dbus x11-utils
-          libglib2.0-bin xdotool trayer imagemagick clang-format)
+          libglib2.0-bin xdotool trayer imagemagick clang-format qt6-tools-dev qt6-l10n-tools)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -30,7 +30,7 @@ QTreeWidget *ChannelList(QWidget *owner, const char *name)
 {
     auto *list = new QTreeWidget(owner);
     list->setObjectName(QLatin1String(name));
-    list->setHeaderLabels({QStringLiteral("Title"), QStringLiteral("URL")});
+    list->setHeaderLabels({frmAddChannel::tr("Title"), frmAddChannel::tr("URL")});
     list->setRootIsDecorated(false);
     list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list->setSortingEnabled(true); // a header click sorts, a second one turns the order round
@@ -54,7 +54,7 @@ void AddRow(QTreeWidget *list, const QString &title, const QString &url)
 frmAddChannel::frmAddChannel(QWidget *owner) : QDialog(owner)
 {
     setObjectName(QStringLiteral("frmAddChannel"));
-    setWindowTitle(QStringLiteral("Add Channels"));
+    setWindowTitle(tr("Add Channels"));
     setAttribute(Qt::WA_DeleteOnClose);
     auto *layout = new QVBoxLayout(this);
     m_Tabs = new QTabWidget(this);
@@ -63,59 +63,56 @@ frmAddChannel::frmAddChannel(QWidget *owner) : QDialog(owner)
 
     auto *opml = new QWidget(m_Tabs);
     auto *og = new QGridLayout(opml);
-    og->addWidget(new QLabel(QStringLiteral("OPML File:"), opml), 0, 0);
+    og->addWidget(new QLabel(tr("OPML File:"), opml), 0, 0);
     m_OPMLPath = new QLineEdit(opml);
     m_OPMLPath->setObjectName(QStringLiteral("txtOPML"));
     og->addWidget(m_OPMLPath, 0, 1);
     auto *browse = new QPushButton(tr("&Browse..."), opml);
     browse->setObjectName(QStringLiteral("cmdBrowseOPML"));
     og->addWidget(browse, 0, 2);
-    auto *load = new QPushButton(QStringLiteral("Load"), opml);
+    auto *load = new QPushButton(tr("Load"), opml);
     load->setObjectName(QStringLiteral("cmdLoadOPML"));
     og->addWidget(load, 0, 3);
-    og->addWidget(new QLabel(QStringLiteral("Add To Group:"), opml), 1, 0);
+    og->addWidget(new QLabel(tr("Add To Group:"), opml), 1, 0);
     m_OPMLGroup = new QComboBox(opml);
     m_OPMLGroup->setObjectName(QStringLiteral("cboOPML"));
     og->addWidget(m_OPMLGroup, 1, 1);
-    auto *newGroup1 = new QPushButton(QStringLiteral("New Group"), opml);
+    auto *newGroup1 = new QPushButton(tr("New Group"), opml);
     newGroup1->setObjectName(QStringLiteral("cmdNewGroup2"));
     og->addWidget(newGroup1, 1, 2, 1, 2);
     m_OPMLList = ChannelList(opml, "lstOPML");
     og->addWidget(m_OPMLList, 2, 0, 1, 4);
-    m_Tabs->addTab(opml, QStringLiteral("Add From OPML"));
+    m_Tabs->addTab(opml, tr("Add From OPML"));
 
     auto *users = new QWidget(m_Tabs);
     auto *ug = new QGridLayout(users);
-    ug->addWidget(new QLabel(QStringLiteral("Select Profile:"), users), 0, 0);
+    ug->addWidget(new QLabel(tr("Select Profile:"), users), 0, 0);
     m_Users = new QComboBox(users);
     m_Users->setObjectName(QStringLiteral("cboUsers"));
     ug->addWidget(m_Users, 0, 1, 1, 2);
-    ug->addWidget(new QLabel(QStringLiteral("Add To Group:"), users), 1, 0);
+    ug->addWidget(new QLabel(tr("Add To Group:"), users), 1, 0);
     m_UserGroup = new QComboBox(users);
     m_UserGroup->setObjectName(QStringLiteral("cboUserGroup"));
     ug->addWidget(m_UserGroup, 1, 1);
-    auto *newGroup2 = new QPushButton(QStringLiteral("New Group"), users);
+    auto *newGroup2 = new QPushButton(tr("New Group"), users);
     newGroup2->setObjectName(QStringLiteral("cmdNewGroup3"));
     ug->addWidget(newGroup2, 1, 2);
     m_UserList = ChannelList(users, "lstUser");
     ug->addWidget(m_UserList, 2, 0, 1, 3);
-    m_Tabs->addTab(users, QStringLiteral("Add From Profiles"));
+    m_Tabs->addTab(users, tr("Add From Profiles"));
 
     auto *buttons = new QDialogButtonBox(this);
-    QPushButton *add = buttons->addButton(QStringLiteral("A&dd"), QDialogButtonBox::ApplyRole);
+    QPushButton *add = buttons->addButton(tr("A&dd"), QDialogButtonBox::ApplyRole);
     add->setObjectName(QStringLiteral("cmdAdd"));
-    QPushButton *addClose =
-        buttons->addButton(QStringLiteral("&Add && Close"), QDialogButtonBox::AcceptRole);
+    QPushButton *addClose = buttons->addButton(tr("&Add && Close"), QDialogButtonBox::AcceptRole);
     addClose->setObjectName(QStringLiteral("cmdAddClose"));
-    QPushButton *cancel =
-        buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
+    QPushButton *cancel = buttons->addButton(tr("Cancel"), QDialogButtonBox::RejectRole);
     cancel->setObjectName(QStringLiteral("cmdCancel"));
     layout->addWidget(buttons);
 
     connect(browse, &QPushButton::clicked, this, [this] {
-        const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Open OPML File"),
-            QFileInfo(m_OPMLPath->text()).absolutePath(),
-            QStringLiteral("OPML files (*.xml *.opml)"));
+        const QString path = QFileDialog::getOpenFileName(this, tr("Open OPML File"),
+            QFileInfo(m_OPMLPath->text()).absolutePath(), tr("OPML files (*.xml *.opml)"));
         if (path.isEmpty())
             return;
         m_OPMLPath->setText(path);
@@ -240,7 +237,7 @@ void frmAddChannel::cmdAdd_Click()
     const bool opml = m_Tabs->currentIndex() == 0;
     const QString group = opml ? m_OPMLGroup->currentText() : m_UserGroup->currentText();
     if (group.isEmpty()) {
-        Include::MsgBox(QStringLiteral("No Group Selected"));
+        Include::MsgBox(tr("No Group Selected"));
         return;
     }
     if (opml)

@@ -10,23 +10,32 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-const QStringList frmAddGroup::kSuggestions = {QStringLiteral("Favorites"),
-    QStringLiteral("Entertainment"), QStringLiteral("Local News"), QStringLiteral("National News"),
-    QStringLiteral("News"), QStringLiteral("Weather"), QStringLiteral("Stocks"),
-    QStringLiteral("Sports"), QStringLiteral("Funnies"), QStringLiteral("Quotes"),
-    QStringLiteral("Technology"), QStringLiteral("Health")};
+const QStringList frmAddGroup::kSuggestions = {
+    QStringLiteral(QT_TRANSLATE_NOOP("frmAddGroup", "Favorites")),
+    QStringLiteral(QT_TRANSLATE_NOOP("frmAddGroup", "Entertainment")),
+    QStringLiteral(QT_TRANSLATE_NOOP("frmAddGroup", "Local News")),
+    QStringLiteral(QT_TRANSLATE_NOOP("frmAddGroup", "National News")),
+    QStringLiteral(QT_TRANSLATE_NOOP("frmAddGroup", "News")),
+    QStringLiteral(QT_TRANSLATE_NOOP("frmAddGroup", "Weather")),
+    QStringLiteral(QT_TRANSLATE_NOOP("frmAddGroup", "Stocks")),
+    QStringLiteral(QT_TRANSLATE_NOOP("frmAddGroup", "Sports")),
+    QStringLiteral(QT_TRANSLATE_NOOP("frmAddGroup", "Funnies")),
+    QStringLiteral(QT_TRANSLATE_NOOP("frmAddGroup", "Quotes")),
+    QStringLiteral(QT_TRANSLATE_NOOP("frmAddGroup", "Technology")),
+    QStringLiteral(QT_TRANSLATE_NOOP("frmAddGroup", "Health"))};
 
 frmAddGroup::frmAddGroup(QWidget *owner, AddFn add, RenameFn rename)
     : QDialog(owner), m_Add(std::move(add)), m_Rename(std::move(rename))
 {
     setObjectName(QStringLiteral("frmAddGroup"));
-    setWindowTitle(QStringLiteral("Add Group"));
+    setWindowTitle(tr("Add Group"));
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(tr("Group name:"), this));
     m_Combo = new QComboBox(this);
     m_Combo->setObjectName(QStringLiteral("cboGroup"));
     m_Combo->setEditable(true);
-    m_Combo->addItems(kSuggestions);
+    for (const QString &suggestion : kSuggestions)
+        m_Combo->addItem(tr(suggestion.toUtf8().constData()));
     m_Combo->setInsertPolicy(QComboBox::NoInsert);
     layout->addWidget(m_Combo);
     m_Text = new QLineEdit(this);
@@ -35,7 +44,7 @@ frmAddGroup::frmAddGroup(QWidget *owner, AddFn add, RenameFn rename)
     layout->addWidget(m_Text);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("cmdOk"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Cancel"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(tr("Cancel"));
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, [this] {
         if (cmdOk_Click())
@@ -48,7 +57,7 @@ frmAddGroup::frmAddGroup(QWidget *owner, AddFn add, RenameFn rename)
 
 void frmAddGroup::RenameGroup(const QString &oldName)
 {
-    setWindowTitle(QStringLiteral("Rename Group"));
+    setWindowTitle(tr("Rename Group"));
     m_OldName = oldName;
     m_Text->setText(oldName);
     m_Text->selectAll();

@@ -48,18 +48,18 @@ void frmAddMenu::Unload()
 frmAddMenu::frmAddMenu(QWidget *owner) : QDialog(owner)
 {
     setObjectName(QStringLiteral("frmAddMenu"));
-    setWindowTitle(QStringLiteral("Add RSS Channel"));
+    setWindowTitle(tr("Add RSS Channel"));
     setAttribute(Qt::WA_DeleteOnClose);
     auto *grid = new QGridLayout(this);
-    auto *label1 = new QLabel(QStringLiteral("Enter RSS Channel URL:"), this);
+    auto *label1 = new QLabel(tr("Enter RSS Channel URL:"), this);
     m_URL = new QLineEdit(this);
     m_URL->setObjectName(QStringLiteral("txtURL"));
     label1->setBuddy(m_URL);
-    auto *label2 = new QLabel(QStringLiteral("Select Group:"), this);
+    auto *label2 = new QLabel(tr("Select Group:"), this);
     m_Group = new QComboBox(this);
     m_Group->setObjectName(QStringLiteral("cboGroup"));
     label2->setBuddy(m_Group);
-    auto *newGroup = new QPushButton(QStringLiteral("New &Group"), this);
+    auto *newGroup = new QPushButton(tr("New &Group"), this);
     newGroup->setObjectName(QStringLiteral("cmdNewGroup"));
     grid->addWidget(label1, 0, 0, 1, 2);
     grid->addWidget(m_URL, 1, 0, 1, 2);
@@ -72,7 +72,7 @@ frmAddMenu::frmAddMenu(QWidget *owner) : QDialog(owner)
     m_Ok = ok;
     ok->setObjectName(QStringLiteral("cmdOk"));
     ok->setDefault(true);
-    auto *cancel = new QPushButton(QStringLiteral("&Cancel"), this);
+    auto *cancel = new QPushButton(tr("&Cancel"), this);
     cancel->setObjectName(QStringLiteral("cmdCancel"));
     row->addStretch(1);
     row->addWidget(ok);
@@ -86,11 +86,11 @@ frmAddMenu::frmAddMenu(QWidget *owner) : QDialog(owner)
     grid->addLayout(row, 5, 0, 1, 2);
 
     auto *more = new QHBoxLayout;
-    m_OPML = new QPushButton(QStringLiteral("From OPML File"), this);
+    m_OPML = new QPushButton(tr("From OPML File"), this);
     m_OPML->setObjectName(QStringLiteral("cmdOPML"));
-    m_Profiles = new QPushButton(QStringLiteral("From Tarnwick Profiles"), this);
+    m_Profiles = new QPushButton(tr("From Tarnwick Profiles"), this);
     m_Profiles->setObjectName(QStringLiteral("cmdProfiles"));
-    m_Search = new QPushButton(QStringLiteral("Mini-Browser Search Tool"), this);
+    m_Search = new QPushButton(tr("Mini-Browser Search Tool"), this);
     m_Search->setObjectName(QStringLiteral("cmdSearch"));
     for (QPushButton *b : {m_OPML, m_Profiles, m_Search}) {
         b->setEnabled(false);
@@ -184,11 +184,11 @@ void frmAddMenu::done(int result)
 bool frmAddMenu::cmdOk_Click()
 {
     if (m_Group->currentText().isEmpty()) {
-        Include::MsgBox(QStringLiteral("No Group Selected"));
+        Include::MsgBox(tr("No Group Selected"));
         return false;
     }
     if (m_URL->text().isEmpty()) {
-        Include::MsgBox(QStringLiteral("Enter RSS Channel URL"));
+        Include::MsgBox(tr("Enter RSS Channel URL"));
         return false;
     }
     if (IsLooking())

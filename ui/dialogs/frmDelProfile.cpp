@@ -15,7 +15,7 @@ frmDelProfile::frmDelProfile(colProfiles *users, const QString &activeName, QWid
     : QDialog(owner), m_Users(users), m_Active(activeName)
 {
     setObjectName(QStringLiteral("frmDelProfile"));
-    setWindowTitle(QStringLiteral("Delete Profile"));
+    setWindowTitle(tr("Delete Profile"));
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(
         new QLabel(tr("Profile to delete (the active profile cannot be deleted):"), this));
@@ -47,9 +47,8 @@ void frmDelProfile::cmdOk_Click()
 {
     const QString name = m_List->currentText();
     const int answer =
-        Include::AskBox(QStringLiteral("This action cannot be undone.\rDelete profile ") + name
-                + QStringLiteral("?"),
-            QStringLiteral("Confim Delete"), {tr("&Yes"), tr("&No")});
+        Include::AskBox(tr("This action cannot be undone.\rDelete profile %1?").arg(name),
+            tr("Confim Delete"), {tr("&Yes"), tr("&No")});
     if (answer == 0 && !name.isEmpty() && name != m_Active && m_Users) {
         m_Users->DeleteUser(name);
         m_Users->SaveAllXML();

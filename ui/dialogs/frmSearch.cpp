@@ -48,7 +48,7 @@ frmSearch::frmSearch(QWidget *owner) : QWidget(owner, Qt::Window)
 {
     g_Instance = this;
     setObjectName(QStringLiteral("frmSearch"));
-    setWindowTitle(QStringLiteral("RSS Channel Search - Tarnwick"));
+    setWindowTitle(tr("RSS Channel Search - Tarnwick"));
     setAttribute(Qt::WA_DeleteOnClose);
     auto *layout = new QVBoxLayout(this);
     auto *toolbar = new QHBoxLayout;
@@ -97,7 +97,7 @@ frmSearch::frmSearch(QWidget *owner) : QWidget(owner, Qt::Window)
     m_Group = new QComboBox(this);
     m_Group->setObjectName(QStringLiteral("cboGroup"));
     bottom->addWidget(m_Group, 1);
-    auto *newGroup = new QPushButton(QStringLiteral("New &Group"), this);
+    auto *newGroup = new QPushButton(tr("New &Group"), this);
     newGroup->setObjectName(QStringLiteral("cmdNewGroup"));
     bottom->addWidget(newGroup);
     auto *add = new QPushButton(tr("&Add Selected"), this);
@@ -227,18 +227,18 @@ void frmSearch::tmrClip_Timer()
         return;
     m_LastClip = text;
     if (!text.isEmpty() && text.left(4) == QLatin1String("http"))
-        AddFoundLink(QStringLiteral("Copied Shortcut"), text);
+        AddFoundLink(tr("Copied Shortcut"), text);
 }
 
 void frmSearch::cmdAdd_Click()
 {
     if (m_Group->currentText().isEmpty()) {
-        Include::MsgBox(QStringLiteral("No Group Selected"));
+        Include::MsgBox(tr("No Group Selected"));
         return;
     }
     const QList<QTreeWidgetItem *> rows = m_Found->selectedItems();
     if (rows.isEmpty()) {
-        Include::MsgBox(QStringLiteral("No Link Selected"));
+        Include::MsgBox(tr("No Link Selected"));
         return;
     }
     for (int i = 0; i < m_Found->topLevelItemCount(); ++i) {

@@ -15,10 +15,10 @@ frmUser::frmUser(colProfiles *users, ChangeUser changeUser, QWidget *owner)
     : QDialog(owner), m_Users(users), m_ChangeUser(std::move(changeUser))
 {
     setObjectName(QStringLiteral("frmUser"));
-    setWindowTitle(QStringLiteral("Create New Profile"));
+    setWindowTitle(tr("Create New Profile"));
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(tr("Profile name:"), this));
-    m_Name = new QLineEdit(QStringLiteral("My Username"), this);
+    m_Name = new QLineEdit(tr("My Username"), this);
     m_Name->setObjectName(QStringLiteral("txtUsername"));
     m_Name->selectAll();
     layout->addWidget(m_Name);
@@ -26,8 +26,7 @@ frmUser::frmUser(colProfiles *users, ChangeUser changeUser, QWidget *owner)
     QPushButton *create = buttons->addButton(tr("C&reate"), QDialogButtonBox::AcceptRole);
     create->setObjectName(QStringLiteral("cmdCreate"));
     create->setDefault(true);
-    QPushButton *cancel =
-        buttons->addButton(QStringLiteral("&Cancel"), QDialogButtonBox::RejectRole);
+    QPushButton *cancel = buttons->addButton(tr("&Cancel"), QDialogButtonBox::RejectRole);
     cancel->setObjectName(QStringLiteral("cmdCancel"));
     layout->addWidget(buttons);
     connect(create, &QPushButton::clicked, this, [this] {
@@ -43,13 +42,13 @@ bool frmUser::cmdCreate_Click()
 {
     const QString name = m_Name->text();
     if (name.isEmpty()) {
-        Include::MsgBox(QStringLiteral("Please enter a username"));
+        Include::MsgBox(tr("Please enter a username"));
         return false;
     }
     for (const QChar c : QStringLiteral("\\/:*?'|<>\"")) {
         if (name.contains(c)) {
-            Include::MsgBox(QStringLiteral(
-                "Username cannot contain any of the following symbols: \\/:*?'|<>\""));
+            Include::MsgBox(
+                tr("Username cannot contain any of the following symbols: \\/:*?'|<>\""));
             return false;
         }
     }
@@ -57,7 +56,7 @@ bool frmUser::cmdCreate_Click()
         return false;
     // A name that differs from a profile's only in letter case would be that profile's folder.
     if (m_Users->UserExists(name) || m_Users->GetUser(name)) {
-        Include::MsgBox(QStringLiteral("Username already exists"));
+        Include::MsgBox(tr("Username already exists"));
         return false;
     }
     if (!m_Users->AddUser(name, true, true)) {

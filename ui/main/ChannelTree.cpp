@@ -159,7 +159,7 @@ QListWidgetItem *clsChannelTree::AddChannelRow(
 
 void clsChannelTree::FillChannelRow(QListWidgetItem *item, const RSSChannel &channel)
 {
-    SetIfChanged(item, Qt::DisplayRole, channel.customTitle());
+    SetIfChanged(item, Qt::DisplayRole, channel.displayTitle());
     SetIfChanged(
         item, RoleBody, m_Descriptions ? Include::StripTags(channel.Description) : QString());
     SetIfChanged(item, RoleCount, QString::number(channel.ItemCount()));

@@ -8,79 +8,79 @@
 MainMenus::MainMenus(QWidget *window) : QObject(window), m_Window(window)
 {
     bar = new QMenu(window);
-    file = bar->addMenu(QStringLiteral("&File"));
+    file = bar->addMenu(tr("&File"));
     file->setObjectName(QStringLiteral("mnuFile"));
-    fileExport = Add(file, "mnuFileExport", QStringLiteral("Export &OPML File..."));
-    fileProfile = file->addMenu(QStringLiteral("&Profile"));
+    fileExport = Add(file, "mnuFileExport", tr("Export &OPML File..."));
+    fileProfile = file->addMenu(tr("&Profile"));
     fileProfile->setObjectName(QStringLiteral("mnuFileProfile"));
     fileProfile->menuAction()->setObjectName(QStringLiteral("mnuFileProfile"));
-    QAction *none = fileProfile->addAction(QStringLiteral("(none)"));
+    QAction *none = fileProfile->addAction(tr("(none)"));
     none->setObjectName(QStringLiteral("mnuFileProfiles0"));
     none->setVisible(false);
     m_ProfilesEnd = AddSeparator(fileProfile, "mnuFPDash1");
-    newProfile = Add(fileProfile, "mnuNewProfile", QStringLiteral("&New Profile..."));
-    deleteProfile = Add(fileProfile, "mnuDeleteProfile", QStringLiteral("&Delete Profile..."));
-    fileSkin = Add(file, "mnuFileSkin", QStringLiteral("Change &Skin..."));
-    filePrefs = Add(file, "mnuFilePrefs", QStringLiteral("P&references..."));
+    newProfile = Add(fileProfile, "mnuNewProfile", tr("&New Profile..."));
+    deleteProfile = Add(fileProfile, "mnuDeleteProfile", tr("&Delete Profile..."));
+    fileSkin = Add(file, "mnuFileSkin", tr("Change &Skin..."));
+    filePrefs = Add(file, "mnuFilePrefs", tr("P&references..."));
     AddSeparator(file, "mnuFDash1");
-    fileOnTop = Add(file, "mnuFileOnTop", QStringLiteral("Always On &Top"));
+    fileOnTop = Add(file, "mnuFileOnTop", tr("Always On &Top"));
     fileOnTop->setCheckable(true);
-    fileTicker = Add(file, "mnuFileTicker", QStringLiteral("Show Ticker &Bar"));
+    fileTicker = Add(file, "mnuFileTicker", tr("Show Ticker &Bar"));
     fileTicker->setCheckable(true);
-    fileTickerSettings = Add(file, "mnuFileTickerSettings", QStringLiteral("Tic&ker Settings..."));
+    fileTickerSettings = Add(file, "mnuFileTickerSettings", tr("Tic&ker Settings..."));
     AddSeparator(file, "mnuFDash2");
-    fileClose = Add(file, "mnuFileClose", QStringLiteral("&Close"));
+    fileClose = Add(file, "mnuFileClose", tr("&Close"));
 
-    actions = bar->addMenu(QStringLiteral("&Actions"));
+    actions = bar->addMenu(tr("&Actions"));
     actions->setObjectName(QStringLiteral("mnuActions"));
-    addChannels = Add(actions, "mnuActionAddChannels", QStringLiteral("&Add Channels..."));
-    addGroup = Add(actions, "mnuActionAddGroup", QStringLiteral("Add &Group..."));
-    reloadAll = Add(actions, "mnuActionReloadAll", QStringLiteral("&Reload All Channels"));
-    deleteChannels = Add(actions, "mnuActionDelete", QStringLiteral("&Delete Channels..."));
+    addChannels = Add(actions, "mnuActionAddChannels", tr("&Add Channels..."));
+    addGroup = Add(actions, "mnuActionAddGroup", tr("Add &Group..."));
+    reloadAll = Add(actions, "mnuActionReloadAll", tr("&Reload All Channels"));
+    deleteChannels = Add(actions, "mnuActionDelete", tr("&Delete Channels..."));
     actionsSeparator = AddSeparator(actions, "mnuADash1");
-    channelView = Add(actions, "mnuChannelView", QStringLiteral("&View Channel"));
-    channelMarkAll = Add(actions, "mnuChannelMarkAll", QStringLiteral("&Mark All Read"));
-    channelReload = Add(actions, "mnuChannelReload", QStringLiteral("R&eload Channel"));
-    channelRemove = Add(actions, "mnuChannelRemove", QStringLiteral("&Delete Channel"));
-    channelProperties = Add(actions, "mnuChannelProperties", QStringLiteral("&Properties..."));
-    groupView = Add(actions, "mnuGroupView", QStringLiteral("&View Channels in Group"));
-    groupReload = Add(actions, "mnuGroupReload", QStringLiteral("Reload &Channels in Group"));
-    groupRename = Add(actions, "mnuGroupRename", QStringLiteral("Re&name Group"));
-    groupDelete = Add(actions, "mnuGroupDelete", QStringLiteral("&Delete Group"));
+    channelView = Add(actions, "mnuChannelView", tr("&View Channel"));
+    channelMarkAll = Add(actions, "mnuChannelMarkAll", tr("&Mark All Read"));
+    channelReload = Add(actions, "mnuChannelReload", tr("R&eload Channel"));
+    channelRemove = Add(actions, "mnuChannelRemove", tr("&Delete Channel"));
+    channelProperties = Add(actions, "mnuChannelProperties", tr("&Properties..."));
+    groupView = Add(actions, "mnuGroupView", tr("&View Channels in Group"));
+    groupReload = Add(actions, "mnuGroupReload", tr("Reload &Channels in Group"));
+    groupRename = Add(actions, "mnuGroupRename", tr("Re&name Group"));
+    groupDelete = Add(actions, "mnuGroupDelete", tr("&Delete Group"));
 
-    help = bar->addMenu(QStringLiteral("&Help"));
+    help = bar->addMenu(tr("&Help"));
     help->setObjectName(QStringLiteral("mnuHelp"));
-    helpChannel = Add(help, "mnuHelpHelp", QStringLiteral("&Help Channel"));
+    helpChannel = Add(help, "mnuHelpHelp", tr("&Help Channel"));
     helpChannel->setShortcut(QKeySequence(Qt::Key_F1));
     helpChannel->setShortcutContext(Qt::WidgetShortcut); // F1 itself is handled on its release
-    helpWeb = Add(help, "mnuHelpWeb", QStringLiteral("&Tarnwick Website"));
+    helpWeb = Add(help, "mnuHelpWeb", tr("&Tarnwick Website"));
     // There is nowhere to send donations; the item stays out of sight.
-    helpDonate = Add(help, "mnuHelpDonate", QStringLiteral("&Donatations"));
+    helpDonate = Add(help, "mnuHelpDonate", tr("&Donatations"));
     helpDonate->setVisible(false);
     AddSeparator(help, "mnuHDash1");
-    helpAbout = Add(help, "mnuHelpAbout", QStringLiteral("&About..."));
+    helpAbout = Add(help, "mnuHelpAbout", tr("&About..."));
 
-    ticker = new QMenu(QStringLiteral("&Ticker"), window);
+    ticker = new QMenu(tr("&Ticker"), window);
     ticker->setObjectName(QStringLiteral("mnuTicker"));
-    tickerBrowser = Add(ticker, "mnuTickerBrowser", QStringLiteral("Open &Item in Browser"));
+    tickerBrowser = Add(ticker, "mnuTickerBrowser", tr("Open &Item in Browser"));
     AddSeparator(ticker, "mnuTDash1");
-    tickerOpen = Add(ticker, "mnuTickerOpen", QStringLiteral("&Open Tarnwick"));
-    tickerSettings = Add(ticker, "mnuTickerSettings", QStringLiteral("&Settings..."));
+    tickerOpen = Add(ticker, "mnuTickerOpen", tr("&Open Tarnwick"));
+    tickerSettings = Add(ticker, "mnuTickerSettings", tr("&Settings..."));
     AddSeparator(ticker, "mnuTDash2");
-    tickerClose = Add(ticker, "mnuTickerClose", QStringLiteral("&Close Ticker Bar"));
+    tickerClose = Add(ticker, "mnuTickerClose", tr("&Close Ticker Bar"));
 
-    tray = new QMenu(QStringLiteral("T&ray"), window);
+    tray = new QMenu(tr("T&ray"), window);
     tray->setObjectName(QStringLiteral("mnuTray"));
-    trayNewItems = Add(tray, "mnuTrayNewItems", QStringLiteral("Channels with &New Items"));
+    trayNewItems = Add(tray, "mnuTrayNewItems", tr("Channels with &New Items"));
     trayNewItems->setVisible(false);
     traySeparator = AddSeparator(tray, "mnuTrayDash");
     traySeparator->setVisible(false);
-    trayTicker = Add(tray, "mnuTrayTicker", QStringLiteral("&Show Ticker Bar"));
+    trayTicker = Add(tray, "mnuTrayTicker", tr("&Show Ticker Bar"));
     trayTicker->setCheckable(true);
-    trayOpen = Add(tray, "mnuTrayOpen", QStringLiteral("&Open Tarnwick"));
+    trayOpen = Add(tray, "mnuTrayOpen", tr("&Open Tarnwick"));
     tray->setDefaultAction(trayOpen);
     tray->addSeparator();
-    trayExit = Add(tray, "mnuTrayExit", QStringLiteral("E&xit"));
+    trayExit = Add(tray, "mnuTrayExit", tr("E&xit"));
 }
 
 QAction *MainMenus::Add(QMenu *menu, const char *name, const QString &caption)

@@ -124,9 +124,9 @@ void MainProfiles::ExportOPML()
 {
     if (!m_Active)
         return;
-    const QString path = QFileDialog::getSaveFileName(m_Window, QStringLiteral("Export OPML File"),
+    const QString path = QFileDialog::getSaveFileName(m_Window, tr("Export OPML File"),
         QDir::homePath() + QStringLiteral("/") + m_Active->Name() + QStringLiteral(".opml"),
-        QStringLiteral("OPML files (*.opml)"));
+        tr("OPML files (*.opml)"));
     if (path.isEmpty() || !m_Active)
         return;
     if (!m_Active->SaveOPML(path))

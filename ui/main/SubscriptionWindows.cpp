@@ -140,8 +140,8 @@ void SubscriptionWindows::DeleteGroup(const QString &name)
     if (!group)
         return;
     if (group->ChannelCount() > 0) {
-        Include::MsgBox(QStringLiteral("Group not empty. Remove Channels before removing Group."),
-            QStringLiteral("Cannot Delete Group"));
+        Include::MsgBox(tr("Group not empty. Remove Channels before removing Group."),
+            tr("Cannot Delete Group"));
         return;
     }
     profile->DeleteGroup(name);
@@ -177,9 +177,8 @@ void SubscriptionWindows::RemoveFromGroup(const QString &group, RSSChannel *chan
     const int answer = Include::AskBox(
         tr("Remove \"%1\" from the group \"%2\" only, or delete the channel and its items?")
             .arg(channel->customTitle().isEmpty() ? url : channel->customTitle(), group),
-        QStringLiteral("Confirm Action"),
-        {QStringLiteral("&Remove Channel from Group Only"), QStringLiteral("&Delete Channel"),
-            QStringLiteral("&Cancel")});
+        tr("Confirm Action"),
+        {tr("&Remove Channel from Group Only"), tr("&Delete Channel"), tr("&Cancel")});
     clsProfile *profile = m_Main.CurrentProfile(); // the question may have outlived the profile
     if (!profile || (answer != 0 && answer != 1)) // Cancel, or the box was closed
         return;

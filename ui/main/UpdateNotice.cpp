@@ -19,9 +19,9 @@ UpdateNotice::UpdateNotice(QWidget *window) : QWidget(window)
     setAutoFillBackground(true);
     auto *banner = new QHBoxLayout(this);
     banner->setContentsMargins(6, 3, 3, 3);
-    m_Text = new QLabel(QStringLiteral("New Version Found:"), this);
+    m_Text = new QLabel(tr("New Version Found:"), this);
     m_Text->setObjectName(QStringLiteral("lblUpgradeVer"));
-    auto *link = new QLabel(QStringLiteral("<a href=\"#\">Click here to upgrade</a>"), this);
+    auto *link = new QLabel(tr("<a href=\"#\">Click here to upgrade</a>"), this);
     link->setObjectName(QStringLiteral("lblUpgradeLink"));
     link->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
     connect(link, &QLabel::linkActivated, this, &UpdateNotice::UpgradeChosen);
@@ -90,7 +90,7 @@ void UpdateNotice::CheckText(const QString &pageText)
                               .arg(TARNWICK_VERSION_PATCH);
     const double remote = TextNumber::LeadingValue(Include::StripTags(pageText).trimmed());
     if (local.toDouble() < remote) {
-        m_Text->setText(QStringLiteral("New Version Found:"));
+        m_Text->setText(tr("New Version Found:"));
         show();
         emit Changed();
     }

@@ -14,10 +14,10 @@
 frmAbout::frmAbout(const QString &version, QWidget *owner) : QDialog(owner)
 {
     setObjectName(QStringLiteral("frmAbout"));
-    setWindowTitle(QStringLiteral("About Tarnwick"));
+    setWindowTitle(tr("About Tarnwick"));
     auto *layout = new QVBoxLayout(this);
     auto *title = new QLabel(QStringLiteral("<b style='font-size:16pt'>Tarnwick</b>"), this);
-    auto *line = new QLabel(QStringLiteral("Version ") + version, this);
+    auto *line = new QLabel(tr("Version %1").arg(version), this);
     line->setObjectName(QStringLiteral("lblVersion"));
     layout->addWidget(title);
     layout->addWidget(line);
@@ -56,5 +56,5 @@ void frmAbout::cmdSysInfo_Click()
         if (!path.isEmpty() && QProcess::startDetached(path, {}))
             return;
     }
-    Include::MsgBox(QStringLiteral("System Information Is Unavailable At This Time"));
+    Include::MsgBox(tr("System Information Is Unavailable At This Time"));
 }

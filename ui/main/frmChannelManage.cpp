@@ -17,19 +17,19 @@ frmChannelManage::frmChannelManage(
     : QDialog(owner), m_RemoveChannel(std::move(removeChannel))
 {
     setObjectName(QStringLiteral("frmChannelManage"));
-    setWindowTitle(QStringLiteral("Delete Channels"));
+    setWindowTitle(tr("Delete Channels"));
     auto *layout = new QVBoxLayout(this);
     m_List = new QTreeWidget(this);
     m_List->setObjectName(QStringLiteral("lstChannels"));
-    m_List->setHeaderLabels({QStringLiteral("Title")});
+    m_List->setHeaderLabels({tr("Title")});
     m_List->setRootIsDecorated(false);
     m_List->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_List->header()->setStretchLastSection(true);
     layout->addWidget(m_List);
     auto *buttons = new QDialogButtonBox(this);
-    m_Delete = buttons->addButton(QStringLiteral("Delete Selected"), QDialogButtonBox::ActionRole);
+    m_Delete = buttons->addButton(tr("Delete Selected"), QDialogButtonBox::ActionRole);
     m_Delete->setObjectName(QStringLiteral("cmdDelete"));
-    QPushButton *close = buttons->addButton(QStringLiteral("Close"), QDialogButtonBox::RejectRole);
+    QPushButton *close = buttons->addButton(tr("Close"), QDialogButtonBox::RejectRole);
     close->setObjectName(QStringLiteral("cmdClose"));
     layout->addWidget(buttons);
     connect(m_Delete, &QPushButton::clicked, this, &frmChannelManage::cmdDelete_Click);

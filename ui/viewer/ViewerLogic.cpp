@@ -37,14 +37,21 @@ namespace {
 const QHash<QString, QString> &FilterNames()
 {
     static const QHash<QString, QString> names = {
-        {QString(), QStringLiteral("All")},
-        {QStringLiteral("_tarnwick/today"), QStringLiteral("Today")},
-        {QStringLiteral("_tarnwick/unread"), QStringLiteral("Unread")},
-        {QStringLiteral("_tarnwick/read"), QStringLiteral("Read")},
-        {QStringLiteral("_tarnwick/deleted"), QStringLiteral("Deleted")},
-        {QStringLiteral("_tarnwick/flagged"), QStringLiteral("Tagged")},
-        {QStringLiteral("_tarnwick/yesterday"), QStringLiteral("Yesterday")},
-        {QStringLiteral("_tarnwick/week"), QStringLiteral("Past 7 Days")},
+        {QString(), QStringLiteral(QT_TRANSLATE_NOOP("ViewerLogic", "All"))},
+        {QStringLiteral("_tarnwick/today"),
+            QStringLiteral(QT_TRANSLATE_NOOP("ViewerLogic", "Today"))},
+        {QStringLiteral("_tarnwick/unread"),
+            QStringLiteral(QT_TRANSLATE_NOOP("ViewerLogic", "Unread"))},
+        {QStringLiteral("_tarnwick/read"),
+            QStringLiteral(QT_TRANSLATE_NOOP("ViewerLogic", "Read"))},
+        {QStringLiteral("_tarnwick/deleted"),
+            QStringLiteral(QT_TRANSLATE_NOOP("ViewerLogic", "Deleted"))},
+        {QStringLiteral("_tarnwick/flagged"),
+            QStringLiteral(QT_TRANSLATE_NOOP("ViewerLogic", "Tagged"))},
+        {QStringLiteral("_tarnwick/yesterday"),
+            QStringLiteral(QT_TRANSLATE_NOOP("ViewerLogic", "Yesterday"))},
+        {QStringLiteral("_tarnwick/week"),
+            QStringLiteral(QT_TRANSLATE_NOOP("ViewerLogic", "Past 7 Days"))},
     };
     return names;
 }
@@ -61,7 +68,9 @@ std::optional<QString> FilterFor(const QString &address)
 
 QString FilterName(const QString &filter)
 {
-    return FilterNames().value(filter);
+    const QString name = FilterNames().value(filter);
+    return name.isEmpty() ? name
+                          : QCoreApplication::translate("ViewerLogic", name.toUtf8().constData());
 }
 
 QString ListToItems(const QString &list)

@@ -64,7 +64,7 @@ void ViewerWindows::OpenViewer(RSSChannel *channel, bool minimised)
     if (viewer) {
         // An open viewer keeps its filter, its page and its size: it is only brought forward
         // (out of the taskbar when it was minimised, back to the state it had before).
-        viewer->setWindowTitle(channel->customTitle() + QStringLiteral(" - Tarnwick"));
+        viewer->setWindowTitle(channel->displayTitle() + QStringLiteral(" - Tarnwick"));
         if (!minimised) {
             if (viewer->isMinimized())
                 viewer->setWindowState(viewer->windowState() & ~Qt::WindowMinimized);
@@ -88,7 +88,7 @@ void ViewerWindows::OpenViewer(RSSChannel *channel, bool minimised)
     SetWndState(channel, viewer);
     if (minimised)
         viewer->setWindowState(viewer->windowState() | Qt::WindowMinimized);
-    viewer->setWindowTitle(channel->customTitle() + QStringLiteral(" - Tarnwick"));
+    viewer->setWindowTitle(channel->displayTitle() + QStringLiteral(" - Tarnwick"));
     viewer->SetupView(channel->URL(), channel->SortMode);
     if (!minimised) {
         viewer->raise();

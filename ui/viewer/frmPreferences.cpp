@@ -3,6 +3,7 @@
 #include "Include.h"
 #include "SkinnedDialog.h"
 #include "TextNumber.h"
+#include "Translations.h"
 #include "WindowHelpers.h"
 
 #include <QCheckBox>
@@ -25,14 +26,30 @@ struct Pref
 
 // In the order they are written.
 const Pref kPrefs[] = {
-    {"chkOpenMain", "Open main window when Tarnwick starts", "START", "OPENMAIN", "True"},
-    {"chkAnimate", "Animations", "PREFS", "ANIMATE", "False"},
-    {"chkAlert", "Play sound when new items are received", "PREFS", "ALERT", "False"},
-    {"chkDrop", "Play animation sounds", "PREFS", "DROP", "False"},
-    {"chkSingle", "Single-click to open channels", "PREFS", "SINGLE", "False"},
-    {"chkNewTicker", "Pop-up new items in Ticker bar", "PREFS", "POPUP", "False"},
-    {"chkDescr", "Show Channel Descriptions in Tree", "PREFS", "DESCRIPTION", "True"},
+    {"chkOpenMain", QT_TRANSLATE_NOOP("frmPreferences", "Open main window when Tarnwick starts"),
+        "START", "OPENMAIN", "True"},
+    {"chkAnimate", QT_TRANSLATE_NOOP("frmPreferences", "Animations"), "PREFS", "ANIMATE", "False"},
+    {"chkAlert", QT_TRANSLATE_NOOP("frmPreferences", "Play sound when new items are received"),
+        "PREFS", "ALERT", "False"},
+    {"chkDrop", QT_TRANSLATE_NOOP("frmPreferences", "Play animation sounds"), "PREFS", "DROP",
+        "False"},
+    {"chkSingle", QT_TRANSLATE_NOOP("frmPreferences", "Single-click to open channels"), "PREFS",
+        "SINGLE", "False"},
+    {"chkNewTicker", QT_TRANSLATE_NOOP("frmPreferences", "Pop-up new items in Ticker bar"), "PREFS",
+        "POPUP", "False"},
+    {"chkDescr", QT_TRANSLATE_NOOP("frmPreferences", "Show Channel Descriptions in Tree"), "PREFS",
+        "DESCRIPTION", "True"},
 };
+
+// The language switch: the windows stay in English whatever the desktop's language.
+void AddLanguageControls(QWidget *dialog, QLayout *layout)
+{
+    auto *english = new QCheckBox(
+        frmPreferences::tr("Always show Tarnwick in English (from the next start)"), dialog);
+    english->setObjectName(QStringLiteral("chkEnglish"));
+    english->setChecked(Translations::KeepEnglish());
+    layout->addWidget(english);
+}
 
 const QString kRunSection = QStringLiteral("CurrentVersion\\Run");
 
@@ -63,7 +80,7 @@ frmPreferences::frmPreferences(std::function<void()> tickerSettings, QWidget *ow
     : QDialog(owner), m_TickerSettings(std::move(tickerSettings))
 {
     setObjectName(QStringLiteral("frmPreferences"));
-    setWindowTitle(QStringLiteral("Preferences"));
+    setWindowTitle(tr("Preferences"));
     auto *layout = new QVBoxLayout(this);
     auto *run = new QCheckBox(tr("Run Tarnwick when I log in to the desktop"), this);
     run->setObjectName(QStringLiteral("chkRunStartup"));
@@ -79,24 +96,24 @@ frmPreferences::frmPreferences(std::function<void()> tickerSettings, QWidget *ow
         for (const Pref &p : kPrefs) {
             if (qstrcmp(p.name, name) != 0)
                 continue;
-            auto *box = new QCheckBox(QString::fromLatin1(p.caption), this);
+            auto *box = new QCheckBox(tr(p.caption), this);
             box->setObjectName(QLatin1String(p.name));
             box->setChecked(Include::Settings().GetBool(QLatin1String(p.section),
                 QLatin1String(p.key), TextNumber::ToBool(QLatin1String(p.def))));
             layout->addWidget(box);
         }
     }
+    AddLanguageControls(this, layout);
     AddViewerKeyControls(layout);
     AddDesktopControls(layout);
     auto *buttons = new QDialogButtonBox(this);
     QPushButton *ticker =
-        buttons->addButton(QStringLiteral("Ticker Settings..."), QDialogButtonBox::ActionRole);
+        buttons->addButton(tr("Ticker Settings..."), QDialogButtonBox::ActionRole);
     ticker->setObjectName(QStringLiteral("cmdTicker"));
     ticker->setEnabled(bool(m_TickerSettings));
     QPushButton *ok = buttons->addButton(QDialogButtonBox::Ok);
     ok->setObjectName(QStringLiteral("cmdOk"));
-    QPushButton *cancel =
-        buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
+    QPushButton *cancel = buttons->addButton(tr("Cancel"), QDialogButtonBox::RejectRole);
     cancel->setObjectName(QStringLiteral("cmdCancel"));
     layout->addWidget(buttons);
     connect(ticker, &QPushButton::clicked, this, [this] {
@@ -153,6 +170,7 @@ void frmPreferences::cmdOk_Click()
         return run ? s.SaveSetting(kRunSection, key, ProgramPath())
                    : s.DeleteSetting(kRunSection, key);
     });
+    Translations::SetKeepEnglish(Box(QStringLiteral("chkEnglish"))->isChecked());
     for (const Pref &p : kPrefs)
         Include::Settings().SaveSetting(QLatin1String(p.section), QLatin1String(p.key),
             Box(QLatin1String(p.name))->isChecked() ? QStringLiteral("True")

@@ -36,12 +36,12 @@ frmProperties::frmProperties(IWindowServices &services, QWidget *owner)
     : QDialog(owner), m_Services(services)
 {
     setObjectName(QStringLiteral("frmProperties"));
-    setWindowTitle(QStringLiteral("Properties"));
+    setWindowTitle(tr("Properties"));
     auto *layout = new QVBoxLayout(this);
     layout->setSpacing(4); // 60 twips
     m_List = new QTreeWidget(this);
     m_List->setObjectName(QStringLiteral("lstProp"));
-    m_List->setHeaderLabels({QStringLiteral("Property"), QStringLiteral("Value")});
+    m_List->setHeaderLabels({tr("Property"), tr("Value")});
     m_List->setRootIsDecorated(false);
     m_List->setContextMenuPolicy(Qt::CustomContextMenu);
     m_List->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
@@ -50,28 +50,28 @@ frmProperties::frmProperties(IWindowServices &services, QWidget *owner)
 
     auto *band = new QGridLayout;
     band->setSpacing(4);
-    auto *lblTitle = new QLabel(QStringLiteral("Title:"), this);
+    auto *lblTitle = new QLabel(tr("Title:"), this);
     m_Title = new QLineEdit(this);
     m_Title->setObjectName(QStringLiteral("txtCustomTitle"));
     lblTitle->setBuddy(m_Title);
     band->addWidget(lblTitle, 0, 0);
     band->addWidget(m_Title, 0, 1, 1, 2);
-    band->addWidget(new QLabel(QStringLiteral("Reload channel every"), this), 1, 0);
+    band->addWidget(new QLabel(tr("Reload channel every"), this), 1, 0);
     m_Reload = new QLineEdit(this);
     m_Reload->setObjectName(QStringLiteral("txtReload"));
     m_Reload->setMaximumWidth(70);
     band->addWidget(m_Reload, 1, 1);
-    band->addWidget(new QLabel(QStringLiteral("minutes\n(Enter 0 to disable)"), this), 1, 2);
-    band->addWidget(new QLabel(QStringLiteral("Remove items after"), this), 2, 0);
+    band->addWidget(new QLabel(tr("minutes\n(Enter 0 to disable)"), this), 1, 2);
+    band->addWidget(new QLabel(tr("Remove items after"), this), 2, 0);
     m_Remove = new QLineEdit(this);
     m_Remove->setObjectName(QStringLiteral("txtRemove"));
     m_Remove->setMaximumWidth(70);
     band->addWidget(m_Remove, 2, 1);
-    band->addWidget(new QLabel(QStringLiteral("days"), this), 2, 2);
+    band->addWidget(new QLabel(tr("days"), this), 2, 2);
     band->setColumnStretch(2, 1);
-    m_OpenOnNew = new QCheckBox(QStringLiteral("Open channel when new items are received"), this);
+    m_OpenOnNew = new QCheckBox(tr("Open channel when new items are received"), this);
     m_OpenOnNew->setObjectName(QStringLiteral("chkOpenOnNew"));
-    m_OpenUnread = new QCheckBox(QStringLiteral("Only show unread items by default"), this);
+    m_OpenUnread = new QCheckBox(tr("Only show unread items by default"), this);
     m_OpenUnread->setObjectName(QStringLiteral("chkOpenUnread"));
     band->addWidget(m_OpenOnNew, 3, 0, 1, 3);
     band->addWidget(m_OpenUnread, 4, 0, 1, 3);
@@ -81,10 +81,9 @@ frmProperties::frmProperties(IWindowServices &services, QWidget *owner)
     auto *buttons = new QDialogButtonBox(this);
     QPushButton *ok = buttons->addButton(QDialogButtonBox::Ok);
     ok->setObjectName(QStringLiteral("cmdOk"));
-    QPushButton *cancel =
-        buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
+    QPushButton *cancel = buttons->addButton(tr("Cancel"), QDialogButtonBox::RejectRole);
     cancel->setObjectName(QStringLiteral("cmdCancel"));
-    QPushButton *apply = buttons->addButton(QStringLiteral("Apply"), QDialogButtonBox::ApplyRole);
+    QPushButton *apply = buttons->addButton(tr("Apply"), QDialogButtonBox::ApplyRole);
     apply->setObjectName(QStringLiteral("cmdApply"));
     layout->addWidget(buttons);
     connect(ok, &QPushButton::clicked, this, [this] {
@@ -96,7 +95,7 @@ frmProperties::frmProperties(IWindowServices &services, QWidget *owner)
 
     m_Popup = new QMenu(this);
     m_Popup->setObjectName(QStringLiteral("mnuPopupProp"));
-    QAction *copy = m_Popup->addAction(QStringLiteral("Copy Value"));
+    QAction *copy = m_Popup->addAction(tr("Copy Value"));
     copy->setObjectName(QStringLiteral("mnuCopyValue"));
     connect(copy, &QAction::triggered, this, &frmProperties::mnuCopyValue_Click);
     connect(m_List, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
@@ -130,25 +129,22 @@ void frmProperties::SetChannelProp(RSSChannel *channel)
     m_List->clear();
     if (!channel)
         return;
-    const QList<QPair<QString, QString>> rows = {{QStringLiteral("Title"), channel->title()},
-        {QStringLiteral("URL"), channel->URL()},
-        {QStringLiteral("Description"), channel->Description},
-        {QStringLiteral("Items"), QString::number(channel->ItemCount())},
-        {QStringLiteral("Catergory"), channel->Catergory},
-        {QStringLiteral("Copyright"), channel->Copyright}, {QStringLiteral("Docs"), channel->Docs},
-        {QStringLiteral("Generator"), channel->Generator},
-        {QStringLiteral("Image"), channel->ImageURL()},
-        {QStringLiteral("Language"), channel->Language},
-        {QStringLiteral("Last Build Date"), channel->LastBuildDate},
-        {QStringLiteral("Link"), channel->link},
-        {QStringLiteral("Managing Editor"), channel->ManagingEditor},
-        {QStringLiteral("Publish Date"), channel->PubDate},
-        {QStringLiteral("Rating"), channel->Rating},
-        {QStringLiteral("Time To Live"),
+    const QList<QPair<const char *, QString>> rows = {{QT_TR_NOOP("Title"), channel->title()},
+        {QT_TR_NOOP("URL"), channel->URL()}, {QT_TR_NOOP("Description"), channel->Description},
+        {QT_TR_NOOP("Items"), QString::number(channel->ItemCount())},
+        {QT_TR_NOOP("Catergory"), channel->Catergory},
+        {QT_TR_NOOP("Copyright"), channel->Copyright}, {QT_TR_NOOP("Docs"), channel->Docs},
+        {QT_TR_NOOP("Generator"), channel->Generator}, {QT_TR_NOOP("Image"), channel->ImageURL()},
+        {QT_TR_NOOP("Language"), channel->Language},
+        {QT_TR_NOOP("Last Build Date"), channel->LastBuildDate},
+        {QT_TR_NOOP("Link"), channel->link},
+        {QT_TR_NOOP("Managing Editor"), channel->ManagingEditor},
+        {QT_TR_NOOP("Publish Date"), channel->PubDate}, {QT_TR_NOOP("Rating"), channel->Rating},
+        {QT_TR_NOOP("Time To Live"),
             channel->TimeToLive ? QString::number(channel->TimeToLive) : QString()},
-        {QStringLiteral("Web Master"), channel->WebMaster}};
+        {QT_TR_NOOP("Web Master"), channel->WebMaster}};
     for (const auto &[name, value] : rows) {
-        if (value.isEmpty() && name != QLatin1String("Items"))
+        if (value.isEmpty() && qstrcmp(name, "Items") != 0)
             continue;
         auto *row = new QTreeWidgetItem(m_List, {name, value});
         row->setToolTip(1, value);

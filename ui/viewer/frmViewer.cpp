@@ -117,7 +117,7 @@ frmViewer::frmViewer(
     resize(560, 480);
     if (channel) {
         m_URL = channel->URL();
-        setWindowTitle(channel->customTitle() + QStringLiteral(" - Tarnwick"));
+        setWindowTitle(channel->displayTitle() + QStringLiteral(" - Tarnwick"));
     }
 
     m_Web = new QWebEngineView(this);
@@ -319,7 +319,7 @@ void frmViewer::SetList(const QString &list, qint32 allCount)
     m_AllCount = allCount;
     auto doc = std::make_unique<xml::Document>();
     if (!doc->loadXML(ViewerLogic::ListToItems(list)) || doc->documentElement().isNull()) {
-        Include::MsgBox(QStringLiteral("Invalid HTML. Cannot display."));
+        Include::MsgBox(tr("Invalid HTML. Cannot display."));
         return;
     }
     // Item markup is cleaned before the stylesheet places it into the page unescaped.
@@ -331,7 +331,7 @@ void frmViewer::SetList(const QString &list, qint32 allCount)
     const std::optional<QByteArray> page =
         stylesheet ? stylesheet->transformToText(*doc) : std::nullopt;
     if (!page) {
-        Include::MsgBox(QStringLiteral("Invalid HTML. Cannot display."));
+        Include::MsgBox(tr("Invalid HTML. Cannot display."));
         return;
     }
     m_List = std::move(doc);
@@ -702,8 +702,7 @@ void frmViewer::SkinHandler(const QString &function, float x, float y, bool rele
     } else if (name == QLatin1String("openinbrowser")) {
         const QString link = m_Channel ? m_Channel->link : QString();
         if (link.isEmpty())
-            Include::MsgBox(
-                QStringLiteral("This channel has no Link element"), QStringLiteral("Tarnwick"));
+            Include::MsgBox(tr("This channel has no Link element"), QStringLiteral("Tarnwick"));
         else
             Include::OpenURL(link);
     } else if (name == QLatin1String("sortmenu")) {
@@ -734,7 +733,7 @@ QString frmViewer::DecodeText(const QString &text)
     once(QStringLiteral("{items}"), QString::number(ItemCount()));
     once(QStringLiteral("{allitems}"), QString::number(m_AllCount));
     if (ActiveProfile() && m_Channel)
-        once(QStringLiteral("{title}"), m_Channel->customTitle());
+        once(QStringLiteral("{title}"), m_Channel->displayTitle());
     once(QStringLiteral("{filter}"), ViewerLogic::FilterName(m_Filter));
     return out;
 }
