@@ -195,6 +195,13 @@
     </message>
 </context>
 <context>
+    <name>MainTray</name>
+    <message>
+        <source>Tarnwick - unread items: %1</source>
+        <translation>Tarnwick – ungelesene Einträge: %1</translation>
+    </message>
+</context>
+<context>
     <name>ModelText</name>
     <message>
         <source>The %1 could not be read (%2).
@@ -242,6 +249,21 @@ Der Eintragsspeicher konnte nicht nach %1 geschrieben werden (der Datenträger i
     </message>
 </context>
 <context>
+    <name>NewItemsNotifier</name>
+    <message>
+        <source>New items in %1</source>
+        <translation>Neue Einträge in %1</translation>
+    </message>
+    <message>
+        <source>New items in %1 and %2 more</source>
+        <translation>Neue Einträge in %1 und %2 weiteren</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>Öffnen</translation>
+    </message>
+</context>
+<context>
     <name>QObject</name>
     <message>
         <source>Minimise</source>
@@ -258,6 +280,213 @@ Der Eintragsspeicher konnte nicht nach %1 geschrieben werden (der Datenträger i
     <message>
         <source>Close</source>
         <translation>Schließen</translation>
+    </message>
+</context>
+<context>
+    <name>SkinAccessible</name>
+    <message>
+        <source>Add channel</source>
+        <translation>Kanal hinzufügen</translation>
+    </message>
+    <message>
+        <source>Profiles</source>
+        <translation>Profile</translation>
+    </message>
+    <message>
+        <source>Preferences</source>
+        <translation>Einstellungen</translation>
+    </message>
+    <message>
+        <source>Reload all channels</source>
+        <translation>Alle Kanäle neu laden</translation>
+    </message>
+    <message>
+        <source>Reload skin</source>
+        <translation>Skin neu laden</translation>
+    </message>
+    <message>
+        <source>Change skin</source>
+        <translation>Skin wechseln</translation>
+    </message>
+    <message>
+        <source>Search for channels</source>
+        <translation>Kanäle suchen</translation>
+    </message>
+    <message>
+        <source>Delete channels</source>
+        <translation>Kanäle löschen</translation>
+    </message>
+    <message>
+        <source>New profile</source>
+        <translation>Neues Profil</translation>
+    </message>
+    <message>
+        <source>Add group</source>
+        <translation>Gruppe hinzufügen</translation>
+    </message>
+    <message>
+        <source>About Tarnwick</source>
+        <translation>Über Tarnwick</translation>
+    </message>
+    <message>
+        <source>Help</source>
+        <translation>Hilfe</translation>
+    </message>
+    <message>
+        <source>Open all items</source>
+        <translation>Alle Einträge öffnen</translation>
+    </message>
+    <message>
+        <source>Close all items</source>
+        <translation>Alle Einträge schließen</translation>
+    </message>
+    <message>
+        <source>Expand all items</source>
+        <translation>Alle Einträge aufklappen</translation>
+    </message>
+    <message>
+        <source>Collapse all items</source>
+        <translation>Alle Einträge zuklappen</translation>
+    </message>
+    <message>
+        <source>Reload channel</source>
+        <translation>Kanal neu laden</translation>
+    </message>
+    <message>
+        <source>Mark all items read</source>
+        <translation>Alle Einträge als gelesen markieren</translation>
+    </message>
+    <message>
+        <source>Untag all items</source>
+        <translation>Markierung aller Einträge aufheben</translation>
+    </message>
+    <message>
+        <source>Next window</source>
+        <translation>Nächstes Fenster</translation>
+    </message>
+    <message>
+        <source>Previous window</source>
+        <translation>Vorheriges Fenster</translation>
+    </message>
+    <message>
+        <source>Channel properties</source>
+        <translation>Kanaleigenschaften</translation>
+    </message>
+    <message>
+        <source>Open the channel&apos;s web page</source>
+        <translation>Webseite des Kanals öffnen</translation>
+    </message>
+    <message>
+        <source>Show all items</source>
+        <translation>Alle Einträge zeigen</translation>
+    </message>
+    <message>
+        <source>Show unread items</source>
+        <translation>Ungelesene Einträge zeigen</translation>
+    </message>
+    <message>
+        <source>Show read items</source>
+        <translation>Gelesene Einträge zeigen</translation>
+    </message>
+    <message>
+        <source>Show today&apos;s items</source>
+        <translation>Einträge von heute zeigen</translation>
+    </message>
+    <message>
+        <source>Show yesterday&apos;s items</source>
+        <translation>Einträge von gestern zeigen</translation>
+    </message>
+    <message>
+        <source>Show the past 7 days&apos; items</source>
+        <translation>Einträge der letzten 7 Tage zeigen</translation>
+    </message>
+    <message>
+        <source>Show deleted items</source>
+        <translation>Gelöschte Einträge zeigen</translation>
+    </message>
+    <message>
+        <source>Show tagged items</source>
+        <translation>Markierte Einträge zeigen</translation>
+    </message>
+    <message>
+        <source>Filter menu</source>
+        <translation>Filtermenü</translation>
+    </message>
+    <message>
+        <source>Reload headlines</source>
+        <translation>Schlagzeilen neu laden</translation>
+    </message>
+    <message>
+        <source>Ticker menu</source>
+        <translation>Tickermenü</translation>
+    </message>
+    <message>
+        <source>Pause</source>
+        <translation>Anhalten</translation>
+    </message>
+    <message>
+        <source>Play</source>
+        <translation>Abspielen</translation>
+    </message>
+    <message>
+        <source>Delete headline</source>
+        <translation>Schlagzeile löschen</translation>
+    </message>
+    <message>
+        <source>Restore headline</source>
+        <translation>Schlagzeile wiederherstellen</translation>
+    </message>
+    <message>
+        <source>Tag headline</source>
+        <translation>Schlagzeile markieren</translation>
+    </message>
+    <message>
+        <source>Untag headline</source>
+        <translation>Markierung der Schlagzeile aufheben</translation>
+    </message>
+    <message>
+        <source>Next headline</source>
+        <translation>Nächste Schlagzeile</translation>
+    </message>
+    <message>
+        <source>Previous headline</source>
+        <translation>Vorherige Schlagzeile</translation>
+    </message>
+    <message>
+        <source>Open headline in browser</source>
+        <translation>Schlagzeile im Browser öffnen</translation>
+    </message>
+    <message>
+        <source>Move window</source>
+        <translation>Fenster verschieben</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>Maximize</source>
+        <translation>Maximieren</translation>
+    </message>
+    <message>
+        <source>Minimize</source>
+        <translation>Minimieren</translation>
+    </message>
+    <message>
+        <source>Show or hide the frame</source>
+        <translation>Rahmen zeigen oder verbergen</translation>
+    </message>
+    <message>
+        <source>Open web browser</source>
+        <translation>Webbrowser öffnen</translation>
+    </message>
+    <message>
+        <source>Open main window</source>
+        <translation>Hauptfenster öffnen</translation>
+    </message>
+    <message>
+        <source>Open or close the ticker</source>
+        <translation>Ticker öffnen oder schließen</translation>
     </message>
 </context>
 <context>
@@ -314,6 +543,21 @@ Der Eintragsspeicher konnte nicht nach %1 geschrieben werden (der Datenträger i
     </message>
 </context>
 <context>
+    <name>Viewer</name>
+    <message>
+        <source>Audio</source>
+        <translation>Audio</translation>
+    </message>
+    <message>
+        <source>Video</source>
+        <translation>Video</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation>Datei</translation>
+    </message>
+</context>
+<context>
     <name>ViewerLogic</name>
     <message>
         <source>All</source>
@@ -357,6 +601,42 @@ Der Eintragsspeicher konnte nicht nach %1 geschrieben werden (der Datenträger i
     <message>
         <source>The last fetch of %1 failed: %2</source>
         <translation>Der letzte Abruf von %1 ist fehlgeschlagen: %2</translation>
+    </message>
+    <message>
+        <source>Channels</source>
+        <translation>Kanäle</translation>
+    </message>
+    <message>
+        <source>group, open</source>
+        <translation>Gruppe, geöffnet</translation>
+    </message>
+    <message>
+        <source>group, folded</source>
+        <translation>Gruppe, zugeklappt</translation>
+    </message>
+    <message>
+        <source>new items</source>
+        <translation>neue Einträge</translation>
+    </message>
+    <message>
+        <source>unread items</source>
+        <translation>ungelesene Einträge</translation>
+    </message>
+    <message>
+        <source>loading</source>
+        <translation>wird geladen</translation>
+    </message>
+    <message>
+        <source>the last fetch failed</source>
+        <translation>der letzte Abruf ist fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>%1 items</source>
+        <translation>%1 Einträge</translation>
+    </message>
+    <message>
+        <source>%1, %2</source>
+        <translation>%1, %2</translation>
     </message>
 </context>
 <context>
@@ -667,6 +947,21 @@ Der Eintragsspeicher konnte nicht nach %1 geschrieben werden (der Datenträger i
         <source>Enter RSS Channel URL</source>
         <translation>Geben Sie die Adresse des RSS-Kanals ein</translation>
     </message>
+    <message>
+        <source>Looking at the address…</source>
+        <translation>Die Adresse wird geprüft…</translation>
+    </message>
+    <message>
+        <source>No channel found: %1 is a web page that announces no RSS or Atom channel. Enter the address of the channel itself.</source>
+        <translation>Kein Kanal gefunden: %1 ist eine Webseite, die keinen RSS- oder Atom-Kanal anbietet. Geben Sie die Adresse des Kanals selbst ein.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 is a web page that announces %n channels.</source>
+        <translation>
+            <numerusform>%1 ist eine Webseite, die %n Kanal anbietet.</numerusform>
+            <numerusform>%1 ist eine Webseite, die %n Kanäle anbietet.</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>frmChannelManage</name>
@@ -685,6 +980,25 @@ Der Eintragsspeicher konnte nicht nach %1 geschrieben werden (der Datenträger i
     <message>
         <source>Close</source>
         <translation>Schließen</translation>
+    </message>
+</context>
+<context>
+    <name>frmChooseChannels</name>
+    <message>
+        <source>Channels on This Page</source>
+        <translation>Kanäle auf dieser Seite</translation>
+    </message>
+    <message>
+        <source>The web page %1 announces these channels. Check the ones to subscribe to:</source>
+        <translation>Die Webseite %1 bietet diese Kanäle an. Wählen Sie die Kanäle, die Sie abonnieren möchten:</translation>
+    </message>
+    <message>
+        <source>&amp;Subscribe</source>
+        <translation>&amp;Abonnieren</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>Abbre&amp;chen</translation>
     </message>
 </context>
 <context>
@@ -777,6 +1091,18 @@ Der Eintragsspeicher konnte nicht nach %1 geschrieben werden (der Datenträger i
     <message>
         <source>Cancel</source>
         <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Show the unread count on the tray icon</source>
+        <translation>Zahl der ungelesenen Einträge im Symbol der Kontrollleiste zeigen</translation>
+    </message>
+    <message>
+        <source>Show a desktop notification when new items arrive</source>
+        <translation>Bei neuen Einträgen eine Desktop-Benachrichtigung zeigen</translation>
+    </message>
+    <message>
+        <source>Read items with single keys in viewers (j, k, space, m, t, o, /)</source>
+        <translation>Einträge in Betrachtern mit einzelnen Tasten lesen (j, k, Leertaste, m, t, o, /)</translation>
     </message>
 </context>
 <context>
@@ -910,6 +1236,10 @@ Der Eintragsspeicher konnte nicht nach %1 geschrieben werden (der Datenträger i
     <message>
         <source>Enter the time items are kept as a whole number of days.</source>
         <translation>Geben Sie die Aufbewahrungszeit der Einträge als ganze Zahl von Tagen ein.</translation>
+    </message>
+    <message>
+        <source>Show desktop notifications for new items of this channel</source>
+        <translation>Desktop-Benachrichtigungen für neue Einträge dieses Kanals zeigen</translation>
     </message>
 </context>
 <context>
@@ -1203,6 +1533,14 @@ Der Eintragsspeicher konnte nicht nach %1 geschrieben werden (der Datenträger i
     <message>
         <source>This channel has no Link element</source>
         <translation>Dieser Kanal hat kein Link-Element</translation>
+    </message>
+    <message>
+        <source>Items</source>
+        <translation>Einträge</translation>
+    </message>
+    <message>
+        <source>Search items</source>
+        <translation>Einträge durchsuchen</translation>
     </message>
 </context>
 </TS>

@@ -18,11 +18,6 @@ const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
 const QString kInterface = QStringLiteral("org.freedesktop.Notifications");
 constexpr int kCallTimeoutMs = 5000;
 
-QString Tr(const char *text)
-{
-    return QCoreApplication::translate("NewItemsNotifier", text);
-}
-
 } // namespace
 
 NewItemsNotifier::NewItemsNotifier(std::function<clsProfile *()> profile,
@@ -80,9 +75,10 @@ QPair<QString, QString> NewItemsNotifier::NoticeText(
     const QStringList &titles, const QList<QStringList> &headlines)
 {
     QStringList named = titles.mid(0, 3);
-    QString summary = Tr("New items in %1").arg(named.join(QStringLiteral(", ")));
+    QString summary = QCoreApplication::translate("NewItemsNotifier", "New items in %1")
+                          .arg(named.join(QStringLiteral(", ")));
     if (titles.size() > named.size())
-        summary = Tr("New items in %1 and %2 more")
+        summary = QCoreApplication::translate("NewItemsNotifier", "New items in %1 and %2 more")
                       .arg(named.join(QStringLiteral(", ")))
                       .arg(titles.size() - named.size());
     // Headlines taken from each channel in turn, so that every channel gets a line.
@@ -171,7 +167,9 @@ void NewItemsNotifier::SendToService(
             hints.insert(QStringLiteral("category"), QStringLiteral("transfer.complete"));
             notify << QStringLiteral("Tarnwick") << uint(0) << QStringLiteral("tarnwick") << summary
                    << (markup ? body.toHtmlEscaped() : body)
-                   << QStringList {QStringLiteral("default"), Tr("Open")} << hints << int(-1);
+                   << QStringList {QStringLiteral("default"),
+                          QCoreApplication::translate("NewItemsNotifier", "Open")}
+                   << hints << int(-1);
             auto *sent = new QDBusPendingCallWatcher(
                 QDBusConnection::sessionBus().asyncCall(notify, kCallTimeoutMs), this);
             connect(sent, &QDBusPendingCallWatcher::finished, this,
