@@ -72,7 +72,7 @@
         <xsl:for-each select="*[local-name() = 'category' and namespace-uri() = $ns] | dc:subject">
           <category><xsl:value-of select="."/></category>
         </xsl:for-each>
-        <xsl:apply-templates select="enclosure" mode="enclosure"/>
+        <xsl:apply-templates select="*[local-name() = 'enclosure' and namespace-uri() = $ns]" mode="enclosure"/>
       </item>
     </xsl:for-each>
   </xsl:template>

@@ -283,6 +283,14 @@ void TestChannelStylesheet::enclosuresAreStored()
                    "type=\"video/mp4\" length=\"2048\"/></entry></feed>")));
     QVERIFY(style->transformToDocument(rss, plainRss));
     QVERIFY(style->transformToDocument(atom, plainAtom));
+    // An enclosure in the userland namespace is an enclosure too.
+    xml::Document userland, plainUserland;
+    QVERIFY(userland.load(QStringLiteral(TARNWICK_TEST_DATA "/feeds/rss20-namespace.xml")));
+    QVERIFY(style->transformToDocument(userland, plainUserland));
+    const auto kept = plainUserland.selectNodes("//item[guid='harbour-2026-339']/enclosure");
+    QVERIFY(kept && kept->size() == 1);
+    QCOMPARE(
+        kept->front().attribute("url"), QStringLiteral("http://127.0.0.1/harbour/slipway.ogg"));
 
     QTemporaryDir dir;
     {

@@ -577,6 +577,14 @@ private slots:
         QTRY_COMPARE(viewer->CurrentItem(), 1);
         QTRY_COMPARE(pageCurrent(), QStringLiteral("item1-read"));
         QTRY_COMPARE(TreeCount("All Items", "_tarnwick/unread").toInt(), unread - 1);
+        auto readIcon = [&](int n) {
+            return viewer
+                ->RunScript(QStringLiteral("document.querySelector('#item%1 img.cmd')"
+                                           ".getAttribute('src')")
+                                .arg(n))
+                .toString();
+        };
+        QTRY_COMPARE(readIcon(1), QStringLiteral("icons/prop.png")); // the read icon at once
         QVERIFY(modItemHandlerRead(viewer, 1));
         // Space: through the long item a page at a time, then on to the next.
         const int top = viewer->RunScript("window.scrollY").toInt();
@@ -605,6 +613,7 @@ private slots:
         // m: unread again, and read again.
         press(Qt::Key_M);
         QTRY_COMPARE(pageCurrent(), QStringLiteral("item1"));
+        QTRY_COMPARE(readIcon(1), QStringLiteral("icons/item.png"));
         QVERIFY(!modItemHandlerRead(viewer, 1));
         QTRY_COMPARE(TreeCount("All Items", "_tarnwick/unread").toInt(), unread - 1);
         press(Qt::Key_M);

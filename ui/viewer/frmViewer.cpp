@@ -510,10 +510,11 @@ void frmViewer::RunItemCommand(QChar letter, int position)
         modItemHandler::SetItemRead(item, read);
         // The item looks read (or unread) at once, whichever control marked it; the list
         // stays, so an item opened in the unread filter does not vanish while it is being read.
-        // Unread again, it shows the unread icon (a read icon came with a list that knew it read).
-        m_Page->runJavaScript(ItemScript("if(d){d.classList.toggle('read',x);if(!x){var i=d."
-                                         "querySelector(\"img[src$='icons/prop.png']\");"
-                                         "if(i)i.setAttribute('src','icons/item.png');}}",
+        // Its read icon follows.
+        m_Page->runJavaScript(ItemScript("if(d){d.classList.toggle('read',x);var i=d.querySelector("
+                                         "x?\"img[src$='icons/item.png']\":"
+                                         "\"img[src$='icons/prop.png']\");if(i)i.setAttribute("
+                                         "'src',x?'icons/prop.png':'icons/item.png');}",
             position, read ? QStringLiteral(",true") : QStringLiteral(",false")));
     } else if (letter == QLatin1Char('D')) {
         const bool now = !modItemHandler::IsItemDeleted(item);
