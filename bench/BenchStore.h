@@ -5,8 +5,11 @@
 #include "modItemHandler.h"
 
 #include <QDate>
+#include <QEventLoop>
 #include <QFile>
+#include <QProcess>
 #include <QString>
+#include <QStringList>
 
 #include <time.h>
 #include <unistd.h>
@@ -56,6 +59,26 @@ inline Usage UsageOf(qint64 pid)
 }
 
 inline const ItemMoment kNewest = MomentOf(QDate(2026, 11, 30), 12 * 3600);
+
+#ifdef TARNBANK_BUILT
+// Runs tarnbank with args, serving the event loop meanwhile (a loopback server or a sampler of
+// this process keeps working); stops the benchmark unless every one of feeds was loaded.
+inline int RunTarnbank(const QStringList &args, int feeds)
+{
+    QProcess client;
+    client.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QEventLoop loop;
+    QObject::connect(&client, &QProcess::finished, &loop, &QEventLoop::quit);
+    client.start(QStringLiteral(TARNBANK_BUILT), args);
+    loop.exec();
+    int loaded = 0;
+    for (const QByteArray &line : client.readAllStandardOutput().split('\n'))
+        loaded += line.startsWith("loaded ");
+    if (client.exitCode() != 0 || loaded != feeds)
+        qFatal("tarnbank fetch: exit %d, %d of %d feeds loaded", client.exitCode(), loaded, feeds);
+    return loaded;
+}
+#endif
 
 inline QByteArray description(int n)
 {

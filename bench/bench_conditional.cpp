@@ -36,23 +36,6 @@ QByteArray feed(int n)
     return out + "</channel></rss>";
 }
 
-// Runs tarnbank with args while this process serves HTTP; the number of "loaded" lines.
-int tarnbank(const QStringList &args)
-{
-    QProcess client;
-    client.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    QEventLoop loop;
-    QObject::connect(&client, &QProcess::finished, &loop, &QEventLoop::quit);
-    client.start(QStringLiteral(TARNBANK_BUILT), args);
-    loop.exec();
-    int loaded = 0;
-    for (const QByteArray &line : client.readAllStandardOutput().split('\n'))
-        loaded += line.startsWith("loaded ");
-    if (client.exitCode() != 0 || loaded != kFeeds)
-        qFatal("tarnbank fetch: exit %d, %d of %d feeds loaded", client.exitCode(), loaded, kFeeds);
-    return loaded;
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -71,7 +54,7 @@ int main(int argc, char *argv[])
             200, feed(n), {{"ETag", "\"v1-" + QByteArray::number(n) + "\""}}, false, 0, 0, true};
         args << http.url(path);
     }
-    tarnbank(args); // the first fetch: every document in full
+    RunTarnbank(args, kFeeds); // the first fetch: every document in full
     const QString stampsPath = QDir(profile.path()).filePath("tarnbank-stamps.txt");
     const QByteArray stamps = testsupport::readFile(stampsPath);
     if (stamps.count("etag ") != kFeeds)
@@ -82,7 +65,7 @@ int main(int argc, char *argv[])
         const int requests = http.answered();
         const int notModified = http.notModified();
         const qsizetype logged = http.log().size();
-        tarnbank(args);
+        RunTarnbank(args, kFeeds);
         const qint64 sent = http.bytesSent() - bytes;
         const int answered = http.answered() - requests;
         const auto gets = std::count_if(http.log().begin() + logged, http.log().end(),

@@ -64,18 +64,7 @@ Usage Fetch(const QStringList &args, int feeds, int *loaded)
             last = u;
     });
     sampler.start(100);
-    QProcess client;
-    client.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    QEventLoop loop;
-    QObject::connect(&client, &QProcess::finished, &loop, &QEventLoop::quit);
-    client.start(QStringLiteral(TARNBANK_BUILT), args);
-    loop.exec();
-    *loaded = 0;
-    for (const QByteArray &line : client.readAllStandardOutput().split('\n'))
-        *loaded += line.startsWith("loaded ");
-    if (client.exitCode() != 0 || *loaded != feeds)
-        qFatal(
-            "tarnbank fetch: exit %d, %d of %d feeds reported", client.exitCode(), *loaded, feeds);
+    *loaded = RunTarnbank(args, feeds);
     server.waitForFinished(20000);
     return last;
 }
