@@ -341,7 +341,7 @@ void TestSkinWindows::buttonEffectsReachTheScreen()
             QCursor::setPos(neutral);
             QTest::mouseRelease(&window, Qt::LeftButton, {}, neutral - origin);
             QTRY_COMPARE_WITH_TIMEOUT(
-                screenAt(button).convertToFormat(QImage::Format_RGB32), normal, 10000);
+                screenAt(button).convertToFormat(QImage::Format_RGB32), normal, 30000);
             QVERIFY2(window.functions.isEmpty(), qPrintable(what)); // released off the button
             // normal, hover, pressed side by side, a row per button
             QImage row(normal.width() * 3, normal.height(), QImage::Format_RGB32);
