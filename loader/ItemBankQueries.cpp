@@ -1,4 +1,5 @@
 // Item lists, counts, marks and removals of the item bank.
+#include "StoredNode.h"
 #include "clsItemBank.h"
 #include "modItemHandler.h"
 
@@ -11,70 +12,58 @@ modItemQuery::ItemQuery clsItemBank::Query(const QString &sURL, const QString &F
     return modItemQuery::MakeItemQuery(sURL, FilterCHL, sSearch, Filter2, Today());
 }
 
-std::optional<std::vector<xml::Node>> clsItemBank::SelectItems(
+std::optional<std::vector<ItemStore::Entry *>> clsItemBank::SelectItems(
     const ItemQuery &query, bool ordered) const
 {
-    if (!XMLDoc)
+    if (!m_Store || !m_Store->hasRoot())
         return std::nullopt;
-    const xml::Node root = XMLDoc->documentElement();
-    if (root.isNull())
-        return std::nullopt;
-    std::vector<xml::Node> out;
-    if (!query.channel && !ordered) {
-        for (auto it = m_Index.facts().cbegin(); it != m_Index.facts().cend(); ++it) {
-            if (query.matches(it.key(), it.value()))
-                out.emplace_back(it.key());
-        }
-        return out;
-    }
+    std::vector<ItemStore::Entry *> out;
     if (!query.channel) {
-        for (xmlNode *c = root.raw()->children; c; c = c->next) {
-            const auto *facts = m_Index.factsOf(c);
-            if (facts && query.matches(c, *facts))
-                out.emplace_back(c);
+        for (ItemStore::Entry *e = m_Store->first(); e; e = e->next) {
+            if (e->item && query.matches(e->node, e->channel, e->facts))
+                out.push_back(e);
         }
         return out;
     }
     // A channel's items come from the index; only a list needs them in store order.
-    const QSet<xmlNode *> *candidates = m_Index.itemsOfChannel(query.channel->toUtf8());
+    const QSet<ItemStore::Entry *> *candidates = m_Store->itemsOfChannel(query.channel->toUtf8());
     if (!candidates)
         return out;
-    QSet<xmlNode *> selected;
-    for (xmlNode *item : *candidates) {
-        const auto *facts = m_Index.factsOf(item);
-        if (facts && query.matches(item, *facts, true)) {
-            if (ordered)
-                selected.insert(item);
-            else
-                out.emplace_back(item);
-        }
+    for (ItemStore::Entry *item : *candidates) {
+        if (query.matches(item->node, item->channel, item->facts, true))
+            out.push_back(item);
     }
-    if (ordered && !selected.isEmpty()) {
-        out.reserve(selected.size());
-        for (xmlNode *c = root.raw()->children; c && out.size() < size_t(selected.size());
-             c = c->next) {
-            if (selected.contains(c))
-                out.emplace_back(c);
-        }
-    }
+    if (ordered)
+        ItemStore::sortByOrder(out);
     return out;
 }
 
-QString clsItemBank::ItemListXml(const std::vector<xml::Node> &list)
+QString clsItemBank::ItemListXml(const std::vector<QByteArray> &list) const
 {
-    xml::Document doc;
-    xml::Node root = doc.setDocumentElement(doc.createElement("items"));
-    for (const xml::Node &item : list)
-        root.appendChild(item.cloneInto(doc));
-    return doc.xml();
+    if (!m_Store)
+        return QString();
+    return QString::fromUtf8(m_Store->listXml(list));
 }
+
+namespace {
+
+std::vector<QByteArray> NodesOf(const std::vector<ItemStore::Entry *> &items)
+{
+    std::vector<QByteArray> nodes;
+    nodes.reserve(items.size());
+    for (const ItemStore::Entry *e : items)
+        nodes.push_back(e->node);
+    return nodes;
+}
+
+} // namespace
 
 void clsItemBank::SubChannelList(
     const QString &sURL, const QString &FilterCHL, const QString &sSearch, const QString &Filter2)
 {
     const auto items = SelectItems(Query(sURL, FilterCHL, sSearch, Filter2), true);
     if (items)
-        emit ChannelNodeList(sURL, ItemListXml(*items));
+        emit ChannelNodeList(sURL, ItemListXml(NodesOf(*items)));
 }
 
 void clsItemBank::UpdateChannel(const QString &sURL)
@@ -90,79 +79,104 @@ void clsItemBank::UpdateChannel(const QString &sURL)
         emit ChannelCounts(sURL, qint32(all->size()), qint32(unread->size()));
 }
 
-void clsItemBank::NewItemsList()
+void clsItemBank::UpdateChannels(const QString &sURLs)
 {
-    if (!m_NewItems)
+    if (!m_StoreReady) {
+        m_PendingCountLists << sURLs;
         return;
-    // Swap in the empty list before reporting: items merged while the main program handles
-    // the event belong to the next list, not to this one or to none.
-    std::unique_ptr<xml::Document> taken = std::move(m_NewItems);
-    m_NewItems = std::make_unique<xml::Document>();
-    m_NewItems->setDocumentElement(m_NewItems->createElement("itembank"));
-    emit ChannelNodeList(QString(), ItemListXml(taken->documentElement().childNodes()));
+    }
+    QStringList urls = sURLs.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    if (sURLs.isEmpty()) {
+        for (const QByteArray &channel : m_Store->channels())
+            urls << QString::fromUtf8(channel);
+    }
+    QString out;
+    for (const QString &url : urls) {
+        const auto all = SelectItems(Query(url), false);
+        const auto unread = SelectItems(Query(url, QStringLiteral("_tarnwick/unread")), false);
+        if (!all || !unread)
+            return;
+        out += QString::number(all->size()) + QLatin1Char('\t') + QString::number(unread->size())
+            + QLatin1Char('\t') + url + QLatin1Char('\n');
+    }
+    emit ChannelCountList(out);
 }
 
-xml::Node clsItemBank::ItemByHash(const QString &sHash) const
+void clsItemBank::NewItemsList()
 {
-    if (!XMLDoc || XMLDoc->documentElement().isNull())
-        return xml::Node();
-    return m_Index.firstWithHash(sHash.toUtf8());
+    if (!m_Store)
+        return;
+    // Take the list before reporting: items merged while the main program handles the event
+    // belong to the next list, not to this one or to none.
+    const std::vector<QByteArray> taken = std::exchange(m_NewItems, {});
+    emit ChannelNodeList(QString(), ItemListXml(taken));
+}
+
+ItemStore::Entry *clsItemBank::ItemByHash(const QString &sHash) const
+{
+    if (!m_Store || !m_Store->hasRoot())
+        return nullptr;
+    return m_Store->firstWithHash(sHash.toUtf8());
+}
+
+void clsItemBank::SetMark(ItemStore::Entry *item, const char *mark, bool on)
+{
+    if (!item)
+        return;
+    const QByteArray value = on ? QByteArrayLiteral("true") : QByteArrayLiteral("false");
+    if (StoredNode::FieldText(item->node, mark) == value)
+        return; // as it is already
+    m_Store->replaceNode(item, StoredNode::WithFieldText(item->node, mark, value));
+    m_Changed = true;
+}
+
+void clsItemBank::SetMark(const QString &sHash, const char *mark, bool on)
+{
+    SetMark(ItemByHash(sHash), mark, on);
 }
 
 void clsItemBank::MarkItemRead(const QString &sHash, bool bRead)
 {
-    if (const xml::Node item = ItemByHash(sHash)) {
-        SetItemRead(item, bRead);
-        m_Index.refresh(item);
-    }
+    SetMark(sHash, "read", bRead);
 }
 
 void clsItemBank::MarkItemTagged(const QString &sHash, bool bTag)
 {
-    if (const xml::Node item = ItemByHash(sHash)) {
-        SetItemFlag(item, bTag);
-        m_Index.refresh(item);
-    }
+    SetMark(sHash, "flag", bTag);
 }
 
 void clsItemBank::MarkItemDeleted(const QString &sHash, bool bDel)
 {
-    if (const xml::Node item = ItemByHash(sHash)) {
-        SetItemDeleted(item, bDel);
-        m_Index.refresh(item);
-    }
+    SetMark(sHash, "delete", bDel);
 }
 
 void clsItemBank::MarkAllRead(const QString &sChl)
 {
     if (const auto items = SelectItems(Query(sChl), false)) {
-        for (const xml::Node &item : *items) {
-            SetItemRead(item, true);
-            m_Index.refresh(item);
-        }
+        for (ItemStore::Entry *item : *items)
+            SetMark(item, "read", true);
     }
 }
 
 void clsItemBank::RemoveExpired(const QString &Channel, qint32 Days)
 {
-    if (!XMLDoc || XMLDoc->documentElement().isNull())
+    if (!m_Store || !m_Store->hasRoot())
         return;
-    const QSet<xmlNode *> *items = m_Index.itemsOfChannel(Channel.toUtf8());
+    const QSet<ItemStore::Entry *> *items = m_Store->itemsOfChannel(Channel.toUtf8());
     if (!items)
         return;
     const QDate today = Today();
-    std::vector<xml::Node> expired;
-    for (xmlNode *raw : *items) {
+    std::vector<ItemStore::Entry *> expired;
+    for (ItemStore::Entry *item : *items) {
         // Untagged means a flag child that says exactly "false": items without one never
         // expire. An item whose date cannot be read has no age and stays too.
-        const auto *facts = m_Index.factsOf(raw);
-        if (!facts || !facts->has(modItemQuery::ItemFacts::FlagFalse))
+        if (!item->facts.has(modItemQuery::ItemFacts::FlagFalse))
             continue;
-        const auto age = ItemAgeDays(xml::Node(raw), today);
+        const auto age = ItemAgeDays(QString::fromUtf8(item->facts.date), today);
         if (age && *age > Days)
-            expired.emplace_back(raw);
+            expired.push_back(item);
     }
-    for (const xml::Node &item : expired)
+    for (ItemStore::Entry *item : expired)
         RemoveStoredItem(item);
 }
 

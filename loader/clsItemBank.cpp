@@ -1,6 +1,7 @@
 #include "clsItemBank.h"
 
 #include "LoaderLog.h"
+#include "StoredNode.h"
 #include "TextNumber.h"
 #include "UserMessage.h"
 #include "modHash.h"
@@ -83,18 +84,12 @@ QString clsItemBank::StorePath() const
 
 void clsItemBank::LoadXML()
 {
-    m_NewItems = std::make_unique<xml::Document>();
-    m_NewItems->setDocumentElement(m_NewItems->createElement("itembank"));
-
-    XMLDoc = std::make_unique<xml::Document>();
-    XMLDoc->setAsync(true);
-    // The store holds what the merge let through (fields bounded, kMaxFieldChars), but a store
-    // written before that bound, or by hand, must still read back.
-    XMLDoc->setHugeText(true);
-    m_Index.clear();
+    m_NewItems.clear();
+    m_Store = std::make_unique<ItemStore>();
     m_StoreReady = false;
     m_KeepExistingFile = false;
     m_StampsVoid = false;
+    m_Changed = false;
     m_FetchedInFull.clear();
 
     const QString path = StorePath();
@@ -110,15 +105,26 @@ void clsItemBank::LoadXML()
         return;
     }
     probe.close();
-    connect(XMLDoc.get(), &xml::Document::readyStateChange, this,
-        &clsItemBank::XMLDoc_onreadystatechange);
-    XMLDoc->load(path);
+    // Read once the caller's code has run to its end, as a document loading on its own would.
+    const quint64 generation = ++m_LoadGeneration;
+    QMetaObject::invokeMethod(
+        this,
+        [this, path, generation] {
+            if (generation != m_LoadGeneration || !m_Store)
+                return;
+            QString why;
+            // The store holds what the merge let through (fields bounded, kMaxFieldChars), but
+            // a store written before that bound, or by hand, must still read back.
+            const bool parsed = m_Store->load(path, true, &why);
+            StoreLoaded(parsed, why);
+        },
+        Qt::QueuedConnection);
 }
 
 void clsItemBank::StartEmpty()
 {
-    XMLDoc->setDocumentElement(XMLDoc->createElement("itembank"));
-    m_Index.clear();
+    m_Store->startEmpty();
+    m_Changed = true; // the file is written even while nothing arrives
 }
 
 void clsItemBank::SetAsideUnusableStore(const QString &why)
@@ -139,16 +145,12 @@ void clsItemBank::SetAsideUnusableStore(const QString &why)
     }
 }
 
-void clsItemBank::XMLDoc_onreadystatechange(int state)
+void clsItemBank::StoreLoaded(bool parsed, const QString &why)
 {
-    if (state != xml::Document::Complete || !XMLDoc)
-        return;
-    const bool parsed = XMLDoc->parseError() == 0;
     if (parsed) {
         UpgradeStore();
-        m_Index.rebuild(XMLDoc->documentElement());
     } else {
-        SetAsideUnusableStore(XMLDoc->parseErrorReason());
+        SetAsideUnusableStore(why);
         StartEmpty();
     }
     m_StoreReady = true;
@@ -159,6 +161,9 @@ void clsItemBank::XMLDoc_onreadystatechange(int state)
     const QStringList pending = std::exchange(m_PendingCounts, {});
     for (const QString &url : pending)
         UpdateChannel(url);
+    const QStringList lists = std::exchange(m_PendingCountLists, {});
+    for (const QString &urls : lists)
+        UpdateChannels(urls);
 }
 
 void clsItemBank::ReportUnusableStore()
@@ -188,31 +193,44 @@ QString clsItemBank::Hash(const QString &channel, const QString &title, const QS
 
 void clsItemBank::UpgradeStore()
 {
-    xml::Node root = XMLDoc ? XMLDoc->documentElement() : xml::Node();
-    if (root.isNull())
+    if (!m_Store || !m_Store->hasRoot())
         return;
-    if (TextNumber::LeadingValue(root.attribute("version")) < 1) {
-        for (xml::Node item = root.firstChild(); item; item = item.nextSibling()) {
-            if (!item.isElement() || item.nodeName() != QLatin1String("item"))
+    if (TextNumber::LeadingValue(QString::fromUtf8(m_Store->rootAttribute("version"))) < 1) {
+        // Items from before the hash get theirs; each is read as a tree once for it.
+        std::vector<ItemStore::Entry *> missing;
+        for (ItemStore::Entry *e = m_Store->first(); e; e = e->next) {
+            if (e->item && StoredNode::FieldText(e->node, "hash").isEmpty())
+                missing.push_back(e);
+        }
+        for (ItemStore::Entry *e : missing) {
+            xml::Document doc;
+            if (!doc.loadXML(StoredNode::Written(e->node)))
                 continue;
-            if (!GetItemHash(item).isEmpty())
-                continue;
+            xml::Node item = doc.documentElement();
             AppendTextChild(item, "hash",
                 Hash(GetItemChannel(item), GetItemTitle(item), GetItemDescription(item),
                     GetItemCategoryText(item)));
+            m_Store->replaceNode(e, StoredNode::Encode(item.raw()));
         }
+        m_Changed = true;
     }
-    root.setAttribute("version", QStringLiteral("1"));
+    if (m_Store->rootAttribute("version") != "1") {
+        m_Store->setRootAttribute("version", "1");
+        m_Changed = true;
+    }
 }
 
 bool clsItemBank::SaveIt()
 {
-    if (m_Folder.isEmpty() || !XMLDoc || XMLDoc->isEmpty() || !m_StoreReady)
+    if (m_Folder.isEmpty() || !m_Store || !m_Store->hasRoot() || !m_StoreReady)
         return false; // not set up: there is nothing of this profile to write, and nowhere
     if (m_KeepExistingFile)
         return false;
-    if (XMLDoc->save(StorePath())) {
+    if (!m_Changed)
+        return true; // the file holds what the store holds
+    if (m_Store->save(StorePath())) {
         m_SaveFailing = false;
+        m_Changed = false;
         return true;
     }
     // The old file stays as it was (the new one never replaced it). The user hears of it once
@@ -233,19 +251,33 @@ bool clsItemBank::SaveIt()
 
 qint32 clsItemBank::Count() const
 {
-    return XMLDoc ? XMLDoc->documentElement().childCount() : 0;
+    return m_Store ? m_Store->count() : 0;
 }
 
 qint32 clsItemBank::NewItemsCount() const
 {
-    return m_NewItems ? m_NewItems->documentElement().childCount() : 0;
+    return qint32(m_NewItems.size());
+}
+
+QByteArray clsItemBank::StoreText() const
+{
+    return m_Store && m_Store->hasRoot() ? m_Store->text() : QByteArray();
+}
+
+std::unique_ptr<xml::Document> clsItemBank::StoreSnapshot() const
+{
+    auto doc = std::make_unique<xml::Document>();
+    doc->setHugeText(true);
+    doc->loadXML(StoreText());
+    return doc;
 }
 
 bool clsItemBank::UnloadMe()
 {
     // Nothing to write (never set up, already unloaded, or the store not read in yet) is no
     // failure; a store that could not be written is.
-    const bool nothingToWrite = m_Folder.isEmpty() || !XMLDoc || XMLDoc->isEmpty() || !m_StoreReady;
+    const bool nothingToWrite =
+        m_Folder.isEmpty() || !m_Store || !m_Store->hasRoot() || !m_StoreReady;
     const bool saved = nothingToWrite ? (SaveIt(), true) : SaveIt();
     // Timers and loaders may be the ones reporting right now: stop them, let them go later.
     if (m_Queue) {
@@ -259,9 +291,9 @@ bool clsItemBank::UnloadMe()
             timeOut->deleteLater();
         }
     }
-    XMLDoc.reset();
-    m_NewItems.reset();
-    m_Index.clear();
+    ++m_LoadGeneration; // a load still queued reads nothing
+    m_Store.reset();
+    m_NewItems.clear();
     m_StoreReady = false;
     malloc_trim(0); // a store can be large: what it held goes back to the system
     return saved;
@@ -349,69 +381,87 @@ void clsItemBank::StoreItem(xml::Node item, QueueSlot &slot)
     slot.bNewItems = slot.bNewItems || stored;
 }
 
+namespace {
+
+// The item's tokens, with the namespaces it uses declared in it.
+QByteArray Tokens(xml::Node item)
+{
+    xmlReconciliateNs(item.raw()->doc, item.raw());
+    return StoredNode::Encode(item.raw());
+}
+
+} // namespace
+
 bool clsItemBank::StoreIfNew(xml::Node item)
 {
-    if (!XMLDoc || XMLDoc->documentElement().isNull())
+    if (!m_Store || !m_Store->hasRoot())
         return false;
-    if (m_Index.containsHash(GetItemHash(item).toUtf8()))
+    if (m_Store->containsHash(GetItemHash(item).toUtf8()))
         return false; // already stored; its marks stay
     const QByteArray guid = GetItemGuid(item).toUtf8();
     if (!guid.isEmpty()) {
         // Only the item's own channel: a guid another channel uses names another item.
-        std::vector<xml::Node> matches = m_Index.withGuid(guid);
-        const QString channel = GetItemChannel(item);
+        std::vector<ItemStore::Entry *> matches = m_Store->withGuid(guid);
+        const QByteArray channel = GetItemChannel(item).toUtf8();
         matches.erase(std::remove_if(matches.begin(), matches.end(),
-                          [&](xml::Node m) { return GetItemChannel(m) != channel; }),
+                          [&](const ItemStore::Entry *m) {
+                              return QByteArrayView(m->channel) != QByteArrayView(channel);
+                          }),
             matches.end());
         if (matches.size() == 1) {
-            if (SameItemContent(matches.front(), item))
+            if (SameItemContent(matches.front()->node, item))
                 return false;
             // A changed version of a stored item replaces it, unmarked.
             RemoveStoredItem(matches.front());
         }
     }
-    InsertByTime(item);
-    AddToNewItems(item);
+    // One copy of its text for the store and the new-items list.
+    const QByteArray tokens = Tokens(item);
+    if (m_Store->insertByTime(tokens))
+        m_Changed = true;
+    m_NewItems.push_back(tokens);
     return true;
 }
 
-void clsItemBank::RemoveStoredItem(xml::Node item)
+void clsItemBank::RemoveStoredItem(ItemStore::Entry *item)
 {
-    if (XMLDoc)
-        m_Index.remove(XMLDoc->documentElement(), item);
+    if (m_Store && item) {
+        m_Store->remove(item);
+        m_Changed = true;
+    }
 }
 
 void clsItemBank::InsertByTime(xml::Node item)
 {
-    if (!XMLDoc)
+    if (!m_Store || !m_Store->hasRoot())
         return;
-    xml::Node root = XMLDoc->documentElement();
-    if (root.isNull())
-        return;
-    m_Index.insertByTime(root, item.cloneInto(*XMLDoc));
+    if (m_Store->insertByTime(Tokens(item)))
+        m_Changed = true;
 }
 
 void clsItemBank::AddToNewItems(xml::Node item)
 {
-    if (!m_NewItems)
-        return;
-    m_NewItems->documentElement().appendChild(item.cloneInto(*m_NewItems));
+    if (m_Store)
+        m_NewItems.push_back(Tokens(item));
 }
 
-bool clsItemBank::SameItemContent(xml::Node stored, xml::Node fresh)
+bool clsItemBank::SameItemContent(QByteArrayView stored, xml::Node fresh)
 {
-    for (xml::Node c = stored.firstChild(); c; c = c.nextSibling()) {
-        const QString name = c.nodeName();
+    bool same = true;
+    StoredNode::ForEachChild(stored, [&](const StoredNode::Child &c) {
+        if (!c.isElement)
+            return true;
+        const QString name = QString::fromUtf8(c.name);
         if (!IsContentField(name.toLower()))
-            continue;
-        const QString text = c.text();
+            return true;
+        const QString text = QString::fromUtf8(StoredNode::StringValue(c.tokens));
         bool found = false;
         for (xml::Node f = fresh.firstChild(); f && !found; f = f.nextSibling())
             found = f.nodeName() == name && f.text() == text;
-        if (!found)
-            return false;
-    }
-    return true;
+        same = found;
+        return same;
+    });
+    return same;
 }
 
 bool clsItemBank::IsContentField(const QString &name)

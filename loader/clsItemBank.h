@@ -2,7 +2,7 @@
 
 #include "CSpanClock.h"
 #include "CTarnLoader.h"
-#include "ItemStoreIndex.h"
+#include "ItemStore.h"
 #include "QueueSlot.h"
 #include "XmlDocument.h"
 #include "modItemQuery.h"
@@ -52,6 +52,9 @@ public:
     void SubChannelList(const QString &sURL, const QString &FilterCHL = QString(),
         const QString &sSearch = QString(), const QString &Filter2 = QString());
     void UpdateChannel(const QString &sURL);
+    // The counts of many channels in one answer (ChannelCountList): sURLs holds one address a
+    // line; "" asks for every channel the store has items of.
+    void UpdateChannels(const QString &sURLs);
     // The items stored since the last call, then an empty new-items list.
     void NewItemsList();
 
@@ -65,8 +68,8 @@ public:
     // Removes the channel's undeleted items; false while the channel is queued or fetched.
     bool KillChannel(const QString &sURL);
 
-    // The serialized item list of nodes: root "items", deep copies in the given order.
-    static QString ItemListXml(const std::vector<xml::Node> &list);
+    // The serialized item list: root "items", the items in the given order.
+    QString ItemListXml(const std::vector<QByteArray> &list) const;
     // The day the date filters count from; tests set it.
     void SetToday(QDate today) { m_Today = today; }
     // Saves the store and drops everything; false when the save failed.
@@ -106,14 +109,18 @@ public:
     bool StoreIfNew(xml::Node item);
     void InsertByTime(xml::Node item);
     void AddToNewItems(xml::Node item);
-    static bool SameItemContent(xml::Node stored, xml::Node fresh);
+    // stored: StoredNode tokens.
+    static bool SameItemContent(QByteArrayView stored, xml::Node fresh);
     static bool IsContentField(const QString &name);
 
     QString StorePath() const;
     // True once the store file has been read (or found missing) and the store can take items.
     bool IsStoreReady() const { return m_StoreReady; }
-    xml::Document *StoreDocument() const { return XMLDoc.get(); }
-    xml::Document *NewItemsDocument() const { return m_NewItems.get(); }
+    // The store as its file would hold it, and parsed into a document (for checks).
+    QByteArray StoreText() const;
+    std::unique_ptr<xml::Document> StoreSnapshot() const;
+    // Store changes not yet saved.
+    bool IsStoreChanged() const { return m_Changed; }
 
 signals:
     void ChannelLoaded(const QString &sURL, bool bNewItems, const QString &sNewMod);
@@ -122,6 +129,8 @@ signals:
     // that fetch's ChannelLoaded.
     void ChannelETag(const QString &sURL, const QString &sETag);
     void ChannelCounts(const QString &sURL, qint32 lCount, qint32 lUnread);
+    // The answer to UpdateChannels: a line "count<TAB>unread<TAB>address" for each channel.
+    void ChannelCountList(const QString &sCounts);
     // The fetch failed or gave no answer; sReason says why, for the user.
     void ChannelTimeOut(const QString &sURL, const QString &sReason = QString());
     void ChannelNodeList(const QString &sURL, const QString &sNL);
@@ -134,7 +143,7 @@ signals:
     void StoreReady(bool parsed);
 
 private:
-    void XMLDoc_onreadystatechange(int state);
+    void StoreLoaded(bool parsed, const QString &why);
     void UpgradeStore();
     void StoreItem(xml::Node item, QueueSlot &slot);
     // Cuts fields longer than kMaxFieldChars, so that the store always reads back.
@@ -149,24 +158,32 @@ private:
     bool m_HashErrorTold = false;
     bool m_SaveFailing = false;
     bool m_Initialized = false;
-    void RemoveStoredItem(xml::Node item);
+    void RemoveStoredItem(ItemStore::Entry *item);
     // Items a query selects; in store order when ordered. nullopt when there is no store.
-    std::optional<std::vector<xml::Node>> SelectItems(
+    std::optional<std::vector<ItemStore::Entry *>> SelectItems(
         const modItemQuery::ItemQuery &query, bool ordered) const;
+    // Sets a mark child (read, flag, delete) of the item with that hash.
+    void SetMark(const QString &sHash, const char *mark, bool on);
+    void SetMark(ItemStore::Entry *item, const char *mark, bool on);
     modItemQuery::ItemQuery Query(const QString &sURL, const QString &FilterCHL = QString(),
         const QString &sSearch = QString(), const QString &Filter2 = QString()) const;
     QDate Today() const { return m_Today.isValid() ? m_Today : QDate::currentDate(); }
-    xml::Node ItemByHash(const QString &sHash) const;
+    ItemStore::Entry *ItemByHash(const QString &sHash) const;
 
-    std::unique_ptr<xml::Document> XMLDoc;
-    std::unique_ptr<xml::Document> m_NewItems;
-    ItemStoreIndex m_Index;
+    std::unique_ptr<ItemStore> m_Store;
+    // Items stored since the last new-items list.
+    std::vector<QByteArray> m_NewItems;
+    bool m_HasNewItemsList = false;
+    // Changed since read or last saved: a save with nothing changed writes nothing.
+    bool m_Changed = false;
+    quint64 m_LoadGeneration = 0;
     QString m_Folder;
     QString m_XSLFile;
     bool m_StoreReady = false;
     // Channels whose counts were asked for while the store was still loading: answered once it
     // is in, since an answer from the empty store would show every channel empty.
     QStringList m_PendingCounts;
+    QStringList m_PendingCountLists;
     // Set when a store file that could not be used could not be moved aside either: saving
     // then leaves that file alone rather than write over it.
     bool m_KeepExistingFile = false;

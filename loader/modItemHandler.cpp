@@ -161,7 +161,12 @@ void SetItemDeleted(xml::Node item, bool on)
 
 std::optional<int> ItemAgeDays(xml::Node item, QDate today)
 {
-    const auto moment = ReadDateTime(GetItemDate(item));
+    return ItemAgeDays(GetItemDate(item), today);
+}
+
+std::optional<int> ItemAgeDays(const QString &date, QDate today)
+{
+    const auto moment = ReadDateTime(date);
     if (!moment)
         return std::nullopt;
     return static_cast<int>(qAbs(today.toJulianDay() - DateOfMoment(*moment).toJulianDay()));
@@ -390,8 +395,11 @@ std::optional<ItemMoment> ReadItemMoment(xml::Node item)
 {
     if (!item.isElement())
         return std::nullopt;
-    const QByteArray date = item.attributeUtf8("date");
-    const QByteArray time = item.attributeUtf8("time");
+    return ReadItemMoment(item.attributeUtf8("date"), item.attributeUtf8("time"));
+}
+
+std::optional<ItemMoment> ReadItemMoment(const QByteArray &date, const QByteArray &time)
+{
     // The usual "dd Mmm yyyy" and "hh:mm:ss" without building strings.
     if (date.size() == 11 && time.size() == 8 && date[2] == ' ' && date[6] == ' ' && time[2] == ':'
         && time[5] == ':') {

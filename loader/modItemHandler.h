@@ -39,6 +39,7 @@ void SetItemDeleted(xml::Node item, bool on);
 // Calendar days between the item's date attribute and today, as an absolute number; nullopt
 // when the date cannot be read.
 std::optional<int> ItemAgeDays(xml::Node item, QDate today = QDate::currentDate());
+std::optional<int> ItemAgeDays(const QString &date, QDate today);
 
 // ---- Dates -------------------------------------------------------------------------------
 // An item's moment: a local date and time to the second, without time zone, counted in
@@ -68,5 +69,6 @@ ItemMoment ResolveItemDate(const QString &itemDate, const QString &channelDate);
 
 // The stored item's date plus time attributes; nullopt when either cannot be read.
 std::optional<ItemMoment> ReadItemMoment(xml::Node item);
+std::optional<ItemMoment> ReadItemMoment(const QByteArray &date, const QByteArray &time);
 
 } // namespace modItemHandler

@@ -1,5 +1,7 @@
 #include "modItemQuery.h"
 
+#include "StoredNode.h"
+
 #include "XmlGuard.h"
 #include "XmlNode.h"
 #include "modItemHandler.h"
@@ -170,6 +172,36 @@ ItemFacts ItemFacts::of(xmlNode *item)
     return f;
 }
 
+ItemFacts ItemFacts::of(QByteArrayView item)
+{
+    ItemFacts f;
+    StoredNode::ForEachChild(item, [&f](const StoredNode::Child &c) {
+        if (!c.isElement || (c.flags & StoredNode::InNamespace))
+            return true;
+        quint8 t = 0;
+        if (c.name == "read")
+            t = ReadTrue;
+        else if (c.name == "flag")
+            t = FlagTrue;
+        else if (c.name == "delete")
+            t = DeleteTrue;
+        if (!t)
+            return true;
+        const QByteArray text = StoredNode::StringValue(c.tokens);
+        if (text == "true")
+            f.bits |= t;
+        else if (text == "false")
+            f.bits |= quint8(t << 1); // the matching ...False bit
+        return true;
+    });
+    const QByteArray date = StoredNode::Attribute(item, "date");
+    if (!date.isNull()) {
+        f.bits |= HasDate;
+        f.date = date;
+    }
+    return f;
+}
+
 bool Condition::matches(const ItemFacts &facts) const
 {
     switch (kind) {
@@ -228,6 +260,27 @@ bool ItemQuery::matches(xmlNode *item, const ItemFacts &facts, bool skipChannel)
         thread_local QByteArray text; // keeps its capacity from item to item
         text.clear();
         appendFoldedText(item, text);
+        if (!text.contains(search.toUtf8()))
+            return false;
+    }
+    return true;
+}
+
+bool ItemQuery::matches(QByteArrayView item, const QByteArray &channelAttr, const ItemFacts &facts,
+    bool skipChannel) const
+{
+    if (!facts.has(deleted ? ItemFacts::DeleteTrue : ItemFacts::DeleteFalse))
+        return false;
+    if (!main.matches(facts))
+        return false;
+    if (!first.isNone() && !first.matches(facts) && (second.isNone() || !second.matches(facts)))
+        return false;
+    if (channel && !skipChannel && (channelAttr.isNull() || channelAttr != channel->toUtf8()))
+        return false;
+    if (!search.isEmpty()) {
+        thread_local QByteArray text; // keeps its capacity from item to item
+        text.clear();
+        StoredNode::AppendFoldedValue(item, text);
         if (!text.contains(search.toUtf8()))
             return false;
     }

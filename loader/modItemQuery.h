@@ -37,6 +37,8 @@ struct ItemFacts
 
     bool has(Bit b) const { return bits & b; }
     static ItemFacts of(xmlNode *item);
+    // The same of an item kept as StoredNode tokens.
+    static ItemFacts of(QByteArrayView item);
 };
 
 // One filter's condition on an item.
@@ -67,6 +69,10 @@ struct ItemQuery
     // The channel is left to the caller when skipChannel is set (it picked the channel's
     // items already).
     bool matches(xmlNode *item, const ItemFacts &facts, bool skipChannel = false) const;
+    // The same for an item kept as StoredNode tokens, with its channel attribute (null when it
+    // has none).
+    bool matches(QByteArrayView item, const QByteArray &channelAttr, const ItemFacts &facts,
+        bool skipChannel = false) const;
 };
 
 // Every list leaves deleted items out, unless one of the three addresses is

@@ -6,6 +6,9 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
+#include <memory>
+#include <vector>
+
 namespace testsupport {
 
 // A bank on a fresh profile folder, started empty or on the given store text.
@@ -22,7 +25,24 @@ struct StoreBank
         if (!bank.IsStoreReady())
             ready.wait(5000);
     }
-    xml::Node root() const { return bank.StoreDocument()->documentElement(); }
+    // The store's root as it is now (each call reads the store again; earlier ones stay
+    // valid as they were).
+    xml::Node root() const
+    {
+        snapshots.push_back(bank.StoreSnapshot());
+        return snapshots.back()->documentElement();
+    }
+    mutable std::vector<std::unique_ptr<xml::Document>> snapshots;
 };
+
+// An item list as the tree-held store gave it: copies of the items under "items".
+inline QString TreeList(const std::vector<xml::Node> &items)
+{
+    xml::Document list;
+    xml::Node root = list.setDocumentElement(list.createElement("items"));
+    for (const xml::Node &item : items)
+        root.appendChild(item.cloneInto(list));
+    return list.xml();
+}
 
 } // namespace testsupport

@@ -175,10 +175,10 @@ void TestChannelStylesheet::feedsOfEveryFormat()
     QCOMPARE(slot.sTitle, channelTitle);
     QCOMPARE(bank.Count(), int(items.size()));
 
+    const auto snapshot = bank.StoreSnapshot();
     for (const Expected &e : items) {
         xml::Node stored;
-        for (xml::Node i = bank.StoreDocument()->documentElement().firstChild(); i;
-             i = i.nextSibling())
+        for (xml::Node i = snapshot->documentElement().firstChild(); i; i = i.nextSibling())
             if (GetItemTitle(i) == e.title)
                 stored = i;
         QVERIFY2(!stored.isNull(), qPrintable(e.title));

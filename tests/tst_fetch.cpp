@@ -425,7 +425,7 @@ void TestFetch::badDocumentsLeaveTheStoreAlone()
     Bank b;
     b.bank.LoadChannel(server.url("/ok"), {}, "", 0, {});
     QVERIFY(b.waitReports(1));
-    const QString before = b.bank.StoreDocument()->xml();
+    const QString before = b.bank.StoreText();
     // Each refusal is logged with its channel and reason.
     for (const char *logged : {"/cut could not be used: not well-formed XML",
              "/laughs could not be used: not well-formed XML",
@@ -442,7 +442,7 @@ void TestFetch::badDocumentsLeaveTheStoreAlone()
         [&](const QList<QVariant> &r) { return r.value(0).toString() == server.url("/html"); });
     QVERIFY(html != b.timedOut.cend());
     QCOMPARE(html->value(1).toString(), QStringLiteral("a web page (HTML), not a feed"));
-    QCOMPARE(b.bank.StoreDocument()->xml(), before);
+    QCOMPARE(b.bank.StoreText(), before);
     QCOMPARE(b.bank.Count(), 1);
 }
 
@@ -551,7 +551,8 @@ void TestFetch::hugeFieldIsCutAndTheStoreReadsBack()
     QVERIFY(ready.wait(20000));
     QCOMPARE(ready[0][0].toBool(), true);
     QCOMPARE(again.Count(), 51);
-    const auto huge = again.StoreDocument()->selectSingleNode("//item[title='Huge']/description");
+    const auto snapshot = again.StoreSnapshot();
+    const auto huge = snapshot->selectSingleNode("//item[title='Huge']/description");
     QVERIFY(huge);
     QCOMPARE(huge->text().size(), clsItemBank::kMaxFieldChars);
 }
@@ -666,11 +667,11 @@ void TestFetch::feedsOfEveryKindArriveWithTheirDates()
         b.bank.LoadChannel(server.url(f.path), {}, "", 0, {});
     QVERIFY(b.waitReports(int(std::size(feeds)), 30000));
     QCOMPARE(b.timedOut.size(), 0);
+    const auto snapshot = b.bank.StoreSnapshot();
     for (const Served &f : feeds) {
         int items = 0;
         QString moment;
-        for (xml::Node i = b.bank.StoreDocument()->documentElement().firstChild(); i;
-             i = i.nextSibling()) {
+        for (xml::Node i = snapshot->documentElement().firstChild(); i; i = i.nextSibling()) {
             if (modItemHandler::GetItemChannel(i) != server.url(f.path))
                 continue;
             ++items;

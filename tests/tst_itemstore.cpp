@@ -84,7 +84,7 @@ void TestItemStore::missingStoreStartsEmptyAndRoundTrips()
 
     clsItemBank again;
     QVERIFY(startBank(again, dir.path()));
-    QCOMPARE(again.StoreDocument()->documentElement().attribute("version"), QStringLiteral("1"));
+    QCOMPARE(again.StoreSnapshot()->documentElement().attribute("version"), QStringLiteral("1"));
 }
 
 void TestItemStore::oldStoreGainsHashesOnce()
@@ -94,7 +94,8 @@ void TestItemStore::oldStoreGainsHashesOnce()
     clsItemBank bank;
     QVERIFY(startBank(bank, dir.path()));
     QCOMPARE(bank.Count(), 4);
-    xml::Node root = bank.StoreDocument()->documentElement();
+    const auto snapshot = bank.StoreSnapshot();
+    xml::Node root = snapshot->documentElement();
     QCOMPARE(root.attribute("version"), QStringLiteral("1"));
 
     const std::vector<xml::Node> items = root.childNodes();
@@ -129,7 +130,7 @@ void TestItemStore::oldStoreGainsHashesOnce()
     bank.UnloadMe();
     clsItemBank again;
     QVERIFY(startBank(again, dir.path()));
-    QCOMPARE(hashesOf(again.StoreDocument()->documentElement().firstChild()).size(), 1);
+    QCOMPARE(hashesOf(again.StoreSnapshot()->documentElement().firstChild()).size(), 1);
 }
 
 void TestItemStore::versionDecidesUpgrade_data()
@@ -160,7 +161,8 @@ void TestItemStore::versionDecidesUpgrade()
 
     clsItemBank bank;
     QVERIFY(startBank(bank, dir.path()));
-    xml::Node root = bank.StoreDocument()->documentElement();
+    const auto snapshot = bank.StoreSnapshot();
+    xml::Node root = snapshot->documentElement();
     QCOMPARE(root.attribute("version"), QStringLiteral("1"));
     QCOMPARE(!GetItemHash(root.firstChild()).isEmpty(), upgrades);
 }

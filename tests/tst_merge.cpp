@@ -164,8 +164,8 @@ void TestMerge::secondFetchStoresNothingAndKeepsMarks()
     Bank b;
     QVERIFY(b.merge(feedFile()));
     xml::Node first = b.root().firstChild();
-    SetItemRead(first, true);
-    SetItemFlag(first, true);
+    b.bank.MarkItemRead(GetItemHash(first));
+    b.bank.MarkItemTagged(GetItemHash(first));
     const QString title = GetItemTitle(first);
 
     QVERIFY(!b.merge(feedFile()));
@@ -181,7 +181,7 @@ void TestMerge::changedContentByGuid()
     const QByteArray date = "Mon, 02 Oct 2006 13:00:00 GMT";
     QVERIFY(b.merge(
         channel({item("Story", date, "<guid>g-1</guid><link>l1</link>"), item("Loose", date)})));
-    SetItemRead(b.find("Story"), true);
+    b.bank.MarkItemRead(GetItemHash(b.find("Story")));
 
     // Same guid, same content fields: the stored version stands.
     QVERIFY(!b.merge(
