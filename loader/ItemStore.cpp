@@ -4,6 +4,7 @@
 #include "StoredNode.h"
 #include "XmlGuard.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QSaveFile>
 
@@ -205,35 +206,40 @@ bool ItemStore::load(const QString &path, bool hugeText, QString *why)
             *why = file.errorString();
         return false;
     }
-    // The file is mapped rather than read: the parser goes through it once, front to back.
-    const qint64 size = file.size();
-    uchar *mapped = size > 0 ? file.map(0, size) : nullptr;
-    QByteArray copy;
-    if (!mapped)
-        copy = file.readAll();
-    const QByteArrayView data = mapped
-        ? QByteArrayView(reinterpret_cast<const char *>(mapped), size)
-        : QByteArrayView(copy);
-    const bool ok = read(data, path.toUtf8(), hugeText, why);
-    if (mapped)
-        file.unmap(mapped);
-    return ok;
+    return read(file, path.toUtf8(), hugeText, why);
 }
 
 bool ItemStore::loadText(const QByteArray &text, QString *why)
 {
     clear();
-    return read(text, QByteArray(), true, why);
+    QBuffer buffer;
+    buffer.setData(text);
+    buffer.open(QIODevice::ReadOnly);
+    return read(buffer, QByteArray(), true, why);
 }
 
-bool ItemStore::read(QByteArrayView data, const QByteArray &url, bool hugeText, QString *why)
+namespace {
+
+int readFrom(void *context, char *buffer, int length)
+{
+    const qint64 got = static_cast<QIODevice *>(context)->read(buffer, length);
+    return got < 0 ? -1 : int(got);
+}
+
+int closeSource(void *)
+{
+    return 0;
+}
+
+} // namespace
+
+bool ItemStore::read(QIODevice &source, const QByteArray &url, bool hugeText, QString *why)
 {
     QString error;
     Filler filler(*this, m_Prolog, m_Epilog);
     // The lookups are built once everything is in.
     m_Reading = true;
-    const StoreReader::Result result =
-        StoreReader::Read(data.data(), data.size(), hugeText, filler, &error);
+    const StoreReader::Result result = StoreReader::Read(source, hugeText, filler, &error);
     m_Reading = false;
     if (result == StoreReader::Result::Read) {
         m_Root = filler.rootTag;
@@ -242,10 +248,10 @@ bool ItemStore::read(QByteArrayView data, const QByteArray &url, bool hugeText, 
         return true;
     }
     clear();
-    if (result == StoreReader::Result::NeedsTree) {
+    if (result == StoreReader::Result::NeedsTree && source.seek(0)) {
         // A document type: the reader that builds each node as a tree does what it says.
         xml::initialize();
-        xmlTextReaderPtr reader = xmlReaderForMemory(data.data(), int(data.size()),
+        xmlTextReaderPtr reader = xmlReaderForIO(readFrom, closeSource, &source,
             url.isEmpty() ? nullptr : url.constData(), nullptr,
             xml::parseOptions() | XML_PARSE_COMPACT | (hugeText ? XML_PARSE_HUGE : 0));
         if (reader) {

@@ -11,6 +11,8 @@
 #include <QString>
 
 #include <map>
+
+class QIODevice;
 #include <memory>
 #include <vector>
 
@@ -122,7 +124,7 @@ private:
     Entry *newEntry();
     void freeEntry(Entry *entry);
     void renumber();
-    bool read(QByteArrayView data, const QByteArray &url, bool hugeText, QString *why);
+    bool read(QIODevice &source, const QByteArray &url, bool hugeText, QString *why);
     bool readByTree(void *reader, QString *why);
 
     QByteArray m_Root; // the root's start tag, as tokens

@@ -10,6 +10,8 @@
 #include "XmlGuard.h"
 #include "XmlHandles.h"
 
+#include <QIODevice>
+
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
 
@@ -418,10 +420,27 @@ void onReference(void *ctx, const xmlChar *)
 
 } // namespace
 
-Result Read(const char *data, qsizetype size, bool hugeText, Sink &sink, QString *why)
+namespace {
+
+int readFrom(void *context, char *buffer, int length)
+{
+    const qint64 got = static_cast<QIODevice *>(context)->read(buffer, length);
+    return got < 0 ? -1 : int(got);
+}
+
+int closeNothing(void *)
+{
+    return 0;
+}
+
+} // namespace
+
+Result Read(QIODevice &source, bool hugeText, Sink &sink, QString *why)
 {
     xml::initialize();
-    xml::ParserCtxtPtr ctxt(xmlCreateMemoryParserCtxt(data, int(size)));
+    // Read a piece at a time: the file is never held whole beside what is made of it.
+    xml::ParserCtxtPtr ctxt(xmlCreateIOParserCtxt(
+        nullptr, nullptr, readFrom, closeNothing, &source, XML_CHAR_ENCODING_NONE));
     if (!ctxt) {
         if (why)
             *why = QStringLiteral("out of memory");

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+class QIODevice;
+
 // The fast way through a store file: each node below the root handed over as StoredNode
 // tokens the moment it is complete, no tree built.
 namespace StoreReader {
@@ -22,6 +24,6 @@ enum class Result { Read, Failed, NeedsTree };
 
 // Failed: the text is not well-formed (why says what libxml2 said). NeedsTree: the file has
 // a document type; what the sink got so far is to be dropped.
-Result Read(const char *data, qsizetype size, bool hugeText, Sink &sink, QString *why);
+Result Read(QIODevice &source, bool hugeText, Sink &sink, QString *why);
 
 } // namespace StoreReader

@@ -8,7 +8,10 @@
 #include "SkinPainter.h"
 #include "TestSupport.h"
 #include "UserRoad.h"
+#include "XmlDocument.h"
 #include "frmTarnSkin.h"
+#include "modHash.h"
+#include "modItemHandler.h"
 
 #include <QBuffer>
 #include <QDBusConnection>
@@ -22,6 +25,7 @@
 #include <QtTest>
 
 using namespace userroad;
+using namespace modItemHandler;
 
 namespace {
 
@@ -1758,6 +1762,88 @@ private slots:
         m_Screen.Keys(*prefs, {"Escape"});
         QVERIFY(m_Screen.WaitGone("^Preferences$"));
         QVERIFY2(program.Stop(), qPrintable(program.Ending()));
+    }
+
+    // A large store kept by hand and by older versions (a namespace on the root, comments,
+    // CDATA, escaped attributes, odd marks) goes through a session untouched: the channel's
+    // fetch brings nothing new, one item is read from the keyboard, and at the end the file is
+    // exactly what that one mark makes of it.
+    void largeStoreKeptExactly()
+    {
+        Program program(m_Screen, m_Http.url(""));
+        program.NotTheFirstStart();
+        const QString folder = program.Home("profiles/lea");
+        const QString url = m_Http.url("/lean.xml");
+        const QByteArray feedItems = Item("Lean one", "http://127.0.0.1/l1", "l1", 1)
+            + Item("Lean two", "http://127.0.0.1/l2", "l2", 2)
+            + Item("Lean three", "http://127.0.0.1/l3", "l3", 3);
+        m_Http.route("/lean.xml") = {200,
+            "<rss version=\"2.0\"><channel><title>Lean</title>" + feedItems + "</channel></rss>",
+            {}};
+        auto stored = [&](int n, const QByteArray &channel, const QByteArray &title,
+                          const QByteArray &guid, const QByteArray &description,
+                          const QByteArray &extra) {
+            const ItemMoment m = CurrentMoment() - 3600 * (n + 1);
+            const QByteArray hash = modHash::ItemHash(QString::fromUtf8(channel),
+                QString::fromUtf8(title), QString::fromUtf8(description), QString())
+                                        .toUtf8();
+            return "<item channel=\"" + QString::fromUtf8(channel).toHtmlEscaped().toUtf8()
+                + "\" date=\"" + FormatItemDate(m).toUtf8() + "\" time=\""
+                + FormatItemTime(m).toUtf8() + "\"><title>" + title + "</title><description>"
+                + QString::fromUtf8(description).toHtmlEscaped().toUtf8() + "</description><guid>"
+                + guid + "</guid>" + extra
+                + "<read>false</read><flag>false</flag><delete>false</delete>"
+                + "<channeltitle>Lean</channeltitle><hash>" + hash + "</hash></item>\n";
+        };
+        QByteArray store = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                           "<itembank version=\"1\" xmlns:x=\"urn:x\">\n<!-- kept by hand -->\n";
+        store += stored(0, url.toUtf8(), "Lean one", "l1", "Lean one told at length", {});
+        store += stored(1, url.toUtf8(), "Lean two", "l2", "Lean two told at length", {});
+        store += stored(2, url.toUtf8(), "Lean three", "l3", "Lean three told at length", {});
+        for (int n = 3; n < 3000; ++n) {
+            const QByteArray id = QByteArray::number(n);
+            store += stored(n, "http://127.0.0.1/gone.xml?a=1&b=\"" + id + "\"", "Old " + id,
+                "o" + id, "<p>Kept &amp; more</p>",
+                n % 7 ? QByteArray("<x:creator>Ann</x:creator>")
+                      : QByteArray("<content><![CDATA[<b>raw</b> & odd]]></content>"));
+        }
+        store += "</itembank>\n";
+        QVERIFY(profilefiles::WriteProfileList(program.Home(), {"lea"}));
+        QVERIFY(profilefiles::WriteChannels(folder, {{url, QStringLiteral("Lean")}}));
+        QVERIFY(profilefiles::WriteGroups(folder, {{"Lean", {url}}}));
+        QVERIFY(testsupport::writeFile(folder + "/items.xml", store));
+
+        // What that one mark makes of the file, as libxml2 reads and writes it.
+        xml::Document expected;
+        expected.setHugeText(true);
+        QVERIFY(expected.loadXML(store));
+        const auto first = expected.selectSingleNode("/itembank/item[guid='l1']");
+        QVERIFY(first);
+        SetItemRead(*first, true);
+        const QString expectedPath = program.Home("expected.xml");
+        QVERIFY(expected.save(expectedPath));
+
+        QVERIFY(program.Start());
+        const auto main = MainWindow();
+        QVERIFY(main);
+        QVERIFY(QTest::qWaitFor([&] { return m_Http.count("GET", "/lean.xml") > 0; }, 20000));
+        m_Screen.Keys(*main, {"End", "Return"});
+        const auto viewer = m_Screen.WaitWindow("^Lean - Tarnwick$");
+        QVERIFY(viewer);
+        const QImage unreadIcon(program.Home("icons/item.png"));
+        const QImage readIcon(program.Home("icons/prop.png"));
+        QVERIFY(WaitPictures(*viewer, unreadIcon, 3));
+        m_Screen.Keys(*viewer, {"j"});
+        QVERIFY(WaitPictures(*viewer, readIcon, 1));
+        m_Screen.Save("lean-01-viewer");
+        QVERIFY2(ExitFromTray(program), qPrintable(program.Ending()));
+        // The help channel's items joined the store meanwhile; apart from them, byte for byte.
+        QString written = QString::fromUtf8(testsupport::readFile(folder + "/items.xml"));
+        const qsizetype before = written.size();
+        written.remove(QRegularExpression("  <item channel=\"file://[^\"]*/help.xml\".*?</item>\n",
+            QRegularExpression::DotMatchesEverythingOption));
+        QVERIFY(written.size() < before);
+        QCOMPARE(written.toUtf8(), testsupport::readFile(expectedPath));
     }
 };
 
