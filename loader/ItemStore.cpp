@@ -469,8 +469,22 @@ void ItemStore::addKeys(Entry *entry)
         return;
     if (!entry->channel.isNull())
         m_ByChannel[entry->channel].insert(entry);
-    forEachKey(entry, "hash", [&](QByteArrayView key) { m_ByHash.insert(keyOf(key), entry); });
-    forEachKey(entry, "guid", [&](QByteArrayView key) { m_ByGuid.insert(keyOf(key), entry); });
+    // Both keys in one pass through the children.
+    StoredNode::ForEachChild(entry->node, [&](const StoredNode::Child &c) {
+        if (!c.isElement || (c.flags & StoredNode::InNamespace))
+            return true;
+        const bool hash = c.name == "hash";
+        if (!hash && c.name != "guid")
+            return true;
+        QByteArrayView text = StoredNode::PlainText(c.tokens);
+        QByteArray value;
+        if (text.isNull()) {
+            value = StoredNode::StringValue(c.tokens);
+            text = value;
+        }
+        (hash ? m_ByHash : m_ByGuid).insert(keyOf(text), entry);
+        return true;
+    });
 }
 
 void ItemStore::removeKeys(Entry *entry)
@@ -485,6 +499,7 @@ void ItemStore::removeKeys(Entry *entry)
                 m_ByChannel.erase(it);
         }
     }
+    // (A key an entry has twice went in twice; removing takes every pair.)
     forEachKey(entry, "hash", [&](QByteArrayView key) { m_ByHash.remove(keyOf(key), entry); });
     forEachKey(entry, "guid", [&](QByteArrayView key) { m_ByGuid.remove(keyOf(key), entry); });
 }
