@@ -38,24 +38,6 @@ QByteArray Feed(int items, int descriptionBytes)
     return out + "</channel></rss>";
 }
 
-double ResidentMiB(qint64 pid)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (status.open(QIODevice::ReadOnly))
-        for (const QByteArray &line : status.readAll().split('\n'))
-            if (line.startsWith("VmRSS:"))
-                return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
-    return 0;
-}
-
-// Waits until the server of this session has ended.
-void WaitServerGone(const QString &runtime)
-{
-    QDeadlineTimer deadline(20000);
-    while (testsupport::serverPid(runtime) && !deadline.hasExpired())
-        QThread::msleep(20);
-}
-
 // Waits for the bank's report on its one request; false when none came in time.
 bool WaitReport(ItemBankProxy &bank, int ms)
 {
