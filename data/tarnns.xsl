@@ -43,8 +43,40 @@
     </rss>
   </xsl:template>
 
-  <!-- RSS 0.91, 0.92, 2.0: the channel's elements share its namespace. -->
-  <xsl:template match="channel | u:channel | h:channel">
+  <!-- RSS 0.91, 0.92, 2.0 in no namespace, the usual case: what the template below does, by
+       plain names, which are quicker to find. -->
+  <xsl:template match="channel">
+    <xsl:for-each select="title | link | description | language | copyright | managingEditor
+                          | webMaster | lastBuildDate | category | generator | docs | ttl | rating">
+      <xsl:element name="{local-name()}"><xsl:value-of select="."/></xsl:element>
+    </xsl:for-each>
+    <xsl:call-template name="channel-date">
+      <xsl:with-param name="rfc" select="pubDate"/>
+      <xsl:with-param name="iso" select="dc:date"/>
+    </xsl:call-template>
+    <xsl:for-each select="item">
+      <item>
+        <xsl:call-template name="item-fields">
+          <xsl:with-param name="title" select="title"/>
+          <xsl:with-param name="link" select="link"/>
+          <xsl:with-param name="plain" select="description"/>
+          <xsl:with-param name="rich" select="content:encoded"/>
+          <xsl:with-param name="author" select="(author | dc:creator)[1]"/>
+          <xsl:with-param name="guid" select="guid"/>
+          <xsl:with-param name="rfc" select="pubDate"/>
+          <xsl:with-param name="iso" select="dc:date"/>
+        </xsl:call-template>
+        <xsl:for-each select="category | dc:subject">
+          <category><xsl:value-of select="."/></category>
+        </xsl:for-each>
+        <xsl:apply-templates select="enclosure" mode="enclosure"/>
+      </item>
+    </xsl:for-each>
+  </xsl:template>
+
+  <!-- RSS 0.91, 0.92, 2.0 in the userland or XHTML namespace: the channel's elements share its
+       namespace. -->
+  <xsl:template match="u:channel | h:channel">
     <xsl:variable name="ns" select="namespace-uri()"/>
     <xsl:for-each select="*[namespace-uri() = $ns]
         [contains('|title|link|description|language|copyright|managingEditor|webMaster|lastBuildDate|category|generator|docs|ttl|rating|',
