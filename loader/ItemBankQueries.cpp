@@ -90,6 +90,29 @@ void clsItemBank::UpdateChannel(const QString &sURL)
         emit ChannelCounts(sURL, qint32(all->size()), qint32(unread->size()));
 }
 
+void clsItemBank::UpdateChannels(const QString &sURLs)
+{
+    if (!m_StoreReady) {
+        m_PendingCountLists << sURLs;
+        return;
+    }
+    QStringList urls = sURLs.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    if (sURLs.isEmpty()) {
+        for (const QByteArray &channel : m_Index.channels())
+            urls << QString::fromUtf8(channel);
+    }
+    QString out;
+    for (const QString &url : urls) {
+        const auto all = SelectItems(Query(url), false);
+        const auto unread = SelectItems(Query(url, QStringLiteral("_tarnwick/unread")), false);
+        if (!all || !unread)
+            return;
+        out += QString::number(all->size()) + QLatin1Char('\t') + QString::number(unread->size())
+            + QLatin1Char('\t') + url + QLatin1Char('\n');
+    }
+    emit ChannelCountList(out);
+}
+
 void clsItemBank::NewItemsList()
 {
     if (!m_NewItems)

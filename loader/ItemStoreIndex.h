@@ -44,6 +44,8 @@ public:
     // The items whose channel attribute is exactly channel, in no particular order; null when
     // there are none.
     const QSet<xmlNode *> *itemsOfChannel(const QByteArray &channel) const;
+    // Every channel attribute some item has.
+    QList<QByteArray> channels() const { return m_ByChannel.keys(); }
     // The mark and date facts of every item, and of one (null for what is not an item).
     const QHash<xmlNode *, modItemQuery::ItemFacts> &facts() const { return m_Facts; }
     const modItemQuery::ItemFacts *factsOf(xmlNode *item) const;

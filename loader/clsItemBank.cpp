@@ -159,6 +159,9 @@ void clsItemBank::XMLDoc_onreadystatechange(int state)
     const QStringList pending = std::exchange(m_PendingCounts, {});
     for (const QString &url : pending)
         UpdateChannel(url);
+    const QStringList lists = std::exchange(m_PendingCountLists, {});
+    for (const QString &urls : lists)
+        UpdateChannels(urls);
 }
 
 void clsItemBank::ReportUnusableStore()

@@ -52,6 +52,9 @@ public:
     void SubChannelList(const QString &sURL, const QString &FilterCHL = QString(),
         const QString &sSearch = QString(), const QString &Filter2 = QString());
     void UpdateChannel(const QString &sURL);
+    // The counts of many channels in one answer (ChannelCountList): sURLs holds one address a
+    // line; "" asks for every channel the store has items of.
+    void UpdateChannels(const QString &sURLs);
     // The items stored since the last call, then an empty new-items list.
     void NewItemsList();
 
@@ -122,6 +125,8 @@ signals:
     // that fetch's ChannelLoaded.
     void ChannelETag(const QString &sURL, const QString &sETag);
     void ChannelCounts(const QString &sURL, qint32 lCount, qint32 lUnread);
+    // The answer to UpdateChannels: a line "count<TAB>unread<TAB>address" for each channel.
+    void ChannelCountList(const QString &sCounts);
     // The fetch failed or gave no answer; sReason says why, for the user.
     void ChannelTimeOut(const QString &sURL, const QString &sReason = QString());
     void ChannelNodeList(const QString &sURL, const QString &sNL);
@@ -167,6 +172,7 @@ private:
     // Channels whose counts were asked for while the store was still loading: answered once it
     // is in, since an answer from the empty store would show every channel empty.
     QStringList m_PendingCounts;
+    QStringList m_PendingCountLists;
     // Set when a store file that could not be used could not be moved aside either: saving
     // then leaves that file alone rather than write over it.
     bool m_KeepExistingFile = false;
