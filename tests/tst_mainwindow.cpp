@@ -609,6 +609,7 @@ private slots:
             WindowHub hub;
             frmMain w(hub);
             hub.Attach(&w, nullptr, nullptr);
+            w.resize(320, 560);
             w.show();
             w.Form_Load(); // the profile the first start left behind
             clsChannelTree *tree = w.treMain();
@@ -618,6 +619,9 @@ private slots:
             };
             // Beta has an item more from the first round's reload.
             QTRY_VERIFY_WITH_TIMEOUT(countOf(a) == "3" && countOf(b) == (older ? "6" : "5"), 10000);
+            w.treMain()->scrollToItem(tree->item(RowOf(w, "My Channels", b)));
+            w.grab().save(ScreenshotPath(
+                QStringLiteral("mainwindow-restart-counts%1.png").arg(older ? "-older" : "")));
             clsProfile *anna = w.CurrentProfile();
             QCOMPARE(anna->GetChannel(quiet)->Unread(), 0); // no items: counted 0 all the same
             QCOMPARE(link->calls.count("UpdateChannels"), 1);
