@@ -66,6 +66,12 @@ const QHash<QString, BankOperations::Operation> &BankOperations::Table()
                     b.UpdateChannel(text(a, 0));
                     return QVariant();
                 }}},
+        {"UpdateChannels",
+            {"S",
+                [](clsItemBank &b, A a) {
+                    b.UpdateChannels(text(a, 0));
+                    return QVariant();
+                }}},
         {"LoadChannel",
             {"SSSIS|S",
                 [](clsItemBank &b, A a) {
@@ -166,6 +172,9 @@ void BankOperations::ForwardEvents(clsItemBank *bank, QObject *context, EventSin
         [sink](const QString &url, qint32 count, qint32 unread) {
             sink("ChannelCounts", {url, count, unread}, true);
         });
+    // The answer to UpdateChannels; a client of an older build never asks for it.
+    QObject::connect(bank, &clsItemBank::ChannelCountList, context,
+        [sink](const QString &counts) { sink("ChannelCountList", {counts}, true); });
     QObject::connect(bank, &clsItemBank::ChannelTimeOut, context,
         [sink](const QString &url, const QString &reason) {
             sink("ChannelTimeOut", {url, reason}, false);

@@ -116,6 +116,8 @@ void clsProfile::ConnectBank()
                 channel->SetETag(tag);
         });
     connect(m_Bank.get(), &ItemBankProxy::ChannelCounts, this, &clsProfile::m_Bank_ChannelCounts);
+    connect(
+        m_Bank.get(), &ItemBankProxy::ChannelCountList, this, &clsProfile::m_Bank_ChannelCountList);
     connect(m_Bank.get(), &ItemBankProxy::ChannelTimeOut, this, &clsProfile::m_Bank_ChannelTimeOut);
     connect(
         m_Bank.get(), &ItemBankProxy::ChannelNodeList, this, &clsProfile::m_Bank_ChannelNodeList);
@@ -157,8 +159,10 @@ void clsProfile::RestartBank()
     const auto pending = std::exchange(m_PendingMarks, {});
     for (const PendingMark &mark : pending)
         mark.apply(*m_Bank);
+    QStringList urls;
     for (int i = 1; m_Channels && i <= m_Channels->ChannelCount(); ++i)
-        UpdateChannel(m_Channels->GetChannel(i)->URL());
+        urls << m_Channels->GetChannel(i)->URL();
+    UpdateChannels(urls);
     m_Bank->ResumeQueue();
     if (host)
         host->BankRestarted();
@@ -177,6 +181,10 @@ void clsProfile::Deactivate()
     m_Bank.reset();
     RSSGroups.reset();
     m_PendingMarks.clear();
+    m_CountBatch.reset();
+    m_RoundOpen = 0;
+    m_RoundWaiting.clear();
+    m_RoundCounts.clear();
 }
 
 void clsProfile::KillUser()
@@ -189,8 +197,68 @@ void clsProfile::KillUser()
 
 void clsProfile::UpdateChannel(const QString &url)
 {
+    if (m_CountBatch) {
+        *m_CountBatch << url; // once each when the batch's call is made
+        return;
+    }
     if (m_Bank)
         m_Bank->UpdateChannel(url);
+}
+
+void clsProfile::UpdateChannels(const QStringList &urls)
+{
+    if (m_Bank && !urls.isEmpty())
+        m_Bank->UpdateChannels(urls.join(QLatin1Char('\n')));
+}
+
+void clsProfile::UpdateAllChannels()
+{
+    if (!m_Channels || m_CountBatch)
+        return;
+    QStringList urls;
+    QSet<QString> asked;
+    for (int i = 1; i <= m_Channels->ChannelCount(); ++i) {
+        urls << m_Channels->GetChannel(i)->URL();
+        asked.insert(urls.last());
+    }
+    // What the channels ask for while they show their state goes into the same call.
+    m_CountBatch.emplace();
+    m_Channels->RequestAllStatus();
+    for (const QString &url : std::as_const(*m_CountBatch))
+        if (!asked.contains(url)) {
+            urls << url;
+            asked.insert(url);
+        }
+    m_CountBatch.reset();
+    UpdateChannels(urls);
+}
+
+void clsProfile::BeginReloadRound()
+{
+    ++m_RoundOpen;
+}
+
+void clsProfile::EndReloadRound()
+{
+    if (m_RoundOpen > 0 && --m_RoundOpen == 0)
+        FinishReloadRound();
+}
+
+void clsProfile::FinishReloadRound()
+{
+    if (m_RoundOpen > 0)
+        return;
+    // A channel that went, or is no longer fetching (its answer was lost with a server), is
+    // not waited for.
+    for (auto it = m_RoundWaiting.begin(); it != m_RoundWaiting.end();) {
+        const RSSChannel *channel = GetChannel(*it);
+        if (!channel || !channel->IsReloading())
+            it = m_RoundWaiting.erase(it);
+        else
+            ++it;
+    }
+    if (m_RoundWaiting.isEmpty() && !m_RoundCounts.isEmpty())
+        UpdateChannels(std::exchange(m_RoundCounts, {}).values());
 }
 
 void clsProfile::ReloadChannel(const QString &url)
@@ -198,8 +266,10 @@ void clsProfile::ReloadChannel(const QString &url)
     RSSChannel *channel = GetChannel(url);
     if (!channel || !m_Bank)
         return;
-    m_Bank->LoadChannel(url, channel->LastMod(), channel->customTitle(), channel->Expire,
-        channel->PubDate, channel->ETag());
+    if (m_Bank->LoadChannel(url, channel->LastMod(), channel->customTitle(), channel->Expire,
+            channel->PubDate, channel->ETag())
+        && m_RoundOpen > 0)
+        m_RoundWaiting.insert(url);
 }
 
 RSSChannel *clsProfile::GetChannel(const QString &key) const
@@ -277,6 +347,8 @@ bool clsProfile::RemoveChannel(const QString &url)
         }
         if (m_Channels)
             m_Channels->DelChannel(url);
+        if (m_RoundWaiting.remove(url))
+            FinishReloadRound();
     }
     for (int i = 1; i <= GroupCount(); ++i) {
         RSSGroup *group = GetGroup(i);
@@ -453,6 +525,22 @@ void clsProfile::m_Bank_ChannelCounts(const QString &url, qint32 count, qint32 u
         channel->SetState(count, unread);
 }
 
+void clsProfile::m_Bank_ChannelCountList(const QString &counts)
+{
+    // "count<TAB>unread<TAB>address" a line; a line that is not so is passed by.
+    for (const QStringView line : QStringView(counts).split(u'\n', Qt::SkipEmptyParts)) {
+        const qsizetype first = line.indexOf(u'\t');
+        const qsizetype second = first < 0 ? -1 : line.indexOf(u'\t', first + 1);
+        if (second < 0)
+            continue;
+        bool countOk = false, unreadOk = false;
+        const qint32 count = line.left(first).toInt(&countOk);
+        const qint32 unread = line.mid(first + 1, second - first - 1).toInt(&unreadOk);
+        if (countOk && unreadOk && count >= 0 && unread >= 0)
+            m_Bank_ChannelCounts(line.mid(second + 1).toString(), count, unread);
+    }
+}
+
 void clsProfile::m_Bank_ChannelDetails(const QString &url, qint16 index, const QString &value)
 {
     RSSChannel *c = url.isEmpty() ? nullptr : GetChannel(url);
@@ -512,11 +600,24 @@ void clsProfile::m_Bank_ChannelLoaded(const QString &url, bool newItems, const Q
         return;
     if (RSSChannel *channel = GetChannel(url))
         channel->Loaded(newItems, newMod);
-    for (const QString &u :
-        {url, QStringLiteral("_tarnwick/today"), QStringLiteral("_tarnwick/yesterday"),
-            QStringLiteral("_tarnwick/read"), QStringLiteral("_tarnwick/unread"),
-            QStringLiteral("_tarnwick/week"), QStringLiteral("_tarnwick/old")})
-        UpdateChannel(u);
+    const QStringList counts = {url, QStringLiteral("_tarnwick/today"),
+        QStringLiteral("_tarnwick/yesterday"), QStringLiteral("_tarnwick/read"),
+        QStringLiteral("_tarnwick/unread"), QStringLiteral("_tarnwick/week"),
+        QStringLiteral("_tarnwick/old")};
+    // A channel of the user's reload round gets its counts with the round's others, unless a
+    // viewer shows it.
+    IModelHost *viewers = IModelHost::Current();
+    RSSChannel *loaded = GetChannel(url);
+    const bool inRound = m_RoundWaiting.remove(url);
+    if (inRound && !(viewers && loaded && viewers->IsViewerLoaded(loaded))) {
+        for (const QString &u : counts)
+            m_RoundCounts.insert(u);
+    } else {
+        for (const QString &u : counts)
+            UpdateChannel(u);
+    }
+    if (inRound)
+        FinishReloadRound();
     // Looked up again: a handler above may have removed the channel.
     if (RSSChannel *channel = GetChannel(url))
         if (IModelHost *host = IModelHost::Current())
@@ -536,6 +637,8 @@ void clsProfile::m_Bank_ChannelTimeOut(const QString &url, const QString &reason
 {
     if (RSSChannel *channel = GetChannel(url))
         channel->TimeOut(reason);
+    if (m_RoundWaiting.remove(url))
+        FinishReloadRound();
 }
 
 void clsProfile::m_Bank_ChannelNodeList(const QString &url, const QString &nodeList)

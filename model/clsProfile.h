@@ -8,11 +8,13 @@
 #include "colGroups.h"
 
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 // One user's subscriptions: channels, groups and an item bank in the tarnloader server. It is
@@ -52,6 +54,15 @@ public:
     void KillUser();
 
     void UpdateChannel(const QString &url) override;
+    // The counts of these channels from one bank call; each comes back as UpdateChannel's does.
+    void UpdateChannels(const QStringList &urls);
+    // Every channel shows it waits for its counts, and they all come from one bank call.
+    void UpdateAllChannels();
+    // The reloads asked for between these two make a round: the counts the channels of the
+    // round need after their fetch are asked for in one call when the last of them is back.
+    // Rounds may nest.
+    void BeginReloadRound();
+    void EndReloadRound();
     void ReloadChannel(const QString &url) override;
     RSSChannel *GetChannel(const QString &key) const;
     int GroupCount() const;
@@ -99,6 +110,7 @@ signals:
 private:
     void m_Bank_ChannelLoaded(const QString &url, bool newItems, const QString &newMod);
     void m_Bank_ChannelCounts(const QString &url, qint32 count, qint32 unread);
+    void m_Bank_ChannelCountList(const QString &counts);
     void m_Bank_ChannelTimeOut(const QString &url, const QString &reason);
     void m_Bank_ChannelNodeList(const QString &url, const QString &nodeList);
     void m_Bank_ChannelDetails(const QString &url, qint16 index, const QString &value);
@@ -110,6 +122,8 @@ private:
     // The server went away: a fresh one, the bank made again, counts asked for again, the
     // waiting reloads and lost marks sent again and the queue resumed.
     void RestartBank();
+    // Asks for the counts the round gathered once none of its channels is still out.
+    void FinishReloadRound();
     static QString StylesheetPath();
 
     // A mark, kept when the server it was meant for went away before it arrived.
@@ -122,6 +136,12 @@ private:
     };
     void Mark(PendingMark mark);
     std::vector<PendingMark> m_PendingMarks;
+
+    // Set while UpdateAllChannels gathers what the channels ask for.
+    std::optional<QStringList> m_CountBatch;
+    int m_RoundOpen = 0; // BeginReloadRound calls not yet ended
+    QSet<QString> m_RoundWaiting; // channels of the round still fetching
+    QSet<QString> m_RoundCounts; // asked for when the round is over
 
     QString m_Name;
     bool m_Default = false;

@@ -115,6 +115,14 @@ void TestBankServer::callsAndReentrantEvents()
 
     QCOMPARE(bank->Count(), 3);
     QCOMPARE(bank->NewItemsCount(), 3);
+    // Many channels' counts in one answer, a channel without items among them.
+    QSignalSpy oneByOne(bank.get(), &ItemBankProxy::ChannelCounts);
+    QSignalSpy countList(bank.get(), &ItemBankProxy::ChannelCountList);
+    QVERIFY(bank->UpdateChannels(http.url("/a") + "\n" + http.url("/none") + "\n_tarnwick/unread"));
+    QCOMPARE(countList.size(), 1);
+    QCOMPARE(countList[0][0].toString(),
+        "3\t3\t" + http.url("/a") + "\n0\t0\t" + http.url("/none") + "\n3\t3\t_tarnwick/unread\n");
+    QVERIFY(oneByOne.isEmpty());
     QVERIFY(bank->MarkAllRead(http.url("/a")));
     QSignalSpy counts(bank.get(), &ItemBankProxy::ChannelCounts);
     QVERIFY(bank->UpdateChannel(http.url("/a")));

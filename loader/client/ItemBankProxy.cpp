@@ -216,6 +216,8 @@ void ItemBankProxy::RaiseEvent(const IpcMessage &e)
         emit ChannelETag(s(0), s(1));
     else if (e.name == QLatin1String("ChannelCounts") && a.size() == 3)
         emit ChannelCounts(s(0), a[1].toInt(), a[2].toInt());
+    else if (e.name == QLatin1String("ChannelCountList") && a.size() == 1)
+        emit ChannelCountList(s(0));
     else if (e.name == QLatin1String("ChannelTimeOut") && (a.size() == 1 || a.size() == 2))
         emit ChannelTimeOut(s(0), s(1)); // a server of an older build sends no reason
     else if (e.name == QLatin1String("ChannelNodeList") && a.size() == 2)
@@ -258,6 +260,34 @@ bool ItemBankProxy::MarkAllRead(const QString &sChl)
 bool ItemBankProxy::UpdateChannel(const QString &sURL)
 {
     return Done("UpdateChannel", {sURL});
+}
+bool ItemBankProxy::UpdateChannels(const QString &sURLs)
+{
+    // Calls stay well below the largest frame the server takes from a client (the text goes
+    // as UTF-16).
+    constexpr qsizetype kMaxCallChars = qsizetype(IpcMessage::kMaxClientFrame / 8);
+    const QStringList urls = sURLs.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    if (sURLs.size() > kMaxCallChars && urls.size() > 1) {
+        bool done = true;
+        QString part;
+        for (const QString &url : urls) {
+            if (!part.isEmpty() && part.size() + url.size() + 1 > kMaxCallChars) {
+                done = UpdateChannels(part) && done;
+                part.clear();
+            }
+            part += url + QLatin1Char('\n');
+        }
+        return UpdateChannels(part) && done;
+    }
+    if (Done("UpdateChannels", {sURLs}))
+        return true;
+    // Refused by a server that does not know the call: one call a channel, as it knows them.
+    if (!isAlive() || urls.isEmpty())
+        return false;
+    bool done = true;
+    for (const QString &url : urls)
+        done = UpdateChannel(url) && done;
+    return done;
 }
 bool ItemBankProxy::LoadChannel(const QString &sURL, const QString &sLastMod, const QString &sTitle,
     qint32 lExpire, const QString &sPubDate, const QString &sETag)

@@ -38,8 +38,8 @@ private:
     QHash<quint32, QPointer<ItemBankProxy>> m_Proxies;
 };
 
-// The main program's handle on one item bank in the tarnloader server: the bank's eighteen
-// operations as synchronous calls and its five events as signals, raised while the server
+// The main program's handle on one item bank in the tarnloader server: the bank's
+// operations as synchronous calls and its events as signals, raised while the server
 // waits, so handlers may call back into the bank.
 //
 // Operations without a result return whether the call reached the bank and completed; those
@@ -67,6 +67,11 @@ public:
     qint32 Count();
     bool MarkAllRead(const QString &sChl);
     bool UpdateChannel(const QString &sURL);
+    // The counts of many channels (one address a line) in one call, answered by
+    // ChannelCountList. A server of an older build refuses the call: each channel is then asked
+    // for on its own and answered by ChannelCounts. A long list goes in several calls, each
+    // with its own answer.
+    bool UpdateChannels(const QString &sURLs);
     // sETag: the entity tag ChannelETag last reported for the channel ("": none).
     bool LoadChannel(const QString &sURL, const QString &sLastMod, const QString &sTitle,
         qint32 lExpire, const QString &sPubDate, const QString &sETag = QString());
@@ -95,6 +100,8 @@ signals:
     // fetch's ChannelLoaded (never from a server of an older build).
     void ChannelETag(const QString &sURL, const QString &sETag);
     void ChannelCounts(const QString &sURL, qint32 lCount, qint32 lUnread);
+    // The answer to UpdateChannels: a line "count<TAB>unread<TAB>address" for each channel.
+    void ChannelCountList(const QString &sCounts);
     // sReason: why the fetch failed, for the user (empty from an older server).
     void ChannelTimeOut(const QString &sURL, const QString &sReason = QString());
     void ChannelNodeList(const QString &sURL, const QString &sNL);

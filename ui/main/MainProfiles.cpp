@@ -84,13 +84,12 @@ void MainProfiles::ChangeUser(const QString &name)
     if (profile->Groups()) {
         // Once the stored groups are in, the tree is built once more from the whole profile
         // (stored channels of the built-in groups come without announcements), and every
-        // channel asks the bank for its counts.
+        // channel's counts come from one call to the bank.
         connect(profile->Groups(), &colGroups::GroupsLoaded, this, [this, profile] {
             if (profile != m_Active)
                 return;
             m_Rows.Repopulate();
-            if (profile->Channels())
-                profile->Channels()->RequestAllStatus();
+            profile->UpdateAllChannels();
         });
     }
     m_Users->SetDefault(name);

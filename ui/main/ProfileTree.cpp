@@ -208,8 +208,14 @@ void ProfileTree::MarkSelectedRead()
 
 void ProfileTree::ReloadSelectedChannel()
 {
-    if (RSSChannel *channel = SelectedChannel())
+    if (RSSChannel *channel = SelectedChannel()) {
+        const QPointer<clsProfile> profile = m_Profile;
+        if (profile)
+            profile->BeginReloadRound();
         channel->ForceLoadRSS();
+        if (profile)
+            profile->EndReloadRound();
+    }
 }
 
 void ProfileTree::ShowSelectedProperties()
@@ -239,9 +245,15 @@ void ProfileTree::ViewSelectedGroup()
 
 void ProfileTree::ReloadSelectedGroup()
 {
+    if (!m_Profile)
+        return;
+    const QPointer<clsProfile> profile = m_Profile;
+    profile->BeginReloadRound();
     for (const QString &url : SelectedGroupURLs())
         if (RSSChannel *channel = m_Profile ? m_Profile->GetChannel(url) : nullptr)
             channel->LoadRSS();
+    if (profile)
+        profile->EndReloadRound();
 }
 
 void ProfileTree::ReloadAll()
@@ -249,9 +261,13 @@ void ProfileTree::ReloadAll()
     if (!m_Profile || !m_Profile->Channels())
         return;
     // The profile may go while events are let through (a profile switch from the tray menu).
-    for (int i = 1; m_Profile && i <= m_Profile->ChannelCount(); ++i) {
-        if (RSSChannel *channel = m_Profile->Channels()->GetChannel(i))
+    const QPointer<clsProfile> profile = m_Profile;
+    profile->BeginReloadRound();
+    for (int i = 1; m_Profile == profile && profile && i <= profile->ChannelCount(); ++i) {
+        if (RSSChannel *channel = profile->Channels()->GetChannel(i))
             channel->ForceLoadRSS();
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }
+    if (profile)
+        profile->EndReloadRound();
 }
