@@ -142,8 +142,21 @@ struct CachedStylesheet
 // something else, and the cache starts afresh rather than grow.
 constexpr int kMaxCachedStylesheets = 16;
 
-std::mutex s_CacheMutex;
-QHash<QString, CachedStylesheet> s_Cache; // guarded by s_CacheMutex
+struct StylesheetCache
+{
+    // One lock for lookups and compiles: fetches that meet a changed stylesheet wait for the
+    // one compile instead of each making its own.
+    std::mutex mutex;
+    QHash<QString, CachedStylesheet> entries;
+};
+
+// Never destroyed: a worker may still ask for a stylesheet while the process ends.
+StylesheetCache &cache()
+{
+    static auto *const instance = new StylesheetCache;
+    return *instance;
+}
+
 std::atomic<int> s_Compilations {0};
 
 } // namespace
@@ -195,11 +208,11 @@ std::unique_ptr<Stylesheet> Stylesheet::fromDocument(const Document &doc, QStrin
 
 std::shared_ptr<const Stylesheet> Stylesheet::shared(const QString &path, QString *error)
 {
-    // One lock for lookups and compiles: fetches that meet a changed stylesheet wait for the
-    // one compile instead of each making its own.
-    const std::lock_guard<std::mutex> lock(s_CacheMutex);
-    const auto found = s_Cache.constFind(path);
-    if (found != s_Cache.cend() && std::all_of(found->files.begin(), found->files.end(), unchanged))
+    StylesheetCache &cached = cache();
+    const std::lock_guard<std::mutex> lock(cached.mutex);
+    const auto found = cached.entries.constFind(path);
+    if (found != cached.entries.cend()
+        && std::all_of(found->files.begin(), found->files.end(), unchanged))
         return found->style;
 
     // Stamped before it is read: a change made while it compiles is seen by the next call.
@@ -208,9 +221,9 @@ std::shared_ptr<const Stylesheet> Stylesheet::shared(const QString &path, QStrin
     std::shared_ptr<const Stylesheet> style = fromFile(path, &why);
     ++s_Compilations;
     if (!style) {
-        s_Cache.remove(path);
+        cached.entries.remove(path);
         if (error)
-            *error = why;
+            *error = why.simplified().left(300);
         return nullptr;
     }
     CachedStylesheet entry;
@@ -224,10 +237,10 @@ std::shared_ptr<const Stylesheet> Stylesheet::shared(const QString &path, QStrin
         if (!local.isEmpty() && !known)
             entry.files.push_back(stampOf(local));
     }
-    if (s_Cache.size() >= kMaxCachedStylesheets && !s_Cache.contains(path))
-        s_Cache.clear();
+    if (cached.entries.size() >= kMaxCachedStylesheets && !cached.entries.contains(path))
+        cached.entries.clear();
     entry.style = style;
-    s_Cache.insert(path, std::move(entry));
+    cached.entries.insert(path, std::move(entry));
     return style;
 }
 
