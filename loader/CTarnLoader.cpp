@@ -3,6 +3,7 @@
 #include "ChannelDocument.h"
 #include "LoaderLog.h"
 #include "XmlDocument.h"
+#include "XmlStylesheet.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -94,7 +95,7 @@ void CTarnLoader::LoadURL(
     m_NewETag.clear();
     m_NewMod.clear();
     m_Error.clear();
-    m_XSL = xml::Stylesheet::fromFile(sXTFM);
+    m_XSLPath = sXTFM;
 
     const QUrl url(sURL);
     const QString scheme = url.scheme().toLower();
@@ -265,21 +266,30 @@ void CTarnLoader::StartDocumentLoad()
 void CTarnLoader::DocumentArrived(
     const QByteArray &bytes, const QString &error, const QByteArray &contentType)
 {
-    if (!error.isEmpty() || !m_XSL || bytes.isEmpty()) {
-        Deliver(QByteArray(),
-            !error.isEmpty() ? error
-                : !m_XSL     ? QStringLiteral("no channel stylesheet")
-                             : QStringLiteral("an empty document"));
+    if (!error.isEmpty()) {
+        Deliver(QByteArray(), error);
         return;
     }
     // Parsed and transformed away from the bank's thread; the result comes back through the
-    // event loop, to this loader if it is still there.
+    // event loop, to this loader if it is still there. The stylesheet is looked up there too:
+    // compiling it (when it is new or has changed) keeps the bank's thread waiting otherwise.
     const QPointer<CTarnLoader> self(this);
-    const std::shared_ptr<xml::Stylesheet> stylesheet = m_XSL;
     const QString url = m_URL;
-    QThreadPool::globalInstance()->start([self, stylesheet, bytes, url, contentType] {
-        const ChannelDocument::Prepared prepared =
-            ChannelDocument::Prepare(bytes, *stylesheet, kMaxEntries, contentType);
+    const QString xslPath = m_XSLPath;
+    QThreadPool::globalInstance()->start([self, bytes, url, contentType, xslPath] {
+        QString why;
+        const std::shared_ptr<const xml::Stylesheet> stylesheet =
+            xml::Stylesheet::shared(xslPath, &why);
+        ChannelDocument::Prepared prepared;
+        if (!stylesheet) {
+            prepared.error = QStringLiteral("no channel stylesheet");
+            if (!why.isEmpty())
+                prepared.error += QStringLiteral(" (%1)").arg(why);
+        } else if (bytes.isEmpty()) {
+            prepared.error = QStringLiteral("an empty document");
+        } else {
+            prepared = ChannelDocument::Prepare(bytes, *stylesheet, kMaxEntries, contentType);
+        }
         if (prepared.dropped > 0)
             qCWarning(lcFetch).noquote()
                 << url << "holds" << prepared.entries << "entries; the oldest" << prepared.dropped

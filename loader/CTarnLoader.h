@@ -35,6 +35,8 @@ class QUrl;
 // A JSON Feed is read into the same shape as the stylesheet's output (JsonFeed) instead.
 // The document is parsed and transformed on a worker thread (ChannelDocument), with at most
 // kMaxEntries entries, so the bank's thread stays free and one document's memory is bounded.
+// The stylesheet is the compiled one the process shares (xml::Stylesheet::shared), looked up
+// only then: a fetch that ends in NoFileChange neither reads nor compiles it.
 class CTarnLoader : public QObject
 {
     Q_OBJECT
@@ -78,7 +80,7 @@ private:
     void Deliver(const QByteArray &text, const QString &error);
     static QNetworkAccessManager *Network();
 
-    std::shared_ptr<xml::Stylesheet> m_XSL; // shared with the worker that transforms
+    QString m_XSLPath; // the channel stylesheet, compiled when a document is to be prepared
     QString m_URL;
     QString m_LastMod;
     QString m_NewMod;

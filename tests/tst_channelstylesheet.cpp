@@ -5,10 +5,14 @@
 #include "clsItemBank.h"
 #include "modItemHandler.h"
 
+#include <QDir>
 #include <QFile>
 #include <QLocale>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <thread>
+#include <vector>
 
 using namespace modItemHandler;
 
@@ -35,6 +39,7 @@ private slots:
     void escapedXhtmlTextStaysText();
     void datesAsTheFeedWroteThem();
     void enclosuresAreStored();
+    void oneStylesheetOnManyThreads();
 };
 
 void TestChannelStylesheet::feedsOfEveryFormat_data()
@@ -327,6 +332,47 @@ void TestChannelStylesheet::enclosuresAreStored()
     clsItemBank again;
     again.Init(dir.path(), QString());
     QTRY_COMPARE(again.Count(), 5);
+}
+
+void TestChannelStylesheet::oneStylesheetOnManyThreads()
+{
+    // The fetcher's workers share one compiled stylesheet: looked up and applied on several
+    // threads at once, it gives each document what it gives it alone, and is compiled once.
+    const QDir feeds(QStringLiteral(TARNWICK_TEST_DATA "/feeds"));
+    std::vector<QByteArray> documents, alone;
+    const int compiledBefore = xml::Stylesheet::sharedCompilations();
+    const auto style = xml::Stylesheet::shared(kStylesheet);
+    QVERIFY(style);
+    for (const QString &name : feeds.entryList({"*.xml", "*.rdf"}, QDir::Files)) {
+        QFile file(feeds.filePath(name));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        documents.push_back(file.readAll());
+        const auto prepared =
+            ChannelDocument::Prepare(documents.back(), *style, CTarnLoader::kMaxEntries);
+        QVERIFY2(prepared.ok && prepared.text.contains("<item"), qPrintable(name));
+        alone.push_back(prepared.text);
+    }
+    constexpr int kThreads = 6;
+    constexpr int kRounds = 20;
+    std::vector<int> differing(kThreads, 0);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            for (int round = 0; round < kRounds; ++round) {
+                for (size_t d = 0; d < documents.size(); ++d) {
+                    const size_t i = (d + size_t(t)) % documents.size(); // all at different ones
+                    const auto shared = xml::Stylesheet::shared(kStylesheet);
+                    const auto prepared =
+                        ChannelDocument::Prepare(documents[i], *shared, CTarnLoader::kMaxEntries);
+                    differing[size_t(t)] += prepared.text != alone[i];
+                }
+            }
+        });
+    }
+    for (std::thread &t : threads)
+        t.join();
+    QCOMPARE(differing, std::vector<int>(kThreads, 0));
+    QCOMPARE(xml::Stylesheet::sharedCompilations() - compiledBefore, 1);
 }
 
 QTEST_GUILESS_MAIN(TestChannelStylesheet)

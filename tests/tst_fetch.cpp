@@ -2,9 +2,11 @@
 #include "LocalHttpServer.h"
 #include "ManualTime.h"
 #include "TestSupport.h"
+#include "XmlStylesheet.h"
 #include "clsItemBank.h"
 #include "modItemHandler.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QLocale>
@@ -111,6 +113,7 @@ private slots:
     void gzipBodies();
     void silentServerTimesOut();
     void feedsOfEveryKindArriveWithTheirDates();
+    void stylesheetCompiledOncePerVersion();
     void cleanupTestCase();
 };
 
@@ -681,6 +684,81 @@ void TestFetch::feedsOfEveryKindArriveWithTheirDates()
         QVERIFY2(items == f.items, f.path.constData());
         QCOMPARE(moment, f.moment);
     }
+}
+
+void TestFetch::stylesheetCompiledOncePerVersion()
+{
+    // The channel stylesheet (here one that includes another file) is compiled once and serves
+    // every fetch after; an unchanged feed does not touch it; an edit to either file is in use
+    // from the next document on. The edits keep the size: the new modification time tells them.
+    QTemporaryDir dir;
+    const QString main = dir.filePath("channel.xsl");
+    const QString titles = dir.filePath("titles.xsl");
+    QDateTime edited = QDateTime::currentDateTimeUtc().addSecs(-3600);
+    const auto write = [&edited](const QString &path, const QByteArray &text) {
+        QFile file(path);
+        edited = edited.addSecs(60);
+        return file.open(QIODevice::WriteOnly) && file.write(text) == text.size()
+            && file.setFileTime(edited, QFileDevice::FileModificationTime);
+    };
+    const QByteArray head = "<xsl:stylesheet version=\"1.0\" "
+                            "xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">";
+    const auto mainText = [&head](char copy) {
+        return head + "<xsl:include href=\"titles.xsl\"/><xsl:template match=\"@*|node()\">"
+            + "<xsl:" + QByteArray(1, copy) + "opy><xsl:apply-templates select=\"@*|node()\"/>"
+            + "</xsl:" + QByteArray(1, copy) + "opy></xsl:template></xsl:stylesheet>";
+    };
+    const auto titlesText = [&head](const QByteArray &mark) {
+        return head + "<xsl:template match=\"channel/title\"><title>" + mark
+            + " <xsl:value-of select=\".\"/></title></xsl:template></xsl:stylesheet>";
+    };
+    QVERIFY(write(main, mainText('c')) && write(titles, titlesText("v1")));
+
+    LocalHttpServer server;
+    server.route("/stamped") = {200, smallFeed("stamped"), {{"Last-Modified", kStamp}}};
+    server.route("/tagged") = {200, smallFeed("tagged"), {{"ETag", "\"t\""}}, false, 0, 0, true};
+    const int before = xml::Stylesheet::sharedCompilations();
+    const auto compiled = [before] {
+        return xml::Stylesheet::sharedCompilations() - before;
+    };
+    const auto fetch = [&](const QString &path, const QString &stamp = QString(),
+                           const QString &tag = QString()) {
+        LoaderRun run;
+        run.loader.LoadURL(server.url(path.toLatin1()), stamp, main, tag);
+        if (!QTest::qWaitFor(
+                [&] { return !run.noChange.isEmpty() || !run.document.isEmpty(); }, 10000))
+            return QStringLiteral("no answer");
+        return run.noChange.isEmpty() ? QString::fromUtf8(run.text()) : QStringLiteral("unchanged");
+    };
+    const auto title = [](const char *mark, const QString &path) {
+        return QStringLiteral("<title>%1 %2</title>").arg(QLatin1String(mark), path.mid(1));
+    };
+    for (const QString path : {"/stamped", "/tagged", "/stamped"})
+        QVERIFY(fetch(path).contains(title("v1", path)));
+    QCOMPARE(compiled(), 1);
+
+    // Unchanged feeds (an equal HEAD stamp, a 304) with the included file edited: not compiled.
+    QVERIFY(write(titles, titlesText("v2")));
+    QCOMPARE(fetch("/stamped", kStamp), QStringLiteral("unchanged"));
+    QCOMPARE(fetch("/tagged", QString(), "\"t\""), QStringLiteral("unchanged"));
+    QCOMPARE(compiled(), 1);
+    for (const QString path : {"/tagged", "/stamped"})
+        QVERIFY(fetch(path).contains(title("v2", path)));
+    QCOMPARE(compiled(), 2);
+
+    // The stylesheet's own file edited into one that does not compile: reported on every
+    // fetch, and the edit back is in use again.
+    QVERIFY(write(main, mainText('<')));
+    for (int i = 0; i < 2; ++i) {
+        LoaderRun broken;
+        QVERIFY(broken.run(server.url("/tagged"), QString(), main));
+        QVERIFY(broken.text().isEmpty());
+        QVERIFY2(broken.loader.Error().startsWith("no channel stylesheet ("),
+            qPrintable(broken.loader.Error()));
+    }
+    QVERIFY(write(main, mainText('c')));
+    QVERIFY(fetch("/stamped").contains(title("v2", "/stamped")));
+    QCOMPARE(compiled(), 5);
 }
 
 void TestFetch::cleanupTestCase()

@@ -2,6 +2,7 @@
 #include "TestSupport.h"
 #include "XmlDocument.h"
 
+#include <QDateTime>
 #include <QFileInfo>
 #include <QProcess>
 #include <QSignalSpy>
@@ -30,6 +31,7 @@ private slots:
     void fetchListCountMark();
     void usageErrors();
     void failedSavesAndPrivateFiles();
+    void editedStylesheetInUseAtTheNextFetch();
 
 private:
     // Runs tarnbank while this process keeps serving HTTP.
@@ -170,6 +172,52 @@ void TestTarnbank::failedSavesAndPrivateFiles()
     const Run empty = tarnbank({"fetch", "--profile", profile.path(), ""});
     QCOMPARE(empty.code, 0);
     QCOMPARE(empty.lines, QStringList {"timeout "});
+}
+
+void TestTarnbank::editedStylesheetInUseAtTheNextFetch()
+{
+    // One server keeps the compiled channel stylesheet for its fetches; a stylesheet edited
+    // while it runs is the one the next fetch uses. A fetch that hangs keeps the server up.
+    LocalHttpServer http;
+    http.route("/hang").silent = true;
+    http.route("/news.xml") = {200, testsupport::dataFile("feed30.xml"), {}};
+    const QString news = http.url("/news.xml");
+    QTemporaryDir dir;
+    const QString xsl = dir.filePath("channel.xsl");
+    const auto write = [&xsl](const QByteArray &mark, int minute) {
+        QFile file(xsl);
+        return file.open(QIODevice::WriteOnly)
+            && file.write("<xsl:stylesheet version=\"1.0\" "
+                          "xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">"
+                          "<xsl:template match=\"@*|node()\"><xsl:copy><xsl:apply-templates "
+                          "select=\"@*|node()\"/></xsl:copy></xsl:template>"
+                          "<xsl:template match=\"channel/title\"><title>"
+                   + mark + " <xsl:value-of select=\".\"/></title></xsl:template></xsl:stylesheet>")
+            > 0
+            && file.setFileTime(QDateTime(QDate(2026, 12, 1), QTime(10, minute), Qt::UTC),
+                QFileDevice::FileModificationTime);
+    };
+    QVERIFY(write("v1", 0));
+    QTemporaryDir hanging, first, second;
+    QProcess keeper;
+    keeper.start(QStringLiteral(TARNBANK_PATH),
+        {"fetch", "--profile", hanging.path(), "--xsl", xsl, http.url("/hang")});
+    QVERIFY(QTest::qWaitFor([&] { return http.count("HEAD", "/hang") == 1; }, 20000));
+    const qint64 server = testsupport::serverPid(m_Runtime.path());
+    QVERIFY(server != 0);
+
+    const Run before = tarnbank({"fetch", "--profile", first.path(), "--xsl", xsl, news});
+    QVERIFY2(before.lines.contains("details " + news + " 1 v1 Tarn Valley News"),
+        qPrintable(before.lines.join('\n')));
+    QVERIFY(write("v2", 1)); // the same size: the modification time tells the edit
+    const Run after = tarnbank({"fetch", "--profile", second.path(), "--xsl", xsl, news});
+    QVERIFY2(after.lines.contains("details " + news + " 1 v2 Tarn Valley News"),
+        qPrintable(after.lines.join('\n')));
+    QCOMPARE(testsupport::serverPid(m_Runtime.path()), server);
+
+    keeper.kill();
+    QVERIFY(keeper.waitForFinished(10000));
+    QVERIFY(QTest::qWaitFor([&] { return testsupport::serverPid(m_Runtime.path()) == 0; }, 20000));
 }
 
 QTEST_GUILESS_MAIN(TestTarnbank)

@@ -9,7 +9,16 @@
 #include <libxslt/xsltInternals.h>
 #include <libxslt/xsltutils.h>
 
+#include <QFile>
+#include <QHash>
+#include <QUrl>
+
+#include <algorithm>
+#include <atomic>
 #include <cstdarg>
+#include <mutex>
+#include <sys/stat.h>
+#include <vector>
 
 namespace xml {
 namespace {
@@ -60,6 +69,96 @@ DocPtr applyStylesheet(xsltStylesheet *style, const Document &source)
     return result;
 }
 
+// What tells one version of a file from another.
+struct FileStamp
+{
+    QByteArray path; // local, in the file system's encoding
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified = {};
+
+    bool sameAs(const FileStamp &o) const
+    {
+        return exists == o.exists && device == o.device && inode == o.inode && size == o.size
+            && modified.tv_sec == o.modified.tv_sec && modified.tv_nsec == o.modified.tv_nsec;
+    }
+};
+
+FileStamp stampOf(const QByteArray &path)
+{
+    FileStamp stamp;
+    stamp.path = path;
+    struct stat st = {};
+    if (::stat(path.constData(), &st) == 0) {
+        stamp.exists = true;
+        stamp.device = st.st_dev;
+        stamp.inode = st.st_ino;
+        stamp.size = st.st_size;
+        stamp.modified = st.st_mtim;
+    }
+    return stamp;
+}
+
+bool unchanged(const FileStamp &stamp)
+{
+    return stampOf(stamp.path).sameAs(stamp);
+}
+
+// A local path for a path or file: address; empty for anything else.
+QByteArray localFileOf(const QString &path)
+{
+    if (path.startsWith(QLatin1String("file:"), Qt::CaseInsensitive))
+        return QFile::encodeName(QUrl(path).toLocalFile());
+    if (!QUrl(path).scheme().isEmpty() && !path.startsWith(QLatin1Char('/')))
+        return {};
+    return QFile::encodeName(path);
+}
+
+// The files a compiled stylesheet was read from besides its own: those it includes and
+// imports, and theirs.
+void collectFiles(const xsltStylesheet *style, std::vector<QByteArray> &files)
+{
+    if (!style)
+        return;
+    if (style->doc && style->doc->URL)
+        files.push_back(QByteArray(reinterpret_cast<const char *>(style->doc->URL)));
+    for (const xsltDocument *included = style->docList; included; included = included->next) {
+        if (included->doc && included->doc->URL)
+            files.push_back(QByteArray(reinterpret_cast<const char *>(included->doc->URL)));
+    }
+    for (const xsltStylesheet *imported = style->imports; imported; imported = imported->next)
+        collectFiles(imported, files);
+}
+
+struct CachedStylesheet
+{
+    std::vector<FileStamp> files; // the stylesheet's own first
+    std::shared_ptr<const Stylesheet> style;
+};
+
+// Channel stylesheets are few (one a profile); more than this many paths is a sign of
+// something else, and the cache starts afresh rather than grow.
+constexpr int kMaxCachedStylesheets = 16;
+
+struct StylesheetCache
+{
+    // One lock for lookups and compiles: fetches that meet a changed stylesheet wait for the
+    // one compile instead of each making its own.
+    std::mutex mutex;
+    QHash<QString, CachedStylesheet> entries;
+};
+
+// Never destroyed: a worker may still ask for a stylesheet while the process ends.
+StylesheetCache &cache()
+{
+    static auto *const instance = new StylesheetCache;
+    return *instance;
+}
+
+std::atomic<int> s_Compilations {0};
+
 } // namespace
 
 Stylesheet::~Stylesheet()
@@ -105,6 +204,49 @@ std::unique_ptr<Stylesheet> Stylesheet::fromDocument(const Document &doc, QStrin
     }
     [[maybe_unused]] xmlDoc *owned = copy.release(); // the stylesheet owns it now
     return std::unique_ptr<Stylesheet>(new Stylesheet(style));
+}
+
+std::shared_ptr<const Stylesheet> Stylesheet::shared(const QString &path, QString *error)
+{
+    StylesheetCache &cached = cache();
+    const std::lock_guard<std::mutex> lock(cached.mutex);
+    const auto found = cached.entries.constFind(path);
+    if (found != cached.entries.cend()
+        && std::all_of(found->files.begin(), found->files.end(), unchanged))
+        return found->style;
+
+    // Stamped before it is read: a change made while it compiles is seen by the next call.
+    const FileStamp own = stampOf(localFileOf(path));
+    QString why;
+    std::shared_ptr<const Stylesheet> style = fromFile(path, &why);
+    ++s_Compilations;
+    if (!style) {
+        cached.entries.remove(path);
+        if (error)
+            *error = why.simplified().left(300);
+        return nullptr;
+    }
+    CachedStylesheet entry;
+    entry.files.push_back(own);
+    std::vector<QByteArray> read;
+    collectFiles(style->m_Style, read);
+    for (const QByteArray &url : read) {
+        const QByteArray local = localFileOf(QFile::decodeName(url));
+        const bool known = std::any_of(entry.files.begin(), entry.files.end(),
+            [&local](const FileStamp &f) { return f.path == local; });
+        if (!local.isEmpty() && !known)
+            entry.files.push_back(stampOf(local));
+    }
+    if (cached.entries.size() >= kMaxCachedStylesheets && !cached.entries.contains(path))
+        cached.entries.clear();
+    entry.style = style;
+    cached.entries.insert(path, std::move(entry));
+    return style;
+}
+
+int Stylesheet::sharedCompilations()
+{
+    return s_Compilations.load();
 }
 
 std::optional<QByteArray> Stylesheet::transformToText(const Document &source) const

@@ -14,6 +14,8 @@ class Document;
 
 // A compiled XSLT 1.0 stylesheet. Compiling may read xsl:include and xsl:import files beside
 // the stylesheet; transforming reads nothing: document() and every other load is refused.
+// A compiled stylesheet is never changed after compiling, and each transform keeps its state in
+// a context of its own, so one stylesheet may transform on several threads at once.
 class Stylesheet
 {
 public:
@@ -25,6 +27,13 @@ public:
     static std::unique_ptr<Stylesheet> fromFile(const QString &path, QString *error = nullptr);
     // Compiles a copy of an already loaded stylesheet document.
     static std::unique_ptr<Stylesheet> fromDocument(const Document &doc, QString *error = nullptr);
+    // The compiled stylesheet of a file, kept for the process and shared: it is compiled again
+    // only when the file, or one it includes or imports, has changed since (another
+    // modification time, size or file). A file that cannot be compiled is tried again on the
+    // next call. Safe from any thread.
+    static std::shared_ptr<const Stylesheet> shared(const QString &path, QString *error = nullptr);
+    // How many compilations shared() has made in this process.
+    static int sharedCompilations();
 
     // The result serialized as the stylesheet's xsl:output says; nullopt on failure.
     std::optional<QByteArray> transformToText(const Document &source) const;
