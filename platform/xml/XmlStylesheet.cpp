@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdarg>
+#include <map>
 #include <mutex>
 #include <sys/stat.h>
 #include <vector>
@@ -135,7 +136,11 @@ void collectFiles(const xsltStylesheet *style, std::vector<QByteArray> &files)
 struct CachedStylesheet
 {
     std::vector<FileStamp> files; // the stylesheet's own first
-    std::shared_ptr<const Stylesheet> style;
+    // Compiled copies of this version not in use: libxslt's transforms of one compiled
+    // stylesheet on several threads at once were seen to give an empty result now and then,
+    // so each holder has a copy of its own while it holds it.
+    std::vector<std::unique_ptr<Stylesheet>> idle;
+    quint64 version = 0;
 };
 
 // Channel stylesheets are few (one a profile); more than this many paths is a sign of
@@ -147,7 +152,7 @@ struct StylesheetCache
     // One lock for lookups and compiles: fetches that meet a changed stylesheet wait for the
     // one compile instead of each making its own.
     std::mutex mutex;
-    QHash<QString, CachedStylesheet> entries;
+    std::map<QString, CachedStylesheet> entries;
 };
 
 // Never destroyed: a worker may still ask for a stylesheet while the process ends.
@@ -208,20 +213,49 @@ std::unique_ptr<Stylesheet> Stylesheet::fromDocument(const Document &doc, QStrin
 
 std::shared_ptr<const Stylesheet> Stylesheet::shared(const QString &path, QString *error)
 {
+    static quint64 versions = 0;
     StylesheetCache &cached = cache();
     const std::lock_guard<std::mutex> lock(cached.mutex);
-    const auto found = cached.entries.constFind(path);
-    if (found != cached.entries.cend()
-        && std::all_of(found->files.begin(), found->files.end(), unchanged))
-        return found->style;
+    auto handOut = [&path](std::unique_ptr<Stylesheet> style, quint64 version) {
+        // Back to the idle copies when its holder lets go, unless the file changed meanwhile.
+        return std::shared_ptr<const Stylesheet>(
+            style.release(), [path, version](const Stylesheet *s) {
+                StylesheetCache &c = cache();
+                const std::lock_guard<std::mutex> back(c.mutex);
+                const auto it = c.entries.find(path);
+                if (it != c.entries.end() && it->second.version == version)
+                    it->second.idle.emplace_back(const_cast<Stylesheet *>(s));
+                else
+                    delete s;
+            });
+    };
+    const auto found = cached.entries.find(path);
+    if (found != cached.entries.end()
+        && std::all_of(found->second.files.begin(), found->second.files.end(), unchanged)) {
+        CachedStylesheet &current = found->second;
+        if (!current.idle.empty()) {
+            std::unique_ptr<Stylesheet> style = std::move(current.idle.back());
+            current.idle.pop_back();
+            return handOut(std::move(style), current.version);
+        }
+        // Every copy of this version is in use: one more of the same file.
+        QString why;
+        std::unique_ptr<Stylesheet> style = fromFile(path, &why);
+        ++s_Compilations;
+        if (style)
+            return handOut(std::move(style), current.version);
+        if (error)
+            *error = why.simplified().left(300);
+        return nullptr;
+    }
 
     // Stamped before it is read: a change made while it compiles is seen by the next call.
     const FileStamp own = stampOf(localFileOf(path));
     QString why;
-    std::shared_ptr<const Stylesheet> style = fromFile(path, &why);
+    std::unique_ptr<Stylesheet> style = fromFile(path, &why);
     ++s_Compilations;
     if (!style) {
-        cached.entries.remove(path);
+        cached.entries.erase(path);
         if (error)
             *error = why.simplified().left(300);
         return nullptr;
@@ -237,11 +271,12 @@ std::shared_ptr<const Stylesheet> Stylesheet::shared(const QString &path, QStrin
         if (!local.isEmpty() && !known)
             entry.files.push_back(stampOf(local));
     }
-    if (cached.entries.size() >= kMaxCachedStylesheets && !cached.entries.contains(path))
+    if (cached.entries.size() >= kMaxCachedStylesheets && !cached.entries.count(path))
         cached.entries.clear();
-    entry.style = style;
-    cached.entries.insert(path, std::move(entry));
-    return style;
+    entry.version = ++versions;
+    const quint64 version = entry.version;
+    cached.entries[path] = std::move(entry);
+    return handOut(std::move(style), version);
 }
 
 int Stylesheet::sharedCompilations()

@@ -27,10 +27,11 @@ public:
     static std::unique_ptr<Stylesheet> fromFile(const QString &path, QString *error = nullptr);
     // Compiles a copy of an already loaded stylesheet document.
     static std::unique_ptr<Stylesheet> fromDocument(const Document &doc, QString *error = nullptr);
-    // The compiled stylesheet of a file, kept for the process and shared: it is compiled again
-    // only when the file, or one it includes or imports, has changed since (another
-    // modification time, size or file). A file that cannot be compiled is tried again on the
-    // next call. Safe from any thread.
+    // The compiled stylesheet of a file, kept for the process: it is compiled again only when
+    // the file, or one it includes or imports, has changed since (another modification time,
+    // size or file), or when every compiled copy is in use on another thread (a copy is held
+    // by one caller at a time and comes back when the caller lets go). A file that cannot be
+    // compiled is tried again on the next call. Safe from any thread.
     static std::shared_ptr<const Stylesheet> shared(const QString &path, QString *error = nullptr);
     // How many compilations shared() has made in this process.
     static int sharedCompilations();
