@@ -237,10 +237,10 @@ void Run(int feeds)
         const double memoryRatio = peer->peakMiB > 0 ? first.peakMiB / peer->peakMiB : 0;
         print(name("server_to_peer_cpu_ratio"), cpuRatio, "");
         print(name("server_to_peer_memory_ratio"), memoryRatio, "");
-        target(QStringLiteral("server first-fetch CPU below the peer's at %1 feeds "
-                              "(server_to_peer_cpu_ratio_%1 below 1)")
+        target(QStringLiteral("server first-fetch CPU at most a quarter of the peer's at %1 "
+                              "feeds (server_to_peer_cpu_ratio_%1 at most 0.25)")
                    .arg(n),
-            peer->cpu > 0 && cpuRatio < 1);
+            peer->cpu > 0 && cpuRatio <= 0.25);
         target(QStringLiteral("server peak memory below the peer's at %1 feeds "
                               "(server_to_peer_memory_ratio_%1 below 1)")
                    .arg(n),

@@ -218,21 +218,6 @@ bool ItemStore::loadText(const QByteArray &text, QString *why)
     return read(buffer, QByteArray(), true, why);
 }
 
-namespace {
-
-int readFrom(void *context, char *buffer, int length)
-{
-    const qint64 got = static_cast<QIODevice *>(context)->read(buffer, length);
-    return got < 0 ? -1 : int(got);
-}
-
-int closeSource(void *)
-{
-    return 0;
-}
-
-} // namespace
-
 bool ItemStore::read(QIODevice &source, const QByteArray &url, bool hugeText, QString *why)
 {
     QString error;
@@ -251,8 +236,8 @@ bool ItemStore::read(QIODevice &source, const QByteArray &url, bool hugeText, QS
     if (result == StoreReader::Result::NeedsTree && source.seek(0)) {
         // A document type: the reader that builds each node as a tree does what it says.
         xml::initialize();
-        xmlTextReaderPtr reader = xmlReaderForIO(readFrom, closeSource, &source,
-            url.isEmpty() ? nullptr : url.constData(), nullptr,
+        xmlTextReaderPtr reader = xmlReaderForIO(StoreReader::ReadFromDevice,
+            StoreReader::CloseNothing, &source, url.isEmpty() ? nullptr : url.constData(), nullptr,
             xml::parseOptions() | XML_PARSE_COMPACT | (hugeText ? XML_PARSE_HUGE : 0));
         if (reader) {
             m_Reading = true;
@@ -373,12 +358,8 @@ void ItemStore::fill(Entry *entry)
             t = modItemQuery::ItemFacts::DeleteTrue;
         if (!t)
             return true;
-        QByteArrayView text = StoredNode::PlainText(c.tokens);
         QByteArray value;
-        if (text.isNull()) {
-            value = StoredNode::StringValue(c.tokens);
-            text = value;
-        }
+        const QByteArrayView text = StoredNode::TextView(c.tokens, value);
         if (text == "true")
             entry->facts.bits |= t;
         else if (text == "false")
@@ -440,12 +421,8 @@ template<typename F> void ItemStore::forEachKey(const Entry *entry, QByteArrayVi
     bool first = true;
     StoredNode::ForEachChild(entry->node, [&](const StoredNode::Child &c) {
         if (c.isElement && !(c.flags & StoredNode::InNamespace) && c.name == field) {
-            QByteArrayView text = StoredNode::PlainText(c.tokens);
             QByteArray value;
-            if (text.isNull()) {
-                value = StoredNode::StringValue(c.tokens);
-                text = value;
-            }
+            const QByteArrayView text = StoredNode::TextView(c.tokens, value);
             if (first || text != previous) {
                 f(text);
                 first = false;
@@ -476,12 +453,8 @@ void ItemStore::addKeys(Entry *entry)
         const bool hash = c.name == "hash";
         if (!hash && c.name != "guid")
             return true;
-        QByteArrayView text = StoredNode::PlainText(c.tokens);
         QByteArray value;
-        if (text.isNull()) {
-            value = StoredNode::StringValue(c.tokens);
-            text = value;
-        }
+        const QByteArrayView text = StoredNode::TextView(c.tokens, value);
         (hash ? m_ByHash : m_ByGuid).insert(keyOf(text), entry);
         return true;
     });
@@ -647,14 +620,13 @@ void ItemStore::setRootAttribute(QByteArrayView name, const QByteArray &value)
     m_Root = StoredNode::WithAttribute(m_Root, name, value);
 }
 
-QByteArray ItemStore::text() const
+template<typename Flush> void ItemStore::writeContent(QByteArray &block, Flush &&flush) const
 {
     // As libxml2 writes a document with indentation: each child of the root on a line of its
     // own, unless one of them is text; then the root's content stays as it was.
-    QByteArray out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
     for (const QByteArray &n : m_Prolog) {
-        StoredNode::Write(n, out, true, 0);
-        out += '\n';
+        StoredNode::Write(n, block, true, 0);
+        block += '\n';
     }
     if (!m_Root.isEmpty()) {
         bool indent = true;
@@ -662,25 +634,33 @@ QByteArray ItemStore::text() const
             indent = e->node.front() != 'T' && e->node.front() != 'C';
         const QByteArray start = StoredNode::Written(m_Root, false, 0);
         if (!m_First) {
-            out += start;
+            block += start;
         } else {
-            out += start.left(start.size() - 2); // "<itembank .../>" opened: "<itembank ...>"
-            out += '>';
+            block += start.left(start.size() - 2); // "<itembank .../>" opened: "<itembank ...>"
+            block += '>';
             if (indent)
-                out += '\n';
+                block += '\n';
             for (const Entry *e = m_First; e; e = e->next) {
-                StoredNode::Write(e->node, out, indent, 1);
+                StoredNode::Write(e->node, block, indent, 1);
                 if (indent)
-                    out += '\n';
+                    block += '\n';
+                if (block.size() > 256 * 1024 && !flush())
+                    return;
             }
-            out += "</" + StoredNode::ElementName(m_Root) + '>';
+            block += "</" + StoredNode::ElementName(m_Root) + '>';
         }
-        out += '\n';
+        block += '\n';
     }
     for (const QByteArray &n : m_Epilog) {
-        StoredNode::Write(n, out, true, 0);
-        out += '\n';
+        StoredNode::Write(n, block, true, 0);
+        block += '\n';
     }
+}
+
+QByteArray ItemStore::text() const
+{
+    QByteArray out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    writeContent(out, [] { return true; });
     return out;
 }
 
@@ -707,37 +687,10 @@ bool ItemStore::save(const QString &path) const
             && xmlTextWriterWriteRawLen(
                    writer, reinterpret_cast<const xmlChar *>(block.constData()), int(block.size()))
                 >= 0;
-        block.clear();
+        block.resize(0);
+        return ok;
     };
-    for (const QByteArray &n : m_Prolog) {
-        StoredNode::Write(n, block, true, 0);
-        block += '\n';
-    }
-    bool indent = true;
-    for (const Entry *e = m_First; e && indent; e = e->next)
-        indent = e->node.front() != 'T' && e->node.front() != 'C';
-    const QByteArray start = StoredNode::Written(m_Root, false, 0);
-    if (!m_First) {
-        block += start;
-    } else {
-        block += start.left(start.size() - 2);
-        block += '>';
-        if (indent)
-            block += '\n';
-        for (const Entry *e = m_First; e && ok; e = e->next) {
-            StoredNode::Write(e->node, block, indent, 1);
-            if (indent)
-                block += '\n';
-            if (block.size() > 256 * 1024)
-                flush();
-        }
-        block += "</" + StoredNode::ElementName(m_Root) + '>';
-    }
-    block += '\n';
-    for (const QByteArray &n : m_Epilog) {
-        StoredNode::Write(n, block, true, 0);
-        block += '\n';
-    }
+    writeContent(block, flush);
     flush();
     ok = ok && xmlTextWriterFlush(writer) >= 0;
     xmlFreeTextWriter(writer); // closes the output buffer

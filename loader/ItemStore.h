@@ -121,6 +121,9 @@ private:
     bool m_Reading = false;
     QByteArray interned(const QByteArray &text);
     void rebuildRecords();
+    // What follows the XML declaration in the file, into block; flush() empties block
+    // (false: writing failed, stop).
+    template<typename Flush> void writeContent(QByteArray &block, Flush &&flush) const;
     Entry *newEntry();
     void freeEntry(Entry *entry);
     void renumber();

@@ -39,77 +39,14 @@ void append(Buffer &out, QByteArrayView bytes)
     out.append(bytes.data(), size_t(bytes.size()));
 }
 
-// Bytes escaped in text (1) and, besides those, in attribute values (2).
-constexpr auto kSpecial = [] {
-    std::array<quint8, 256> t {};
-    t['<'] = t['>'] = t['&'] = t['\r'] = 1 | 2;
-    t['"'] = t['\n'] = t['\t'] = 2;
-    return t;
-}();
-
 void appendEscapedText(Buffer &out, QByteArrayView text)
 {
-    const char *p = text.data();
-    const char *end = p + text.size();
-    while (p < end) {
-        const char *run = p;
-        while (p < end && !(kSpecial[quint8(*p)] & 1))
-            ++p;
-        out.append(run, size_t(p - run));
-        if (p == end)
-            break;
-        switch (*p++) {
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '&':
-            out += "&amp;";
-            break;
-        default:
-            out += "&#13;";
-            break;
-        }
-    }
+    StoredNode::AppendEscapedText(out, text);
 }
 
 void appendEscapedAttribute(Buffer &out, QByteArrayView value)
 {
-    const char *p = value.data();
-    const char *end = p + value.size();
-    while (p < end) {
-        const char *run = p;
-        while (p < end && !(kSpecial[quint8(*p)] & 2))
-            ++p;
-        out.append(run, size_t(p - run));
-        if (p == end)
-            break;
-        switch (*p++) {
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '&':
-            out += "&amp;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        case '\n':
-            out += "&#10;";
-            break;
-        case '\r':
-            out += "&#13;";
-            break;
-        default:
-            out += "&#9;";
-            break;
-        }
-    }
+    StoredNode::AppendEscapedAttribute(out, value);
 }
 
 QByteArrayView view(const xmlChar *text)
@@ -420,27 +357,23 @@ void onReference(void *ctx, const xmlChar *)
 
 } // namespace
 
-namespace {
-
-int readFrom(void *context, char *buffer, int length)
+int ReadFromDevice(void *device, char *buffer, int length)
 {
-    const qint64 got = static_cast<QIODevice *>(context)->read(buffer, length);
+    const qint64 got = static_cast<QIODevice *>(device)->read(buffer, length);
     return got < 0 ? -1 : int(got);
 }
 
-int closeNothing(void *)
+int CloseNothing(void *)
 {
     return 0;
 }
-
-} // namespace
 
 Result Read(QIODevice &source, bool hugeText, Sink &sink, QString *why)
 {
     xml::initialize();
     // Read a piece at a time: the file is never held whole beside what is made of it.
     xml::ParserCtxtPtr ctxt(xmlCreateIOParserCtxt(
-        nullptr, nullptr, readFrom, closeNothing, &source, XML_CHAR_ENCODING_NONE));
+        nullptr, nullptr, ReadFromDevice, CloseNothing, &source, XML_CHAR_ENCODING_NONE));
     if (!ctxt) {
         if (why)
             *why = QStringLiteral("out of memory");

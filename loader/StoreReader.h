@@ -26,4 +26,8 @@ enum class Result { Read, Failed, NeedsTree };
 // a document type; what the sink got so far is to be dropped.
 Result Read(QIODevice &source, bool hugeText, Sink &sink, QString *why);
 
+// libxml2 input callbacks reading from a QIODevice.
+int ReadFromDevice(void *device, char *buffer, int length);
+int CloseNothing(void *);
+
 } // namespace StoreReader

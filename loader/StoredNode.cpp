@@ -422,66 +422,6 @@ QByteArray Encode(const xmlNode *node)
     return QByteArray(out.constData(), out.size());
 }
 
-void AppendEscapedText(QByteArray &out, QByteArrayView text)
-{
-    const char *p = text.data();
-    const char *end = p + text.size();
-    while (p < end) {
-        const char *run = p;
-        while (p < end && *p != '<' && *p != '>' && *p != '&' && *p != '\r')
-            ++p;
-        out.append(run, p - run);
-        if (p == end)
-            break;
-        switch (*p++) {
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '&':
-            out += "&amp;";
-            break;
-        default:
-            out += "&#13;";
-            break;
-        }
-    }
-}
-
-void AppendEscapedAttribute(QByteArray &out, QByteArrayView value)
-{
-    for (const char c : value) {
-        switch (c) {
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '&':
-            out += "&amp;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        case '\n':
-            out += "&#10;";
-            break;
-        case '\r':
-            out += "&#13;";
-            break;
-        case '\t':
-            out += "&#9;";
-            break;
-        default:
-            out += c;
-            break;
-        }
-    }
-}
-
 QByteArray Unescaped(QByteArrayView escaped)
 {
     QByteArray out;
@@ -642,10 +582,13 @@ QByteArrayView PlainText(QByteArrayView element)
     return text.isNull() ? QByteArrayView("", 0) : text;
 }
 
-QByteArray TextOf(QByteArrayView element)
+QByteArrayView TextView(QByteArrayView element, QByteArray &storage)
 {
     const QByteArrayView plain = PlainText(element);
-    return plain.isNull() ? StringValue(element) : plain.toByteArray();
+    if (!plain.isNull())
+        return plain;
+    storage = StringValue(element);
+    return storage.isNull() ? QByteArrayView("", 0) : QByteArrayView(storage);
 }
 
 QByteArray StringValue(QByteArrayView node)

@@ -5,6 +5,7 @@
 
 #include <libxml/tree.h>
 
+#include <array>
 #include <cstring>
 #include <utility>
 
@@ -84,9 +85,10 @@ QByteArray FieldText(QByteArrayView node, QByteArrayView name);
 // the end when missing), as the item's field writers make it.
 QByteArray WithFieldText(QByteArrayView node, QByteArrayView name, const QByteArray &text);
 
-// Escaping as libxml2 writes text and attribute values.
-void AppendEscapedText(QByteArray &out, QByteArrayView text);
-void AppendEscapedAttribute(QByteArray &out, QByteArrayView value);
+// Escaping as libxml2 writes text (< > & and carriage returns) and attribute values (those,
+// quotes, line feeds and tabs). Out: QByteArray or std::string.
+template<typename Out> void AppendEscapedText(Out &out, QByteArrayView text);
+template<typename Out> void AppendEscapedAttribute(Out &out, QByteArrayView value);
 QByteArray Unescaped(QByteArrayView escaped);
 
 // Calls f(name, value) for each attribute of the element, the value as written (escaped).
@@ -94,8 +96,9 @@ template<typename F> void ForEachAttribute(QByteArrayView node, F &&f);
 // The text of an element that holds at most one text without references (the usual field):
 // a view into its tokens; null when the element holds anything else.
 QByteArrayView PlainText(QByteArrayView element);
-// The element's string value, by way of PlainText where it can.
-QByteArray TextOf(QByteArrayView element);
+// The element's string value, by way of PlainText where it can: a view into the tokens, or
+// into storage when it had to be put together.
+QByteArrayView TextView(QByteArrayView element, QByteArray &storage);
 
 // ---- Reading tokens ----------------------------------------------------------------------
 
@@ -126,6 +129,65 @@ struct Reader
         return v;
     }
 };
+
+namespace detail {
+
+// Bytes escaped in text (1) and, besides those, in attribute values (2).
+inline constexpr std::array<quint8, 256> kEscapeIn = [] {
+    std::array<quint8, 256> t {};
+    t['<'] = t['>'] = t['&'] = t['\r'] = 1 | 2;
+    t['"'] = t['\n'] = t['\t'] = 2;
+    return t;
+}();
+
+template<typename Out> void appendEscaped(Out &out, QByteArrayView text, quint8 in)
+{
+    const char *p = text.data();
+    const char *end = p + text.size();
+    while (p < end) {
+        const char *run = p;
+        while (p < end && !(kEscapeIn[quint8(*p)] & in))
+            ++p;
+        out.append(run, decltype(out.size())(p - run));
+        if (p == end)
+            break;
+        switch (*p++) {
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '&':
+            out += "&amp;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        case '\n':
+            out += "&#10;";
+            break;
+        case '\r':
+            out += "&#13;";
+            break;
+        default:
+            out += "&#9;";
+            break;
+        }
+    }
+}
+
+} // namespace detail
+
+template<typename Out> void AppendEscapedText(Out &out, QByteArrayView text)
+{
+    detail::appendEscaped(out, text, 1);
+}
+
+template<typename Out> void AppendEscapedAttribute(Out &out, QByteArrayView value)
+{
+    detail::appendEscaped(out, value, 2);
+}
 
 template<typename F> void ForEachAttribute(QByteArrayView node, F &&f)
 {

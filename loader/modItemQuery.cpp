@@ -71,47 +71,6 @@ bool textEquals(xmlNode *node, const QByteArray &value)
     return xml::Node(node).textUtf8() == value;
 }
 
-// The value of a no-namespace attribute, compared in place; false when absent.
-bool attributeIn(xmlNode *item, const char *name, const QList<QByteArray> &values)
-{
-    xmlAttr *attr = xmlHasNsProp(item, reinterpret_cast<const xmlChar *>(name), nullptr);
-    if (!attr || attr->type != XML_ATTRIBUTE_NODE)
-        return false;
-    for (const QByteArray &v : values) {
-        if (textEquals(reinterpret_cast<xmlNode *>(attr), v))
-            return true;
-    }
-    return false;
-}
-
-void foldInto(QByteArray &out, const char *text, qsizetype length)
-{
-    const qsizetype start = out.size();
-    out.append(text, length);
-    for (char *p = out.data() + start, *end = out.data() + out.size(); p != end; ++p) {
-        if (*p >= 'A' && *p <= 'Z')
-            *p = char(*p + ('a' - 'A'));
-    }
-}
-
-// Appends the item's string value with A-Z folded to a-z, as translate() does.
-void appendFoldedText(xmlNode *node, QByteArray &out)
-{
-    for (xmlNode *c = node->children; c; c = c->next) {
-        if (c->type == XML_TEXT_NODE || c->type == XML_CDATA_SECTION_NODE) {
-            if (c->content)
-                foldInto(out, reinterpret_cast<const char *>(c->content),
-                    qstrlen(reinterpret_cast<const char *>(c->content)));
-        } else if (c->type == XML_ENTITY_REF_NODE) {
-            // An entity reference's text counts where it stands.
-            const QByteArray text = xml::Node(c).textUtf8();
-            foldInto(out, text.constData(), text.size());
-        } else if (c->type == XML_ELEMENT_NODE) {
-            appendFoldedText(c, out);
-        }
-    }
-}
-
 } // namespace
 
 bool IsFilterName(const QString &address)
@@ -172,36 +131,6 @@ ItemFacts ItemFacts::of(xmlNode *item)
     return f;
 }
 
-ItemFacts ItemFacts::of(QByteArrayView item)
-{
-    ItemFacts f;
-    StoredNode::ForEachChild(item, [&f](const StoredNode::Child &c) {
-        if (!c.isElement || (c.flags & StoredNode::InNamespace))
-            return true;
-        quint8 t = 0;
-        if (c.name == "read")
-            t = ReadTrue;
-        else if (c.name == "flag")
-            t = FlagTrue;
-        else if (c.name == "delete")
-            t = DeleteTrue;
-        if (!t)
-            return true;
-        const QByteArray text = StoredNode::StringValue(c.tokens);
-        if (text == "true")
-            f.bits |= t;
-        else if (text == "false")
-            f.bits |= quint8(t << 1); // the matching ...False bit
-        return true;
-    });
-    const QByteArray date = StoredNode::Attribute(item, "date");
-    if (!date.isNull()) {
-        f.bits |= HasDate;
-        f.date = date;
-    }
-    return f;
-}
-
 bool Condition::matches(const ItemFacts &facts) const
 {
     switch (kind) {
@@ -243,27 +172,6 @@ QString ItemQuery::toXPath() const
     q += deleted ? QLatin1String("delete='true'") : QLatin1String("delete='false'");
     q += QLatin1Char(']');
     return q;
-}
-
-bool ItemQuery::matches(xmlNode *item, const ItemFacts &facts, bool skipChannel) const
-{
-    // Only items have facts, so item is an "item" child of the root.
-    if (!facts.has(deleted ? ItemFacts::DeleteTrue : ItemFacts::DeleteFalse))
-        return false;
-    if (!main.matches(facts))
-        return false;
-    if (!first.isNone() && !first.matches(facts) && (second.isNone() || !second.matches(facts)))
-        return false;
-    if (channel && !skipChannel && !attributeIn(item, "channel", {channel->toUtf8()}))
-        return false;
-    if (!search.isEmpty()) {
-        thread_local QByteArray text; // keeps its capacity from item to item
-        text.clear();
-        appendFoldedText(item, text);
-        if (!text.contains(search.toUtf8()))
-            return false;
-    }
-    return true;
 }
 
 bool ItemQuery::matches(QByteArrayView item, const QByteArray &channelAttr, const ItemFacts &facts,

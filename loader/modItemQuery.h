@@ -36,9 +36,9 @@ struct ItemFacts
     QByteArray date;
 
     bool has(Bit b) const { return bits & b; }
+    // (The store reads them from its own form of the item; this is the tree's reading, which
+    // checks hold it to.)
     static ItemFacts of(xmlNode *item);
-    // The same of an item kept as StoredNode tokens.
-    static ItemFacts of(QByteArrayView item);
 };
 
 // One filter's condition on an item.
@@ -64,13 +64,9 @@ struct ItemQuery
     bool deleted = false; // only deleted items, else only undeleted ones
 
     QString toXPath() const;
-    // Whether item, an "item" child of the store's root with those facts, is selected by
-    // toXPath().
-    // The channel is left to the caller when skipChannel is set (it picked the channel's
-    // items already).
-    bool matches(xmlNode *item, const ItemFacts &facts, bool skipChannel = false) const;
-    // The same for an item kept as StoredNode tokens, with its channel attribute (null when it
-    // has none).
+    // Whether item (StoredNode tokens of an "item" child of the store's root, with its channel
+    // attribute, null when it has none, and its facts) is selected by toXPath(). The channel
+    // is left to the caller when skipChannel is set (it picked the channel's items already).
     bool matches(QByteArrayView item, const QByteArray &channelAttr, const ItemFacts &facts,
         bool skipChannel = false) const;
 };
