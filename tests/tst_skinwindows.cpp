@@ -323,12 +323,15 @@ void TestSkinWindows::buttonEffectsReachTheScreen()
             const QPoint inside = button.center() - origin;
             const QString what = QStringLiteral("%1 %2 kind %3").arg(skin, e.Function).arg(c.kind);
             // The plain picture is what the window paints with the cursor elsewhere on it; the
-            // screen settles on that.
-            const QImage normal = window.grab(QRect(button.topLeft() - origin, button.size()))
-                                      .toImage()
-                                      .convertToFormat(QImage::Format_RGB32);
-            QTRY_VERIFY2(
-                screenAt(button).convertToFormat(QImage::Format_RGB32) == normal, qPrintable(what));
+            // screen settles on that (read again each time: a slow machine may still be
+            // painting the window when the first look is taken).
+            QImage normal;
+            QTRY_VERIFY2_WITH_TIMEOUT(
+                (normal = window.grab(QRect(button.topLeft() - origin, button.size()))
+                              .toImage()
+                              .convertToFormat(QImage::Format_RGB32))
+                    == screenAt(button).convertToFormat(QImage::Format_RGB32),
+                qPrintable(what), 30000);
             QCursor::setPos(button.center());
             QImage hover;
             QTRY_VERIFY2((hover = screenAt(button).convertToFormat(QImage::Format_RGB32)) != normal,
