@@ -431,20 +431,6 @@ void clsItemBank::RemoveStoredItem(ItemStore::Entry *item)
     }
 }
 
-void clsItemBank::InsertByTime(xml::Node item)
-{
-    if (!m_Store || !m_Store->hasRoot())
-        return;
-    if (m_Store->insertByTime(Tokens(item)))
-        m_Changed = true;
-}
-
-void clsItemBank::AddToNewItems(xml::Node item)
-{
-    if (m_Store)
-        m_NewItems.push_back(Tokens(item));
-}
-
 bool clsItemBank::SameItemContent(QByteArrayView stored, xml::Node fresh)
 {
     bool same = true;

@@ -107,8 +107,6 @@ public:
     // Parts of the merge, exposed for the fetch queue and for checks.
     void MergeChannelNode(xml::Node node, QueueSlot &slot);
     bool StoreIfNew(xml::Node item);
-    void InsertByTime(xml::Node item);
-    void AddToNewItems(xml::Node item);
     // stored: StoredNode tokens.
     static bool SameItemContent(QByteArrayView stored, xml::Node fresh);
     static bool IsContentField(const QString &name);
@@ -119,8 +117,6 @@ public:
     // The store as its file would hold it, and parsed into a document (for checks).
     QByteArray StoreText() const;
     std::unique_ptr<xml::Document> StoreSnapshot() const;
-    // Store changes not yet saved.
-    bool IsStoreChanged() const { return m_Changed; }
 
 signals:
     void ChannelLoaded(const QString &sURL, bool bNewItems, const QString &sNewMod);
